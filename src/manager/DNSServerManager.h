@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QSharedPointer>
+#include <QStringList>
+
+#include <memory>
+
+#include "manager/ServerStatus.h"
+#include "model/DNSConfiguration.h"
+#include "model/DNSZone.h"
+#include "platform/PreferencesStore.h"
+#include "platform/SystemLayout.h"
+
+namespace korvi {
+
+using ZonePtr = QSharedPointer<DNSZone>;
+
+// The one controller of the application. It owns the zones, the server
+// configuration, the application log and what detection found, and runs every
+// operation on them. Published fields are assigned on the main thread only,
+// and each assignment is announced through its own change signal.
+class DNSServerManager : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int maximumLogLines = 200;
+
+    // The standard host layout and the platform's preferences.
+    explicit DNSServerManager(QObject* parent = nullptr);
+    // A given layout and preferences store (tests, sandbox mode).
+    DNSServerManager(const SystemLayout& layout, std::shared_ptr<PreferencesStore> preferences,
+                     QObject* parent = nullptr);
+    ~DNSServerManager() override;
+
+    // Published state.
+    ServerStatus serverStatus() const { return m_serverStatus; }
+    void setServerStatus(ServerStatus status);
+    const QList<ZonePtr>& zones() const { return m_zones; }
+    void setZones(const QList<ZonePtr>& zones);
+    const QStringList& logs() const { return m_logs; }
+    DNSConfiguration* configuration() const { return m_configuration; }
+    bool isBindInstalled() const { return m_isBindInstalled; }
+    void setBindInstalled(bool value);
+    const QString& bindVersion() const { return m_bindVersion; }
+    void setBindVersion(const QString& value);
+    bool isBindVersionSupported() const { return m_isBindVersionSupported; }
+    void setBindVersionSupported(bool value);
+    bool isHomebrewInstalled() const { return m_isHomebrewInstalled; }
+    void setHomebrewInstalled(bool value);
+    bool isMacPortsInstalled() const { return m_isMacPortsInstalled; }
+    void setMacPortsInstalled(bool value);
+    const QString& availablePackageManager() const { return m_availablePackageManager; }
+    void setAvailablePackageManager(const QString& value);
+
+    // Constants of the host layout.
+    const SystemLayout& layout() const { return m_layout; }
+    const QString& namedConfigPath() const { return m_layout.namedConfigPath; }
+    const QString& zoneDirectory() const { return m_layout.zoneDirectory; }
+    const QString& bindExecutablePath() const { return m_layout.bindExecutablePath; }
+    const QStringList& allowedCommands() const { return m_layout.allowedCommands; }
+    PreferencesStore& preferences() const { return *m_preferences; }
+
+    // Derived values.
+    qsizetype totalRecords() const;
+    bool isRunning() const { return m_serverStatus == ServerStatus::running; }
+
+    // Adds a time-stamped line to the application log. Safe from any thread:
+    // the line goes to standard output at once and into logs() on the main
+    // thread, after whatever is already queued there.
+    void addLog(const QString& message, LogLevel level);
+    // The logs screen's "Clear Logs": empties the log now, then logs that it did.
+    void clearLogs();
+
+    // Saves named.conf and the zones; runs on "AppWillTerminate".
+    void applicationWillTerminate();
+
+    // Detection (run in the background; results arrive on the main thread).
+    void checkHomebrewInstallation();
+    void checkMacPortsInstallation();
+    void checkBindInstallation();
+    // Server status and log.
+    void checkServerStatus();
+    void loadBindLogs();
+    // Storage in the preferences.
+    void saveZonesToStorage();
+    void loadZonesFromStorage();
+    // BIND's own files.
+    void loadZonesFromBindConfiguration();
+    void saveConfiguration();
+
+    // Zone names in list order as ["a", "b"], for console lines.
+    static QString namesList(const QList<ZonePtr>& zones);
+
+Q_SIGNALS:
+    void serverStatusChanged(korvi::ServerStatus status);
+    void zonesChanged();
+    void logsChanged();
+    void isBindInstalledChanged(bool value);
+    void bindVersionChanged(const QString& value);
+    void isBindVersionSupportedChanged(bool value);
+    void isHomebrewInstalledChanged(bool value);
+    void isMacPortsInstalledChanged(bool value);
+    void availablePackageManagerChanged(const QString& value);
+
+private:
+    void startUp();
+    void appendLogLine(const QString& line);
+
+    SystemLayout m_layout;
+    std::shared_ptr<PreferencesStore> m_preferences;
+
+    ServerStatus m_serverStatus = ServerStatus::unknown;
+    QList<ZonePtr> m_zones;
+    QStringList m_logs;
+    DNSConfiguration* m_configuration;
+    bool m_isBindInstalled = false;
+    QString m_bindVersion;
+    bool m_isBindVersionSupported = false;
+    bool m_isHomebrewInstalled = false;
+    bool m_isMacPortsInstalled = false;
+    QString m_availablePackageManager = QStringLiteral("None");
+};
+
+} // namespace korvi

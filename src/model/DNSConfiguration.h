@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+namespace korvi {
+
+// The settings named.conf is written from. One shared object, owned by the
+// manager and edited in place by the configuration screen; each change of a
+// field is announced once through changed().
+class DNSConfiguration : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DNSConfiguration(QObject* parent = nullptr);
+
+    const QStringList& listenAddresses() const { return m_listenAddresses; }
+    void setListenAddresses(const QStringList& value);
+
+    qint64 listenPort() const { return m_listenPort; }
+    void setListenPort(qint64 value);
+
+    const QStringList& allowQuery() const { return m_allowQuery; }
+    void setAllowQuery(const QStringList& value);
+
+    const QStringList& allowTransfer() const { return m_allowTransfer; }
+    void setAllowTransfer(const QStringList& value);
+
+    bool recursion() const { return m_recursion; }
+    void setRecursion(bool value);
+
+    const QStringList& forwarders() const { return m_forwarders; }
+    void setForwarders(const QStringList& value);
+
+    // Zone name to zone file name. Kept sorted by zone name, which is also the
+    // order the zone blocks are written in.
+    const QMap<QString, QString>& zoneFiles() const { return m_zoneFiles; }
+    void setZoneFiles(const QMap<QString, QString>& value);
+    void setZoneFile(const QString& zoneName, const QString& fileName);
+    void removeZoneFile(const QString& zoneName);
+
+    const QString& loggingLevel() const { return m_loggingLevel; }
+    void setLoggingLevel(const QString& value);
+
+    bool enableDNSSEC() const { return m_enableDNSSEC; }
+    void setEnableDNSSEC(bool value);
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    QStringList m_listenAddresses{QStringLiteral("127.0.0.1"), QStringLiteral("::1")};
+    qint64 m_listenPort = 53;
+    QStringList m_allowQuery{QStringLiteral("any")};
+    QStringList m_allowTransfer{QStringLiteral("none")};
+    bool m_recursion = true;
+    QStringList m_forwarders;
+    QMap<QString, QString> m_zoneFiles;
+    QString m_loggingLevel = QStringLiteral("info");
+    bool m_enableDNSSEC = false;
+};
+
+} // namespace korvi

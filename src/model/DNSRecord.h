@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+#include "model/DNSRecordType.h"
+
+namespace korvi {
+
+// The nine type-specific fields of a record. Which of them apply to a type is
+// in the record-type table.
+struct RecordOptions {
+    std::optional<qint64> priority;
+    std::optional<qint64> weight;
+    std::optional<qint64> port;
+    std::optional<qint64> flag;
+    std::optional<QString> tag;
+    std::optional<qint64> algorithm;
+    std::optional<qint64> digestType;
+    std::optional<qint64> usage;
+    std::optional<qint64> selector;
+};
+
+// One resource record: a plain value identified by its id.
+class DNSRecord : public RecordOptions {
+public:
+    static constexpr qint64 minimumTTL = 1;
+    static constexpr qint64 maximumTTL = 2147483647;
+
+    // A record with a fresh id, empty name and value, type A and TTL 3600,
+    // taken as it stands (no cleaning).
+    DNSRecord();
+
+    // The cleaning constructor: fresh id, name and value cleaned by type, TTL
+    // clamped to 1...2147483647; the optional fields are stored as given.
+    DNSRecord(const QString& name, DNSRecordType type, const QString& value, qint64 ttl,
+              const RecordOptions& options = {});
+
+    QUuid id;
+    QString name;
+    DNSRecordType type = DNSRecordType::A;
+    QString value;
+    qint64 ttl = 3600;
+
+    const RecordOptions& options() const { return *this; }
+
+    // Stored form: optional keys only when present, id in upper case.
+    QJsonObject toJson() const;
+    // Reads the stored form as it stands. A missing or mistyped required key,
+    // or an unknown type, gives nothing and sets *error when given.
+    static std::optional<DNSRecord> fromJson(const QJsonValue& json, QString* error = nullptr);
+};
+
+// Upper-case UUID text without braces, as Korvi stores identities.
+QString uuidText(const QUuid& id);
+
+} // namespace korvi

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace korvi {
+
+// The twelve record types Korvi manages, in the order every picker and the
+// zone-file writer use.
+enum class DNSRecordType { A, AAAA, CAA, CNAME, MX, NS, PTR, SOA, SRV, SSHFP, TLSA, TXT };
+
+// The type-specific fields of a record, named so that the type table can say
+// which ones apply to a type and what they default to.
+enum class RecordField { priority, weight, port, flag, tag, algorithm, digestType, usage, selector };
+
+// A type-specific field that applies to a type, with the value written when
+// the record leaves it absent.
+struct RecordFieldDefault {
+    RecordField field;
+    const char* defaultValue; // decimal number or text, as written into a zone file
+};
+
+// One row of the record-type table: everything screens, writers and the
+// validator need to know about a type.
+struct RecordTypeInfo {
+    DNSRecordType type;
+    const char* rawValue;
+    const char* displayName;
+    const char* summary;
+    const char* valuePlaceholder;
+    const char* valueHelp;
+    QList<RecordFieldDefault> fields; // in rendering order
+};
+
+// All types in declaration order.
+const QList<DNSRecordType>& allRecordTypes();
+const RecordTypeInfo& recordTypeInfo(DNSRecordType type);
+
+QString rawValue(DNSRecordType type);
+QString displayName(DNSRecordType type);
+QString summary(DNSRecordType type);
+QString valuePlaceholder(DNSRecordType type);
+QString valueHelp(DNSRecordType type);
+
+// Parses a raw value ("MX"); exact and case-sensitive. Unknown text gives nothing.
+std::optional<DNSRecordType> recordTypeFromRawValue(const QString& text);
+
+QString recordFieldName(RecordField field);
+
+} // namespace korvi

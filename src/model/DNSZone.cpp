@@ -1,0 +1,61 @@
+#include "model/DNSZone.h"
+
+#include "model/RecordValidator.h"
+#include "model/TextCleaning.h"
+
+namespace korvi {
+
+DNSZone::DNSZone(const QString& name, const QString& filePath, QObject* parent)
+    : QObject(parent), m_id(QUuid::createUuid()), m_name(cleanHostText(name)),
+      m_filePath(filePath) {}
+
+void DNSZone::setName(const QString& name) {
+    m_name = name;
+    Q_EMIT changed();
+}
+
+void DNSZone::setRecords(const QList<DNSRecord>& records) {
+    m_records = records;
+    Q_EMIT changed();
+}
+
+void DNSZone::setSoaRecord(const std::optional<SOARecord>& soa) {
+    m_soaRecord = soa;
+    Q_EMIT changed();
+}
+
+void DNSZone::addRecord(const DNSRecord& record) {
+    if (!validateRecord(record).isValid)
+        return;
+    m_records.append(record);
+    Q_EMIT changed();
+}
+
+void DNSZone::updateRecord(const DNSRecord& record) {
+    if (!validateRecord(record).isValid)
+        return;
+    const qsizetype index = indexOfRecord(record.id);
+    if (index < 0)
+        return;
+    m_records[index] = record;
+    Q_EMIT changed();
+}
+
+bool DNSZone::removeRecord(const QUuid& recordId) {
+    const qsizetype index = indexOfRecord(recordId);
+    if (index < 0)
+        return false;
+    m_records.removeAt(index);
+    Q_EMIT changed();
+    return true;
+}
+
+qsizetype DNSZone::indexOfRecord(const QUuid& recordId) const {
+    for (qsizetype i = 0; i < m_records.size(); ++i) {
+        if (m_records[i].id == recordId)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace korvi

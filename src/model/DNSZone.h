@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+#include "model/DNSRecord.h"
+#include "model/SOARecord.h"
+
+namespace korvi {
+
+// One authoritative zone. Zones are shared: the manager's list and every
+// screen hold the same object, and each change of name, records or SOA is
+// announced once through changed(). Two zones are the same zone exactly when
+// their ids are equal.
+class DNSZone : public QObject {
+    Q_OBJECT
+
+public:
+    // The name is cleaned (trimmed; letters, digits, "." and "-" kept).
+    DNSZone(const QString& name, const QString& filePath, QObject* parent = nullptr);
+
+    const QUuid& id() const { return m_id; }
+    const QString& filePath() const { return m_filePath; }
+
+    const QString& name() const { return m_name; }
+    void setName(const QString& name);
+
+    const QList<DNSRecord>& records() const { return m_records; }
+    void setRecords(const QList<DNSRecord>& records);
+
+    const std::optional<SOARecord>& soaRecord() const { return m_soaRecord; }
+    void setSoaRecord(const std::optional<SOARecord>& soa);
+
+    // Validated changes: an invalid record leaves the zone untouched.
+    void addRecord(const DNSRecord& record);
+    // Replaces the record with the same id in place; nothing happens when the
+    // record is invalid or its id is not in the zone.
+    void updateRecord(const DNSRecord& record);
+    // Removes the record with this id; true when one was removed.
+    bool removeRecord(const QUuid& recordId);
+
+    qsizetype indexOfRecord(const QUuid& recordId) const;
+
+    bool operator==(const DNSZone& other) const { return m_id == other.m_id; }
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    QUuid m_id;
+    QString m_name;
+    QList<DNSRecord> m_records;
+    std::optional<SOARecord> m_soaRecord;
+    QString m_filePath;
+};
+
+inline size_t qHash(const DNSZone& zone, size_t seed = 0) { return qHash(zone.id(), seed); }
+
+} // namespace korvi
