@@ -14,7 +14,7 @@ DNSServerManager::DNSServerManager(QObject* parent)
 DNSServerManager::DNSServerManager(const SystemLayout& layout,
                                    std::shared_ptr<PreferencesStore> preferences, QObject* parent)
     : QObject(parent), m_layout(layout), m_preferences(std::move(preferences)),
-      m_configuration(new DNSConfiguration(this)) {
+      m_commandRunner(m_layout, this), m_configuration(new DNSConfiguration(this)) {
     startUp();
 }
 

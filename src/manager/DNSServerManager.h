@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "manager/CommandRunner.h"
 #include "manager/ServerStatus.h"
 #include "model/DNSConfiguration.h"
 #include "model/DNSZone.h"
@@ -76,6 +77,17 @@ public:
     // Saves named.conf and the zones; runs on "AppWillTerminate".
     void applicationWillTerminate();
 
+    // Command runner (see CommandRunner): the allow-list, the cleaning of
+    // command lines, the path check, and the two ways of running a child.
+    // Both runners return at once and call the completion once, later, on the
+    // main thread, even if the manager is gone by then.
+    bool isCommandAllowed(const QString& command) const;
+    QString sanitizeCommand(const QString& command) const;
+    bool isValidPath(const QString& path) const;
+    void executeCommand(const QString& command, CommandCompletion completion);
+    void runProcess(const QString& path, const QStringList& arguments,
+                    CommandCompletion completion);
+
     // Detection (run in the background; results arrive on the main thread).
     void checkHomebrewInstallation();
     void checkMacPortsInstallation();
@@ -110,6 +122,7 @@ private:
 
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
+    CommandRunner m_commandRunner;
 
     ServerStatus m_serverStatus = ServerStatus::unknown;
     QList<ZonePtr> m_zones;

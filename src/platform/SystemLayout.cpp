@@ -27,6 +27,7 @@ SystemLayout SystemLayout::standard() {
         "/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/local/bin:/opt/homebrew/bin:/opt/homebrew/sbin");
     layout.temporaryDirectory = QStringLiteral("/tmp");
     layout.commandTimeoutMs = 30000;
+    layout.commandKillGraceMs = 5000;
     return layout;
 }
 

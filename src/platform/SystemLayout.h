@@ -29,6 +29,9 @@ struct SystemLayout {
     QString processSearchPath; // PATH for programs run directly
     QString temporaryDirectory;
     int commandTimeoutMs = 30000;
+    // After the time limit has asked a child to end (SIGTERM), how long it
+    // gets before it is killed outright (SIGKILL).
+    int commandKillGraceMs = 5000;
 
     static SystemLayout standard();
 };

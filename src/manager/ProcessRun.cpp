@@ -1,0 +1,149 @@
+#include "manager/ProcessRun.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QProcessEnvironment>
+#include <QStringDecoder>
+#include <QTimer>
+
+#include "manager/DNSServerManager.h"
+
+namespace korvi {
+
+void ProcessRun::start(const ProcessRunRequest& request) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application) {
+        // Without an application object there is no main thread to run on
+        // or to report to; say so at once rather than never.
+        if (request.completion)
+            request.completion(false, QStringLiteral("No application event loop"));
+        return;
+    }
+    // Direct call on the main thread, queued to it from any other.
+    QMetaObject::invokeMethod(
+        application,
+        [request] {
+            auto* run = new ProcessRun(request);
+            run->begin();
+        },
+        Qt::AutoConnection);
+}
+
+void ProcessRun::deliver(const CommandCompletion& completion, bool success, const QString& output) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!completion || !application)
+        return;
+    QMetaObject::invokeMethod(
+        application, [completion, success, output] { completion(success, output); },
+        Qt::QueuedConnection);
+}
+
+QString ProcessRun::decodeOutput(const QByteArray& bytes) {
+    // Stateless: a sequence cut off at the end counts as invalid, not as
+    // pending. A leading byte-order mark is kept as the character it encodes.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return QString();
+    return text;
+}
+
+ProcessRun::ProcessRun(const ProcessRunRequest& request)
+    : QObject(QCoreApplication::instance()), m_request(request) {}
+
+ProcessRun::~ProcessRun() {
+    // Only reached with a live child when the application object goes away
+    // under a pending run: stop listening and end the child; QProcess reaps it.
+    if (m_process && m_process->state() != QProcess::NotRunning) {
+        m_process->disconnect(this);
+        m_process->kill();
+    }
+}
+
+void ProcessRun::begin() {
+    m_process = new QProcess(this);
+    m_process->setProgram(m_request.program);
+    m_process->setArguments(m_request.arguments);
+    m_process->setProcessChannelMode(QProcess::MergedChannels);
+    // Nothing is ever typed into a child: one that asks for input reads end of
+    // file instead of waiting for the time limit.
+    m_process->setStandardInputFile(QProcess::nullDevice());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"), m_request.searchPath);
+    m_process->setProcessEnvironment(environment);
+
+    connect(m_process, &QProcess::readyReadStandardOutput, this, &ProcessRun::readOutput);
+    connect(m_process, &QProcess::errorOccurred, this, &ProcessRun::handleError);
+    connect(m_process, &QProcess::finished, this, &ProcessRun::handleFinished);
+
+    m_timeLimit = new QTimer(this);
+    m_timeLimit->setSingleShot(true);
+    connect(m_timeLimit, &QTimer::timeout, this, &ProcessRun::handleTimeLimit);
+    m_killGrace = new QTimer(this);
+    m_killGrace->setSingleShot(true);
+    connect(m_killGrace, &QTimer::timeout, this, &ProcessRun::handleKillGrace);
+
+    // The limit counts from just before the start. A start failure may be
+    // reported from inside start() itself; handleError copes with that.
+    m_timeLimit->start(m_request.timeoutMs);
+    m_process->start();
+}
+
+void ProcessRun::readOutput() {
+    // Taking the bytes as they come keeps the pipe drained, so a child with a
+    // lot to say is never held up by a full pipe.
+    m_output += m_process->readAllStandardOutput();
+}
+
+void ProcessRun::handleError(QProcess::ProcessError error) {
+    // A crash is also reported through finished(), which ends the run; only a
+    // failed start comes without it.
+    if (m_finished || error != QProcess::FailedToStart)
+        return;
+    const QString description = m_process->errorString();
+    log(m_request.startFailurePrefix + description, m_request.startFailureLevel);
+    finish(false, description);
+}
+
+void ProcessRun::handleFinished(int exitCode, QProcess::ExitStatus exitStatus) {
+    if (m_finished)
+        return;
+    readOutput();
+    // A run ended by the time limit fails even if the child managed to exit
+    // with status 0 after being asked to stop.
+    const bool success = !m_timedOut && exitStatus == QProcess::NormalExit && exitCode == 0;
+    finish(success, decodeOutput(m_output));
+}
+
+void ProcessRun::handleTimeLimit() {
+    if (m_finished || m_process->state() == QProcess::NotRunning)
+        return;
+    m_timedOut = true;
+    m_process->terminate();
+    log(m_request.timeoutMessage, m_request.timeoutLevel);
+    // A child that ignores SIGTERM must not keep the run open forever.
+    m_killGrace->start(m_request.killGraceMs);
+}
+
+void ProcessRun::handleKillGrace() {
+    if (m_finished || m_process->state() == QProcess::NotRunning)
+        return;
+    m_process->kill();
+}
+
+void ProcessRun::finish(bool success, const QString& output) {
+    m_finished = true;
+    m_timeLimit->stop();
+    m_killGrace->stop();
+    deliver(m_request.completion, success, output);
+    m_request.completion = nullptr;
+    deleteLater();
+}
+
+void ProcessRun::log(const QString& message, LogLevel level) const {
+    if (m_request.manager)
+        m_request.manager->addLog(message, level);
+}
+
+} // namespace korvi
