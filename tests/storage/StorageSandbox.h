@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <cstdio>
 #include <memory>
@@ -127,8 +128,21 @@ public:
         const QStringList lines = capture.finish();
         if (startUpLines)
             *startUpLines = withoutTimeStamps(lines);
-        QCoreApplication::processEvents();
+        settle();
         return manager;
+    }
+
+    // Lets the background work a manager starts with (detection probes and
+    // what their results schedule) finish before a test captures any lines,
+    // so that none of it writes into a capture.
+    static void settle() {
+        for (int round = 0; round < 5; ++round) {
+            QCoreApplication::processEvents();
+            if (QThreadPool::globalInstance()->activeThreadCount() == 0)
+                break;
+            QThreadPool::globalInstance()->waitForDone(10000);
+        }
+        QCoreApplication::processEvents();
     }
 
     // Runs f() with standard output captured; gives the lines, time stamps

@@ -99,11 +99,20 @@ private Q_SLOTS:
     void damagedDocumentWithoutBackup();
 
 private:
-    // Loads `main` with `backup` under the backup key (absent when null) into
-    // a manager already holding `m_before`; returns the lines written.
+    // Stores `main`, and `backup` under the backup key (absent when null),
+    // and gives the manager (made on first use) the zones `m_before`.
+    void prepare(const QByteArray& main, const QByteArray& backup,
+                 std::unique_ptr<DNSServerManager>& manager,
+                 std::shared_ptr<PreferencesStore>& preferences);
+    // prepare(), then a load; returns the lines written.
     QStringList load(const QByteArray& main, const QByteArray& backup,
                      std::unique_ptr<DNSServerManager>& manager,
                      std::shared_ptr<PreferencesStore>& preferences);
+    // Many loads in a row write into one capture; check(i) runs after each.
+    template <typename Next, typename Check>
+    QStringList loadMany(int count, Next next, Check check,
+                         std::unique_ptr<DNSServerManager>& manager,
+                         std::shared_ptr<PreferencesStore>& preferences);
 
     StorageSandbox m_sandbox;
     QByteArray m_threeZones;
@@ -126,9 +135,9 @@ void TestStorageDamage::initTestCase() {
     m_before = {sampleZone(QStringLiteral("in-memory.example"), 1, false)};
 }
 
-QStringList TestStorageDamage::load(const QByteArray& main, const QByteArray& backup,
-                                    std::unique_ptr<DNSServerManager>& manager,
-                                    std::shared_ptr<PreferencesStore>& preferences) {
+void TestStorageDamage::prepare(const QByteArray& main, const QByteArray& backup,
+                                std::unique_ptr<DNSServerManager>& manager,
+                                std::shared_ptr<PreferencesStore>& preferences) {
     if (!preferences) {
         preferences = m_sandbox.openPreferences();
         manager = m_sandbox.makeManager(preferences);
@@ -139,7 +148,31 @@ QStringList TestStorageDamage::load(const QByteArray& main, const QByteArray& ba
     else
         preferences->setData(backupKey, backup);
     manager->setZones(m_before);
+}
+
+QStringList TestStorageDamage::load(const QByteArray& main, const QByteArray& backup,
+                                    std::unique_ptr<DNSServerManager>& manager,
+                                    std::shared_ptr<PreferencesStore>& preferences) {
+    prepare(main, backup, manager, preferences);
     return m_sandbox.lines([&] { manager->loadZonesFromStorage(); });
+}
+
+template <typename Next, typename Check>
+QStringList TestStorageDamage::loadMany(int count, Next next, Check check,
+                                        std::unique_ptr<DNSServerManager>& manager,
+                                        std::shared_ptr<PreferencesStore>& preferences) {
+    prepare(QByteArray("[]"), m_backup, manager, preferences);
+    // Without a pass through the event loop per load, the preferences file is
+    // not rewritten after every change: the loop stays quick.
+    ConsoleCapture capture(m_sandbox.path(QStringLiteral("many.txt")));
+    for (int i = 0; i < count; ++i) {
+        prepare(next(i), m_backup, manager, preferences);
+        manager->loadZonesFromStorage();
+        check(i);
+    }
+    const QStringList lines = withoutTimeStamps(capture.finish());
+    QCoreApplication::processEvents();
+    return lines;
 }
 
 void TestStorageDamage::documentsThatCannotBeRead_data() {
@@ -222,19 +255,20 @@ void TestStorageDamage::everyTruncationFallsBackToBackup() {
     std::unique_ptr<DNSServerManager> manager;
     std::shared_ptr<PreferencesStore> preferences;
     QStringList wrong;
-    qsizetype failures = 0;
-    qsizetype restores = 0;
-    for (qsizetype cut = 0; cut < m_threeZones.size(); ++cut) {
-        const QStringList lines = load(m_threeZones.left(cut), m_backup, manager, preferences);
-        failures += lines.filter(failurePrefix).size() / 2; // log line and console line
-        restores += lines.count(info(restoreMessage));
-        if (zoneSummary(manager->zones()) != m_backupSummary)
-            wrong.append(QString::number(cut));
-    }
+    const int cuts = int(m_threeZones.size());
+    const QStringList lines = loadMany(
+        cuts, [&](int cut) { return m_threeZones.left(cut); },
+        [&](int cut) {
+            if (zoneSummary(manager->zones()) != m_backupSummary)
+                wrong.append(QString::number(cut));
+        },
+        manager, preferences);
     QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("wrong zones after cuts at ") +
                                          wrong.join(QStringLiteral(", "))));
-    QCOMPARE(failures, m_threeZones.size());
-    QCOMPARE(restores, m_threeZones.size());
+    // One failure (log line and console line) and one restore per cut.
+    QCOMPARE(lines.filter(failurePrefix).size(), 2 * cuts);
+    QCOMPARE(lines.count(info(restoreMessage)), cuts);
+    QCOMPARE(lines.count(loadingLine), 2 * cuts);
 
     // The whole document, for contrast, loads its own three zones.
     load(m_threeZones, m_backup, manager, preferences);
@@ -247,18 +281,25 @@ void TestStorageDamage::randomBytesFallBackToBackup() {
     std::unique_ptr<DNSServerManager> manager;
     std::shared_ptr<PreferencesStore> preferences;
     QStringList wrong;
-    for (int i = 0; i < 300; ++i) {
-        QByteArray bytes = randomBytes(random, 1 + random.bounded(600));
-        // Also start like a document, so that the parser gets further in.
-        if (i % 3 == 1)
-            bytes.prepend("[{\"name\":\"");
-        else if (i % 3 == 2)
-            bytes.prepend("[");
-        load(bytes, m_backup, manager, preferences);
-        if (zoneSummary(manager->zones()) != m_backupSummary)
-            wrong.append(QString::number(i));
-    }
+    const int count = 300;
+    const QStringList lines = loadMany(
+        count,
+        [&](int i) {
+            QByteArray bytes = randomBytes(random, 1 + random.bounded(600));
+            // Also start like a document, so that the parser gets further in.
+            if (i % 3 == 1)
+                bytes.prepend("[{\"name\":\"");
+            else if (i % 3 == 2)
+                bytes.prepend("[");
+            return bytes;
+        },
+        [&](int i) {
+            if (zoneSummary(manager->zones()) != m_backupSummary)
+                wrong.append(QString::number(i));
+        },
+        manager, preferences);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
+    QCOMPARE(lines.count(info(restoreMessage)), count);
 }
 
 void TestStorageDamage::flippedBytesLoadWholeOrFallBack() {
@@ -269,20 +310,27 @@ void TestStorageDamage::flippedBytesLoadWholeOrFallBack() {
     std::shared_ptr<PreferencesStore> preferences;
     QStringList wrong;
     int readable = 0;
-    for (int i = 0; i < 300; ++i) {
-        QByteArray bytes = m_threeZones;
-        const qsizetype at = random.bounded(bytes.size());
-        bytes[at] = static_cast<char>(bytes.at(at) ^ (1 << random.bounded(8)));
-        const bool decodable = ZoneStorage::decodeLegacy(bytes).has_value();
-        readable += decodable ? 1 : 0;
-        load(bytes, m_backup, manager, preferences);
-        const bool ok = decodable
-                            ? manager->zones().size() == 3 &&
-                                  preferences->data(savedKey).value_or(QByteArray()) != m_backup
-                            : zoneSummary(manager->zones()) == m_backupSummary;
-        if (!ok)
-            wrong.append(QString::number(at));
-    }
+    bool decodable = false;
+    qsizetype at = 0;
+    loadMany(
+        300,
+        [&](int) {
+            QByteArray bytes = m_threeZones;
+            at = random.bounded(bytes.size());
+            bytes[at] = static_cast<char>(bytes.at(at) ^ (1 << random.bounded(8)));
+            decodable = ZoneStorage::decodeLegacy(bytes).has_value();
+            readable += decodable ? 1 : 0;
+            return bytes;
+        },
+        [&](int) {
+            const bool ok = decodable
+                                ? manager->zones().size() == 3 &&
+                                      preferences->data(savedKey).value_or(QByteArray()) != m_backup
+                                : zoneSummary(manager->zones()) == m_backupSummary;
+            if (!ok)
+                wrong.append(QString::number(at));
+        },
+        manager, preferences);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral(", "))));
     QVERIFY(readable > 0 && readable < 300);
 }
