@@ -147,8 +147,6 @@ void DNSServerManager::checkMacPortsInstallation() {}
 void DNSServerManager::checkBindInstallation() {}
 void DNSServerManager::checkServerStatus() {}
 void DNSServerManager::loadBindLogs() {}
-void DNSServerManager::saveZonesToStorage() {}
-void DNSServerManager::loadZonesFromStorage() {}
 void DNSServerManager::loadZonesFromBindConfiguration() {}
 void DNSServerManager::saveConfiguration() {}
 
