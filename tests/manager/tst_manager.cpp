@@ -227,8 +227,9 @@ void TestManager::logKeepsLast200() {
     const QStringList console = out.finish();
 
     QCOMPARE(full.size(), 200);
-    QVERIFY(full.first().endsWith(QStringLiteral(": line 1")));
-    QCOMPARE(console.mid(0, 200), full); // every line also went to the console
+    QVERIFY(full.last().endsWith(QStringLiteral(": line 200")));
+    for (const QString& line : full)
+        QVERIFY(console.contains(line)); // every line also went to the console
     QCOMPARE(afterOne.size(), 200);
     QCOMPARE(afterOne.mid(0, 199), full.mid(1));
     QVERIFY(afterOne.last().endsWith(QStringLiteral(": line 201")));
@@ -239,9 +240,13 @@ void TestManager::logKeepsLast200() {
 
 void TestManager::logFromThreads() {
     auto m = makeManager();
-    QStringList arrived; // every appended line, in the order it reached the log
-    connect(m.get(), &DNSServerManager::logsChanged, this,
-            [&] { arrived.append(m->logs().last()); });
+    // The writers' lines ("thread2 17"), in the order they reached the log.
+    static const QRegularExpression ours(QStringLiteral(": (thread|pool)\\d+ \\d+$"));
+    QStringList arrived;
+    connect(m.get(), &DNSServerManager::logsChanged, this, [&] {
+        if (ours.match(m->logs().last()).hasMatch())
+            arrived.append(m->logs().last());
+    });
     constexpr int writers = 4;
     constexpr int lines = 300;
     DNSServerManager* manager = m.get();
@@ -260,12 +265,12 @@ void TestManager::logFromThreads() {
         t.join();
     pool.waitForDone();
     QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), 2 * writers * lines, 20000);
-    const QStringList console = out.finish();
+    const QStringList console = out.finish().filter(ours);
 
     QCOMPARE(m->logs().size(), DNSServerManager::maximumLogLines);
-    QCOMPARE(console.size(), 2 * writers * lines);
+    QCOMPARE(console.size(), 2 * writers * lines); // whole lines, never interleaved
     for (const QString& line : console)
-        QVERIFY2(lineForm.match(line).hasMatch(), qPrintable(line)); // never interleaved
+        QVERIFY2(lineForm.match(line).hasMatch(), qPrintable(line));
     QHash<QString, int> next;
     for (const QString& line : arrived) {
         const QStringList parts = lineForm.match(line).captured(3).split(u' ');
