@@ -9,7 +9,24 @@
 
 namespace korvi {
 
-QString uuidText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+QString uuidText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+std::optional<QUuid> uuidFromText(const QString& text) {
+    // QUuid::fromString also takes braces and ignores trailing text, and gives the
+    // null UUID for a parse failure, so check the form here and parse afterwards.
+    if (text.size() != 36)
+        return std::nullopt;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        const bool hyphenPosition = i == 8 || i == 13 || i == 18 || i == 23;
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+        if (hyphenPosition ? c != '-' : !hex)
+            return std::nullopt;
+    }
+    return QUuid::fromString(text);
+}
 
 DNSRecord::DNSRecord() : id(QUuid::createUuid()) {}
 
@@ -42,12 +59,10 @@ std::optional<DNSRecord> DNSRecord::fromJson(const QJsonValue& json, QString* er
     json::Reader in(json, QStringLiteral("record"));
     DNSRecord record;
     if (const auto idText = in.optionalString("id")) {
-        const QUuid parsed = QUuid::fromString(*idText);
-        if (parsed.isNull()) {
+        if (const auto parsed = uuidFromText(*idText))
+            record.id = *parsed;
+        else
             in.fail(QStringLiteral("record \"id\" is not a UUID"));
-        } else {
-            record.id = parsed;
-        }
     }
     record.name = in.requiredString("name");
     const QString typeText = in.requiredString("type");

@@ -56,5 +56,8 @@ public:
 
 // Upper-case UUID text without braces, as Korvi stores identities.
 QString uuidText(const QUuid& id);
+// Reads the stored identity form: exactly 36 characters, hexadecimal digits (either
+// case) in groups of 8, 4, 4, 4 and 12 joined by hyphens. Anything else gives nothing.
+std::optional<QUuid> uuidFromText(const QString& text);
 
 } // namespace korvi
