@@ -34,29 +34,20 @@ qsizetype indexOfWord(const QString& line, const QString& word, qsizetype from =
     return -1;
 }
 
-// A name as BIND's address match lists use them for named lists (localhost,
-// localnets, an acl name): letters, digits, "-", "_" and ".", beginning with
-// a letter or "_".
-bool isListName(const QString& piece) {
-    if (piece.isEmpty() || !(piece.front().isLetter() || piece.front() == u'_'))
+// A piece written the way a plain address is: it begins with a digit or ":"
+// and holds no white space, "/" (a prefix) or "%" (a scoped address). Such a
+// piece is cleaned to the characters of an address. Every other piece is an
+// element BIND reads in its own way (a named list such as localhost or
+// localnets, a negation, a prefix, a key reference, a quoted name) and is
+// kept exactly as written.
+bool isPlainAddressPiece(const QString& piece) {
+    if (piece.isEmpty() || !(piece.front().isDigit() || piece.front() == u':'))
         return false;
-    bool ok = true;
-    forEachCodePoint(piece, [&](char32_t cp) {
-        ok = ok && (isLetterOrDigit(cp) || cp == '-' || cp == '_' || cp == '.');
-    });
-    return ok;
-}
-
-bool isKeyReference(const QString& piece) {
-    return piece.size() > 4 && piece.startsWith(QLatin1String("key")) && piece.at(3).isSpace();
-}
-
-// Elements BIND reads as something other than a plain address: negations,
-// prefixes, scoped addresses, quoted names, key references and named lists.
-// They are kept exactly as written.
-bool isOtherElement(const QString& piece) {
-    return piece.startsWith(u'!') || piece.contains(u'/') || piece.contains(u'%') ||
-           piece.contains(u'"') || isKeyReference(piece) || isListName(piece);
+    for (const QChar c : piece) {
+        if (c.isSpace() || c == u'/' || c == u'%')
+            return false;
+    }
+    return true;
 }
 
 bool isAnyOrNone(const QString& piece) {
@@ -116,7 +107,7 @@ std::optional<QString> NamedConfReader::quotedAfter(const QString& line, const Q
 std::optional<QString> NamedConfReader::addressListItem(const QString& piece) {
     if (isAnyOrNone(piece))
         return piece.toLower();
-    if (isOtherElement(piece)) {
+    if (!isPlainAddressPiece(piece)) {
         if (!NamedConfWriter::isSafeListItem(piece))
             return std::nullopt;
         return piece;
@@ -128,7 +119,7 @@ std::optional<QString> NamedConfReader::addressListItem(const QString& piece) {
 }
 
 std::optional<QString> NamedConfReader::forwarder(const QString& piece) {
-    if (isOtherElement(piece))
+    if (!isPlainAddressPiece(piece))
         return std::nullopt;
     const QString address = addressCharacters(piece);
     if (!isValidIPv4Address(address) && !isValidIPv6Address(address))
@@ -145,7 +136,8 @@ std::optional<QStringList> NamedConfReader::addressList(const QString& line) {
         // A list with an element Korvi could not write back safely (a
         // nested list, a comment) is not read at all: leaving out one
         // element could change whom the list admits.
-        if (isOtherElement(piece) && !NamedConfWriter::isSafeListItem(piece))
+        if (!isAnyOrNone(piece) && !isPlainAddressPiece(piece) &&
+            !NamedConfWriter::isSafeListItem(piece))
             return std::nullopt;
         if (const auto item = addressListItem(piece))
             list.append(*item);
