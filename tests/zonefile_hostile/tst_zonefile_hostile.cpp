@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "BindCheckers.h"
+#include "ZoneTestData.h"
 #include "model/DNSZone.h"
 
 using namespace korvi;
@@ -21,6 +22,10 @@ struct Payload {
     QString label;
     QString text;
     bool fitsOneString; // short enough for one TXT string and one label
+    // Judged by BIND as well as by Korvi's reader. Unicode line separators
+    // matter to Korvi's reader only: to BIND they are bytes like any other,
+    // escaped as \DDD like the NUL case.
+    bool bind = true;
 };
 
 QList<Payload> payloads() {
@@ -41,8 +46,9 @@ QList<Payload> payloads() {
         {"at", "@", true},
         {"NUL", QString(QChar(0)) + "evil", true},
         {"tab", "\t" + QString(evil).replace(u' ', u'\t'), true},
-        {"line separator", QString(QChar(0x2028)) + evil, true},
-        {"next line", QString(QChar(0x85)) + evil, true},
+        {"line separator", QString(QChar(0x2028)) + evil, true, false},
+        {"next line", QString(QChar(0x85)) + evil, true, false},
+        {"paragraph separator", QString(QChar(0x2029)) + evil, true, false},
         {"very long", QString(5000, u'a'), false},
         {"very long words", QStringLiteral("word ").repeated(1000) + "\n" + evil, false},
     };
@@ -79,38 +85,21 @@ QString baseValue(DNSRecordType type) {
     return {};
 }
 
-// A record with its fields set directly, so that nothing is cleaned.
-DNSRecord raw(const QString& name, DNSRecordType type, const QString& value) {
-    DNSRecord record;
-    record.name = name;
-    record.type = type;
-    record.value = value;
-    record.ttl = 3600;
-    return record;
-}
-
 struct Case {
     QString label;
     SOARecord soa;
     QList<DNSRecord> records;
     bool mustLoad = false; // BIND is expected to accept this one
+    bool bind = true;      // BIND judges this one
 };
-
-SOARecord standardSOA() {
-    SOARecord soa;
-    soa.primaryNameServer = QStringLiteral("ns1.example.com.");
-    soa.adminEmail = QStringLiteral("admin.example.com.");
-    soa.serial = 2025030501;
-    return soa;
-}
 
 Case makeCase(const QString& label, const DNSRecord& hostile, bool mustLoad,
               const SOARecord& soa = standardSOA()) {
     Case c;
     c.label = label;
     c.soa = soa;
-    c.records = {raw({}, DNSRecordType::NS, QStringLiteral("ns1.example.com.")),
-                 raw(QStringLiteral("ns1"), DNSRecordType::A, QStringLiteral("192.0.2.1")),
+    c.records = {rawRecord({}, DNSRecordType::NS, QStringLiteral("ns1.example.com.")),
+                 rawRecord(QStringLiteral("ns1"), DNSRecordType::A, QStringLiteral("192.0.2.1")),
                  hostile};
     c.mustLoad = mustLoad;
     return c;
@@ -119,38 +108,42 @@ Case makeCase(const QString& label, const DNSRecord& hostile, bool mustLoad,
 QList<Case> corpus() {
     QList<Case> cases;
     for (const Payload& p : payloads()) {
+        const qsizetype first = cases.size();
         for (const DNSRecordType type : allRecordTypes()) {
             const QString typeName = rawValue(type);
             // Text-like values must load whenever their strings fit.
             const bool text = type == DNSRecordType::TXT || type == DNSRecordType::CAA;
             cases.append(makeCase(typeName + " value + " + p.label,
-                                  raw(QStringLiteral("host"), type, baseValue(type) + p.text),
+                                  rawRecord(QStringLiteral("host"), type, baseValue(type) + p.text),
                                   text && p.fitsOneString));
             // The value made of the payload alone, for the types whose data
-            // is text and for one address type.
-            if (text || type == DNSRecordType::SOA || type == DNSRecordType::A) {
+            // is presentation text.
+            if (text || type == DNSRecordType::SOA) {
                 cases.append(makeCase(typeName + " value is " + p.label,
-                                      raw(QStringLiteral("host"), type, p.text),
+                                      rawRecord(QStringLiteral("host"), type, p.text),
                                       text && p.fitsOneString));
             }
         }
         cases.append(makeCase("name + " + p.label,
-                              raw("host" + p.text, DNSRecordType::A, "192.0.2.99"),
+                              rawRecord("host" + p.text, DNSRecordType::A, "192.0.2.99"),
                               p.fitsOneString));
-        cases.append(
-            makeCase("name is " + p.label, raw(p.text, DNSRecordType::TXT, "x"), p.fitsOneString));
+        cases.append(makeCase("name is " + p.label, rawRecord(p.text, DNSRecordType::TXT, "x"),
+                              p.fitsOneString));
 
-        DNSRecord caa = raw(QStringLiteral("host"), DNSRecordType::CAA, "ca.example.net");
+        DNSRecord caa = rawRecord(QStringLiteral("host"), DNSRecordType::CAA, "ca.example.net");
         caa.tag = QStringLiteral("issue") + p.text;
         cases.append(makeCase("CAA tag + " + p.label, caa, false));
 
-        const DNSRecord plain = raw(QStringLiteral("www"), DNSRecordType::A, "192.0.2.10");
+        // Records are made field by field, so that nothing is cleaned.
+        const DNSRecord plain = rawRecord(QStringLiteral("www"), DNSRecordType::A, "192.0.2.10");
         SOARecord soa = standardSOA();
         soa.primaryNameServer = "ns1" + p.text + ".example.com.";
         cases.append(makeCase("SOA primary + " + p.label, plain, p.fitsOneString, soa));
         soa = standardSOA();
         soa.adminEmail = p.text + "admin.example.com.";
         cases.append(makeCase("SOA admin + " + p.label, plain, p.fitsOneString, soa));
+        for (qsizetype i = first; i < cases.size(); ++i)
+            cases[i].bind = p.bind;
     }
     return cases;
 }
@@ -213,20 +206,25 @@ void TestZoneFileHostile::corpusCannotInject() {
     }
 
     // Let BIND judge them, a few checkers at a time.
+    QList<qsizetype> judged;
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        if (cases.at(i).bind)
+            judged.append(i);
+    }
     constexpr qsizetype parallel = 4;
     int loaded = 0;
-    for (qsizetype first = 0; first < cases.size(); first += parallel) {
+    for (qsizetype first = 0; first < judged.size(); first += parallel) {
+        const QList<qsizetype> batch = judged.mid(first, parallel);
         std::vector<std::unique_ptr<QProcess>> running;
-        const qsizetype end = std::min(first + parallel, cases.size());
-        for (qsizetype i = first; i < end; ++i)
+        for (const qsizetype i : batch)
             running.push_back(
                 startProgram(checkZoneProgram, dumpZoneArguments(zoneName, paths.at(i))));
         QList<ProgramResult> results;
         for (auto& process : running)
             results.append(finishProgram(*process));
-        for (qsizetype i = first; i < end; ++i) {
-            const Case& c = cases.at(i);
-            const ProgramResult& result = results.at(i - first);
+        for (qsizetype k = 0; k < batch.size(); ++k) {
+            const Case& c = cases.at(batch.at(k));
+            const ProgramResult& result = results.at(k);
             QVERIFY2(result.finished, qPrintable(c.label));
             if (c.mustLoad)
                 QVERIFY2(result.ok(), qPrintable(c.label + "\n" + result.describe()));
@@ -238,8 +236,8 @@ void TestZoneFileHostile::corpusCannotInject() {
             QVERIFY2(!hasInjectedRecord(result.output), qPrintable(c.label + "\n" + result.output));
         }
     }
-    qInfo("%d of %d hostile zones loaded in BIND with exactly their own records", loaded,
-          int(cases.size()));
+    qInfo("%d hostile zones written; BIND judged %d and loaded %d with exactly their own records",
+          int(cases.size()), int(judged.size()), loaded);
 }
 
 QTEST_GUILESS_MAIN(TestZoneFileHostile)
