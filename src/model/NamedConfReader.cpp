@@ -41,7 +41,10 @@ qsizetype indexOfWord(const QString& line, const QString& word, qsizetype from =
 // localnets, a negation, a prefix, a key reference, a quoted name) and is
 // kept exactly as written.
 bool isPlainAddressPiece(const QString& piece) {
-    if (piece.isEmpty() || !(piece.front().isDigit() || piece.front() == u':'))
+    if (piece.isEmpty())
+        return false;
+    const char16_t first = piece.front().unicode();
+    if (!((first >= '0' && first <= '9') || first == ':'))
         return false;
     for (const QChar c : piece) {
         if (c.isSpace() || c == u'/' || c == u'%')

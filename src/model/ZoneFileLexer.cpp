@@ -12,7 +12,7 @@ bool isFieldSeparator(QChar c) {
 
 // Walks the line as BIND's lexer would see it: backslash escapes, double
 // quotes, and a comment from the first ";" outside quotes. Calls
-// visit(index, character) for every unescaped character outside quotes;
+// visit(character) for every unescaped character outside quotes;
 // returns the index where the comment starts (or the line's length).
 template <typename Visit> qsizetype scanOutsideQuotes(const QString& line, Visit visit) {
     bool escaped = false;
@@ -35,7 +35,7 @@ template <typename Visit> qsizetype scanOutsideQuotes(const QString& line, Visit
             continue;
         if (c == u';')
             return i;
-        visit(i, c);
+        visit(c);
     }
     return line.size();
 }
@@ -119,12 +119,12 @@ qsizetype ZoneFileLexer::typeIndex(const QStringList& fields) {
 }
 
 QString ZoneFileLexer::withoutComment(const QString& line) {
-    return line.left(scanOutsideQuotes(line, [](qsizetype, QChar) {}));
+    return line.left(scanOutsideQuotes(line, [](QChar) {}));
 }
 
 int ZoneFileLexer::groupDepthChange(const QString& line) {
     int depth = 0;
-    scanOutsideQuotes(line, [&](qsizetype, QChar c) {
+    scanOutsideQuotes(line, [&](QChar c) {
         if (c == u'(')
             ++depth;
         else if (c == u')')

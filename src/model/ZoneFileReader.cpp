@@ -54,6 +54,8 @@ std::optional<std::pair<QString, qsizetype>> joinGroup(const QStringList& lines,
         if (!data.isEmpty())
             joined += u' ' + data;
     }
+    if (!TextLines::isShorterThan(joined, TextLines::maximumLineLength))
+        return std::nullopt;
     return std::make_pair(joined, index);
 }
 

@@ -20,7 +20,7 @@ struct ExpectedRecord {
     QString asBindReadsIt; // owner, TTL, class, type and data as named-checkzone prints them
 };
 
-struct ZoneSpec {
+struct ZoneCase {
     const char* row;
     QString zoneName;
     bool withSOA;
@@ -119,7 +119,7 @@ void TestZoneFileBind::initTestCase() {
     QVERIFY(m_dir.isValid());
 }
 
-static QList<ZoneSpec> zoneSpecs() {
+static QList<ZoneCase> zoneCases() {
     using F = RecordField;
     using T = DNSRecordType;
     const auto r = [](const QString& name, T type, const QString& value, qint64 ttl,
@@ -181,8 +181,8 @@ static QList<ZoneSpec> zoneSpecs() {
           "multi.example.com. 3600 IN TXT \"part one\" \"part two\""),
         r("plain", T::TXT, "hello", 3600, none, "plain.example.com. 3600 IN TXT \"hello\""),
     };
-    QList<ZoneSpec> specs;
-    specs.append({"forward zone", com, true, true, forward});
+    QList<ZoneCase> cases;
+    cases.append({"forward zone", com, true, true, forward});
 
     // Reverse zone with pointers; its name server has an address inside it.
     const QString rev = QStringLiteral("2.0.192.in-addr.arpa");
@@ -195,7 +195,7 @@ static QList<ZoneSpec> zoneSpecs() {
         r("25", T::PTR, "mail.example.com.", 3600, none,
           "25.2.0.192.in-addr.arpa. 3600 IN PTR mail.example.com."),
     };
-    specs.append({"reverse zone", rev, true, true, reverse});
+    cases.append({"reverse zone", rev, true, true, reverse});
 
     // A zone whose only SOA is an SOA-typed record.
     const QString org = QStringLiteral("example.org");
@@ -207,7 +207,7 @@ static QList<ZoneSpec> zoneSpecs() {
         r("", T::NS, "ns1", 3600, none, "example.org. 3600 IN NS ns1.example.org."),
         r("ns1", T::A, "192.0.2.1", 3600, none, "ns1.example.org. 3600 IN A 192.0.2.1"),
     };
-    specs.append({"SOA-typed record", org, false, true, soaTyped});
+    cases.append({"SOA-typed record", org, false, true, soaTyped});
 
     // Fields left absent are written with the type's defaults, which BIND
     // accepts (SRV 10 5 80, CAA 0 issue, MX 10, SSHFP 1 1, TLSA 3 1 1).
@@ -226,14 +226,14 @@ static QList<ZoneSpec> zoneSpecs() {
           "_443._tcp.example.net. 3600 IN TLSA 3 1 1 " + sha256.left(56).toUpper() + " " +
               sha256.mid(56).toUpper()),
     };
-    specs.append({"type defaults", net, true, false, defaults});
-    return specs;
+    cases.append({"type defaults", net, true, false, defaults});
+    return cases;
 }
 
 void TestZoneFileBind::zonesUseAllTwelveTypes() {
     QSet<DNSRecordType> types;
-    for (const ZoneSpec& spec : zoneSpecs()) {
-        for (const ExpectedRecord& expected : spec.records)
+    for (const ZoneCase& zoneCase : zoneCases()) {
+        for (const ExpectedRecord& expected : zoneCase.records)
             types.insert(expected.record.type);
     }
     QCOMPARE(types.size(), allRecordTypes().size());
@@ -245,12 +245,12 @@ void TestZoneFileBind::zonesLoadInBind_data() {
     QTest::addColumn<bool>("validated");
     QTest::addColumn<QList<ExpectedRecord>>("records");
     QTest::addColumn<QStringList>("soaAsRead");
-    for (const ZoneSpec& spec : zoneSpecs()) {
-        const QStringList soa = spec.withSOA
-                                    ? QStringList{soaAsRead(spec.zoneName, soaFor(spec.zoneName))}
-                                    : QStringList();
-        QTest::newRow(spec.row) << spec.zoneName << spec.withSOA << spec.validated << spec.records
-                                << soa;
+    for (const ZoneCase& zoneCase : zoneCases()) {
+        const QStringList soa =
+            zoneCase.withSOA ? QStringList{soaAsRead(zoneCase.zoneName, soaFor(zoneCase.zoneName))}
+                             : QStringList();
+        QTest::newRow(zoneCase.row) << zoneCase.zoneName << zoneCase.withSOA << zoneCase.validated
+                                    << zoneCase.records << soa;
     }
 }
 
