@@ -285,6 +285,15 @@ void TestZoneFileReader::unclosedSOAGroupLeavesNoSOA() {
     QCOMPARE(zone.soaRecord(), std::nullopt);
     // Reading goes on after the SOA line.
     QCOMPARE(zone.records().size(), 1);
+
+    // A group that closes, but only after 1,024 characters, is refused too.
+    zone.setSoaRecord(standardSOA());
+    zone.loadZoneFile(QStringLiteral("@ IN SOA ns1.example.com. admin.example.com. (\n") +
+                      QStringLiteral("  2025030501") + QString(1000, u' ') +
+                      QStringLiteral("1\n  3600 1800 1209600 86400 )\n"
+                                     "www 300 IN A 192.0.2.1\n"));
+    QCOMPARE(zone.soaRecord(), std::nullopt);
+    QCOMPARE(zone.records().size(), 1);
 }
 
 void TestZoneFileReader::unreadableSOALineRemovesSOA() {
