@@ -1,5 +1,7 @@
 #include "model/DNSConfiguration.h"
 
+#include "model/NamedConfReader.h"
+
 namespace korvi {
 
 DNSConfiguration::DNSConfiguration(QObject* parent) : QObject(parent) {}
@@ -29,6 +31,18 @@ void DNSConfiguration::setZoneFile(const QString& zoneName, const QString& fileN
 void DNSConfiguration::removeZoneFile(const QString& zoneName) {
     if (m_zoneFiles.remove(zoneName) > 0)
         Q_EMIT changed();
+}
+
+QString DNSConfiguration::namedConfText() const {
+    return NamedConfWriter::write(*this, NamedConfWriter::Options());
+}
+
+QString DNSConfiguration::namedConfText(const NamedConfWriter::Options& options) const {
+    return NamedConfWriter::write(*this, options);
+}
+
+void DNSConfiguration::loadNamedConf(const QString& text) {
+    NamedConfReader::apply(NamedConfReader::read(text), *this);
 }
 
 } // namespace korvi

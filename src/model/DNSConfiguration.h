@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include "model/NamedConfWriter.h"
+
 namespace korvi {
 
 // The settings named.conf is written from. One shared object, owned by the
@@ -45,6 +47,16 @@ public:
 
     bool enableDNSSEC() const { return m_enableDNSSEC; }
     void setEnableDNSSEC(bool value);
+
+    // The whole named.conf text: the standard form (directory
+    // /usr/local/var/named, BIND version unknown, current time), or with
+    // the given options.
+    QString namedConfText() const;
+    QString namedConfText(const NamedConfWriter::Options& options) const;
+
+    // Reads the settings an existing named.conf sets; fields it does not set
+    // keep their values. Text of 1,048,576 characters or more changes nothing.
+    void loadNamedConf(const QString& text);
 
 Q_SIGNALS:
     void changed();

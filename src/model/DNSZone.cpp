@@ -2,6 +2,8 @@
 
 #include "model/RecordValidator.h"
 #include "model/TextCleaning.h"
+#include "model/ZoneFileReader.h"
+#include "model/ZoneFileWriter.h"
 
 namespace korvi {
 
@@ -56,6 +58,23 @@ qsizetype DNSZone::indexOfRecord(const QUuid& recordId) const {
             return i;
     }
     return -1;
+}
+
+QString DNSZone::zoneFileText() const {
+    return zoneFileText(QDateTime::currentDateTimeUtc());
+}
+
+QString DNSZone::zoneFileText(const QDateTime& now) const {
+    return ZoneFileWriter::zoneText(m_name, m_soaRecord, m_records, now);
+}
+
+void DNSZone::loadZoneFile(const QString& text) {
+    auto content = ZoneFileReader::read(text);
+    if (!content)
+        return;
+    setRecords(content->records);
+    if (content->soaLineSeen)
+        setSoaRecord(content->soa);
 }
 
 } // namespace korvi

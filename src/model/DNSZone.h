@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -45,6 +46,16 @@ public:
 
     qsizetype indexOfRecord(const QUuid& recordId) const;
 
+    // The zone as BIND master-file text, stamped with the current time (or
+    // with `now`, so that the text can be reproduced).
+    QString zoneFileText() const;
+    QString zoneFileText(const QDateTime& now) const;
+
+    // Replaces the records, and the SOA when the text holds an SOA line, with
+    // what the text gives. Text of 1,048,576 characters or more changes
+    // nothing. One change notice for the records, one for the SOA.
+    void loadZoneFile(const QString& text);
+
     bool operator==(const DNSZone& other) const { return m_id == other.m_id; }
 
 Q_SIGNALS:
@@ -58,6 +69,8 @@ private:
     QString m_filePath;
 };
 
-inline size_t qHash(const DNSZone& zone, size_t seed = 0) { return qHash(zone.id(), seed); }
+inline size_t qHash(const DNSZone& zone, size_t seed = 0) {
+    return qHash(zone.id(), seed);
+}
 
 } // namespace korvi

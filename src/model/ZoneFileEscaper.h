@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+namespace korvi {
+
+// Turns record data into master-file text that BIND reads back as exactly
+// that data and nothing more. Whatever a field holds, its text never ends the
+// line, opens or closes a parenthesised group, starts a comment or, at the
+// start of a line, a directive. Ordinary, valid values come out unchanged;
+// only what would otherwise be read differently is written with the
+// master-file escapes: "\X" for a special printable character and "\DDD"
+// (decimal) for each UTF-8 byte of anything that is not printable.
+class ZoneFileEscaper {
+public:
+    // One field that must stay one token: owner names, host names, addresses,
+    // hexadecimal data, the CAA tag. White space, control and format
+    // characters, line and paragraph separators become "\DDD"; the characters
+    // " ( ) ; \ @ $ # become "\X". An empty field is written as "" so that the
+    // fields after it keep their places.
+    static QString token(const QString& text);
+
+    // The owner field of a record line: "@" for the empty name, otherwise the
+    // name as a token.
+    static QString owner(const QString& name);
+
+    // Record data in master-file presentation form as the user typed it (TXT,
+    // and the value of an SOA-type record): the user's double quotes group
+    // text and the user's escapes ("\"", "\\", "\;", "\DDD", ...) are kept.
+    // What would break out of the record is escaped: outside quotes ";", "("
+    // and ")"; anywhere, control characters other than tab, format characters
+    // and line or paragraph separators. A double quote with no partner
+    // stands for itself ("\""); a backslash that ends the text or stands
+    // before a character it cannot escape, or before a malformed "\DDD",
+    // stands for itself ("\\"). Empty text is written as "".
+    static QString presentation(const QString& text);
+
+    // A value the writer encloses in double quotes itself (the CAA value).
+    // Everything inside is literal: '"' and '\' are escaped, control and
+    // format characters and line separators become "\DDD". A value the user
+    // already enclosed in one pair of double quotes is not quoted twice.
+    static QString quoted(const QString& text);
+
+    // Text inside a comment line: only what would end the line is escaped.
+    static QString comment(const QString& text);
+};
+
+} // namespace korvi
