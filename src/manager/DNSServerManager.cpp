@@ -149,5 +149,8 @@ void DNSServerManager::checkServerStatus() {}
 void DNSServerManager::loadBindLogs() {}
 void DNSServerManager::loadZonesFromBindConfiguration() {}
 void DNSServerManager::saveConfiguration() {}
+void DNSServerManager::saveZoneFile(const ZonePtr&) {}
+void DNSServerManager::validateZoneFile(const QString&, const QString&, ValidationCompletion) {}
+void DNSServerManager::validateConfiguration(const QString&, ValidationCompletion) {}
 
 } // namespace korvi

@@ -5,7 +5,9 @@
 #include <QSharedPointer>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "manager/CommandRunner.h"
 #include "manager/ServerStatus.h"
@@ -100,7 +102,26 @@ public:
     void loadZonesFromStorage();
     // BIND's own files.
     void loadZonesFromBindConfiguration();
+
+    // Zone files and named.conf are written only after BIND's checker has
+    // accepted a temporary copy of exactly the same text.
+    using ValidationCompletion =
+        std::function<void(bool success, const std::optional<QString>& message)>;
+    void saveZoneFile(const ZonePtr& zone);
+    void validateZoneFile(const QString& text, const QString& zoneName,
+                          ValidationCompletion completion);
     void saveConfiguration();
+    void validateConfiguration(const QString& text, ValidationCompletion completion);
+
+    // Zone and record operations: validated, serial advanced, files and
+    // preferences saved, outcome logged.
+    void addZone(const ZonePtr& zone);
+    void removeZone(const ZonePtr& zone);
+    void addRecord(const DNSRecord& record, const ZonePtr& zone);
+    void updateRecord(const DNSRecord& record, const ZonePtr& zone);
+    void deleteRecord(const DNSRecord& record, const ZonePtr& zone);
+    void updateSOASerial(const ZonePtr& zone);
+    void validateDataIntegrity();
 
     // Zone names in list order as ["a", "b"], for console lines.
     static QString namesList(const QList<ZonePtr>& zones);

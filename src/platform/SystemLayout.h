@@ -28,6 +28,9 @@ struct SystemLayout {
     QString shellSearchPath;   // PATH for command lines run through the shell
     QString processSearchPath; // PATH for programs run directly
     QString temporaryDirectory;
+    // Lines added to the options block of the named.conf Korvi writes (a
+    // private server keeps its pid file and keys inside its own directory).
+    QStringList namedConfExtraOptionLines;
     int commandTimeoutMs = 30000;
     // After the time limit has asked a child to end (SIGTERM), how long it
     // gets before it is killed outright (SIGKILL).
