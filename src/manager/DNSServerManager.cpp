@@ -24,6 +24,7 @@ void DNSServerManager::startUp() {
     consoleLine(QStringLiteral("🚀 DNSServerManager initializing..."));
     checkHomebrewInstallation();
     checkMacPortsInstallation();
+    checkAptInstallation();
     checkBindInstallation();
 
     consoleLine(QStringLiteral("📱 Loading zones from app storage..."));
@@ -33,19 +34,23 @@ void DNSServerManager::startUp() {
 
     // The detections above report later, on the main thread, so the flag is
     // still false here; BIND detection runs these steps once it finds named.
-    if (m_isBindInstalled) {
-        checkServerStatus();
-        consoleLine(QStringLiteral("💿 Loading zones from file system..."));
-        loadZonesFromBindConfiguration();
-        consoleLine(QStringLiteral("💿 File system loading complete. Total zones: ") +
-                    QString::number(m_zones.size()));
-        loadBindLogs();
-    }
+    if (m_isBindInstalled)
+        runInstalledBindSteps();
 
     NotificationCenter::instance().addObserver(appWillTerminateNotification, this,
                                                [this] { applicationWillTerminate(); });
     consoleLine(QStringLiteral("✅ DNSServerManager initialization complete with ") +
                 QString::number(m_zones.size()) + QStringLiteral(" zones"));
+}
+
+void DNSServerManager::runInstalledBindSteps() {
+    m_installedBindStepsDone = true;
+    checkServerStatus();
+    consoleLine(QStringLiteral("💿 Loading zones from file system..."));
+    loadZonesFromBindConfiguration();
+    consoleLine(QStringLiteral("💿 File system loading complete. Total zones: ") +
+                QString::number(m_zones.size()));
+    loadBindLogs();
 }
 
 void DNSServerManager::setServerStatus(ServerStatus status) {
@@ -83,6 +88,11 @@ void DNSServerManager::setMacPortsInstalled(bool value) {
     Q_EMIT isMacPortsInstalledChanged(value);
 }
 
+void DNSServerManager::setAptInstalled(bool value) {
+    m_isAptInstalled = value;
+    Q_EMIT isAptInstalledChanged(value);
+}
+
 void DNSServerManager::setAvailablePackageManager(const QString& value) {
     m_availablePackageManager = value;
     Q_EMIT availablePackageManagerChanged(value);
@@ -112,6 +122,11 @@ void DNSServerManager::appendLogLine(const QString& line) {
     Q_EMIT logsChanged();
 }
 
+void DNSServerManager::appendRawLogLines(const QStringList& lines) {
+    m_logs.append(lines);
+    Q_EMIT logsChanged();
+}
+
 void DNSServerManager::clearLogs() {
     m_logs.clear();
     Q_EMIT logsChanged();
@@ -138,19 +153,16 @@ void DNSServerManager::applicationWillTerminate() {
 
 // ---------------------------------------------------------------------------
 // Operations whose implementation lands with later work. Each is a hook that
-// the start-up and termination sequences already call; until its code lands it
-// does nothing. Remove a hook here when its real definition is added.
+// the start-up and termination sequences or server control already call;
+// until its code lands it does nothing. Remove a hook here when its real
+// definition is added.
 // ---------------------------------------------------------------------------
 
-void DNSServerManager::checkHomebrewInstallation() {}
-void DNSServerManager::checkMacPortsInstallation() {}
-void DNSServerManager::checkBindInstallation() {}
-void DNSServerManager::checkServerStatus() {}
-void DNSServerManager::loadBindLogs() {}
 void DNSServerManager::loadZonesFromBindConfiguration() {}
 void DNSServerManager::saveConfiguration() {}
 void DNSServerManager::saveZoneFile(const ZonePtr&) {}
 void DNSServerManager::validateZoneFile(const QString&, const QString&, ValidationCompletion) {}
 void DNSServerManager::validateConfiguration(const QString&, ValidationCompletion) {}
+void DNSServerManager::loadConfigurationFromFile() {}
 
 } // namespace korvi

@@ -54,8 +54,14 @@ public:
     void setHomebrewInstalled(bool value);
     bool isMacPortsInstalled() const { return m_isMacPortsInstalled; }
     void setMacPortsInstalled(bool value);
+    // Debian and its kin: APT is the third package manager, after Homebrew
+    // and MacPorts.
+    bool isAptInstalled() const { return m_isAptInstalled; }
+    void setAptInstalled(bool value);
     const QString& availablePackageManager() const { return m_availablePackageManager; }
     void setAvailablePackageManager(const QString& value);
+    // The named that the last BIND detection found; empty when none.
+    const QString& detectedBindPath() const { return m_detectedBindPath; }
 
     // Constants of the host layout.
     const SystemLayout& layout() const { return m_layout; }
@@ -93,10 +99,32 @@ public:
     // Detection (run in the background; results arrive on the main thread).
     void checkHomebrewInstallation();
     void checkMacPortsInstallation();
+    void checkAptInstallation();
     void checkBindInstallation();
-    // Server status and log.
+    // The screens' "Refresh": logs it and detects the package managers again.
+    void refreshPackageManagerDetection();
+    void updateAvailablePackageManager();
+    // The version number in the output of `named -v`, or "Unknown".
+    static QString parseBindVersion(const QString& output);
+    // Whether a version number is BIND 9 or later.
+    static bool isVersionSupported(const QString& version);
+
+    // Installation of BIND through the available package manager.
+    void installBind();
+    void installBindWithHomebrew();
+    void installBindWithMacPorts();
+    void installBindWithApt();
+    void openPackageManagerInstallationGuide();
+
+    // Server status, control and log.
     void checkServerStatus();
+    void startServer();
+    void stopServer();
+    void reloadServer();
     void loadBindLogs();
+    void readBindLogFile(const QString& path);
+    // Reads named.conf and the zones back after a reload.
+    void loadConfigurationFromFile();
     // Storage in the preferences.
     void saveZonesToStorage();
     void loadZonesFromStorage();
@@ -135,11 +163,20 @@ Q_SIGNALS:
     void isBindVersionSupportedChanged(bool value);
     void isHomebrewInstalledChanged(bool value);
     void isMacPortsInstalledChanged(bool value);
+    void isAptInstalledChanged(bool value);
     void availablePackageManagerChanged(const QString& value);
 
 private:
+    friend class BindDetector;
+    friend class ServerLogReader;
+
     void startUp();
     void appendLogLine(const QString& line);
+    // Appends lines to the log as they are, without time stamp or level.
+    void appendRawLogLines(const QStringList& lines);
+    // What start-up does once BIND is known to be installed: the status
+    // check, the zones of BIND's own configuration, and the server's log.
+    void runInstalledBindSteps();
 
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
@@ -154,7 +191,10 @@ private:
     bool m_isBindVersionSupported = false;
     bool m_isHomebrewInstalled = false;
     bool m_isMacPortsInstalled = false;
+    bool m_isAptInstalled = false;
     QString m_availablePackageManager = QStringLiteral("None");
+    QString m_detectedBindPath;
+    bool m_installedBindStepsDone = false;
 };
 
 } // namespace korvi

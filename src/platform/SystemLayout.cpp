@@ -1,12 +1,29 @@
 #include "platform/SystemLayout.h"
 
+#include <QDir>
+#include <QtGlobal>
+
 namespace korvi {
+
+namespace {
+
+// The BIND executables detection looks for, in order.
+QStringList namedLocations() {
+    return {QStringLiteral("/opt/homebrew/sbin/named"), QStringLiteral("/usr/local/sbin/named"),
+            QStringLiteral("/opt/local/sbin/named"), QStringLiteral("/usr/sbin/named"),
+            QStringLiteral("/usr/bin/named")};
+}
+
+} // namespace
 
 SystemLayout SystemLayout::standard() {
     SystemLayout layout;
     layout.namedConfigPath = QStringLiteral("/usr/local/etc/named.conf");
     layout.zoneDirectory = QStringLiteral("/usr/local/var/named");
     layout.bindExecutablePath = QStringLiteral("/usr/local/sbin/named");
+    layout.serverAddress = QStringLiteral("127.0.0.1");
+    layout.serverPort = 53;
+    // "tail" reads the server's log (see bindLogPaths).
     layout.allowedCommands = {QStringLiteral("brew"),
                               QStringLiteral("port"),
                               QStringLiteral("which"),
@@ -14,20 +31,129 @@ SystemLayout SystemLayout::standard() {
                               QStringLiteral("ps"),
                               QStringLiteral("launchctl"),
                               QStringLiteral("named-checkconf"),
-                              QStringLiteral("named-checkzone")};
+                              QStringLiteral("named-checkzone"),
+                              QStringLiteral("tail")};
     layout.allowedCommandPrefixes = {QStringLiteral("/usr/local/"), QStringLiteral("/opt/local/")};
     layout.allowedPrivilegeCommand = QStringLiteral("sudo");
-    layout.allowedPathPrefixes = {QStringLiteral("/usr/local/etc/"),
-                                  QStringLiteral("/usr/local/var/named/"),
-                                  QStringLiteral("/opt/local/etc/"),
-                                  QStringLiteral("/opt/local/var/named/")};
+    layout.allowedPathPrefixes = {
+        QStringLiteral("/usr/local/etc/"), QStringLiteral("/usr/local/var/named/"),
+        QStringLiteral("/opt/local/etc/"), QStringLiteral("/opt/local/var/named/")};
     layout.shellPath = QStringLiteral("/bin/bash");
-    layout.shellSearchPath = QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/local/bin");
-    layout.processSearchPath = QStringLiteral(
-        "/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/local/bin:/opt/homebrew/bin:/opt/homebrew/sbin");
+    layout.shellSearchPath =
+        QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/local/bin");
+    layout.processSearchPath = QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/"
+                                              "local/bin:/opt/homebrew/bin:/opt/homebrew/sbin");
     layout.temporaryDirectory = QStringLiteral("/tmp");
     layout.commandTimeoutMs = 30000;
     layout.commandKillGraceMs = 5000;
+
+    layout.homebrewProbePaths = {QStringLiteral("/opt/homebrew/bin/brew"),
+                                 QStringLiteral("/usr/local/bin/brew"),
+                                 QStringLiteral("/home/linuxbrew/.linuxbrew/bin/brew")};
+    layout.macPortsProbePaths = {QStringLiteral("/opt/local/bin/port")};
+#if !defined(Q_OS_MACOS)
+    layout.aptProbePaths = {QStringLiteral("/usr/bin/apt-get")};
+#endif
+    layout.bindProbePaths = namedLocations();
+    layout.whichPath = QStringLiteral("/usr/bin/which");
+    layout.bindSearchPath = QStringLiteral(
+        "/opt/homebrew/sbin:/usr/local/sbin:/opt/local/sbin:/usr/sbin:/usr/bin:/bin");
+    layout.homebrewConfirmationPath = QStringLiteral("/usr/bin/env");
+    layout.homebrewConfirmationArguments = {QStringLiteral("brew"), QStringLiteral("--version")};
+    layout.homebrewConfirmationSearchPath =
+        QStringLiteral("/opt/homebrew/bin:/usr/local/bin:/usr/bin:/bin");
+    layout.bindVersionArguments = {QStringLiteral("-v")};
+
+    layout.homebrewInstallPaths = {QStringLiteral("/opt/homebrew/bin/brew"),
+                                   QStringLiteral("/usr/local/bin/brew")};
+    layout.homebrewInstallArguments = {QStringLiteral("install"), QStringLiteral("bind")};
+    layout.macPortsInstallPath = QStringLiteral("/opt/local/bin/port");
+    layout.macPortsInstallArguments = {QStringLiteral("install"), QStringLiteral("bind9"),
+                                       QStringLiteral("+server")};
+    layout.aptInstallPath = QStringLiteral("/usr/bin/apt-get");
+    layout.aptInstallArguments = {QStringLiteral("install"), QStringLiteral("-y"),
+                                  QStringLiteral("bind9"), QStringLiteral("bind9-utils")};
+    layout.privilegePromptPath = QStringLiteral("/usr/bin/pkexec");
+
+    layout.statusCheckPath = QStringLiteral("/usr/bin/pgrep");
+    layout.statusCheckArguments = {QStringLiteral("named")};
+
+    // The log Korvi's own named.conf configures comes first.
+    layout.bindLogPaths = {layout.zoneDirectory + QStringLiteral("/data/named.run"),
+                           QStringLiteral("/var/log/named.log"),
+                           QStringLiteral("/usr/local/var/log/named.log"),
+                           QStringLiteral("/opt/local/var/log/named.log")};
+    layout.logReadCommandPrefix = QStringLiteral("tail -n 50 ");
+
+    layout.launchDaemonPlistPath =
+        QStringLiteral("/usr/local/etc/LaunchDaemons/org.isc.named.plist");
+    layout.startCommand = QStringLiteral("launchctl load -w ") + layout.launchDaemonPlistPath;
+    layout.startFallbackCommand = QStringLiteral("sudo ") + layout.bindExecutablePath +
+                                  QStringLiteral(" -c ") + layout.namedConfigPath;
+    layout.stopCommand = QStringLiteral("launchctl unload ") + layout.launchDaemonPlistPath;
+    layout.stopFallbackCommand = QStringLiteral("sudo pkill named");
+    layout.reloadCommand = QStringLiteral("sudo pkill -HUP named");
+
+    layout.homebrewInstallationPage = QStringLiteral("https://brew.sh");
+    layout.macPortsInstallationPage = QStringLiteral("https://www.macports.org/install.php");
+    return layout;
+}
+
+SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port) {
+    SystemLayout layout = standard();
+    const QString root = QDir::cleanPath(QDir(rootDir).absolutePath());
+    layout.namedConfigPath = root + QStringLiteral("/etc/named.conf");
+    layout.zoneDirectory = root + QStringLiteral("/var/named");
+    layout.temporaryDirectory = root + QStringLiteral("/tmp");
+    layout.allowedPathPrefixes = {root + u'/'};
+    layout.serverAddress = QStringLiteral("127.0.0.1");
+    layout.serverPort = port;
+
+    // Everything named writes on its own stays inside the sandbox.
+    const QString zones = layout.zoneDirectory;
+    const auto quoted = [](const QString& path) { return u'"' + path + u'"'; };
+    layout.namedConfOptionLines = {
+        QStringLiteral("pid-file ") + quoted(zones + QStringLiteral("/named.pid")) + u';',
+        QStringLiteral("lock-file ") + quoted(zones + QStringLiteral("/named.lock")) + u';',
+        QStringLiteral("session-keyfile ") + quoted(zones + QStringLiteral("/session.key")) + u';',
+        QStringLiteral("managed-keys-directory ") + quoted(zones) + u';',
+        QStringLiteral("dump-file ") + quoted(zones + QStringLiteral("/data/cache_dump.db")) + u';',
+        QStringLiteral("statistics-file ") + quoted(zones + QStringLiteral("/data/named.stats")) +
+            u';',
+        QStringLiteral("memstatistics-file ") +
+            quoted(zones + QStringLiteral("/data/named.memstats")) + u';'};
+
+    // The sandbox's named is started without sudo, so it runs as the current
+    // user, and it is found again by its own named.conf, which no other
+    // process on the machine is started with. The pattern for pgrep and
+    // pkill begins with "[/]": it matches the path in named's command line
+    // but not in its own, nor in that of another pgrep or pkill looking for
+    // the same server; and the shell leaves it alone, since a bracket never
+    // matches a slash in a file name.
+    const QString conf = layout.namedConfigPath;
+    const QString pattern = QStringLiteral("[/]") + conf.mid(1);
+    layout.startCommand = layout.bindExecutablePath + QStringLiteral(" -c ") + conf +
+                          QStringLiteral(" -p ") + QString::number(port);
+    layout.startFallbackCommand.clear();
+    layout.stopCommand = QStringLiteral("pkill -f ") + pattern;
+    layout.stopFallbackCommand.clear();
+    layout.reloadCommand = QStringLiteral("pkill -HUP -f ") + pattern;
+    layout.launchDaemonPlistPath.clear();
+    layout.statusCheckArguments = {QStringLiteral("-f"), pattern};
+    layout.bindLogPaths = {zones + QStringLiteral("/data/named.run")};
+
+    // Only what the sandbox itself runs through the shell: its named (under
+    // any of the names detection may find), pkill, the log reader and BIND's
+    // checkers. No sudo, no launchctl, no package managers.
+    layout.allowedCommands = {QStringLiteral("named-checkconf"), QStringLiteral("named-checkzone"),
+                              QStringLiteral("tail"), QStringLiteral("pgrep"),
+                              QStringLiteral("pkill")};
+    layout.allowedCommands.append(namedLocations());
+    layout.allowedCommandPrefixes.clear();
+    layout.allowedPrivilegeCommand.clear();
+
+    QDir().mkpath(root + QStringLiteral("/etc"));
+    QDir().mkpath(layout.temporaryDirectory);
     return layout;
 }
 

@@ -14,7 +14,16 @@ struct SystemLayout {
     // BIND's files.
     QString namedConfigPath;
     QString zoneDirectory;
+    // The named that command lines name. Where a command line names it, the
+    // named that BIND detection found takes its place.
     QString bindExecutablePath;
+    // Statements a named.conf for this layout needs in its options block
+    // besides the ones Korvi always writes (a sandbox keeps its pid file and
+    // keys inside the sandbox). Empty for the standard installation.
+    QStringList namedConfOptionLines;
+    // Where the server answers queries.
+    QString serverAddress;
+    quint16 serverPort = 53;
 
     // Command runner: first words a shell command line may begin with, the
     // prefixes a first word may begin with, and the word admitted as is.
@@ -28,15 +37,66 @@ struct SystemLayout {
     QString shellSearchPath;   // PATH for command lines run through the shell
     QString processSearchPath; // PATH for programs run directly
     QString temporaryDirectory;
-    // Lines added to the options block of the named.conf Korvi writes (a
-    // private server keeps its pid file and keys inside its own directory).
-    QStringList namedConfExtraOptionLines;
     int commandTimeoutMs = 30000;
     // After the time limit has asked a child to end (SIGTERM), how long it
     // gets before it is killed outright (SIGKILL).
     int commandKillGraceMs = 5000;
 
+    // Detection: files tested in order, then the search through `which`.
+    QStringList homebrewProbePaths;
+    QStringList macPortsProbePaths;
+    QStringList aptProbePaths; // empty where the host has no APT
+    QStringList bindProbePaths;
+    QString whichPath;
+    QString bindSearchPath; // PATH for the search for named
+    // Homebrew is confirmed by running `brew --version` through env.
+    QString homebrewConfirmationPath;
+    QStringList homebrewConfirmationArguments;
+    QString homebrewConfirmationSearchPath;
+    QStringList bindVersionArguments;
+
+    // Installation of BIND: the first Homebrew executable that exists, the
+    // MacPorts and APT executables, and their arguments. When Korvi does not
+    // run as root, APT is run through the privilege prompt (if present).
+    QStringList homebrewInstallPaths;
+    QStringList homebrewInstallArguments;
+    QString macPortsInstallPath;
+    QStringList macPortsInstallArguments;
+    QString aptInstallPath;
+    QStringList aptInstallArguments;
+    QString privilegePromptPath;
+
+    // Server status: the program that lists the server's process numbers.
+    QString statusCheckPath;
+    QStringList statusCheckArguments;
+
+    // Server log: files tested in order; the read command is the prefix
+    // followed by the file's path.
+    QStringList bindLogPaths;
+    QString logReadCommandPrefix;
+
+    // Server control, run through the shell. An empty fallback means the
+    // first command is the only attempt.
+    QString launchDaemonPlistPath;
+    QString startCommand;
+    QString startFallbackCommand;
+    QString stopCommand;
+    QString stopFallbackCommand;
+    QString reloadCommand;
+
+    // Where the package managers explain how to install them.
+    QString homebrewInstallationPage;
+    QString macPortsInstallationPage;
+
     static SystemLayout standard();
+
+    // A private server rooted in rootDir (a path without spaces, quotes or
+    // shell metacharacters): named.conf in rootDir/etc, zones in
+    // rootDir/var/named, temporary files in rootDir/tmp, and only rootDir may
+    // be read and written. Its named runs as the current user on 127.0.0.1 at
+    // the given port, and start, stop, reload and status act only on the
+    // named started with this named.conf. Creates rootDir/etc and rootDir/tmp.
+    static SystemLayout sandbox(const QString& rootDir, quint16 port);
 };
 
 } // namespace korvi

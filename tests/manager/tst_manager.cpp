@@ -98,8 +98,9 @@ void TestManager::standardLayout() {
     QCOMPARE(s.namedConfigPath, QStringLiteral("/usr/local/etc/named.conf"));
     QCOMPARE(s.zoneDirectory, QStringLiteral("/usr/local/var/named"));
     QCOMPARE(s.bindExecutablePath, QStringLiteral("/usr/local/sbin/named"));
+    // The eight first words, then "tail", which reads the server's own log.
     QCOMPARE(s.allowedCommands, QStringList({"brew", "port", "which", "pgrep", "ps", "launchctl",
-                                             "named-checkconf", "named-checkzone"}));
+                                             "named-checkconf", "named-checkzone", "tail"}));
 }
 
 void TestManager::initialState() {

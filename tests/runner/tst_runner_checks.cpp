@@ -40,7 +40,8 @@ private Q_SLOTS:
     void allowList_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("allowed");
-        QTest::newRow("tail") << "tail -n 50 /usr/local/etc/named.conf" << false;
+        QTest::newRow("cat") << "cat /usr/local/etc/named.conf" << false;
+        QTest::newRow("tail, the log reader") << "tail -n 50 /usr/local/etc/named.conf" << true;
         QTest::newRow("leading space") << " brew list" << false;
         QTest::newRow("only spaces") << "   " << false;
         QTest::newRow("empty") << "" << false;
