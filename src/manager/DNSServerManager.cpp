@@ -147,7 +147,6 @@ void DNSServerManager::checkMacPortsInstallation() {}
 void DNSServerManager::checkBindInstallation() {}
 void DNSServerManager::checkServerStatus() {}
 void DNSServerManager::loadBindLogs() {}
-void DNSServerManager::loadZonesFromBindConfiguration() {}
 void DNSServerManager::saveConfiguration() {}
 void DNSServerManager::saveZoneFile(const ZonePtr&) {}
 void DNSServerManager::validateZoneFile(const QString&, const QString&, ValidationCompletion) {}

@@ -100,8 +100,10 @@ public:
     // Storage in the preferences.
     void saveZonesToStorage();
     void loadZonesFromStorage();
-    // BIND's own files.
+    // BIND's own files: named.conf names the zones, zone files hold records.
     void loadZonesFromBindConfiguration();
+    void loadConfigurationFromFile();
+    void refreshFromFileSystem();
 
     // Zone files and named.conf are written only after BIND's checker has
     // accepted a temporary copy of exactly the same text.
