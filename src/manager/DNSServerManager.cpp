@@ -158,11 +158,10 @@ void DNSServerManager::applicationWillTerminate() {
 // definition is added.
 // ---------------------------------------------------------------------------
 
-void DNSServerManager::loadZonesFromBindConfiguration() {}
 void DNSServerManager::saveConfiguration() {}
 void DNSServerManager::saveZoneFile(const ZonePtr&) {}
 void DNSServerManager::validateZoneFile(const QString&, const QString&, ValidationCompletion) {}
 void DNSServerManager::validateConfiguration(const QString&, ValidationCompletion) {}
-void DNSServerManager::loadConfigurationFromFile() {}
+void DNSServerManager::validateDataIntegrity() {}
 
 } // namespace korvi

@@ -123,13 +123,13 @@ public:
     void reloadServer();
     void loadBindLogs();
     void readBindLogFile(const QString& path);
-    // Reads named.conf and the zones back after a reload.
-    void loadConfigurationFromFile();
     // Storage in the preferences.
     void saveZonesToStorage();
     void loadZonesFromStorage();
-    // BIND's own files.
+    // BIND's own files: named.conf names the zones, zone files hold records.
     void loadZonesFromBindConfiguration();
+    void loadConfigurationFromFile();
+    void refreshFromFileSystem();
 
     // Zone files and named.conf are written only after BIND's checker has
     // accepted a temporary copy of exactly the same text.

@@ -3,10 +3,10 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QProcessEnvironment>
-#include <QStringDecoder>
 #include <QTimer>
 
 #include "manager/DNSServerManager.h"
+#include "platform/TextFile.h"
 
 namespace korvi {
 
@@ -39,14 +39,7 @@ void ProcessRun::deliver(const CommandCompletion& completion, bool success, cons
 }
 
 QString ProcessRun::decodeOutput(const QByteArray& bytes) {
-    // Stateless: a sequence cut off at the end counts as invalid, not as
-    // pending. A leading byte-order mark is kept as the character it encodes.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                     QStringDecoder::Flag::ConvertInitialBom);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return QString();
-    return text;
+    return decodeUtf8(bytes).value_or(QString());
 }
 
 ProcessRun::ProcessRun(const ProcessRunRequest& request)

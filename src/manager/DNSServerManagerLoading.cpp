@@ -1,0 +1,104 @@
+// Loading zones and settings from BIND's own files: named.conf names the
+// zones and their files, the zone files hold the records.
+
+#include "manager/DNSServerManager.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "platform/TextFile.h"
+
+namespace korvi {
+
+void DNSServerManager::loadZonesFromBindConfiguration() {
+    // A copy: the map as it is now, whatever the loop below changes.
+    const QMap<QString, QString> entries = m_configuration->zoneFiles();
+    if (entries.isEmpty()) {
+        addLog(QStringLiteral("📁 No zones found in BIND configuration file"), LogLevel::info);
+        return;
+    }
+    addLog(QStringLiteral("📁 Found %1 zone(s) in BIND configuration").arg(entries.size()),
+           LogLevel::info);
+
+    // QMap iterates in name order, so zones are appended sorted by name.
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+        const QString& name = it.key();
+        const bool known = std::any_of(m_zones.cbegin(), m_zones.cend(),
+                                       [&](const ZonePtr& zone) { return zone->name() == name; });
+        if (known) {
+            addLog(QStringLiteral("⏭️ Zone '%1' already loaded from app storage, skipping file "
+                                  "system version")
+                       .arg(name),
+                   LogLevel::info);
+            continue;
+        }
+        const QString path = m_layout.zoneDirectory + u'/' + it.value();
+        if (!isValidPath(path)) {
+            addLog(QStringLiteral("❌ Invalid zone file path: ") + path, LogLevel::info);
+            continue;
+        }
+        if (!QFileInfo::exists(path)) {
+            addLog(QStringLiteral("❌ Zone file not found: ") + path, LogLevel::info);
+            continue;
+        }
+        const std::optional<QString> text = readTextFile(path);
+        if (!text) {
+            addLog(QStringLiteral("❌ Failed to read zone file: ") + path, LogLevel::info);
+            continue;
+        }
+        auto zone = ZonePtr::create(name, path);
+        zone->loadZoneFile(*text);
+        m_zones.append(zone);
+        Q_EMIT zonesChanged();
+        addLog(QStringLiteral("✅ Loaded zone '%1' from file system (%2 records)")
+                   .arg(name)
+                   .arg(zone->records().size()),
+               LogLevel::info);
+    }
+}
+
+void DNSServerManager::loadConfigurationFromFile() {
+    if (!isValidPath(m_layout.namedConfigPath)) {
+        addLog(QStringLiteral("Invalid configuration file path"), LogLevel::info);
+        return;
+    }
+    if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath)) {
+        m_configuration->loadNamedConf(*text);
+        addLog(QStringLiteral("📋 Loaded BIND configuration from ") + m_layout.namedConfigPath,
+               LogLevel::info);
+    }
+    loadZonesFromBindConfiguration();
+    checkServerStatus();
+}
+
+void DNSServerManager::refreshFromFileSystem() {
+    addLog(QStringLiteral("🔄 Refreshing zones and configuration from file system..."),
+           LogLevel::info);
+    loadConfigurationFromFile();
+
+    const QList<ZonePtr> previousZones = m_zones;
+    const QMap<QString, QString> previousZoneFiles = m_configuration->zoneFiles();
+    setZones({});
+    m_configuration->setZoneFiles({});
+
+    if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath))
+        m_configuration->loadNamedConf(*text);
+    loadZonesFromBindConfiguration();
+
+    if (!m_zones.isEmpty()) {
+        validateDataIntegrity();
+        saveZonesToStorage();
+        addLog(QStringLiteral("Refreshed %1 zones from BIND configuration").arg(m_zones.size()),
+               LogLevel::success);
+        return;
+    }
+    // Nothing found on disk: keep what the user had, and keep named.conf's
+    // zone statements for those zones, so that the next save still names them.
+    setZones(previousZones);
+    m_configuration->setZoneFiles(previousZoneFiles);
+    addLog(QStringLiteral("No zones found in file system, keeping existing zones"),
+           LogLevel::warning);
+}
+
+} // namespace korvi
