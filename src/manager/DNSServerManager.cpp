@@ -162,6 +162,5 @@ void DNSServerManager::saveConfiguration() {}
 void DNSServerManager::saveZoneFile(const ZonePtr&) {}
 void DNSServerManager::validateZoneFile(const QString&, const QString&, ValidationCompletion) {}
 void DNSServerManager::validateConfiguration(const QString&, ValidationCompletion) {}
-void DNSServerManager::validateDataIntegrity() {}
 
 } // namespace korvi

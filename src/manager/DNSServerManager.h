@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QSharedPointer>
@@ -151,6 +152,11 @@ public:
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
 
+    // The time SOA serials are made from: the local clock unless replaced
+    // (tests fix the day with it). An empty function restores the local clock.
+    using Clock = std::function<QDateTime()>;
+    void setClock(Clock clock);
+
     // Zone names in list order as ["a", "b"], for console lines.
     static QString namesList(const QList<ZonePtr>& zones);
 
@@ -180,6 +186,7 @@ private:
 
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
+    Clock m_clock;
     CommandRunner m_commandRunner;
 
     ServerStatus m_serverStatus = ServerStatus::unknown;

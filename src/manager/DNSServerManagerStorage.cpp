@@ -9,24 +9,13 @@
 
 #include <QDateTime>
 
+#include "manager/PathComponents.h"
 #include "manager/ZoneStorage.h"
 #include "platform/Console.h"
 
 namespace korvi {
 
 namespace {
-
-// The last component of a path, as a file name: trailing slashes are ignored,
-// "/" stays "/", and a path without a slash is its own last component.
-QString lastPathComponent(const QString& path) {
-    qsizetype end = path.size();
-    while (end > 1 && path.at(end - 1) == u'/')
-        --end;
-    const QString trimmed = path.left(end);
-    if (trimmed == QStringLiteral("/"))
-        return trimmed;
-    return trimmed.mid(trimmed.lastIndexOf(u'/') + 1);
-}
 
 // Replaces the manager's zones with the stored ones, in stored order, and
 // gives each its entry in the configuration's zone-file table.
