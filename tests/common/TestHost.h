@@ -13,23 +13,21 @@
 
 #include <memory>
 
+#include "HostTestSupport.h"
 #include "manager/DNSServerManager.h"
 #include "platform/PreferencesStore.h"
 #include "platform/SystemLayout.h"
 
 namespace korvi::testing {
 
+using korvi::test::isolatedLayout;
+
 class TestHost {
 public:
     TestHost() {
         for (const char* sub : {"etc", "var/named", "tmp"})
             QDir(root()).mkpath(QLatin1String(sub));
-        m_layout = SystemLayout::standard();
-        m_layout.namedConfigPath = path("etc/named.conf");
-        m_layout.zoneDirectory = path("var/named");
-        m_layout.bindExecutablePath = path("sbin/named");
-        m_layout.allowedPathPrefixes = {path("etc/"), path("var/named/")};
-        m_layout.temporaryDirectory = path("tmp");
+        m_layout = isolatedLayout(root());
     }
 
     QString root() const { return m_dir.path(); }
