@@ -1,0 +1,172 @@
+#include "ui/RecordRowView.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "ui/RecordListModel.h"
+#include "ui/ScreenWidgets.h"
+
+namespace korvi {
+
+namespace {
+
+constexpr int rowGap = 3;   // above and below each card
+constexpr int padding = 12; // inside the card
+constexpr int lineSpacing = 4;
+constexpr int pencilSize = 20;
+
+// A caption-sized rounded badge; returns its width.
+int drawBadge(QPainter* painter, const QString& text, const QColor& textColor,
+              const QColor& background, int x, int lineTop, int lineHeight) {
+    const QFont font = ScreenWidgets::font(TextStyle::caption);
+    const QFontMetrics metrics(font);
+    const int width = metrics.horizontalAdvance(text) + 12;
+    const int height = metrics.height() + 2;
+    const QRect box(x, lineTop + (lineHeight - height) / 2, width, height);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(background);
+    painter->drawRoundedRect(box, 4, 4);
+    painter->setFont(font);
+    painter->setPen(textColor);
+    painter->drawText(box, Qt::AlignCenter, text);
+    return width;
+}
+
+} // namespace
+
+RecordRowView::RecordRowView(QObject* parent) : QStyledItemDelegate(parent) {}
+
+NamedColor RecordRowView::typeColor(DNSRecordType type) {
+    switch (type) {
+    case DNSRecordType::A:
+        return NamedColor::blue;
+    case DNSRecordType::AAAA:
+        return NamedColor::purple;
+    case DNSRecordType::CAA:
+        return NamedColor::cyan;
+    case DNSRecordType::CNAME:
+        return NamedColor::orange;
+    case DNSRecordType::MX:
+        return NamedColor::red;
+    case DNSRecordType::NS:
+        return NamedColor::green;
+    case DNSRecordType::PTR:
+        return NamedColor::yellow;
+    case DNSRecordType::SOA:
+        return NamedColor::gray;
+    case DNSRecordType::SRV:
+        return NamedColor::pink;
+    case DNSRecordType::SSHFP:
+        return NamedColor::indigo;
+    case DNSRecordType::TLSA:
+        return NamedColor::mint;
+    case DNSRecordType::TXT:
+        return NamedColor::brown;
+    }
+    return NamedColor::gray;
+}
+
+QString RecordRowView::shownName(const DNSRecord& record) {
+    return record.name.isEmpty() ? QStringLiteral("@") : record.name;
+}
+
+QStringList RecordRowView::detailTexts(const DNSRecord& record) {
+    QStringList texts{QStringLiteral("TTL: ") + QString::number(record.ttl)};
+    if (record.priority)
+        texts.append(QStringLiteral("Priority: ") + QString::number(*record.priority));
+    if (record.weight)
+        texts.append(QStringLiteral("Weight: ") + QString::number(*record.weight));
+    if (record.port)
+        texts.append(QStringLiteral("Port: ") + QString::number(*record.port));
+    return texts;
+}
+
+QSize RecordRowView::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+    const int height = QFontMetrics(ScreenWidgets::font(TextStyle::headline)).height() +
+                       QFontMetrics(ScreenWidgets::font(TextStyle::body)).height() +
+                       QFontMetrics(ScreenWidgets::font(TextStyle::caption)).height() +
+                       2 * lineSpacing + 2 * padding + 2 * rowGap;
+    return QSize(option.rect.width() > 0 ? option.rect.width() : 400, height);
+}
+
+void RecordRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const {
+    const auto* model = qobject_cast<const RecordListModel*>(index.model());
+    if (!model || index.row() >= model->rowCount())
+        return;
+    const DNSRecord& record = model->recordAt(index.row());
+    const QPalette& palette = option.palette;
+    const QColor secondary = ScreenWidgets::secondaryTextColor(palette);
+
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const QRect card = option.rect.adjusted(0, rowGap, 0, -rowGap);
+    QColor background = palette.color(QPalette::Base);
+    background.setAlphaF(0.5f);
+    if (m_bindRunning && (option.state & QStyle::State_MouseOver))
+        background = palette.color(QPalette::Base);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(background);
+    painter->drawRoundedRect(card, 8, 8);
+
+    const QRect content = card.adjusted(padding, padding, -padding, -padding);
+    const int textRight = content.right() - pencilSize - 12;
+    const QFont headline = ScreenWidgets::font(TextStyle::headline);
+    const QFont body = ScreenWidgets::font(TextStyle::body);
+    const QFont caption = ScreenWidgets::font(TextStyle::caption);
+    const QFontMetrics headlineMetrics(headline);
+    const QFontMetrics bodyMetrics(body);
+    const QFontMetrics captionMetrics(caption);
+
+    // First line: name, server badge, type badge.
+    int y = content.top();
+    const QString stopped = QStringLiteral("(Server Stopped)");
+    const QString type = rawValue(record.type);
+    const int badges = captionMetrics.horizontalAdvance(type) + 12 + 8 +
+                       (m_bindRunning ? 0 : captionMetrics.horizontalAdvance(stopped) + 12 + 8);
+    const QString name = headlineMetrics.elidedText(shownName(record), Qt::ElideRight,
+                                                    qMax(0, textRight - content.left() - badges));
+    painter->setFont(headline);
+    painter->setPen(palette.color(QPalette::Text));
+    painter->drawText(
+        QRect(content.left(), y, textRight - content.left(), headlineMetrics.height()),
+        Qt::AlignLeft | Qt::AlignVCenter, name);
+    int x = content.left() + headlineMetrics.horizontalAdvance(name) + 8;
+    if (!m_bindRunning) {
+        const QColor orange = namedColor(NamedColor::orange);
+        QColor tint = orange;
+        tint.setAlphaF(0.2f);
+        x += drawBadge(painter, stopped, orange, tint, x, y, headlineMetrics.height()) + 8;
+    }
+    drawBadge(painter, type, Qt::white, namedColor(typeColor(record.type)), x, y,
+              headlineMetrics.height());
+
+    // Second line: the value.
+    y += headlineMetrics.height() + lineSpacing;
+    painter->setFont(body);
+    painter->setPen(secondary);
+    const QString value = bodyMetrics.elidedText(QString(record.value).replace(u'\n', u' '),
+                                                 Qt::ElideRight, textRight - content.left());
+    painter->drawText(QRect(content.left(), y, textRight - content.left(), bodyMetrics.height()),
+                      Qt::AlignLeft | Qt::AlignVCenter, value);
+
+    // Third line: TTL and the numbers that apply.
+    y += bodyMetrics.height() + lineSpacing;
+    painter->setFont(caption);
+    x = content.left();
+    for (const QString& text : detailTexts(record)) {
+        painter->drawText(QRect(x, y, qMax(0, textRight - x), captionMetrics.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, text);
+        x += captionMetrics.horizontalAdvance(text) + 16;
+    }
+
+    // The pencil.
+    const QColor pencil = m_bindRunning ? namedColor(NamedColor::blue) : secondary;
+    painter->drawPixmap(QRect(content.right() - pencilSize + 1,
+                              card.top() + (card.height() - pencilSize) / 2, pencilSize,
+                              pencilSize),
+                        ScreenWidgets::tintedPixmap(QStringLiteral("pencil"), pencil, pencilSize));
+    painter->restore();
+}
+
+} // namespace korvi

@@ -1,0 +1,81 @@
+#include "ui/RecordSheet.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "ui/RecordFormFields.h"
+#include "ui/RoundedPanel.h"
+#include "ui/ScreenWidgets.h"
+
+namespace korvi {
+
+RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const QString& title,
+                         const QString& subtitle, const QString& saveLabel, int fieldsVariant,
+                         QWidget* parent)
+    : QDialog(parent), m_manager(manager), m_zone(zone) {
+    setWindowTitle(title);
+    setWindowModality(Qt::WindowModal);
+    setFixedWidth(700);
+    setMinimumHeight(500);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("formScrollArea"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget;
+    m_column = new QVBoxLayout(content);
+    m_column->setContentsMargins(24, 24, 24, 24);
+    m_column->setSpacing(20);
+
+    auto* header = new QVBoxLayout;
+    header->setSpacing(4);
+    QLabel* heading = ScreenWidgets::label(title, TextStyle::title2, QStringLiteral("headerTitle"));
+    QFont font = heading->font();
+    font.setWeight(QFont::Bold);
+    heading->setFont(font);
+    header->addWidget(heading);
+    header->addWidget(ScreenWidgets::secondaryLabel(subtitle, TextStyle::subheadline,
+                                                    QStringLiteral("headerSubtitle")));
+    m_column->addLayout(header);
+
+    m_fields = new RecordFormFields(RecordFormFields::Variant(fieldsVariant),
+                                    zone ? zone->name() : QString());
+    m_column->addWidget(m_fields);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
+
+    auto* bar = new RoundedPanel;
+    bar->setObjectName(QStringLiteral("buttonBar"));
+    bar->setRadius(0);
+    auto* buttons = new QHBoxLayout(bar);
+    buttons->setContentsMargins(24, 12, 24, 12);
+    buttons->addStretch();
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    cancel->setAutoDefault(false);
+    buttons->addWidget(cancel);
+    m_saveButton = ScreenWidgets::prominentButton(saveLabel, {}, QStringLiteral("saveButton"));
+    buttons->addWidget(m_saveButton);
+    outer->addWidget(bar);
+
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_saveButton, &QPushButton::clicked, this, [this] {
+        if (!m_fields->value().isEmpty())
+            save();
+    });
+    connect(m_fields, &RecordFormFields::valueChanged, this, &RecordSheet::updateSaveButton);
+    updateSaveButton();
+}
+
+void RecordSheet::updateSaveButton() {
+    m_saveButton->setEnabled(!m_fields->value().isEmpty());
+}
+
+} // namespace korvi
