@@ -94,6 +94,7 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     m_zoneList->setModel(m_zoneModel);
     m_zoneList->setItemDelegate(m_zoneRowView);
     m_zoneList->setUniformItemSizes(true);
+    m_zoneList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_zoneList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_zoneStack->addWidget(m_zoneList);
     leftLayout->addWidget(m_zoneStack, 1);

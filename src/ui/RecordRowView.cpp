@@ -81,12 +81,13 @@ QStringList RecordRowView::detailTexts(const DNSRecord& record) {
     return texts;
 }
 
-QSize RecordRowView::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+QSize RecordRowView::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
     const int height = QFontMetrics(ScreenWidgets::font(TextStyle::headline)).height() +
                        QFontMetrics(ScreenWidgets::font(TextStyle::body)).height() +
                        QFontMetrics(ScreenWidgets::font(TextStyle::caption)).height() +
                        2 * lineSpacing + 2 * padding + 2 * rowGap;
-    return QSize(option.rect.width() > 0 ? option.rect.width() : 400, height);
+    // The list view stretches each row to its width.
+    return QSize(200, height);
 }
 
 void RecordRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -50,6 +50,7 @@ RecordsListView::RecordsListView(QWidget* parent) : QWidget(parent) {
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setMouseTracking(true);
     // A clear background: the cards are the rows.
     m_list->viewport()->setAutoFillBackground(false);

@@ -88,6 +88,7 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_rowView);
     m_list->setUniformItemSizes(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setMouseTracking(true);

@@ -52,7 +52,7 @@ QString ZoneRowView::recordCountText(qlonglong count) {
     return QString::number(count) + QStringLiteral(" records");
 }
 
-QSize ZoneRowView::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+QSize ZoneRowView::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
     const bool management = m_style == Style::management;
     const QFontMetrics first(
         ScreenWidgets::font(management ? TextStyle::headline : TextStyle::subheadline));
@@ -60,7 +60,8 @@ QSize ZoneRowView::sizeHint(const QStyleOptionViewItem& option, const QModelInde
     int height = 2 * verticalPadding + first.height() + lineSpacing + second.height();
     if (management)
         height = qMax(height, deleteButtonSize + 2 * verticalPadding);
-    return QSize(option.rect.width() > 0 ? option.rect.width() : 200, height);
+    // The list view stretches each row to its width.
+    return QSize(150, height);
 }
 
 QRect ZoneRowView::deleteButtonRect(const QRect& rowRect) const {
