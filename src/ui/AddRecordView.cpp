@@ -13,7 +13,7 @@ AddRecordView::AddRecordView(DNSServerManager* manager, const ZonePtr& zone, QWi
                   QStringLiteral("Save Record"), int(RecordFormFields::Variant::add), parent) {
     setObjectName(QStringLiteral("addRecordView"));
     column()->addStretch();
-    resize(700, 640);
+    fitToContent();
 }
 
 DNSRecord AddRecordView::recordToSave() const {

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "ui/Palette.h"
@@ -24,8 +23,8 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
 
     // Until the sheet has appeared and loaded the record, a busy indicator
     // stands in for the fields.
-    m_pages = new QStackedWidget;
     auto* loading = new QWidget;
+    m_loadingPage = loading;
     loading->setObjectName(QStringLiteral("loadingPage"));
     loading->setMinimumHeight(200);
     auto* loadingLayout = new QVBoxLayout(loading);
@@ -40,10 +39,11 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
                                                            QStringLiteral("loadingLabel")),
                              0, Qt::AlignHCenter);
     loadingLayout->addStretch();
-    m_pages->addWidget(loading);
+    column()->addWidget(loading);
 
     // The fields move onto the second page, above the danger zone.
     auto* formPage = new QWidget;
+    m_formPage = formPage;
     auto* formLayout = new QVBoxLayout(formPage);
     formLayout->setContentsMargins(0, 0, 0, 0);
     formLayout->setSpacing(20);
@@ -76,10 +76,10 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
         ScreenWidgets::secondaryLabel(QStringLiteral("This action cannot be undone"),
                                       TextStyle::caption, QStringLiteral("deleteRecordCaption")));
     formLayout->addWidget(danger);
-    m_pages->addWidget(formPage);
-    column()->addWidget(m_pages);
+    column()->addWidget(formPage);
+    formPage->hide();
     column()->addStretch();
-    resize(700, 760);
+    fitToContent();
 
     connect(deleteButton, &QPushButton::clicked, this, &EditRecordView::deleteRecord);
 }
@@ -90,8 +90,10 @@ void EditRecordView::showEvent(QShowEvent* event) {
         return;
     fields()->load(m_record);
     m_initialized = true;
-    m_pages->setCurrentIndex(1);
+    m_loadingPage->hide();
+    m_formPage->show();
     updateSaveButton();
+    fitToContent();
 }
 
 DNSRecord EditRecordView::recordToSave() const {

@@ -2,8 +2,6 @@
 
 #include "ui/RecordSheet.h"
 
-class QStackedWidget;
-
 namespace korvi {
 
 // The edit form for one record: the shared record fields loaded from the
@@ -32,7 +30,8 @@ protected:
 private:
     DNSRecord m_record;
     bool m_initialized = false;
-    QStackedWidget* m_pages = nullptr;
+    QWidget* m_loadingPage = nullptr;
+    QWidget* m_formPage = nullptr;
 };
 
 } // namespace korvi

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QToolButton>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "model/TextCleaning.h"
@@ -128,10 +128,9 @@ QGroupBox* RecordFormFields::buildTtlGroup() {
     row->addWidget(m_ttlField);
     row->addWidget(help(QStringLiteral("seconds"), QStringLiteral("ttlUnitLabel")));
     row->addStretch();
-    m_quickTtl = new QToolButton;
+    m_quickTtl = new QPushButton(QStringLiteral("Quick TTL"));
     m_quickTtl->setObjectName(QStringLiteral("quickTtlButton"));
-    m_quickTtl->setText(QStringLiteral("Quick TTL"));
-    m_quickTtl->setPopupMode(QToolButton::InstantPopup);
+    m_quickTtl->setAutoDefault(false);
     auto* menu = new QMenu(m_quickTtl);
     menu->setObjectName(QStringLiteral("quickTtlMenu"));
     for (const QuickTtl& choice : quickTtls) {
@@ -251,6 +250,7 @@ void RecordFormFields::applyType(DNSRecordType type) {
     m_valueHelp->setText(valueHelp(type));
     m_priorityGroup->setVisible(type == DNSRecordType::MX || type == DNSRecordType::SRV);
     m_srvGroup->setVisible(type == DNSRecordType::SRV);
+    Q_EMIT typeApplied(type);
 }
 
 QString RecordFormFields::savedName(const QString& typed) {

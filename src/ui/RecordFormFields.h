@@ -10,7 +10,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QToolButton;
+class QPushButton;
 
 namespace korvi {
 
@@ -69,6 +69,8 @@ public:
 
 Q_SIGNALS:
     void valueChanged(const QString& value);
+    // A type was shown: the groups that apply to it may have appeared or gone.
+    void typeApplied(korvi::DNSRecordType type);
 
 private:
     void typePicked(int index);
@@ -87,7 +89,7 @@ private:
     QLineEdit* m_valueField = nullptr;
     QLabel* m_valueHelp = nullptr;
     IntegerField* m_ttlField = nullptr;
-    QToolButton* m_quickTtl = nullptr;
+    QPushButton* m_quickTtl = nullptr;
     QGroupBox* m_priorityGroup = nullptr;
     IntegerField* m_priorityField = nullptr;
     QGroupBox* m_srvGroup = nullptr;

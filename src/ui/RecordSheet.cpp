@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -30,6 +31,7 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* content = new QWidget;
+    m_content = content;
     m_column = new QVBoxLayout(content);
     m_column->setContentsMargins(24, 24, 24, 24);
     m_column->setSpacing(20);
@@ -52,6 +54,7 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
     outer->addWidget(scroll, 1);
 
     auto* bar = new RoundedPanel;
+    m_bar = bar;
     bar->setObjectName(QStringLiteral("buttonBar"));
     bar->setRadius(0);
     auto* buttons = new QHBoxLayout(bar);
@@ -71,7 +74,20 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
             save();
     });
     connect(m_fields, &RecordFormFields::valueChanged, this, &RecordSheet::updateSaveButton);
+    connect(m_fields, &RecordFormFields::typeApplied, this, &RecordSheet::fitToContent);
     updateSaveButton();
+}
+
+int RecordSheet::preferredHeight() const {
+    m_content->layout()->activate();
+    return m_content->sizeHint().height() + m_bar->sizeHint().height();
+}
+
+void RecordSheet::fitToContent() {
+    int height = qMax(500, preferredHeight());
+    if (const QScreen* screen = this->screen())
+        height = qMin(height, qMax(500, screen->availableGeometry().height() * 9 / 10));
+    resize(700, height);
 }
 
 void RecordSheet::updateSaveButton() {

@@ -23,6 +23,8 @@ public:
     RecordFormFields* fields() const { return m_fields; }
     QPushButton* saveButton() const { return m_saveButton; }
     const ZonePtr& zone() const { return m_zone; }
+    // The height that shows the whole form without scrolling.
+    int preferredHeight() const;
 
 protected:
     RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const QString& title,
@@ -32,6 +34,9 @@ protected:
     // The column below the fields, for groups of the form's own.
     QVBoxLayout* column() const { return m_column; }
     void updateSaveButton();
+    // Grows or shrinks the sheet to its form, within the screen and never
+    // below 500.
+    void fitToContent();
     virtual void save() = 0;
 
     QPointer<DNSServerManager> m_manager;
@@ -39,6 +44,8 @@ protected:
 
 private:
     RecordFormFields* m_fields = nullptr;
+    QWidget* m_content = nullptr;
+    QWidget* m_bar = nullptr;
     QVBoxLayout* m_column = nullptr;
     QPushButton* m_saveButton = nullptr;
 };
