@@ -148,9 +148,5 @@ void DNSServerManager::checkBindInstallation() {}
 void DNSServerManager::checkServerStatus() {}
 void DNSServerManager::loadBindLogs() {}
 void DNSServerManager::loadZonesFromBindConfiguration() {}
-void DNSServerManager::saveConfiguration() {}
-void DNSServerManager::saveZoneFile(const ZonePtr&) {}
-void DNSServerManager::validateZoneFile(const QString&, const QString&, ValidationCompletion) {}
-void DNSServerManager::validateConfiguration(const QString&, ValidationCompletion) {}
 
 } // namespace korvi
