@@ -66,6 +66,7 @@ private Q_SLOTS:
     void checkerNotFound();
     void checkerFailsWithoutOutput();
     void temporaryCopyCannotBeWritten();
+    void finalWriteFails_data();
     void finalWriteFails();
     void managerGoneBeforeCompletion();
     void savedFromWorkerThread();
@@ -298,11 +299,25 @@ void ConfSaveTest::temporaryCopyCannotBeWritten() {
     QVERIFY(!QFileInfo::exists(box.namedConfPath()));
 }
 
+void ConfSaveTest::finalWriteFails_data() {
+    QTest::addColumn<bool>("folderAtFilePath");
+    QTest::addColumn<QString>("description"); // empty: any description
+    QTest::newRow("a folder where the file goes") << true << QString();
+    QTest::newRow("a file where the folder goes")
+        << false << QStringLiteral("Cannot create the folder ");
+}
+
 void ConfSaveTest::finalWriteFails() {
-    // The check passes, but named.conf's path is taken by a folder.
+    // The check passes, but named.conf cannot be put in its place.
+    QFETCH(bool, folderAtFilePath);
+    QFETCH(QString, description);
     SaveSandbox box;
     auto manager = box.makeManager(box.layout());
-    QVERIFY(QDir().mkpath(box.namedConfPath()));
+    const QString folder = box.path(QStringLiteral("etc"));
+    if (folderAtFilePath)
+        QVERIFY(QDir().mkpath(box.namedConfPath()));
+    else
+        QVERIFY(writeBytes(folder, QByteArrayLiteral("not a folder\n")));
 
     const qsizetype from = manager->logs().size();
     manager->saveConfiguration();
@@ -313,9 +328,17 @@ void ConfSaveTest::finalWriteFails() {
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0], passedLine);
     const QString prefix = QStringLiteral("Failed to save configuration: ");
-    QVERIFY2(lines[1].startsWith(prefix) && lines[1].size() > prefix.size(), qPrintable(lines[1]));
-    QVERIFY(QFileInfo(box.namedConfPath()).isDir());
-    QCOMPARE(QDir(box.path(QStringLiteral("etc"))).entryList(QDir::Files), QStringList());
+    if (description.isEmpty())
+        QVERIFY2(lines[1].startsWith(prefix) && lines[1].size() > prefix.size(),
+                 qPrintable(lines[1]));
+    else
+        QCOMPARE(lines[1], prefix + description + folder);
+    if (folderAtFilePath) {
+        QVERIFY(QFileInfo(box.namedConfPath()).isDir());
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    } else {
+        QCOMPARE(*readBytes(folder), QByteArrayLiteral("not a folder\n"));
+    }
 }
 
 void ConfSaveTest::managerGoneBeforeCompletion() {
