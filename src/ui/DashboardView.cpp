@@ -137,6 +137,8 @@ RoundedPanel* DashboardView::makeCard(const QString& symbol, const QColor& iconC
     auto* layout = new QVBoxLayout(card);
     layout->setContentsMargins(16, 16, 16, 16);
     layout->setSpacing(8);
+    // Cards in a row share its height; their content stays at the top.
+    layout->setAlignment(Qt::AlignTop);
     auto* row = new QHBoxLayout;
     row->setSpacing(8);
     auto* icon = new QLabel(card);

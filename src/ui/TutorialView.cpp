@@ -75,8 +75,12 @@ TutorialView::TutorialView(QWidget* parent) : QWidget(parent) {
     m_list->setMaximumWidth(250);
     m_list->setIconSize(QSize(18, 18));
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setStyleSheet(QStringLiteral("QListWidget::item { padding: 4px 4px; }"));
     const QColor accent = namedColor(NamedColor::blue);
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget { outline: none; }"
+                       "QListWidget::item { padding: 4px 4px; }"
+                       "QListWidget::item:selected { background: %1; color: %2; }")
+            .arg(accent.name(), semanticColor(SemanticColor::textOnAccent).name()));
     QString heading;
     for (int tag = 0; tag < entries().size(); ++tag) {
         const Entry& entry = entries()[tag];

@@ -4,6 +4,7 @@
 // preferences all lie in a temporary directory, and pictures of screens
 // saved into the build tree for a person to look at.
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,7 +19,10 @@
 namespace korvi::test {
 
 // Saves a picture of the widget as <build>/screenshots/<area>/<name>.png.
+// Pending layout changes are applied first, so the picture shows the widget
+// as it would be drawn next.
 inline bool saveScreenshot(QWidget* widget, const QString& area, const QString& name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const QString folder = QStringLiteral(KORVI_TEST_BUILD_DIR "/screenshots/") + area;
     QDir().mkpath(folder);
     return widget->grab().save(folder + u'/' + name + QStringLiteral(".png"));
