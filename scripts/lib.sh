@@ -5,12 +5,13 @@ set -euo pipefail
 KORVI_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KORVI_BUILD_DIR="${KORVI_BUILD_DIR:-$KORVI_ROOT/build}"
 
-# Debian 12 packages: compiler, build tools, Qt 6 and BIND with its tools.
+# Debian 12 packages: compiler, build tools, Qt 6, BIND with its tools, and the
+# fonts the window needs (the log lines carry emoji).
 KORVI_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   bind9 bind9-utils bind9-dnsutils
-  procps fonts-dejavu-core
+  procps fonts-dejavu-core fonts-noto-color-emoji
 )
 
 say() { printf '==> %s\n' "$*"; }

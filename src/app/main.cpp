@@ -1,21 +1,147 @@
+#include <QApplication>
+#include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QTimer>
+#include <QDir>
 
+#include <cstdio>
+#include <memory>
+
+#include "app/SandboxSession.h"
+#include "app/ScreenshotTour.h"
 #include "manager/DNSServerManager.h"
-#include "platform/NotificationCenter.h"
+#include "platform/Console.h"
+#include "platform/SystemLayout.h"
+#include "ui/ContentView.h"
+#include "ui/KorviApp.h"
 
-// For now Korvi runs headless: it brings up the manager, lets its queued work
-// run once, and quits, saving on the way out as the window will.
+using namespace korvi;
+
+namespace {
+
+QString description() {
+    const SystemLayout standard = SystemLayout::standard();
+    return QStringLiteral(
+               "Korvi manages a BIND 9 DNS server (named) on this machine.\n"
+               "\n"
+               "Standard mode (no options): Korvi manages the server installed under /usr/local:\n"
+               "  named.conf at %1, zone files in %2,\n"
+               "  zones kept in your preferences. Starting and stopping the server needs\n"
+               "  administrator rights.\n"
+               "\n"
+               "Sandbox mode (--sandbox [DIR]): Korvi runs a private named as you, on 127.0.0.1\n"
+               "  at port %3 (or the next free port), with its named.conf, zone files and log\n"
+               "  and Korvi's own preferences all inside DIR (default: %4).\n"
+               "  Nothing outside DIR is written.\n"
+               "\n"
+               "--screenshots OUT (sandbox mode, no display needed): starts the sandbox's server,\n"
+               "  saves a PNG of every section and of the About window into OUT, stops the\n"
+               "  server again and quits; the exit code is 0 when all of that worked.")
+        .arg(standard.namedConfigPath, standard.zoneDirectory)
+        .arg(SandboxSession::defaultPort)
+        .arg(SandboxSession::defaultDirectory());
+}
+
+void errorLine(const QString& text) {
+    std::fprintf(stderr, "korvi: %s\n", text.toLocal8Bit().constData());
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Korvi"));
-    QCoreApplication::setApplicationName(QStringLiteral("Korvi"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KORVI_VERSION));
+    KorviApp::prepare();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
 
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] {
-        korvi::NotificationCenter::instance().post(korvi::appWillTerminateNotification);
-    });
-    korvi::DNSServerManager manager;
-    QTimer::singleShot(0, &app, &QCoreApplication::quit);
-    return app.exec();
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString());
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption sandbox(
+        QStringLiteral("sandbox"),
+        QStringLiteral("Run on a private server in DIR (given after the options)."));
+    const QCommandLineOption screenshots(
+        QStringLiteral("screenshots"),
+        QStringLiteral("Save a picture of every section into OUT and quit (sandbox mode)."),
+        QStringLiteral("OUT"));
+    parser.addOption(sandbox);
+    parser.addOption(screenshots);
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+                                 QStringLiteral("The sandbox directory (with --sandbox)."),
+                                 QStringLiteral("[DIR]"));
+    const bool parsed = parser.parse(arguments);
+    const bool sandboxMode = parser.isSet(sandbox) || parser.isSet(screenshots);
+    const QStringList positional = parser.positionalArguments();
+    QString problem = parsed ? QString() : parser.errorText();
+    if (problem.isEmpty() && positional.size() > (sandboxMode ? 1 : 0))
+        problem = sandboxMode ? QStringLiteral("only one sandbox directory can be given")
+                              : QStringLiteral("a directory is only taken with --sandbox");
+
+    if (!problem.isEmpty() || parser.isSet(help) || parser.isSet(version)) {
+        QCoreApplication core(argc, argv);
+        KorviApp::setIdentity();
+        parser.setApplicationDescription(description());
+        if (!problem.isEmpty()) {
+            errorLine(problem);
+            errorLine(QStringLiteral("see korvi --help"));
+            return 2;
+        }
+        if (parser.isSet(version))
+            parser.showVersion();
+        parser.showHelp(0);
+    }
+
+    // The sandbox is checked before any window exists, so that a wrong
+    // directory is reported the same way with or without a display.
+    QString sandboxDirectory;
+    quint16 sandboxPort = 0;
+    if (sandboxMode) {
+        KorviApp::setIdentity();
+        sandboxDirectory = QDir::cleanPath(
+            QDir(positional.isEmpty() ? SandboxSession::defaultDirectory() : positional.first())
+                .absolutePath());
+        if (!SandboxSession::isPlainPath(sandboxDirectory)) {
+            errorLine(QStringLiteral("the sandbox directory must be a plain path, without spaces, "
+                                     "quotes or shell characters: ") +
+                      sandboxDirectory);
+            return 2;
+        }
+        if (!QDir().mkpath(sandboxDirectory)) {
+            errorLine(QStringLiteral("cannot create the sandbox directory ") + sandboxDirectory);
+            return 2;
+        }
+        sandboxPort = SandboxSession::firstFreePort(SandboxSession::defaultPort);
+        if (sandboxPort == 0) {
+            errorLine(QStringLiteral("no free port for the sandbox's server"));
+            return 2;
+        }
+    }
+
+    // Pictures need no display: without one chosen, draw off screen.
+    if (parser.isSet(screenshots) && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    KorviApp korvi(application);
+
+    std::unique_ptr<SandboxSession> session;
+    std::unique_ptr<ScreenshotTour> tour;
+    ContentView* window = nullptr;
+    if (sandboxMode) {
+        session = std::make_unique<SandboxSession>(sandboxDirectory, sandboxPort);
+        consoleLine(QStringLiteral("🧪 Sandbox mode in %1: named on 127.0.0.1 port %2")
+                        .arg(sandboxDirectory)
+                        .arg(sandboxPort));
+        window = korvi.openMainWindow(session->layout(), session->preferences());
+        session->attach(window->dnsManager());
+    } else {
+        window = korvi.openMainWindow();
+    }
+
+    if (parser.isSet(screenshots)) {
+        tour = std::make_unique<ScreenshotTour>(window, session.get(),
+                                                QDir(parser.value(screenshots)).absolutePath());
+        tour->start();
+    }
+    return application.exec();
 }

@@ -151,16 +151,4 @@ void DNSServerManager::applicationWillTerminate() {
     consoleLine(QStringLiteral("✅ ") + message);
 }
 
-// ---------------------------------------------------------------------------
-// Operations whose implementation lands with later work. Each is a hook that
-// the start-up and termination sequences or server control already call;
-// until its code lands it does nothing. Remove a hook here when its real
-// definition is added.
-// ---------------------------------------------------------------------------
-
-void DNSServerManager::saveConfiguration() {}
-void DNSServerManager::saveZoneFile(const ZonePtr&) {}
-void DNSServerManager::validateZoneFile(const QString&, const QString&, ValidationCompletion) {}
-void DNSServerManager::validateConfiguration(const QString&, ValidationCompletion) {}
-
 } // namespace korvi

@@ -1,7 +1,6 @@
 #include "ui/AddZoneView.h"
 
 #include <QDateTime>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,15 +101,12 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     fileRow->addWidget(ScreenWidgets::label(QStringLiteral("File Location:"),
                                             TextStyle::subheadline,
                                             QStringLiteral("fileLocationTitle")));
-    auto* box = new RoundedPanel;
-    box->setRadius(4);
+    RoundedPanel* box = ScreenWidgets::card(QStringLiteral("fileLocationBox"), 4);
     auto* boxLayout = new QHBoxLayout(box);
     boxLayout->setContentsMargins(8, 4, 8, 4);
     m_fileLocation =
         ScreenWidgets::label({}, TextStyle::caption, QStringLiteral("fileLocationLabel"));
-    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    mono.setPointSizeF(m_fileLocation->font().pointSizeF());
-    m_fileLocation->setFont(mono);
+    m_fileLocation->setFont(Typography::monospaced(TextStyle::caption));
     m_fileLocation->setTextInteractionFlags(Qt::TextSelectableByMouse);
     boxLayout->addWidget(m_fileLocation);
     fileRow->addWidget(box, 1);
@@ -123,8 +119,7 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     outer->addWidget(scroll, 1);
 
     // Button row.
-    auto* bar = new RoundedPanel;
-    bar->setRadius(0);
+    RoundedPanel* bar = ScreenWidgets::card(QStringLiteral("buttonBar"), 0);
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(24, 12, 24, 12);
     buttons->addStretch();

@@ -15,6 +15,7 @@
 #include "ui/Palette.h"
 #include "ui/RoundedPanel.h"
 #include "ui/ScreenWidgets.h"
+#include "ui/ServerStatusStyle.h"
 
 namespace korvi {
 
@@ -22,8 +23,7 @@ namespace {
 
 // A card: a headline title over its content.
 RoundedPanel* card(const QString& title, const QString& name, QVBoxLayout** content) {
-    auto* panel = new RoundedPanel;
-    panel->setObjectName(name);
+    RoundedPanel* panel = ScreenWidgets::card(name);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(16, 14, 16, 14);
     layout->setSpacing(10);
@@ -232,12 +232,10 @@ QWidget* DNSConfigView::buildPresets() {
 }
 
 QWidget* DNSConfigView::buildInformationBox() {
-    auto* box = new RoundedPanel;
-    box->setObjectName(QStringLiteral("informationBox"));
     QColor fill = namedColor(NamedColor::blue);
     fill.setAlphaF(0.1f);
-    box->setFillColor(fill);
-    box->setRadius(8);
+    auto* box = new RoundedPanel(fill, 8);
+    box->setObjectName(QStringLiteral("informationBox"));
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(12, 10, 12, 10);
     layout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("info.circle"), 18,
@@ -307,8 +305,8 @@ void DNSConfigView::refreshStatus() {
                                    : QStringLiteral("exclamationmark.triangle.fill"),
                            22, color);
     m_statusLabel->setText(QStringLiteral("BIND Server Status: ") +
-                           ScreenWidgets::statusValueText(m_manager->serverStatus()));
-    ScreenWidgets::setTextColor(m_statusLabel, color);
+                           ServerStatusStyle::valueText(m_manager->serverStatus()));
+    Typography::setTextColor(m_statusLabel, color);
     m_statusHint->setText(running ? QStringLiteral("Configuration changes will take effect after "
                                                    "server reload")
                                   : QStringLiteral("Configuration changes will take effect when "

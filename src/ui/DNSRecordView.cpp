@@ -36,7 +36,7 @@ QWidget* placeholder(const QString& symbol, const QString& title, TextStyle titl
     QLabel* heading = ScreenWidgets::label(title, titleStyle, name + QStringLiteral("Title"));
     heading->setAlignment(Qt::AlignHCenter);
     heading->setWordWrap(true);
-    ScreenWidgets::setTextColor(heading, secondary);
+    Typography::setTextColor(heading, secondary);
     layout->addWidget(heading);
     QLabel* line =
         ScreenWidgets::secondaryLabel(text, TextStyle::subheadline, name + QStringLiteral("Text"));
@@ -51,7 +51,7 @@ QWidget* placeholder(const QString& symbol, const QString& title, TextStyle titl
 DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     : QWidget(parent), m_manager(manager) {
     setObjectName(QStringLiteral("dnsRecordView"));
-    const QColor secondary = ScreenWidgets::secondaryTextColor(palette());
+    const QColor secondary = ScreenWidgets::secondaryTextColor();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(16);
@@ -112,9 +112,7 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     auto* detailLayout = new QVBoxLayout(detail);
     detailLayout->setContentsMargins(0, 0, 0, 0);
     detailLayout->setSpacing(10);
-    auto* header = new RoundedPanel;
-    header->setObjectName(QStringLiteral("zoneHeader"));
-    header->setRadius(8);
+    RoundedPanel* header = ScreenWidgets::card(QStringLiteral("zoneHeader"), 8);
     auto* headerLayout = new QHBoxLayout(header);
     headerLayout->setContentsMargins(14, 10, 14, 10);
     auto* headerTexts = new QVBoxLayout;

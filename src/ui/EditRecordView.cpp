@@ -55,7 +55,7 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
     auto* dangerLayout = new QVBoxLayout(danger);
     QLabel* dangerTitle = ScreenWidgets::label(QStringLiteral("Danger Zone"), TextStyle::headline,
                                                QStringLiteral("dangerZoneTitle"));
-    ScreenWidgets::setTextColor(dangerTitle, namedColor(NamedColor::red));
+    Typography::setTextColor(dangerTitle, namedColor(NamedColor::red));
     dangerLayout->addWidget(dangerTitle);
     QLabel* deleteText =
         ScreenWidgets::label(QStringLiteral("Delete this DNS record"), TextStyle::subheadline,
@@ -67,7 +67,7 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
     auto* deleteButton = new QPushButton(QStringLiteral("Delete Record"));
     deleteButton->setObjectName(QStringLiteral("deleteRecordButton"));
     deleteButton->setAutoDefault(false);
-    ScreenWidgets::setButtonTextColor(deleteButton, namedColor(NamedColor::red));
+    Typography::setTextColor(deleteButton, namedColor(NamedColor::red));
     auto* deleteRow = new QHBoxLayout;
     deleteRow->addWidget(deleteButton);
     deleteRow->addStretch();

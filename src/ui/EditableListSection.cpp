@@ -15,7 +15,8 @@ namespace korvi {
 EditableListSection::EditableListSection(const Texts& texts, std::function<QStringList()> getter,
                                          std::function<void(const QStringList&)> setter,
                                          QWidget* parent)
-    : RoundedPanel(parent), m_texts(texts), m_get(std::move(getter)), m_set(std::move(setter)) {
+    : RoundedPanel(semanticColor(SemanticColor::controlBackground), 10, parent), m_texts(texts),
+      m_get(std::move(getter)), m_set(std::move(setter)) {
     setObjectName(texts.namePrefix + QStringLiteral("Section"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 14);
@@ -32,7 +33,7 @@ EditableListSection::EditableListSection(const Texts& texts, std::function<QStri
     add->setObjectName(texts.namePrefix + QStringLiteral("AddButton"));
     add->setFlat(true);
     add->setIcon(ScreenWidgets::tintedIcon(QStringLiteral("plus.circle.fill"),
-                                           namedColor(NamedColor::blue), 16));
+                                           namedColor(NamedColor::blue)));
     add->setCursor(Qt::PointingHandCursor);
     connect(add, &QPushButton::clicked, this, [this] {
         QStringList list = m_get();
@@ -61,7 +62,7 @@ void EditableListSection::addRow() {
                           QString::number(position));
     remove->setAutoRaise(true);
     remove->setIcon(ScreenWidgets::tintedIcon(QStringLiteral("minus.circle.fill"),
-                                              namedColor(NamedColor::red), 16));
+                                              namedColor(NamedColor::red)));
     remove->setToolTip(QStringLiteral("Remove"));
     row->addWidget(remove);
     m_rowsLayout->addWidget(widget);

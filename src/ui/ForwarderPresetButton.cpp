@@ -31,8 +31,8 @@ QStringList ForwarderPresetButton::appliedTo(const QStringList& forwarders,
 }
 
 QSize ForwarderPresetButton::sizeHint() const {
-    const QFontMetrics title(ScreenWidgets::font(TextStyle::headline));
-    const QFontMetrics caption(ScreenWidgets::font(TextStyle::caption));
+    const QFontMetrics title(Typography::font(TextStyle::headline));
+    const QFontMetrics caption(Typography::font(TextStyle::caption));
     int width = title.horizontalAdvance(m_title);
     for (const QString& server : m_servers)
         width = qMax(width, caption.horizontalAdvance(server));
@@ -65,8 +65,8 @@ void ForwarderPresetButton::paintEvent(QPaintEvent*) {
     painter.setBrush(background);
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
 
-    const QFont titleFont = ScreenWidgets::font(TextStyle::headline);
-    const QFont captionFont = ScreenWidgets::font(TextStyle::caption);
+    const QFont titleFont = Typography::font(TextStyle::headline);
+    const QFont captionFont = Typography::font(TextStyle::caption);
     const QFontMetrics title(titleFont);
     const QFontMetrics caption(captionFont);
     const int width = rect().width() - 2 * padding;
@@ -77,7 +77,7 @@ void ForwarderPresetButton::paintEvent(QPaintEvent*) {
                      m_title);
     y += title.height() + lineSpacing;
     painter.setFont(captionFont);
-    painter.setPen(ScreenWidgets::secondaryTextColor(palette()));
+    painter.setPen(ScreenWidgets::secondaryTextColor());
     for (const QString& server : m_servers) {
         painter.drawText(QRect(padding, y, width, caption.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, server);

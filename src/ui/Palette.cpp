@@ -1,5 +1,8 @@
 #include "ui/Palette.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace korvi {
 
 QColor namedColor(NamedColor color) {
@@ -30,6 +33,41 @@ QColor namedColor(NamedColor color) {
         return QColor(0xA2, 0x84, 0x5E);
     }
     return {};
+}
+
+namespace {
+
+// a and b mixed: weight 1 gives a, 0 gives b.
+QColor mixed(const QColor& a, const QColor& b, qreal weight) {
+    const auto channel = [weight](qreal x, qreal y) { return x * weight + y * (1 - weight); };
+    return QColor::fromRgbF(float(channel(a.redF(), b.redF())),
+                            float(channel(a.greenF(), b.greenF())),
+                            float(channel(a.blueF(), b.blueF())));
+}
+
+} // namespace
+
+QColor semanticColor(SemanticColor color) {
+    const QPalette palette = QGuiApplication::palette();
+    const QColor text = palette.color(QPalette::WindowText);
+    const QColor window = palette.color(QPalette::Window);
+    switch (color) {
+    case SemanticColor::label:
+        return text;
+    case SemanticColor::secondaryLabel:
+        // Secondary text is the primary text softened towards the background,
+        // kept opaque so that it reads the same on every surface.
+        return mixed(text, window, 0.58);
+    case SemanticColor::controlBackground:
+        return palette.color(QPalette::Base);
+    case SemanticColor::windowBackground:
+        return window;
+    case SemanticColor::separator:
+        return mixed(text, window, 0.18);
+    case SemanticColor::textOnAccent:
+        return QColor(0xFF, 0xFF, 0xFF);
+    }
+    return text;
 }
 
 } // namespace korvi

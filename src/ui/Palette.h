@@ -22,4 +22,17 @@ enum class NamedColor {
 
 QColor namedColor(NamedColor color);
 
+// Colours that follow the desktop's light or dark appearance: they are taken
+// from the application palette each time they are asked for.
+enum class SemanticColor {
+    label,             // primary text
+    secondaryLabel,    // captions, explanations, empty states
+    controlBackground, // cards, panels, lists
+    windowBackground,  // behind everything
+    separator,         // dividers
+    textOnAccent       // text and icons on a coloured (accent) background
+};
+
+QColor semanticColor(SemanticColor color);
+
 } // namespace korvi

@@ -18,7 +18,7 @@ constexpr int pencilSize = 20;
 // A caption-sized rounded badge; returns its width.
 int drawBadge(QPainter* painter, const QString& text, const QColor& textColor,
               const QColor& background, int x, int lineTop, int lineHeight) {
-    const QFont font = ScreenWidgets::font(TextStyle::caption);
+    const QFont font = Typography::font(TextStyle::caption);
     const QFontMetrics metrics(font);
     const int width = metrics.horizontalAdvance(text) + 12;
     const int height = metrics.height() + 2;
@@ -82,9 +82,9 @@ QStringList RecordRowView::detailTexts(const DNSRecord& record) {
 }
 
 QSize RecordRowView::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
-    const int height = QFontMetrics(ScreenWidgets::font(TextStyle::headline)).height() +
-                       QFontMetrics(ScreenWidgets::font(TextStyle::body)).height() +
-                       QFontMetrics(ScreenWidgets::font(TextStyle::caption)).height() +
+    const int height = QFontMetrics(Typography::font(TextStyle::headline)).height() +
+                       QFontMetrics(Typography::font(TextStyle::body)).height() +
+                       QFontMetrics(Typography::font(TextStyle::caption)).height() +
                        2 * lineSpacing + 2 * padding + 2 * rowGap;
     // The list view stretches each row to its width.
     return QSize(200, height);
@@ -97,7 +97,7 @@ void RecordRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,
         return;
     const DNSRecord& record = model->recordAt(index.row());
     const QPalette& palette = option.palette;
-    const QColor secondary = ScreenWidgets::secondaryTextColor(palette);
+    const QColor secondary = ScreenWidgets::secondaryTextColor();
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
@@ -112,9 +112,9 @@ void RecordRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,
 
     const QRect content = card.adjusted(padding, padding, -padding, -padding);
     const int textRight = content.right() - pencilSize - 12;
-    const QFont headline = ScreenWidgets::font(TextStyle::headline);
-    const QFont body = ScreenWidgets::font(TextStyle::body);
-    const QFont caption = ScreenWidgets::font(TextStyle::caption);
+    const QFont headline = Typography::font(TextStyle::headline);
+    const QFont body = Typography::font(TextStyle::body);
+    const QFont caption = Typography::font(TextStyle::caption);
     const QFontMetrics headlineMetrics(headline);
     const QFontMetrics bodyMetrics(body);
     const QFontMetrics captionMetrics(caption);

@@ -53,10 +53,8 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
     scroll->setWidget(content);
     outer->addWidget(scroll, 1);
 
-    auto* bar = new RoundedPanel;
+    RoundedPanel* bar = ScreenWidgets::card(QStringLiteral("buttonBar"), 0);
     m_bar = bar;
-    bar->setObjectName(QStringLiteral("buttonBar"));
-    bar->setRadius(0);
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(24, 12, 24, 12);
     buttons->addStretch();

@@ -23,13 +23,13 @@ RecordsListView::RecordsListView(QWidget* parent) : QWidget(parent) {
     auto* emptyLayout = new QVBoxLayout(empty);
     emptyLayout->setSpacing(8);
     emptyLayout->addStretch();
-    const QColor secondary = ScreenWidgets::secondaryTextColor(palette());
+    const QColor secondary = ScreenWidgets::secondaryTextColor();
     emptyLayout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("doc.text"), 48, secondary,
                                                     QStringLiteral("recordsEmptyIcon")),
                            0, Qt::AlignHCenter);
     QLabel* title = ScreenWidgets::label(QStringLiteral("No DNS records found"),
                                          TextStyle::headline, QStringLiteral("recordsEmptyTitle"));
-    ScreenWidgets::setTextColor(title, secondary);
+    Typography::setTextColor(title, secondary);
     emptyLayout->addWidget(title, 0, Qt::AlignHCenter);
     m_emptyHint = ScreenWidgets::secondaryLabel({}, TextStyle::subheadline,
                                                 QStringLiteral("recordsEmptyHint"));

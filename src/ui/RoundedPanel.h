@@ -1,38 +1,28 @@
 #pragma once
 
 #include <QColor>
-#include <QFrame>
+#include <QWidget>
 
 namespace korvi {
 
-// A plain container drawn as a filled rounded rectangle: the cards, banners
-// and boxes of Korvi's screens. The fill follows the palette unless a colour
-// is given.
-class RoundedPanel : public QFrame {
+// A plain container drawn as a filled rounded rectangle: the cards, panels
+// and boxes of Korvi's screens. Children are laid out by the layout set on it.
+class RoundedPanel : public QWidget {
     Q_OBJECT
 
 public:
-    enum class Fill {
-        controlBackground, // the palette's base colour, as behind lists and fields
-        custom,
-    };
+    explicit RoundedPanel(const QColor& background, qreal cornerRadius = 12,
+                          QWidget* parent = nullptr);
 
-    explicit RoundedPanel(QWidget* parent = nullptr);
-
-    void setFillColor(const QColor& color);
-    void setControlBackground(qreal opacity = 1.0);
-    void setRadius(qreal radius);
-    qreal radius() const { return m_radius; }
-    QColor fillColor() const;
+    QColor background() const { return m_background; }
+    void setBackground(const QColor& color);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Fill m_fill = Fill::controlBackground;
-    QColor m_color;
-    qreal m_opacity = 1.0;
-    qreal m_radius = 10.0;
+    QColor m_background;
+    qreal m_cornerRadius;
 };
 
 } // namespace korvi

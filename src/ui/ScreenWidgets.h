@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 
-#include "manager/ServerStatus.h"
+#include "ui/Typography.h"
 
 class QLabel;
 class QPushButton;
@@ -15,35 +15,31 @@ namespace korvi {
 
 class RoundedPanel;
 
-// Text sizes of Korvi's screens, from the window title down to captions.
-enum class TextStyle { largeTitle, title, title2, title3, headline, body, subheadline, caption };
-
-// The building blocks the zone, record and configuration screens share:
-// text styles, secondary text, tinted symbol icons, the "server is not
-// running" banner, badges and the prominent button.
+// The pieces the zone, record and configuration screens build from, on top
+// of the shared typography and palette: labels named for tests, tinted
+// symbol icons, cards, the "server is not running" banner and badges.
 class ScreenWidgets {
 public:
-    static QFont font(TextStyle style);
-    static QFont font(TextStyle style, const QFont& base);
-
-    // A label in a text style; an objectName lets tests read it.
+    // A label in a text style and the primary text colour.
     static QLabel* label(const QString& text, TextStyle style, const QString& objectName = {},
                          QWidget* parent = nullptr);
-    // The same, in the secondary text colour and wrapped.
+    // The same in the secondary text colour, wrapped.
     static QLabel* secondaryLabel(const QString& text, TextStyle style,
                                   const QString& objectName = {}, QWidget* parent = nullptr);
+    static QColor secondaryTextColor();
 
-    // Text drawn less prominently than the main text of the palette.
-    static QColor secondaryTextColor(const QPalette& palette);
-    static void setTextColor(QWidget* widget, const QColor& color);
+    // A card on the control background.
+    static RoundedPanel* card(const QString& objectName, qreal radius = 10,
+                              QWidget* parent = nullptr);
 
-    // The symbol's icon drawn in one colour (a transparent background kept).
+    // The symbol's icon in one colour, at a size; kept once drawn, since
+    // list rows paint the same few icons over and over.
     static QPixmap tintedPixmap(const QString& symbol, const QColor& color, int size);
-    static QIcon tintedIcon(const QString& symbol, const QColor& color, int size);
-    // A label showing a symbol icon, tinted when a colour is given.
-    static QLabel* iconLabel(const QString& symbol, int size, const QColor& color = {},
+    static QIcon tintedIcon(const QString& symbol, const QColor& color);
+    // A label showing a symbol icon; the name is kept in its "symbol" property.
+    static QLabel* iconLabel(const QString& symbol, int size, const QColor& color,
                              const QString& objectName = {}, QWidget* parent = nullptr);
-    static void setIcon(QLabel* label, const QString& symbol, int size, const QColor& color = {});
+    static void setIcon(QLabel* label, const QString& symbol, int size, const QColor& color);
 
     // The orange banner shown while the server does not run: warning icon,
     // title and explanation. The title label is named objectName + "Title",
@@ -56,14 +52,9 @@ public:
     static QLabel* badge(const QString& text, const QColor& color, const QString& objectName = {},
                          QWidget* parent = nullptr);
 
-    // The accent-coloured button of a screen's main action.
+    // The accent-coloured button of a screen's main action, with an icon.
     static QPushButton* prominentButton(const QString& text, const QString& symbol,
                                         const QString& objectName, QWidget* parent = nullptr);
-    // A bordered button in a colour (the red "Delete Record").
-    static void setButtonTextColor(QPushButton* button, const QColor& color);
-
-    // "Running", "Stopped", "Error", "Unknown" or "Not Installed".
-    static QString statusValueText(ServerStatus status);
 };
 
 } // namespace korvi

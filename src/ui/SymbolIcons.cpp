@@ -1,19 +1,25 @@
 #include "ui/SymbolIcons.h"
 
-#include <QApplication>
-#include <QStyle>
+#include "ui/Palette.h"
+#include "ui/SymbolGlyphs.h"
+#include "ui/SymbolIconEngine.h"
 
 namespace korvi {
 
-// First version: the style's standard icons. The window work replaces this
-// table with Korvi's own icon set.
 QIcon symbolIcon(const QString& symbolName) {
-    Q_UNUSED(symbolName);
-    return QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    return symbolIcon(symbolName, semanticColor(SemanticColor::label));
+}
+
+QIcon symbolIcon(const QString& symbolName, const QColor& color) {
+    return QIcon(new SymbolIconEngine(symbolName, color));
+}
+
+QIcon applicationIcon() {
+    return QIcon(new SymbolIconEngine(QString(), QColor(), true));
 }
 
 QStringList knownSymbolNames() {
-    return {};
+    return SymbolGlyphs::names();
 }
 
 } // namespace korvi

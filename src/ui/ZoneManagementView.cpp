@@ -11,6 +11,7 @@
 #include "ui/AddZoneView.h"
 #include "ui/RoundedPanel.h"
 #include "ui/ScreenWidgets.h"
+#include "ui/ServerStatusStyle.h"
 #include "ui/ZoneListModel.h"
 #include "ui/ZoneRowView.h"
 
@@ -45,13 +46,12 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     m_stack->setObjectName(QStringLiteral("zoneStack"));
 
     // Empty state.
-    auto* empty = new RoundedPanel;
-    empty->setObjectName(QStringLiteral("emptyStatePanel"));
+    RoundedPanel* empty = ScreenWidgets::card(QStringLiteral("emptyStatePanel"));
     auto* emptyLayout = new QVBoxLayout(empty);
     emptyLayout->setContentsMargins(24, 24, 24, 24);
     emptyLayout->setSpacing(10);
     emptyLayout->addStretch();
-    const QColor secondary = ScreenWidgets::secondaryTextColor(palette());
+    const QColor secondary = ScreenWidgets::secondaryTextColor();
     emptyLayout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("globe.badge.chevron.backward"),
                                                     56, secondary, QStringLiteral("emptyIcon")),
                            0, Qt::AlignHCenter);
@@ -60,7 +60,7 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     QFont titleFont = emptyTitle->font();
     titleFont.setWeight(QFont::DemiBold);
     emptyTitle->setFont(titleFont);
-    ScreenWidgets::setTextColor(emptyTitle, secondary);
+    Typography::setTextColor(emptyTitle, secondary);
     emptyLayout->addWidget(emptyTitle, 0, Qt::AlignHCenter);
     m_emptyMessage =
         ScreenWidgets::secondaryLabel({}, TextStyle::body, QStringLiteral("emptyMessageLabel"));
@@ -116,7 +116,7 @@ void ZoneManagementView::refresh() {
         m_emptyMessage->setText(
             QStringLiteral("BIND DNS Server must be running to manage domains"));
         m_emptyStatus->setText(QStringLiteral("Current Status: ") +
-                               ScreenWidgets::statusValueText(m_manager->serverStatus()));
+                               ServerStatusStyle::valueText(m_manager->serverStatus()));
     }
     m_emptyStatus->setVisible(!running);
     m_emptyHint->setVisible(!running);

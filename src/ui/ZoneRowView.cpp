@@ -23,7 +23,7 @@ constexpr int captionIconSize = 12;
 // returns the badge's width.
 int drawBadge(QPainter* painter, const QString& text, const QColor& color, int x, int y,
               int lineHeight) {
-    const QFont font = ScreenWidgets::font(TextStyle::caption);
+    const QFont font = Typography::font(TextStyle::caption);
     const QFontMetrics metrics(font);
     const int width = metrics.horizontalAdvance(text) + 12;
     const int height = metrics.height() + 2;
@@ -55,8 +55,8 @@ QString ZoneRowView::recordCountText(qlonglong count) {
 QSize ZoneRowView::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
     const bool management = m_style == Style::management;
     const QFontMetrics first(
-        ScreenWidgets::font(management ? TextStyle::headline : TextStyle::subheadline));
-    const QFontMetrics second(ScreenWidgets::font(TextStyle::caption));
+        Typography::font(management ? TextStyle::headline : TextStyle::subheadline));
+    const QFontMetrics second(Typography::font(TextStyle::caption));
     int height = 2 * verticalPadding + first.height() + lineSpacing + second.height();
     if (management)
         height = qMax(height, deleteButtonSize + 2 * verticalPadding);
@@ -85,14 +85,14 @@ void ZoneRowView::paintManagementRow(QPainter* painter, const QStyleOptionViewIt
                                      const QModelIndex& index) const {
     const QRect row = option.rect;
     const QPalette& palette = option.palette;
-    const QColor secondary = ScreenWidgets::secondaryTextColor(palette);
+    const QColor secondary = ScreenWidgets::secondaryTextColor();
 
     // Rows of a plain list are parted by a thin line.
     painter->setPen(QPen(palette.color(QPalette::Mid), 0.5));
     painter->drawLine(row.bottomLeft() + QPoint(horizontalPadding, 0), row.bottomRight());
 
-    const QFont headline = ScreenWidgets::font(TextStyle::headline);
-    const QFont caption = ScreenWidgets::font(TextStyle::caption);
+    const QFont headline = Typography::font(TextStyle::headline);
+    const QFont caption = Typography::font(TextStyle::caption);
     const QFontMetrics headlineMetrics(headline);
     const QFontMetrics captionMetrics(caption);
     const QRect button = deleteButtonRect(row);
@@ -165,12 +165,12 @@ void ZoneRowView::paintColumnRow(QPainter* painter, const QStyleOptionViewItem& 
     }
     const QColor text =
         selected ? palette.color(QPalette::HighlightedText) : palette.color(QPalette::Text);
-    const QColor secondary = selected ? palette.color(QPalette::HighlightedText)
-                                      : ScreenWidgets::secondaryTextColor(palette);
+    const QColor secondary =
+        selected ? palette.color(QPalette::HighlightedText) : ScreenWidgets::secondaryTextColor();
 
-    QFont nameFont = ScreenWidgets::font(TextStyle::subheadline);
+    QFont nameFont = Typography::font(TextStyle::subheadline);
     nameFont.setWeight(QFont::Medium);
-    const QFont caption = ScreenWidgets::font(TextStyle::caption);
+    const QFont caption = Typography::font(TextStyle::caption);
     const QFontMetrics nameMetrics(nameFont);
     const QFontMetrics captionMetrics(caption);
     const int left = row.left() + 8;

@@ -129,10 +129,11 @@ inline LogEntry parseLogLine(const QString& line) {
     return {std::nullopt, line};
 }
 
-inline QList<LogEntry> logEntries(const DNSServerManager& manager) {
+// The log's lines from index `from` on, taken apart.
+inline QList<LogEntry> logEntries(const DNSServerManager& manager, qsizetype from = 0) {
     QList<LogEntry> entries;
-    for (const QString& line : manager.logs())
-        entries.append(parseLogLine(line));
+    for (qsizetype i = from; i < manager.logs().size(); ++i)
+        entries.append(parseLogLine(manager.logs().at(i)));
     return entries;
 }
 

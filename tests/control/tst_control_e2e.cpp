@@ -7,7 +7,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,62 +14,14 @@
 
 #include <memory>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "HostTestSupport.h"
+#include "SandboxServer.h"
 #include "manager/DNSServerManager.h"
 
 using namespace korvi;
 using namespace korvi::test;
 
 namespace {
-
-// Whether both a UDP and a TCP socket can be bound to 127.0.0.1 at the port.
-bool portIsFree(quint16 port) {
-    for (int type : {SOCK_DGRAM, SOCK_STREAM}) {
-        const int fd = ::socket(AF_INET, type, 0);
-        if (fd < 0)
-            return false;
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(port);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
-        if (!bound)
-            return false;
-    }
-    return true;
-}
-
-quint16 freePort() {
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const auto port = quint16(QRandomGenerator::global()->bounded(20001, 60000));
-        if (portIsFree(port))
-            return port;
-    }
-    return 0;
-}
-
-QByteArray procFile(qint64 pid, const char* name) {
-    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-// Alive and not a zombie waiting to be reaped.
-bool isAlive(qint64 pid) {
-    const QByteArray stat = procFile(pid, "stat");
-    if (stat.isEmpty())
-        return false;
-    const qsizetype close = stat.lastIndexOf(')');
-    return close < 0 || stat.mid(close + 2, 1) != "Z";
-}
 
 QByteArray zoneText(int serial, const QByteArray& www, const QByteArray& extra) {
     return "$TTL 300\n"
@@ -93,66 +44,19 @@ private:
     QString m_root;
     quint16 m_port = 0;
     SystemLayout m_layout;
-    QString m_dig;
 
     QString pidFile() const { return m_layout.zoneDirectory + QStringLiteral("/named.pid"); }
 
-    // Processes started with this test's own named.conf: its servers, and
-    // nothing else on the machine.
-    QList<qint64> ownServers() const {
-        QList<qint64> pids;
-        const QByteArray conf = m_layout.namedConfigPath.toUtf8();
-        const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-        for (const QString& entry : entries) {
-            bool number = false;
-            const qint64 pid = entry.toLongLong(&number);
-            if (!number || pid == ::getpid())
-                continue;
-            const QList<QByteArray> arguments = procFile(pid, "cmdline").split('\0');
-            if (arguments.contains(conf) && isAlive(pid))
-                pids.append(pid);
-        }
-        return pids;
-    }
-
-    void stopOwnServers() const {
-        if (m_layout.namedConfigPath.isEmpty())
-            return;
-        for (qint64 pid : ownServers())
-            ::kill(pid_t(pid), SIGTERM);
-        if (!QTest::qWaitFor([this] { return ownServers().isEmpty(); }, 5000)) {
-            for (qint64 pid : ownServers())
-                ::kill(pid_t(pid), SIGKILL);
-            if (!QTest::qWaitFor([this] { return ownServers().isEmpty(); }, 2000))
-                qWarning("a server of this test outlived SIGKILL");
-        }
-    }
-
-    // The A records dig gets for the name, one per line; empty when there is
-    // none or no server answers.
-    QString ask(const QString& name) const {
-        QProcess dig;
-        dig.start(m_dig,
-                  {QStringLiteral("@127.0.0.1"), QStringLiteral("-p"), QString::number(m_port),
-                   name, QStringLiteral("A"), QStringLiteral("+short"), QStringLiteral("+time=1"),
-                   QStringLiteral("+tries=1")});
-        if (!dig.waitForFinished(5000)) {
-            dig.kill();
-            dig.waitForFinished();
-            return QString();
-        }
-        if (dig.exitStatus() != QProcess::NormalExit || dig.exitCode() != 0)
-            return QString();
-        return QString::fromUtf8(dig.readAllStandardOutput()).trimmed();
-    }
+    QList<qint64> ownServers() const { return serversOf(m_layout.namedConfigPath); }
+    void stopOwnServers() const { stopServersOf(m_layout.namedConfigPath); }
+    QString ask(const QString& name) const { return dig(m_port, name); }
 
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
         m_root = m_dir.path();
         QVERIFY(isPlainPath(m_root));
-        m_dig = QStandardPaths::findExecutable(QStringLiteral("dig"));
-        if (m_dig.isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
             QSKIP("dig is not installed");
         m_port = freePort();
         QVERIFY(m_port > 20000);

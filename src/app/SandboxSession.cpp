@@ -1,0 +1,156 @@
+#include "app/SandboxSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUuid>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "manager/DNSServerManager.h"
+#include "platform/Console.h"
+#include "platform/PreferencesStore.h"
+#include "platform/TextFile.h"
+
+namespace korvi {
+
+namespace {
+
+bool canBind(quint16 port, int type) {
+    const int fd = ::socket(AF_INET, type, 0);
+    if (fd < 0)
+        return false;
+    const int reuse = 1;
+    if (type == SOCK_STREAM)
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+} // namespace
+
+QString SandboxSession::defaultDirectory() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    const QString preferred = QDir::cleanPath(data + QStringLiteral("/sandbox"));
+    if (isPlainPath(preferred))
+        return preferred;
+    return QDir::cleanPath(QDir::homePath() + QStringLiteral("/.korvi-sandbox"));
+}
+
+bool SandboxSession::isPlainPath(const QString& path) {
+    static const QRegularExpression unsafe(QStringLiteral("[\\s&|;`$()<>\\\\\"'\\[\\]*?{}~!#]"));
+    return QDir::isAbsolutePath(path) && !unsafe.match(path).hasMatch();
+}
+
+quint16 SandboxSession::firstFreePort(quint16 first) {
+    for (quint32 port = first; port <= 65535; ++port) {
+        if (canBind(quint16(port), SOCK_DGRAM) && canBind(quint16(port), SOCK_STREAM))
+            return quint16(port);
+    }
+    return 0;
+}
+
+SandboxSession::SandboxSession(const QString& directory, quint16 port, QObject* parent)
+    : QObject(parent), m_directory(QDir::cleanPath(directory)), m_port(port),
+      m_layout(SystemLayout::sandbox(m_directory, port)),
+      m_preferences(
+          std::make_shared<PreferencesStore>(m_directory + QStringLiteral("/preferences.ini"))) {
+    QDir().mkpath(m_layout.zoneDirectory + QStringLiteral("/data"));
+}
+
+void SandboxSession::attach(DNSServerManager* manager) {
+    m_manager = manager;
+    DNSConfiguration* configuration = manager->configuration();
+    // Zones and settings of an earlier session are kept; only where the
+    // server listens is the sandbox's own.
+    if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath))
+        configuration->loadNamedConf(*text);
+    configuration->setListenAddresses({QStringLiteral("127.0.0.1")});
+    configuration->setListenPort(m_port);
+
+    // named.conf depends on BIND's version (9.16 and later refuse some
+    // options), which detection reports after start-up.
+    connect(manager, &DNSServerManager::bindVersionChanged, this, [this] {
+        if (!m_started)
+            writeNamedConf();
+    });
+    connect(manager, &DNSServerManager::serverStatusChanged, this, [this](ServerStatus status) {
+        if (status == ServerStatus::notInstalled && !m_started) {
+            m_started = true;
+            m_manager->addLog(QStringLiteral("🧪 Sandbox: BIND is not installed, so there is no "
+                                             "server to configure"),
+                              LogLevel::warning);
+            finish(false);
+        }
+    });
+}
+
+void SandboxSession::writeNamedConf() {
+    m_started = true;
+    NamedConfWriter::Options options;
+    options.directory = m_layout.zoneDirectory;
+    options.bindVersion = m_manager->bindVersion();
+    options.extraOptionLines = m_layout.namedConfOptionLines;
+    const QString text = m_manager->configuration()->namedConfText(options);
+
+    // The same text is checked first, in a scratch file inside the sandbox.
+    const QString scratch = m_layout.temporaryDirectory + QStringLiteral("/named.conf.sandbox.") +
+                            QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QSaveFile scratchFile(scratch);
+    if (!scratchFile.open(QIODevice::WriteOnly) || scratchFile.write(text.toUtf8()) < 0 ||
+        !scratchFile.commit()) {
+        m_manager->addLog(QStringLiteral("🧪 Sandbox: cannot write a scratch file in ") +
+                              m_layout.temporaryDirectory,
+                          LogLevel::error);
+        finish(false);
+        return;
+    }
+    const QPointer<SandboxSession> self(this);
+    m_manager->executeCommand(
+        QStringLiteral("named-checkconf ") + scratch,
+        [self, scratch, text](bool success, const QString& output) {
+            QFile::remove(scratch);
+            if (!self || !self->m_manager)
+                return;
+            DNSServerManager* manager = self->m_manager;
+            if (!success) {
+                manager->addLog(
+                    QStringLiteral("🧪 Sandbox: named-checkconf refused the sandbox's "
+                                   "named.conf: ") +
+                        output.trimmed(),
+                    LogLevel::error);
+                self->finish(false);
+                return;
+            }
+            QSaveFile file(self->m_layout.namedConfigPath);
+            if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 ||
+                !file.commit()) {
+                manager->addLog(QStringLiteral("🧪 Sandbox: cannot write ") +
+                                    self->m_layout.namedConfigPath,
+                                LogLevel::error);
+                self->finish(false);
+                return;
+            }
+            manager->addLog(QStringLiteral("🧪 Sandbox: named.conf written for 127.0.0.1 port %1")
+                                .arg(self->m_port),
+                            LogLevel::info);
+            self->finish(true);
+        });
+}
+
+void SandboxSession::finish(bool written) {
+    m_ready = written;
+    Q_EMIT configurationReady(written);
+}
+
+} // namespace korvi

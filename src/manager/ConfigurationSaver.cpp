@@ -1,0 +1,73 @@
+#include "manager/ConfigurationSaver.h"
+
+#include <QPointer>
+
+#include "manager/FileCheck.h"
+#include "manager/TextFileWriter.h"
+#include "manager/ZoneFileSaver.h"
+
+namespace korvi {
+
+void ConfigurationSaver::save(DNSServerManager& manager) {
+    const QString path = manager.namedConfigPath();
+    if (!manager.isValidPath(path)) {
+        manager.addLog(QStringLiteral("Invalid configuration file path"), LogLevel::info);
+        return;
+    }
+
+    // named-checkconf refuses a "directory" that does not exist, and named
+    // needs its data/ folder for the log file, so both are made first.
+    ZoneFileSaver::createZoneDirectory(manager);
+
+    // The text taken now is the one checked and written.
+    const QString text = manager.configuration()->namedConfText(writerOptions(manager));
+    const QPointer<DNSServerManager> weakManager(&manager);
+    manager.validateConfiguration(text, [weakManager, path, text](
+                                            bool success, const std::optional<QString>& message) {
+        if (!weakManager)
+            return;
+        if (!success) {
+            weakManager->addLog(QStringLiteral("Invalid configuration: ") +
+                                    message.value_or(QStringLiteral("Unknown error")),
+                                LogLevel::info);
+            return;
+        }
+        QString error;
+        if (TextFileWriter::replaceFile(path, text, &error))
+            weakManager->addLog(QStringLiteral("Configuration saved successfully"), LogLevel::info);
+        else
+            weakManager->addLog(QStringLiteral("Failed to save configuration: ") + error,
+                                LogLevel::info);
+    });
+}
+
+void ConfigurationSaver::validate(DNSServerManager& manager, const QString& text,
+                                  DNSServerManager::ValidationCompletion completion) {
+    FileCheck::Texts texts;
+    texts.createFailurePrefix = QStringLiteral("Failed to create temporary configuration file: ");
+    texts.passedLine = QStringLiteral("✅ Configuration validation passed");
+    texts.errorPrefix = QStringLiteral("Configuration error: ");
+    texts.unknownError = QStringLiteral("Unknown configuration error");
+    texts.cleanupFailurePrefix = QStringLiteral("⚠️ Failed to clean up temporary file: ");
+
+    const QString scratch = temporaryPath(manager.layout().temporaryDirectory);
+    FileCheck::run(manager, text, scratch, checkCommand(scratch), texts, std::move(completion));
+}
+
+NamedConfWriter::Options ConfigurationSaver::writerOptions(const DNSServerManager& manager) {
+    NamedConfWriter::Options options;
+    options.directory = manager.zoneDirectory();
+    options.bindVersion = manager.bindVersion();
+    options.extraOptionLines = manager.layout().namedConfOptionLines;
+    return options;
+}
+
+QString ConfigurationSaver::temporaryPath(const QString& temporaryDirectory) {
+    return temporaryDirectory + QStringLiteral("/named.conf.tmp.") + FileCheck::newUuidText();
+}
+
+QString ConfigurationSaver::checkCommand(const QString& temporaryPath) {
+    return QStringLiteral("named-checkconf ") + temporaryPath;
+}
+
+} // namespace korvi

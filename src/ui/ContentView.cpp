@@ -1,0 +1,187 @@
+#include "ui/ContentView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "manager/DNSServerManager.h"
+#include "platform/PreferencesStore.h"
+#include "ui/AboutWindowController.h"
+#include "ui/DashboardView.h"
+#include "ui/LogsView.h"
+#include "ui/Palette.h"
+#include "ui/SidebarView.h"
+#include "ui/SymbolIcons.h"
+#include "ui/TutorialView.h"
+#include "ui/Typography.h"
+
+namespace korvi {
+
+ContentView::ContentView(QWidget* parent)
+    : ContentView(SystemLayout::standard(), std::make_shared<PreferencesStore>(), parent) {}
+
+ContentView::ContentView(const SystemLayout& layout, std::shared_ptr<PreferencesStore> preferences,
+                         QWidget* parent)
+    : QMainWindow(parent),
+      m_dnsManager(std::make_unique<DNSServerManager>(layout, std::move(preferences))) {
+    setObjectName(QStringLiteral("contentView"));
+    setWindowTitle(QStringLiteral("Korvi"));
+    setWindowIcon(applicationIcon());
+    buildWindow();
+    buildToolbarAndMenu();
+    resize(defaultWidth, defaultHeight);
+    showScreen(0);
+}
+
+ContentView::~ContentView() {
+    // The screens observe the manager: they go first.
+    delete takeCentralWidget();
+}
+
+void ContentView::buildWindow() {
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("navigationSplit"));
+    splitter->setChildrenCollapsible(false);
+
+    m_sidebar = new SidebarView(m_dnsManager.get(), splitter);
+    m_sidebar->setMinimumWidth(sidebarMinimumWidth);
+    m_sidebar->setMaximumWidth(sidebarMaximumWidth);
+    connect(m_sidebar, &SidebarView::selectedTabChanged, this, &ContentView::showScreen);
+
+    m_detail = new QWidget(splitter);
+    m_detail->setObjectName(QStringLiteral("detailArea"));
+    m_detail->setMinimumWidth(detailMinimumWidth);
+    auto* detailLayout = new QVBoxLayout(m_detail);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+
+    splitter->addWidget(m_sidebar);
+    splitter->addWidget(m_detail);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({sidebarMaximumWidth, defaultWidth - sidebarMaximumWidth});
+    setCentralWidget(splitter);
+}
+
+void ContentView::buildToolbarAndMenu() {
+    auto* toolbar = addToolBar(QStringLiteral("Main"));
+    toolbar->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar->setMovable(false);
+    toolbar->setIconSize(QSize(18, 18));
+    toolbar->toggleViewAction()->setVisible(false);
+    // The refresh sits at the trailing end, as a primary action.
+    auto* spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer);
+    toolbar->addSeparator();
+    m_refreshAction =
+        toolbar->addAction(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Refresh"));
+    m_refreshAction->setObjectName(QStringLiteral("refreshAction"));
+    m_refreshAction->setToolTip(
+        QStringLiteral("Refresh system status and load BIND configuration"));
+    connect(m_refreshAction, &QAction::triggered, this, &ContentView::refresh);
+
+    // The application menu; on macOS Qt moves these two into the menu that
+    // carries the application's name.
+    QMenu* appMenu = menuBar()->addMenu(QStringLiteral("Korvi"));
+    m_aboutAction = appMenu->addAction(QStringLiteral("About Korvi"));
+    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
+    m_aboutAction->setMenuRole(QAction::AboutRole);
+    connect(m_aboutAction, &QAction::triggered, this,
+            [] { AboutWindowController::shared()->showWindow(); });
+    appMenu->addSeparator();
+    QAction* quit = appMenu->addAction(QStringLiteral("Quit Korvi"));
+    quit->setObjectName(QStringLiteral("quitAction"));
+    quit->setMenuRole(QAction::QuitRole);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+}
+
+void ContentView::setSelectedTab(int tab) {
+    m_sidebar->setSelectedTab(tab);
+}
+
+void ContentView::showScreen(int tab) {
+    QWidget* screen = makeScreen(tab);
+    if (!screen)
+        return;
+    m_selectedTab = tab;
+    // A section's screen is built afresh each time the section is chosen.
+    delete m_screen;
+    m_screen = screen;
+    m_detail->layout()->addWidget(screen);
+    screen->show();
+}
+
+QWidget* ContentView::makeScreen(int tab) {
+    QWidget* screen = nullptr;
+    QString name;
+    switch (tab) {
+    case 0:
+        screen = new DashboardView(m_dnsManager.get(), m_detail);
+        name = QStringLiteral("DashboardView");
+        break;
+    case 1:
+        screen = makeZoneManagementScreen();
+        name = QStringLiteral("ZoneManagementView");
+        break;
+    case 2:
+        screen = makeDNSRecordScreen();
+        name = QStringLiteral("DNSRecordView");
+        break;
+    case 3:
+        screen = makeDNSConfigScreen();
+        name = QStringLiteral("DNSConfigView");
+        break;
+    case 4:
+        screen = new LogsView(m_dnsManager.get(), m_detail);
+        name = QStringLiteral("LogsView");
+        break;
+    case 5:
+        screen = new TutorialView(m_detail);
+        name = QStringLiteral("TutorialView");
+        break;
+    default:
+        return nullptr;
+    }
+    screen->setProperty("korviScreen", name);
+    return screen;
+}
+
+QWidget* ContentView::makeZoneManagementScreen() {
+    return makePlaceholderScreen(SidebarView::sections().at(1).title);
+}
+
+QWidget* ContentView::makeDNSRecordScreen() {
+    return makePlaceholderScreen(SidebarView::sections().at(2).title);
+}
+
+QWidget* ContentView::makeDNSConfigScreen() {
+    return makePlaceholderScreen(SidebarView::sections().at(3).title);
+}
+
+QWidget* ContentView::makePlaceholderScreen(const QString& title) {
+    auto* screen = new QWidget(m_detail);
+    screen->setObjectName(QStringLiteral("placeholderScreen"));
+    auto* layout = new QVBoxLayout(screen);
+    layout->addStretch();
+    auto* label = Typography::label(title, TextStyle::title2, QFont::DemiBold,
+                                    semanticColor(SemanticColor::secondaryLabel),
+                                    QStringLiteral("placeholderTitle"), screen);
+    label->setAlignment(Qt::AlignCenter);
+    layout->addWidget(label);
+    layout->addStretch();
+    return screen;
+}
+
+void ContentView::refresh() {
+    // The log line and the package-manager detections (APT included), then
+    // zones and configuration from BIND's files; nothing waits for the
+    // detections, whose results arrive through the manager's signals.
+    m_dnsManager->refreshPackageManagerDetection();
+    m_dnsManager->refreshFromFileSystem();
+}
+
+} // namespace korvi

@@ -1,0 +1,63 @@
+#include "ui/KorviApp.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+
+#include "platform/NotificationCenter.h"
+#include "platform/PreferencesStore.h"
+#include "platform/WebPageOpener.h"
+#include "ui/ContentView.h"
+#include "ui/SymbolIcons.h"
+
+namespace korvi {
+
+void KorviApp::prepare() {
+    // Sharp text and icons at fractional scale factors.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    QCoreApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+}
+
+void KorviApp::setIdentity() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvi"));
+    QCoreApplication::setApplicationName(QStringLiteral("Korvi"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KORVI_VERSION));
+}
+
+KorviApp::KorviApp(QApplication& application) {
+    setIdentity();
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Korvi"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("korvi"));
+    QGuiApplication::setWindowIcon(applicationIcon());
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+
+    // The manager saves its data on this notice; it is posted while the
+    // windows and the manager still exist.
+    connect(&application, &QCoreApplication::aboutToQuit, this,
+            [] { NotificationCenter::instance().post(appWillTerminateNotification); });
+
+    WebPageOpener::setHandler([](const QUrl& url) { QDesktopServices::openUrl(url); });
+}
+
+KorviApp::~KorviApp() {
+    WebPageOpener::setHandler({});
+}
+
+ContentView* KorviApp::openMainWindow() {
+    return show(std::make_unique<ContentView>());
+}
+
+ContentView* KorviApp::openMainWindow(const SystemLayout& layout,
+                                      std::shared_ptr<PreferencesStore> preferences) {
+    return show(std::make_unique<ContentView>(layout, std::move(preferences)));
+}
+
+ContentView* KorviApp::show(std::unique_ptr<ContentView> window) {
+    m_mainWindow = std::move(window);
+    m_mainWindow->resize(ContentView::defaultWidth, ContentView::defaultHeight);
+    m_mainWindow->show();
+    return m_mainWindow.get();
+}
+
+} // namespace korvi

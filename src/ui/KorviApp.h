@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+
+#include "platform/SystemLayout.h"
+
+class QApplication;
+
+namespace korvi {
+
+class ContentView;
+class PreferencesStore;
+
+// The application: its identity, its behaviour at the end (the
+// "AppWillTerminate" notice, quitting when the last window closes), the way
+// web pages open, and its one main window.
+class KorviApp : public QObject {
+    Q_OBJECT
+
+public:
+    // Settings that must be made before the application object exists.
+    static void prepare();
+    // Organisation and application name, and the version of this build.
+    static void setIdentity();
+
+    explicit KorviApp(QApplication& application);
+    ~KorviApp() override;
+
+    // Builds the main window on the standard host layout and the user's
+    // preferences, or on the given ones, and shows it at its default size.
+    ContentView* openMainWindow();
+    ContentView* openMainWindow(const SystemLayout& layout,
+                                std::shared_ptr<PreferencesStore> preferences);
+    ContentView* mainWindow() const { return m_mainWindow.get(); }
+
+private:
+    ContentView* show(std::unique_ptr<ContentView> window);
+
+    std::unique_ptr<ContentView> m_mainWindow;
+};
+
+} // namespace korvi

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+class QListView;
+class QPushButton;
+class QStackedWidget;
+
+namespace korvi {
+
+class DNSServerManager;
+class LogListModel;
+
+// Section 4: the application log, one selectable line per entry in a fixed
+// width face, with "Clear Logs". The list never scrolls by itself.
+class LogsView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit LogsView(DNSServerManager* manager, QWidget* parent = nullptr);
+
+    // The selected lines, in log order, one per line.
+    QString selectedText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* makeEmptyPanel();
+    QWidget* makeListPanel();
+    void updatePanel();
+    void copySelection();
+
+    DNSServerManager* m_manager;
+    LogListModel* m_model;
+    QStackedWidget* m_stack;
+    QWidget* m_emptyPanel = nullptr;
+    QWidget* m_listPanel = nullptr;
+    QListView* m_list = nullptr;
+};
+
+} // namespace korvi

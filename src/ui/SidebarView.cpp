@@ -1,0 +1,154 @@
+#include "ui/SidebarView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include "manager/DNSServerManager.h"
+#include "ui/Palette.h"
+#include "ui/ProminentButton.h"
+#include "ui/ServerStatusStyle.h"
+#include "ui/StatusIndicator.h"
+#include "ui/SymbolIcons.h"
+#include "ui/Typography.h"
+
+namespace korvi {
+
+namespace {
+
+const QString noPackageManager = QStringLiteral("None");
+
+} // namespace
+
+const QList<SidebarView::Section>& SidebarView::sections() {
+    static const QList<Section> list = {
+        {QStringLiteral("Dashboard"), QStringLiteral("gauge")},
+        {QStringLiteral("Zone Management"), QStringLiteral("folder")},
+        {QStringLiteral("DNS Records"), QStringLiteral("doc.text")},
+        {QStringLiteral("Server Configuration"), QStringLiteral("gearshape")},
+        {QStringLiteral("Logs"), QStringLiteral("doc.plaintext")},
+        {QStringLiteral("Tutorial"), QStringLiteral("book.fill")},
+    };
+    return list;
+}
+
+SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
+    : QWidget(parent), m_manager(manager) {
+    setObjectName(QStringLiteral("sidebar"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 10, 8, 14);
+    layout->setSpacing(10);
+
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("sidebarList"));
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setIconSize(QSize(18, 18));
+    m_list->setSpacing(1);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const QColor accent = namedColor(NamedColor::blue);
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget { background: transparent; outline: none; }"
+                       "QListWidget::item { padding: 5px 6px; border-radius: 6px; color: %1; }"
+                       "QListWidget::item:selected { background: %2; color: %3; }")
+            .arg(semanticColor(SemanticColor::label).name(), accent.name(),
+                 semanticColor(SemanticColor::textOnAccent).name()));
+    for (const Section& section : sections()) {
+        auto* item = new QListWidgetItem(symbolIcon(section.symbol, accent), section.title, m_list);
+        item->setSizeHint(QSize(0, 32));
+    }
+    m_list->setCurrentRow(0);
+    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            Q_EMIT selectedTabChanged(row);
+    });
+    layout->addWidget(m_list, 1);
+
+    // Server status: the light and its sentence.
+    auto* statusRow = new QHBoxLayout;
+    statusRow->setSpacing(6);
+    m_indicator = new StatusIndicator(this);
+    m_indicator->setObjectName(QStringLiteral("statusIndicator"));
+    m_statusText = Typography::label(QString(), TextStyle::caption, QFont::Normal,
+                                     semanticColor(SemanticColor::secondaryLabel),
+                                     QStringLiteral("statusText"), this);
+    statusRow->addWidget(m_indicator);
+    statusRow->addWidget(m_statusText, 1);
+    layout->addLayout(statusRow);
+
+    // Server controls: one of the two below is shown.
+    m_serverButton = new ProminentButton(QString(), this);
+    m_serverButton->setObjectName(QStringLiteral("serverButton"));
+    connect(m_serverButton, &QPushButton::clicked, this, &SidebarView::serverButtonPressed);
+    layout->addWidget(m_serverButton);
+
+    m_installBlock = new QWidget(this);
+    m_installBlock->setObjectName(QStringLiteral("installBlock"));
+    auto* installLayout = new QVBoxLayout(m_installBlock);
+    installLayout->setContentsMargins(0, 0, 0, 0);
+    installLayout->setSpacing(4);
+    m_installButton = new ProminentButton(QString(), m_installBlock);
+    m_installButton->setObjectName(QStringLiteral("installButton"));
+    m_installCaption = Typography::label(QString(), TextStyle::caption, QFont::Normal,
+                                         semanticColor(SemanticColor::secondaryLabel),
+                                         QStringLiteral("installCaption"), m_installBlock);
+    m_installCaption->setWordWrap(true);
+    installLayout->addWidget(m_installButton);
+    installLayout->addWidget(m_installCaption);
+    layout->addWidget(m_installBlock);
+    connect(m_installButton, &QPushButton::clicked, this, [this] {
+        if (m_manager->availablePackageManager() == noPackageManager)
+            m_manager->openPackageManagerInstallationGuide();
+        else
+            m_manager->installBind();
+    });
+
+    connect(manager, &DNSServerManager::serverStatusChanged, this, &SidebarView::updateServerBlock);
+    connect(manager, &DNSServerManager::isBindInstalledChanged, this,
+            &SidebarView::updateServerBlock);
+    connect(manager, &DNSServerManager::availablePackageManagerChanged, this,
+            &SidebarView::updateServerBlock);
+    updateServerBlock();
+}
+
+int SidebarView::selectedTab() const {
+    return m_list->currentRow();
+}
+
+void SidebarView::setSelectedTab(int tab) {
+    if (tab >= 0 && tab < sections().size())
+        m_list->setCurrentRow(tab);
+}
+
+void SidebarView::updateServerBlock() {
+    const ServerStatus status = m_manager->serverStatus();
+    m_indicator->setColor(ServerStatusStyle::color(status));
+    m_statusText->setText(ServerStatusStyle::statusText(status));
+
+    const bool notInstalled = status == ServerStatus::notInstalled;
+    m_serverButton->setVisible(!notInstalled);
+    m_installBlock->setVisible(notInstalled);
+    m_serverButton->setText(status == ServerStatus::running ? QStringLiteral("Stop Server")
+                                                            : QStringLiteral("Start Server"));
+    m_serverButton->setEnabled(m_manager->isBindInstalled());
+
+    const QString packageManager = m_manager->availablePackageManager();
+    if (packageManager == noPackageManager) {
+        m_installButton->setText(QStringLiteral("Install Package Manager"));
+        m_installCaption->setText(QStringLiteral("Homebrew or MacPorts required"));
+    } else {
+        m_installButton->setText(QStringLiteral("Install BIND"));
+        m_installCaption->setText(QStringLiteral("Using ") + packageManager);
+    }
+}
+
+void SidebarView::serverButtonPressed() {
+    // The status at the moment of pressing decides, not the label.
+    if (m_manager->serverStatus() == ServerStatus::running)
+        m_manager->stopServer();
+    else
+        m_manager->startServer();
+}
+
+} // namespace korvi

@@ -1,0 +1,118 @@
+#pragma once
+
+// A real named in a sandbox for end-to-end tests: a free loopback port, the
+// test's own servers found by their named.conf (and never any other process
+// on the machine), a clean-up that leaves none of them running, and dig.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace korvi::test {
+
+// Whether both a UDP and a TCP socket can be bound to 127.0.0.1 at the port.
+inline bool portIsFree(quint16 port) {
+    for (int type : {SOCK_DGRAM, SOCK_STREAM}) {
+        const int fd = ::socket(AF_INET, type, 0);
+        if (fd < 0)
+            return false;
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        if (!bound)
+            return false;
+    }
+    return true;
+}
+
+// A free port above 20000, or 0.
+inline quint16 freePort() {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const auto port = quint16(QRandomGenerator::global()->bounded(20001, 60000));
+        if (portIsFree(port))
+            return port;
+    }
+    return 0;
+}
+
+inline QByteArray procFile(qint64 pid, const char* name) {
+    QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+// Alive and not a zombie waiting to be reaped.
+inline bool isAlive(qint64 pid) {
+    const QByteArray stat = procFile(pid, "stat");
+    if (stat.isEmpty())
+        return false;
+    const qsizetype close = stat.lastIndexOf(')');
+    return close < 0 || stat.mid(close + 2, 1) != "Z";
+}
+
+// Live processes started with exactly this named.conf among their arguments.
+inline QList<qint64> serversOf(const QString& namedConfigPath) {
+    QList<qint64> pids;
+    const QByteArray conf = namedConfigPath.toUtf8();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number || pid == ::getpid())
+            continue;
+        const QList<QByteArray> arguments = procFile(pid, "cmdline").split('\0');
+        if (arguments.contains(conf) && isAlive(pid))
+            pids.append(pid);
+    }
+    return pids;
+}
+
+// Ends the servers of this named.conf: SIGTERM, then SIGKILL.
+inline void stopServersOf(const QString& namedConfigPath) {
+    if (namedConfigPath.isEmpty())
+        return;
+    const auto gone = [&] { return serversOf(namedConfigPath).isEmpty(); };
+    for (qint64 pid : serversOf(namedConfigPath))
+        ::kill(pid_t(pid), SIGTERM);
+    if (QTest::qWaitFor(gone, 5000))
+        return;
+    for (qint64 pid : serversOf(namedConfigPath))
+        ::kill(pid_t(pid), SIGKILL);
+    if (!QTest::qWaitFor(gone, 2000))
+        qWarning("a server of this test outlived SIGKILL");
+}
+
+// The records dig gets for the name at 127.0.0.1:port, one per line; empty
+// when there is none or no server answers.
+inline QString dig(quint16 port, const QString& name, const QString& type = QStringLiteral("A")) {
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("dig"));
+    if (program.isEmpty())
+        return QString();
+    QProcess process;
+    process.start(program, {QStringLiteral("@127.0.0.1"), QStringLiteral("-p"),
+                            QString::number(port), name, type, QStringLiteral("+short"),
+                            QStringLiteral("+time=1"), QStringLiteral("+tries=1")});
+    if (!process.waitForFinished(5000)) {
+        process.kill();
+        process.waitForFinished();
+        return QString();
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+} // namespace korvi::test

@@ -1,0 +1,199 @@
+// The korvi program itself: --help explains both modes, a wrong command
+// line is refused, and sandbox mode with --screenshots starts a real named
+// on 127.0.0.1 in its directory, saves a picture of every section, stops the
+// server and saves on the way out, leaving nothing running.
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "manager/ZoneStorage.h"
+#include "platform/PreferencesStore.h"
+
+using namespace korvi;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString output;
+};
+
+// Runs korvi with a home and data folders of its own.
+Run runKorvi(const QStringList& arguments, const QString& home, int timeoutMs = 90000) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral(KORVI_PROGRAM), arguments);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAll())};
+}
+
+// Live processes (not zombies waiting to be reaped) whose command line names
+// this file (the sandbox's named).
+QList<qint64> processesWith(const QString& argument) {
+    QList<qint64> pids;
+    const QByteArray wanted = argument.toUtf8();
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const qint64 pid = entry.toLongLong(&number);
+        if (!number || pid == ::getpid())
+            continue;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().split('\0').contains(wanted) ||
+            !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray state = stat.readAll();
+        const qsizetype close = state.lastIndexOf(')');
+        if (close < 0 || state.mid(close + 2, 1) != "Z")
+            pids.append(pid);
+    }
+    return pids;
+}
+
+// Holds a UDP port on 127.0.0.1 while it lives; 0 when the port was taken.
+class PortHolder {
+public:
+    explicit PortHolder(quint16 port) {
+        m_fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+            m_port = port;
+    }
+    ~PortHolder() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    quint16 port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+};
+
+} // namespace
+
+class SandboxTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_home;
+
+private Q_SLOTS:
+    void helpExplainsBothModes() {
+        const Run run = runKorvi({QStringLiteral("--help")}, m_home.path(), 20000);
+        QCOMPARE(run.exitCode, 0);
+        for (const char* part : {"Standard mode", "/usr/local/etc/named.conf", "Sandbox mode",
+                                 "--sandbox", "--screenshots", "15353"})
+            QVERIFY2(run.output.contains(QLatin1String(part)), part);
+    }
+
+    void wrongCommandLinesAreRefused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("directory without --sandbox") << QStringList{"/tmp/somewhere"};
+        QTest::newRow("two directories") << QStringList{"--sandbox", "/tmp/a", "/tmp/b"};
+        QTest::newRow("unknown option") << QStringList{"--no-such-option"};
+        QTest::newRow("directory with a space") << QStringList{"--sandbox", "/tmp/with space"};
+    }
+
+    void wrongCommandLinesAreRefused() {
+        QFETCH(QStringList, arguments);
+        const Run run = runKorvi(arguments, m_home.path(), 20000);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(run.output.contains(QStringLiteral("korvi: ")));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/with space")));
+    }
+
+    void screenshotsRunTheSandboxServer() {
+        if (QStandardPaths::findExecutable(QStringLiteral("named"),
+                                           {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+                                            QStringLiteral("/usr/local/sbin")})
+                .isEmpty())
+            QSKIP("BIND is not installed");
+        QTemporaryDir dir;
+        const QString sandbox = dir.filePath(QStringLiteral("sandbox"));
+        const QString pictures = QStringLiteral(KORVI_TEST_BUILD_DIR "/screenshots/sandbox-run");
+        QDir(pictures).removeRecursively();
+        // The default port is taken, so the sandbox moves to a later one.
+        PortHolder held(15353);
+
+        const Run run = runKorvi(
+            {QStringLiteral("--sandbox"), sandbox, QStringLiteral("--screenshots"), pictures},
+            m_home.path());
+        const QString conf = sandbox + QStringLiteral("/etc/named.conf");
+        // Stopping signals named; it takes a moment to finish.
+        QTRY_VERIFY2_WITH_TIMEOUT(processesWith(conf).isEmpty(),
+                                  "the sandbox's named is still running", 10000);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+
+        const QRegularExpression mode(QStringLiteral("🧪 Sandbox mode in (\\S+): named on "
+                                                     "127\\.0\\.0\\.1 port (\\d+)"));
+        const QRegularExpressionMatch match = mode.match(run.output);
+        QVERIFY(match.hasMatch());
+        QCOMPARE(match.captured(1), sandbox);
+        const int port = match.captured(2).toInt();
+        QVERIFY(port >= 15353);
+        if (held.port() != 0)
+            QVERIFY(port > 15353);
+
+        for (const char* line :
+             {"DNS server started successfully", "DNS server stopped successfully",
+              "🔄 App terminating, saving data...",
+              "✅ 💾 Configuration and zones saved on app termination"})
+            QVERIFY2(run.output.contains(QString::fromUtf8(line)), line);
+
+        // named.conf of the sandbox: its own directory, 127.0.0.1 at the port.
+        QFile file(conf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY(text.contains(QStringLiteral("listen-on port %1 { 127.0.0.1; };").arg(port)));
+        QVERIFY(text.contains(sandbox + QStringLiteral("/var/named")));
+        QVERIFY(QFileInfo::exists(sandbox + QStringLiteral("/var/named/data/named.run")));
+
+        // Korvi's preferences live in the sandbox, not in the home folder.
+        PreferencesStore preferences(sandbox + QStringLiteral("/preferences.ini"));
+        QVERIFY(preferences.data(ZoneStorage::savedZonesKey()).has_value());
+        QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("config/Korvi/Korvi.conf"))));
+
+        const QStringList saved =
+            QDir(pictures).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+        QCOMPARE(saved, (QStringList{"01-dashboard.png", "02-zone-management.png",
+                                     "03-dns-records.png", "04-server-configuration.png",
+                                     "05-logs.png", "06-tutorial.png", "07-about.png"}));
+        for (const QString& name : saved)
+            QVERIFY(!QImage(QDir(pictures).filePath(name)).isNull());
+    }
+};
+
+QTEST_GUILESS_MAIN(SandboxTest)
+#include "tst_sandbox.moc"
