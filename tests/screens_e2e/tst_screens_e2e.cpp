@@ -1,0 +1,213 @@
+// The whole flow as a user does it, against a real named in a sandbox: the
+// configuration saved from its screen, the server started, a domain created
+// in the new-domain form, records added and edited in the record forms, the
+// server reloaded from the configuration screen, the answer checked with
+// dig, then the record and the domain deleted and the server stopped. The
+// server runs on 127.0.0.1 at a free high port; nothing of the test is left
+// running, also when it fails.
+//
+// The sidebar's start and stop buttons belong to the main window, so the
+// server is started and stopped through the manager's own startServer() and
+// stopServer(), which is what those buttons call.
+
+#include <QCheckBox>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "SandboxServer.h"
+#include "ScreenTestSupport.h"
+#include "platform/TextFile.h"
+#include "ui/AddRecordView.h"
+#include "ui/AddZoneView.h"
+#include "ui/DNSConfigView.h"
+#include "ui/DNSRecordView.h"
+#include "ui/EditRecordView.h"
+#include "ui/IntegerField.h"
+#include "ui/RecordListModel.h"
+#include "ui/RecordsListView.h"
+#include "ui/ZoneManagementView.h"
+#include "ui/ZoneRowView.h"
+
+using namespace korvi;
+using namespace korvi::test;
+
+namespace {
+
+QString fileText(const QString& path) {
+    return readTextFile(path).value_or(QString());
+}
+
+void click(const QObject* parent, const QString& name) {
+    auto* button = child<QAbstractButton>(parent, name);
+    QVERIFY(button);
+    QVERIFY2(button->isEnabled(), qPrintable(name + QStringLiteral(" is disabled")));
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The row of the record with this name in the records list, or -1.
+int rowNamed(const RecordsListView* list, const QString& name) {
+    const RecordListModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->recordAt(row).name == name)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+class ScreensE2ETest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    SystemLayout m_layout;
+    quint16 m_port = 0;
+
+    // Adds a record through the add form, as typed by the user.
+    void addRecord(DNSRecordView& records, const QString& name, const QString& value) {
+        click(&records, QStringLiteral("addRecordButton"));
+        AddRecordView* form = records.addRecordSheet();
+        QVERIFY(form);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        typeInto(child<QLineEdit>(form, QStringLiteral("nameField")), name);
+        typeInto(child<QLineEdit>(form, QStringLiteral("valueField")), value);
+        click(form, QStringLiteral("saveButton"));
+        QTRY_VERIFY(!records.addRecordSheet());
+    }
+
+    // Opens the edit form of a record by clicking its row.
+    EditRecordView* openRecord(DNSRecordView& records, const QString& name) {
+        const int row = rowNamed(records.recordsList(), name);
+        if (row < 0)
+            return nullptr;
+        clickRow(records.recordsList()->listView(), row);
+        EditRecordView* form = records.editRecordSheet();
+        if (form && !QTest::qWaitForWindowExposed(form))
+            return nullptr;
+        return form;
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(isPlainPath(m_dir.path()));
+        if (QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
+            QSKIP("dig is not installed");
+        m_port = freePort();
+        QVERIFY(m_port > 20000);
+        m_layout = SystemLayout::sandbox(m_dir.path(), m_port);
+    }
+
+    void cleanupTestCase() { stopServersOf(m_layout.namedConfigPath); }
+
+    void wholeFlow() {
+        auto manager = makeManager(m_dir.path(), m_layout);
+        QVERIFY(waitForDetections(*manager));
+        if (!manager->isBindInstalled())
+            QSKIP("BIND is not installed");
+        QTRY_COMPARE(manager->serverStatus(), ServerStatus::stopped);
+
+        ZoneManagementView zones(manager.get());
+        DNSRecordView records(manager.get());
+        DNSConfigView config(manager.get());
+        for (QWidget* screen : std::initializer_list<QWidget*>{&zones, &records, &config})
+            showScreen(screen);
+
+        // The server's settings, saved from the configuration screen: the
+        // sandbox's port, loopback only, no recursion.
+        typeInto(child<IntegerField>(&config, QStringLiteral("listenPortField")),
+                 QString::number(m_port));
+        click(&config, QStringLiteral("listenAddressesRemove1")); // "::1"
+        click(&config, QStringLiteral("recursionSwitch"));
+        QCOMPARE(manager->configuration()->listenPort(), m_port);
+        QCOMPARE(manager->configuration()->listenAddresses(), QStringList{"127.0.0.1"});
+        click(&config, QStringLiteral("saveConfigurationButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            fileText(m_layout.namedConfigPath)
+                .contains(QStringLiteral("listen-on port %1 { 127.0.0.1; };").arg(m_port)),
+            10000);
+
+        // Start, as the sidebar's button does.
+        manager->startServer();
+        QTRY_COMPARE_WITH_TIMEOUT(manager->serverStatus(), ServerStatus::running, 15000);
+        QCOMPARE(serversOf(m_layout.namedConfigPath).size(), 1);
+        QVERIFY(child<QPushButton>(&zones, QStringLiteral("addDomainButton"))->isEnabled());
+
+        // The domain, from the new-domain form.
+        click(&zones, QStringLiteral("addDomainButton"));
+        AddZoneView* sheet = zones.addZoneSheet();
+        QVERIFY(sheet);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        typeInto(child<QLineEdit>(sheet, QStringLiteral("zoneNameField")),
+                 QStringLiteral("example.com"));
+        click(sheet, QStringLiteral("createButton"));
+        QTRY_VERIFY(!zones.addZoneSheet());
+        QCOMPARE(manager->zones().size(), 1);
+        const ZonePtr zone = manager->zones().first();
+        QCOMPARE(zone->filePath(), m_layout.zoneDirectory + QStringLiteral("/db.example.com"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            fileText(m_layout.namedConfigPath).contains(QStringLiteral("zone \"example.com\"")),
+            10000);
+
+        // Records, from the add form; then www changed in the edit form.
+        // The records screen was open before the domain existed: choose it.
+        clickRow(records.zoneList(), 0);
+        QCOMPARE(records.selectedZone(), zone);
+        addRecord(records, QStringLiteral("ns1"), QStringLiteral("192.0.2.53"));
+        addRecord(records, QStringLiteral("www"), QStringLiteral("192.0.2.10"));
+        QCOMPARE(zone->records().size(), 3);
+        EditRecordView* edit = openRecord(records, QStringLiteral("www"));
+        QVERIFY(edit);
+        typeInto(child<QLineEdit>(edit, QStringLiteral("valueField")),
+                 QStringLiteral("192.0.2.20"));
+        click(edit, QStringLiteral("saveButton"));
+        QTRY_VERIFY(!records.editRecordSheet());
+        QCOMPARE(zone->records().at(2).value, "192.0.2.20");
+        QVERIFY(saveScreenshot(&records, QStringLiteral("flow_records")));
+        // The zone file is written once BIND's checker has accepted it.
+        QTRY_VERIFY_WITH_TIMEOUT(fileText(zone->filePath()).contains(QStringLiteral("192.0.2.20")),
+                                 10000);
+
+        // "Reload Server", then the server answers with the new address.
+        click(&config, QStringLiteral("reloadServerButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(dig(m_port, QStringLiteral("www.example.com")),
+                                  QStringLiteral("192.0.2.20"), 5000);
+        QCOMPARE(dig(m_port, QStringLiteral("ns1.example.com")), QStringLiteral("192.0.2.53"));
+
+        // "Delete Record": gone from the zone, the file and, after a reload,
+        // from the server's answers.
+        edit = openRecord(records, QStringLiteral("www"));
+        QVERIFY(edit);
+        click(edit, QStringLiteral("deleteRecordButton"));
+        QTRY_VERIFY(!records.editRecordSheet());
+        QCOMPARE(rowNamed(records.recordsList(), QStringLiteral("www")), -1);
+        QTRY_VERIFY_WITH_TIMEOUT(!fileText(zone->filePath()).contains(QStringLiteral("www")),
+                                 10000);
+        click(&config, QStringLiteral("reloadServerButton"));
+        QTRY_COMPARE_WITH_TIMEOUT(dig(m_port, QStringLiteral("www.example.com")), QString(), 5000);
+        QCOMPARE(dig(m_port, QStringLiteral("ns1.example.com")), QStringLiteral("192.0.2.53"));
+
+        // The domain, through its confirmation.
+        QListView* list = zones.zoneList();
+        const QRect row = list->visualRect(list->model()->index(0, 0));
+        clickRow(list, 0, zones.rowView()->deleteButtonRect(row).center());
+        QMessageBox* confirmation = zones.deleteConfirmation();
+        QVERIFY(confirmation);
+        QVERIFY(confirmation->text().contains(QStringLiteral("'example.com'")));
+        click(confirmation, QStringLiteral("confirmDeleteButton"));
+        QVERIFY(manager->zones().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !fileText(m_layout.namedConfigPath).contains(QStringLiteral("example.com")), 10000);
+
+        // Stop, as the sidebar's button does: nothing of the test runs on.
+        manager->stopServer();
+        QTRY_COMPARE_WITH_TIMEOUT(manager->serverStatus(), ServerStatus::stopped, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(serversOf(m_layout.namedConfigPath).isEmpty(), 10000);
+        QVERIFY(!child<QPushButton>(&config, QStringLiteral("reloadServerButton"))->isEnabled());
+    }
+};
+
+QTEST_MAIN(ScreensE2ETest)
+#include "tst_screens_e2e.moc"
