@@ -26,6 +26,8 @@ bool hasSpecialCasing(const QLocale& locale) {
 }
 
 // The search of one text for another, case-insensitively under a locale.
+// Where the locale's case rules are the general ones, Qt's case-insensitive
+// search applies them without making a lower-case copy of every text.
 class Matcher {
 public:
     Matcher(const QString& needle, const QLocale& locale)
@@ -60,41 +62,46 @@ bool RecordListModel::matches(const DNSRecord& record, const QString& searchText
 void RecordListModel::setZone(const ZonePtr& zone) {
     if (zone == m_zone)
         return;
-    beginResetModel();
     if (m_zone)
         disconnect(m_zone.data(), nullptr, this, nullptr);
     m_zone = zone;
-    m_records = zone ? zone->records() : QList<DNSRecord>();
     if (zone)
         connect(zone.data(), &DNSZone::changed, this, &RecordListModel::zoneChanged);
-    m_rows = filteredRows(m_records);
-    endResetModel();
-    Q_EMIT countChanged();
+    reset();
 }
 
 void RecordListModel::setSearchText(const QString& text) {
     if (text == m_searchText)
         return;
-    beginResetModel();
     m_searchText = text;
     m_filtered = !text.isEmpty();
-    m_rows = filteredRows(m_records);
-    endResetModel();
-    Q_EMIT countChanged();
+    reset();
 }
 
 void RecordListModel::setLocale(const QLocale& locale) {
-    beginResetModel();
     m_locale = locale;
-    m_rows = filteredRows(m_records);
+    reset();
+}
+
+void RecordListModel::reset() {
+    beginResetModel();
+    m_rows = filteredRows();
+    m_count = int(m_filtered ? m_rows.size() : totalRecordCount());
+    m_seenData = m_zone ? m_zone->records().constData() : nullptr;
+    m_seenSize = totalRecordCount();
     endResetModel();
     Q_EMIT countChanged();
 }
 
-QList<int> RecordListModel::filteredRows(const QList<DNSRecord>& records) const {
+qsizetype RecordListModel::totalRecordCount() const {
+    return m_zone ? m_zone->records().size() : 0;
+}
+
+QList<int> RecordListModel::filteredRows() const {
     QList<int> rows;
-    if (!m_filtered)
+    if (!m_filtered || !m_zone)
         return rows;
+    const QList<DNSRecord>& records = m_zone->records();
     const Matcher matcher(m_searchText, m_locale);
     for (int i = 0; i < records.size(); ++i) {
         if (matchesWith(matcher, records[i]))
@@ -104,50 +111,60 @@ QList<int> RecordListModel::filteredRows(const QList<DNSRecord>& records) const 
 }
 
 void RecordListModel::zoneChanged() {
-    // The zone also announces name and SOA changes; the records are the same
-    // list then, and nothing needs redrawing.
-    if (!m_zone || m_zone->records().isSharedWith(m_records))
+    const QList<DNSRecord>& records = m_zone->records();
+    // The same storage and length: the zone's name or SOA changed, or one
+    // record was replaced in place. Without a search the rows stay and are
+    // only redrawn; with one, the replaced record may match differently.
+    const bool sameList = records.constData() == m_seenData && records.size() == m_seenSize;
+    m_seenData = records.constData();
+    m_seenSize = records.size();
+    if (!m_filtered) {
+        if (sameList) {
+            if (m_count > 0)
+                Q_EMIT dataChanged(index(0), index(m_count - 1));
+            return;
+        }
+        applyRows({}, int(records.size()));
         return;
-    applyRecords(m_zone->records());
+    }
+    QList<int> rows = filteredRows();
+    const int count = int(rows.size());
+    applyRows(std::move(rows), count);
 }
 
-void RecordListModel::applyRecords(const QList<DNSRecord>& records) {
-    const int oldCount = rowCount();
-    QList<int> rows = filteredRows(records);
-    const int newCount = int(m_filtered ? rows.size() : records.size());
+void RecordListModel::applyRows(QList<int> rows, int count) {
+    const int oldCount = m_count;
     const auto commit = [&] {
-        m_records = records;
         m_rows = std::move(rows);
+        m_count = count;
     };
-    if (newCount > oldCount) {
-        beginInsertRows({}, oldCount, newCount - 1);
+    if (count > oldCount) {
+        beginInsertRows({}, oldCount, count - 1);
         commit();
         endInsertRows();
-    } else if (newCount < oldCount) {
-        beginRemoveRows({}, newCount, oldCount - 1);
+    } else if (count < oldCount) {
+        beginRemoveRows({}, count, oldCount - 1);
         commit();
         endRemoveRows();
     } else {
         commit();
     }
-    if (qMin(oldCount, newCount) > 0)
-        Q_EMIT dataChanged(index(0), index(qMin(oldCount, newCount) - 1));
-    if (oldCount != newCount)
+    if (qMin(oldCount, count) > 0)
+        Q_EMIT dataChanged(index(0), index(qMin(oldCount, count) - 1));
+    if (oldCount != count)
         Q_EMIT countChanged();
 }
 
 int RecordListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid())
-        return 0;
-    return int(m_filtered ? m_rows.size() : m_records.size());
+    return parent.isValid() ? 0 : m_count;
 }
 
 const DNSRecord& RecordListModel::recordAt(int row) const {
-    return m_records[m_filtered ? m_rows[row] : row];
+    return m_zone->records()[m_filtered ? m_rows[row] : row];
 }
 
 QVariant RecordListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount())
+    if (!index.isValid() || index.row() >= m_count)
         return {};
     const DNSRecord& record = recordAt(index.row());
     switch (role) {

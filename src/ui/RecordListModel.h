@@ -9,9 +9,11 @@
 namespace korvi {
 
 // The records of one zone as a list model, filtered by a search text. The
-// model keeps the zone's record list (shared, not copied) and a vector of
-// the matching positions, so opening, scrolling and filtering a zone of a
-// hundred thousand records costs one pass over them and no object per row.
+// model reads the zone's own record list, holding no copy of it (a copy
+// would make the zone duplicate the whole list on its next change), and
+// keeps a vector of the matching positions. Opening, scrolling and filtering
+// a zone of a hundred thousand records therefore costs one pass over them
+// and no object per row.
 class RecordListModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -32,7 +34,7 @@ public:
 
     // The record shown in a row (row in range).
     const DNSRecord& recordAt(int row) const;
-    qsizetype totalRecordCount() const { return m_records.size(); }
+    qsizetype totalRecordCount() const;
 
     // The search test on one record.
     static bool matches(const DNSRecord& record, const QString& searchText, const QLocale& locale);
@@ -43,17 +45,24 @@ Q_SIGNALS:
 
 private:
     void zoneChanged();
-    QList<int> filteredRows(const QList<DNSRecord>& records) const;
-    // Replaces the records and rows, announcing rows added or removed at the
-    // end and every other row as changed, so the view keeps its position.
-    void applyRecords(const QList<DNSRecord>& records);
+    // Filters the zone's records anew and shows the result in a reset.
+    void reset();
+    QList<int> filteredRows() const;
+    // Shows a new number of rows without a reset: rows added or removed at
+    // the end, every other row announced as changed, so the view keeps its
+    // place.
+    void applyRows(QList<int> rows, int count);
 
     ZonePtr m_zone;
-    QList<DNSRecord> m_records;
     QString m_searchText;
     QLocale m_locale;
     bool m_filtered = false;
-    QList<int> m_rows; // positions in m_records while filtered
+    QList<int> m_rows; // positions in the zone's records while filtered
+    int m_count = 0;   // rows shown
+    // The zone's list as last seen, to tell a change of the records from a
+    // change of the zone's name or SOA.
+    const DNSRecord* m_seenData = nullptr;
+    qsizetype m_seenSize = 0;
 };
 
 } // namespace korvi

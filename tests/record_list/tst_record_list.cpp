@@ -178,11 +178,28 @@ private Q_SLOTS:
         QCOMPARE(labelText(&view, "zoneRecordCountLabel"), "9 records");
         zone->removeRecord(zone->records().at(1).id);
         QCOMPARE(shownNames(model), (QStringList{"ftp", "www2"}));
-        // An SOA change alone leaves the rows as they are.
+        // A record replaced in place is filtered again.
+        DNSRecord renamed = zone->records().at(3);
+        QCOMPARE(renamed.name, "ftp"); // its value is www.example.com.
+        renamed.value = QStringLiteral("files.example.net.");
+        zone->updateRecord(renamed);
+        QCOMPARE(shownNames(model), QStringList{"www2"});
+        // An SOA change alone keeps the rows: no reset, none added or removed.
         QSignalSpy resets(model, &QAbstractItemModel::modelReset);
-        QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+        QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removals(model, &QAbstractItemModel::rowsRemoved);
         zone->setSoaRecord(SOARecord{});
-        QCOMPARE(resets.size() + changes.size(), 0);
+        QCOMPARE(resets.size() + inserts.size() + removals.size(), 0);
+        QCOMPARE(shownNames(model), QStringList{"www2"});
+        // Without a search, a record replaced in place is redrawn where it is.
+        typeInto(child<QLineEdit>(&view, QStringLiteral("searchField")), QString());
+        resets.clear();
+        QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+        renamed.value = QStringLiteral("ftp.example.net.");
+        zone->updateRecord(renamed);
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(model->recordAt(3).value, "ftp.example.net.");
+        QCOMPARE(resets.size() + inserts.size() + removals.size(), 0);
     }
 
     void runningAndStopped() {
