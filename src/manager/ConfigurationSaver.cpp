@@ -4,6 +4,7 @@
 
 #include "manager/FileCheck.h"
 #include "manager/TextFileWriter.h"
+#include "manager/WriteOrder.h"
 #include "manager/ZoneFileSaver.h"
 
 namespace korvi {
@@ -21,8 +22,11 @@ void ConfigurationSaver::save(DNSServerManager& manager) {
 
     // The text taken now is the one checked and written.
     const QString text = manager.configuration()->namedConfText(writerOptions(manager));
+    // Checks of two quick saves may finish in either order; the later save's
+    // text is the one that stays on disk.
+    const quint64 order = WriteOrder::begin(path);
     const QPointer<DNSServerManager> weakManager(&manager);
-    manager.validateConfiguration(text, [weakManager, path, text](
+    manager.validateConfiguration(text, [weakManager, path, order, text](
                                             bool success, const std::optional<QString>& message) {
         if (!weakManager)
             return;
@@ -32,6 +36,8 @@ void ConfigurationSaver::save(DNSServerManager& manager) {
                                 LogLevel::info);
             return;
         }
+        if (!WriteOrder::mayWrite(path, order))
+            return;
         QString error;
         if (TextFileWriter::replaceFile(path, text, &error))
             weakManager->addLog(QStringLiteral("Configuration saved successfully"), LogLevel::info);

@@ -5,6 +5,7 @@
 
 #include "manager/FileCheck.h"
 #include "manager/TextFileWriter.h"
+#include "manager/WriteOrder.h"
 
 namespace korvi {
 
@@ -33,10 +34,14 @@ void ZoneFileSaver::save(DNSServerManager& manager, const ZonePtr& zone) {
     const QString folder = dataFolder(manager.zoneDirectory());
     const bool mayCreateFolder = manager.isValidPath(folder);
 
+    // Checks of two quick saves may finish in either order; the later save's
+    // text is the one that stays on disk.
+    const quint64 order = WriteOrder::begin(path);
+
     const QPointer<DNSServerManager> weakManager(&manager);
     manager.validateZoneFile(
         text, zoneName,
-        [weakManager, zone, text, zoneName, folder,
+        [weakManager, zone, path, order, text, zoneName, folder,
          mayCreateFolder](bool success, const std::optional<QString>& message) {
             if (!success) {
                 if (weakManager)
@@ -46,6 +51,8 @@ void ZoneFileSaver::save(DNSServerManager& manager, const ZonePtr& zone) {
                                         LogLevel::info);
                 return;
             }
+            if (!WriteOrder::mayWrite(path, order))
+                return;
             if (mayCreateFolder)
                 QDir().mkpath(folder);
             QString error;

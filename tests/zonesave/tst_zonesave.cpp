@@ -70,6 +70,7 @@ private Q_SLOTS:
     void pathOutsideAllowedFoldersRunsNothing_data();
     void pathOutsideAllowedFoldersRunsNothing();
     void twoQuickSavesUseTwoCopies();
+    void laterSaveStaysWhenChecksFinishOutOfOrder();
     void checkerNotFound();
     void checkerFailsWithoutOutput_data();
     void checkerFailsWithoutOutput();
@@ -263,6 +264,35 @@ void ZoneSaveTest::twoQuickSavesUseTwoCopies() {
     const QByteArray second =
         ZoneFileWriter::zoneText(zoneName, zone->soaRecord(), secondRecords, stamp).toUtf8();
     QVERIFY2(bytes == first || bytes == second, bytes.constData());
+}
+
+void ZoneSaveTest::laterSaveStaysWhenChecksFinishOutOfOrder() {
+    SaveSandbox box;
+    SystemLayout layout = box.layout();
+    // A checker that takes its time over the first text only.
+    layout.shellSearchPath = box.fakeProgramSearchPath(
+        QStringLiteral("named-checkzone"),
+        QByteArrayLiteral("#!/bin/sh\nif grep -q slow \"$2\"; then sleep 1; fi\nexit 0\n"));
+    auto manager = box.makeManager(layout);
+    const QString path = box.zoneFilePath(zoneName);
+    const ZonePtr zone = acceptedZone(path);
+    QList<DNSRecord> records = zone->records();
+    zone->setRecords(records + QList<DNSRecord>{record(QStringLiteral("slow"), DNSRecordType::A,
+                                                       QStringLiteral("192.0.2.9"))});
+
+    const qsizetype from = manager->logs().size();
+    manager->saveZoneFile(zone);
+    zone->setRecords(records);
+    manager->saveZoneFile(zone);
+    QTRY_COMPARE_WITH_TIMEOUT(infoMessages(*manager, from), (QStringList{passedLine, passedLine}),
+                              waitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(box.temporaryFiles(), QStringList(), waitMs);
+    QTest::qWait(100);
+    // The second save finished first and wrote; the first one, older, did
+    // not write over it.
+    const QByteArray bytes = *readBytes(path);
+    QVERIFY2(!bytes.contains("slow"), bytes.constData());
+    QCOMPARE(bytes, textAtHeaderTime(zone, bytes));
 }
 
 void ZoneSaveTest::checkerNotFound() {
