@@ -97,8 +97,8 @@ void SandboxSession::writeNamedConf() {
     m_started = true;
     // The manager writes named.conf as always: only after named-checkconf has
     // accepted the same text, for the BIND version detection found.
-    connect(m_manager, &DNSServerManager::configurationSaveFinished, this,
-            &SandboxSession::finish, Qt::SingleShotConnection);
+    connect(m_manager, &DNSServerManager::configurationSaveFinished, this, &SandboxSession::finish,
+            Qt::SingleShotConnection);
     m_manager->saveConfiguration();
 }
 
