@@ -63,6 +63,7 @@ NamedConfWriter::Options ConfigurationSaver::writerOptions(const DNSServerManage
     options.directory = manager.zoneDirectory();
     options.bindVersion = manager.bindVersion();
     options.extraOptionLines = manager.layout().namedConfOptionLines;
+    options.extraStatements = manager.layout().namedConfStatements;
     return options;
 }
 
