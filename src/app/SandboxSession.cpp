@@ -1,11 +1,8 @@
 #include "app/SandboxSession.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <QUuid>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -66,6 +63,7 @@ SandboxSession::SandboxSession(const QString& directory, quint16 port, QObject* 
       m_preferences(
           std::make_shared<PreferencesStore>(m_directory + QStringLiteral("/preferences.ini"))) {
     QDir().mkpath(m_layout.zoneDirectory + QStringLiteral("/data"));
+    QDir().mkpath(m_layout.temporaryDirectory);
 }
 
 void SandboxSession::attach(DNSServerManager* manager) {
@@ -97,55 +95,11 @@ void SandboxSession::attach(DNSServerManager* manager) {
 
 void SandboxSession::writeNamedConf() {
     m_started = true;
-    NamedConfWriter::Options options;
-    options.directory = m_layout.zoneDirectory;
-    options.bindVersion = m_manager->bindVersion();
-    options.extraOptionLines = m_layout.namedConfOptionLines;
-    const QString text = m_manager->configuration()->namedConfText(options);
-
-    // The same text is checked first, in a scratch file inside the sandbox.
-    const QString scratch = m_layout.temporaryDirectory + QStringLiteral("/named.conf.sandbox.") +
-                            QUuid::createUuid().toString(QUuid::WithoutBraces);
-    QSaveFile scratchFile(scratch);
-    if (!scratchFile.open(QIODevice::WriteOnly) || scratchFile.write(text.toUtf8()) < 0 ||
-        !scratchFile.commit()) {
-        m_manager->addLog(QStringLiteral("🧪 Sandbox: cannot write a scratch file in ") +
-                              m_layout.temporaryDirectory,
-                          LogLevel::error);
-        finish(false);
-        return;
-    }
-    const QPointer<SandboxSession> self(this);
-    m_manager->executeCommand(
-        QStringLiteral("named-checkconf ") + scratch,
-        [self, scratch, text](bool success, const QString& output) {
-            QFile::remove(scratch);
-            if (!self || !self->m_manager)
-                return;
-            DNSServerManager* manager = self->m_manager;
-            if (!success) {
-                manager->addLog(
-                    QStringLiteral("🧪 Sandbox: named-checkconf refused the sandbox's "
-                                   "named.conf: ") +
-                        output.trimmed(),
-                    LogLevel::error);
-                self->finish(false);
-                return;
-            }
-            QSaveFile file(self->m_layout.namedConfigPath);
-            if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 ||
-                !file.commit()) {
-                manager->addLog(QStringLiteral("🧪 Sandbox: cannot write ") +
-                                    self->m_layout.namedConfigPath,
-                                LogLevel::error);
-                self->finish(false);
-                return;
-            }
-            manager->addLog(QStringLiteral("🧪 Sandbox: named.conf written for 127.0.0.1 port %1")
-                                .arg(self->m_port),
-                            LogLevel::info);
-            self->finish(true);
-        });
+    // The manager writes named.conf as always: only after named-checkconf has
+    // accepted the same text, for the BIND version detection found.
+    connect(m_manager, &DNSServerManager::configurationSaveFinished, this, &SandboxSession::finish,
+            Qt::SingleShotConnection);
+    m_manager->saveConfiguration();
 }
 
 void SandboxSession::finish(bool written) {

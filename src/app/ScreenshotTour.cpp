@@ -1,5 +1,7 @@
 #include "app/ScreenshotTour.h"
 
+#include <QGuiApplication>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QWidget>
@@ -168,7 +170,12 @@ void ScreenshotTour::finish() {
         QStringLiteral("📸 %1 pictures saved in %2").arg(m_saved.size()).arg(m_directory));
     for (const QString& problem : std::as_const(m_problems))
         consoleLine(QStringLiteral("❌ Screenshots: ") + problem);
-    QCoreApplication::exit(complete ? 0 : 1);
+    // Close the window like a user would, so that Korvi saves and quits in
+    // its usual way; the exit code tells whether the tour was complete.
+    const int code = complete ? 0 : 1;
+    connect(qApp, &QGuiApplication::lastWindowClosed, qApp,
+            [code] { QCoreApplication::exit(code); });
+    m_window->close();
 }
 
 bool ScreenshotTour::save(QWidget* widget, const QString& name) {

@@ -13,6 +13,7 @@ void ConfigurationSaver::save(DNSServerManager& manager) {
     const QString path = manager.namedConfigPath();
     if (!manager.isValidPath(path)) {
         manager.addLog(QStringLiteral("Invalid configuration file path"), LogLevel::info);
+        Q_EMIT manager.configurationSaveFinished(false);
         return;
     }
 
@@ -34,16 +35,19 @@ void ConfigurationSaver::save(DNSServerManager& manager) {
             weakManager->addLog(QStringLiteral("Invalid configuration: ") +
                                     message.value_or(QStringLiteral("Unknown error")),
                                 LogLevel::info);
+            Q_EMIT weakManager->configurationSaveFinished(false);
             return;
         }
         if (!WriteOrder::mayWrite(path, order))
             return;
         QString error;
-        if (TextFileWriter::replaceFile(path, text, &error))
+        const bool written = TextFileWriter::replaceFile(path, text, &error);
+        if (written)
             weakManager->addLog(QStringLiteral("Configuration saved successfully"), LogLevel::info);
         else
             weakManager->addLog(QStringLiteral("Failed to save configuration: ") + error,
                                 LogLevel::info);
+        Q_EMIT weakManager->configurationSaveFinished(written);
     });
 }
 
@@ -65,6 +69,7 @@ NamedConfWriter::Options ConfigurationSaver::writerOptions(const DNSServerManage
     options.directory = manager.zoneDirectory();
     options.bindVersion = manager.bindVersion();
     options.extraOptionLines = manager.layout().namedConfOptionLines;
+    options.extraStatements = manager.layout().namedConfStatements;
     return options;
 }
 

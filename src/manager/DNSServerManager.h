@@ -171,6 +171,9 @@ Q_SIGNALS:
     void isMacPortsInstalledChanged(bool value);
     void isAptInstalledChanged(bool value);
     void availablePackageManagerChanged(const QString& value);
+    // A save of named.conf has ended: written, or refused or failed (its
+    // reason is in the log).
+    void configurationSaveFinished(bool written);
 
 private:
     friend class BindDetector;

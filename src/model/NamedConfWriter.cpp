@@ -141,6 +141,8 @@ QString NamedConfWriter::write(const DNSConfiguration& config, const Options& op
     line(indent2, QStringLiteral("severity %1;").arg(level));
     line(indent1, QStringLiteral("};"));
     line({}, QStringLiteral("};"));
+    for (const QString& statement : options.extraStatements)
+        line({}, statement);
 
     for (auto it = config.zoneFiles().cbegin(); it != config.zoneFiles().cend(); ++it) {
         if (!isValidDomainName(it.key()) || !isSafeQuotedText(it.value()))

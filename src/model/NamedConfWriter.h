@@ -28,6 +28,10 @@ public:
         // indented by four spaces and written as given (for example the
         // pid-file and session-keyfile of a private server).
         QStringList extraOptionLines;
+        // Whole statements added after the logging block, one line each (a
+        // private server turns off the control channel, which would otherwise
+        // take the machine-wide port 953).
+        QStringList extraStatements;
     };
 
     static QString write(const DNSConfiguration& configuration, const Options& options);

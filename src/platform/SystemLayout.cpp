@@ -122,6 +122,9 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port) {
             u';',
         QStringLiteral("memstatistics-file ") +
             quoted(zones + QStringLiteral("/data/named.memstats")) + u';'};
+    // No control channel: rndc is not used, and the default one would take
+    // port 953 on the machine, which another server may hold.
+    layout.namedConfStatements = {QStringLiteral("controls { };")};
 
     // The sandbox's named is started without sudo, so it runs as the current
     // user, and it is found again by its own named.conf, which no other

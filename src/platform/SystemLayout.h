@@ -21,6 +21,8 @@ struct SystemLayout {
     // besides the ones Korvi always writes (a sandbox keeps its pid file and
     // keys inside the sandbox). Empty for the standard installation.
     QStringList namedConfOptionLines;
+    // Top-level statements such a named.conf needs after the logging block.
+    QStringList namedConfStatements;
     // Where the server answers queries.
     QString serverAddress;
     quint16 serverPort = 53;

@@ -1,13 +1,16 @@
 #include "ui/ContentView.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "manager/DNSServerManager.h"
+#include "platform/NotificationCenter.h"
 #include "platform/PreferencesStore.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DashboardView.h"
@@ -34,6 +37,25 @@ ContentView::ContentView(const SystemLayout& layout, std::shared_ptr<Preferences
     buildToolbarAndMenu();
     resize(defaultWidth, defaultHeight);
     showScreen(0);
+}
+
+void ContentView::closeEvent(QCloseEvent* event) {
+    if (m_terminationSaved) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (m_terminationPosted)
+        return;
+    m_terminationPosted = true;
+    const auto closeNow = [this] {
+        m_terminationSaved = true;
+        close();
+    };
+    connect(m_dnsManager.get(), &DNSServerManager::configurationSaveFinished, this, closeNow,
+            Qt::SingleShotConnection);
+    QTimer::singleShot(terminationSaveLimitMs, this, closeNow);
+    NotificationCenter::instance().post(appWillTerminateNotification);
 }
 
 ContentView::~ContentView() {

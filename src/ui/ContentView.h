@@ -48,6 +48,17 @@ public:
     QAction* refreshAction() const { return m_refreshAction; }
     QAction* aboutAction() const { return m_aboutAction; }
 
+    // Whether closing the window has already posted "AppWillTerminate".
+    bool hasPostedTermination() const { return m_terminationPosted; }
+    // Longest wait for named.conf's check before the window closes anyway.
+    static constexpr int terminationSaveLimitMs = 35000;
+
+protected:
+    // Closing the main window ends Korvi. The data is saved first: the zones
+    // at once, named.conf once BIND's checker has answered, so the window
+    // closes when that save has ended, a moment later.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildWindow();
     void buildToolbarAndMenu();
@@ -68,6 +79,8 @@ private:
     QPointer<QWidget> m_screen;
     QAction* m_refreshAction = nullptr;
     QAction* m_aboutAction = nullptr;
+    bool m_terminationPosted = false;
+    bool m_terminationSaved = false;
 };
 
 } // namespace korvi

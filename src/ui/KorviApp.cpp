@@ -34,8 +34,12 @@ KorviApp::KorviApp(QApplication& application) {
 
     // The manager saves its data on this notice; it is posted while the
     // windows and the manager still exist.
-    connect(&application, &QCoreApplication::aboutToQuit, this,
-            [] { NotificationCenter::instance().post(appWillTerminateNotification); });
+    // Closing the main window posts it itself, before it closes, so that
+    // named.conf's check can finish; a quit by other means posts it here.
+    connect(&application, &QCoreApplication::aboutToQuit, this, [this] {
+        if (!m_mainWindow || !m_mainWindow->hasPostedTermination())
+            NotificationCenter::instance().post(appWillTerminateNotification);
+    });
 
     WebPageOpener::setHandler([](const QUrl& url) { QDesktopServices::openUrl(url); });
 }
