@@ -13,12 +13,15 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PreferencesStore.h"
 #include "ui/AboutWindowController.h"
+#include "ui/DNSConfigView.h"
+#include "ui/DNSRecordView.h"
 #include "ui/DashboardView.h"
 #include "ui/LogsView.h"
 #include "ui/Palette.h"
 #include "ui/SidebarView.h"
 #include "ui/SymbolIcons.h"
 #include "ui/TutorialView.h"
+#include "ui/ZoneManagementView.h"
 #include "ui/Typography.h"
 
 namespace korvi {
@@ -146,15 +149,15 @@ QWidget* ContentView::makeScreen(int tab) {
         name = QStringLiteral("DashboardView");
         break;
     case 1:
-        screen = makeZoneManagementScreen();
+        screen = new ZoneManagementView(m_dnsManager.get(), m_detail);
         name = QStringLiteral("ZoneManagementView");
         break;
     case 2:
-        screen = makeDNSRecordScreen();
+        screen = new DNSRecordView(m_dnsManager.get(), m_detail);
         name = QStringLiteral("DNSRecordView");
         break;
     case 3:
-        screen = makeDNSConfigScreen();
+        screen = new DNSConfigView(m_dnsManager.get(), m_detail);
         name = QStringLiteral("DNSConfigView");
         break;
     case 4:
@@ -169,32 +172,6 @@ QWidget* ContentView::makeScreen(int tab) {
         return nullptr;
     }
     screen->setProperty("korviScreen", name);
-    return screen;
-}
-
-QWidget* ContentView::makeZoneManagementScreen() {
-    return makePlaceholderScreen(SidebarView::sections().at(1).title);
-}
-
-QWidget* ContentView::makeDNSRecordScreen() {
-    return makePlaceholderScreen(SidebarView::sections().at(2).title);
-}
-
-QWidget* ContentView::makeDNSConfigScreen() {
-    return makePlaceholderScreen(SidebarView::sections().at(3).title);
-}
-
-QWidget* ContentView::makePlaceholderScreen(const QString& title) {
-    auto* screen = new QWidget(m_detail);
-    screen->setObjectName(QStringLiteral("placeholderScreen"));
-    auto* layout = new QVBoxLayout(screen);
-    layout->addStretch();
-    auto* label = Typography::label(title, TextStyle::title2, QFont::DemiBold,
-                                    semanticColor(SemanticColor::secondaryLabel),
-                                    QStringLiteral("placeholderTitle"), screen);
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
-    layout->addStretch();
     return screen;
 }
 

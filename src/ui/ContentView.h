@@ -64,12 +64,6 @@ private:
     void buildToolbarAndMenu();
     void showScreen(int tab);
     QWidget* makeScreen(int tab);
-    // The screens of sections 1 to 3 are added with the zone, record and
-    // server configuration work; until then each shows a placeholder.
-    QWidget* makeZoneManagementScreen();
-    QWidget* makeDNSRecordScreen();
-    QWidget* makeDNSConfigScreen();
-    QWidget* makePlaceholderScreen(const QString& title);
     void refresh();
 
     std::unique_ptr<DNSServerManager> m_dnsManager;
