@@ -27,7 +27,10 @@ void IntegerField::setLocale(const QLocale& locale) {
 }
 
 QString IntegerField::formatted(qint64 value) const {
-    return m_locale.toString(value);
+    // Ports, TTLs and serials are read digit by digit: no group separators.
+    QLocale locale = m_locale;
+    locale.setNumberOptions(m_locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale.toString(value);
 }
 
 std::optional<qint64> IntegerField::parse(const QString& text) const {
