@@ -18,7 +18,9 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
     startUp();
 }
 
-DNSServerManager::~DNSServerManager() { NotificationCenter::instance().removeObserver(this); }
+DNSServerManager::~DNSServerManager() {
+    NotificationCenter::instance().removeObserver(this);
+}
 
 void DNSServerManager::startUp() {
     consoleLine(QStringLiteral("🚀 DNSServerManager initializing..."));
@@ -107,8 +109,9 @@ qsizetype DNSServerManager::totalRecords() const {
 
 void DNSServerManager::addLog(const QString& message, LogLevel level) {
     // QDateTime formatting is reentrant, so every thread formats its own stamp.
-    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-                         u' ' + levelWord(level) + QStringLiteral(": ") + message;
+    const QString line =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u' ' +
+        levelWord(level) + QStringLiteral(": ") + message;
     // Queued to the manager's thread; Qt drops the call if the manager is gone.
     QMetaObject::invokeMethod(
         this, [this, line] { appendLogLine(line); }, Qt::QueuedConnection);

@@ -4,11 +4,16 @@ namespace korvi {
 
 QString rawValue(ServerStatus status) {
     switch (status) {
-    case ServerStatus::running: return QStringLiteral("running");
-    case ServerStatus::stopped: return QStringLiteral("stopped");
-    case ServerStatus::error: return QStringLiteral("error");
-    case ServerStatus::unknown: return QStringLiteral("unknown");
-    case ServerStatus::notInstalled: return QStringLiteral("not_installed");
+    case ServerStatus::running:
+        return QStringLiteral("running");
+    case ServerStatus::stopped:
+        return QStringLiteral("stopped");
+    case ServerStatus::error:
+        return QStringLiteral("error");
+    case ServerStatus::unknown:
+        return QStringLiteral("unknown");
+    case ServerStatus::notInstalled:
+        return QStringLiteral("not_installed");
     }
     return {};
 }
@@ -30,11 +35,16 @@ std::optional<ServerStatus> serverStatusFromRawValue(const QString& text) {
 
 QString levelWord(LogLevel level) {
     switch (level) {
-    case LogLevel::debug: return QStringLiteral("🔍 DEBUG");
-    case LogLevel::info: return QStringLiteral("ℹ️ INFO");
-    case LogLevel::warning: return QStringLiteral("⚠️ WARNING");
-    case LogLevel::error: return QStringLiteral("❌ ERROR");
-    case LogLevel::success: return QStringLiteral("✅ SUCCESS");
+    case LogLevel::debug:
+        return QStringLiteral("🔍 DEBUG");
+    case LogLevel::info:
+        return QStringLiteral("ℹ️ INFO");
+    case LogLevel::warning:
+        return QStringLiteral("⚠️ WARNING");
+    case LogLevel::error:
+        return QStringLiteral("❌ ERROR");
+    case LogLevel::success:
+        return QStringLiteral("✅ SUCCESS");
     }
     return {};
 }

@@ -13,15 +13,33 @@ template <typename T> void assign(DNSConfiguration* self, T& field, const T& val
 }
 } // namespace
 
-void DNSConfiguration::setListenAddresses(const QStringList& v) { assign(this, m_listenAddresses, v); }
-void DNSConfiguration::setListenPort(qint64 v) { assign(this, m_listenPort, v); }
-void DNSConfiguration::setAllowQuery(const QStringList& v) { assign(this, m_allowQuery, v); }
-void DNSConfiguration::setAllowTransfer(const QStringList& v) { assign(this, m_allowTransfer, v); }
-void DNSConfiguration::setRecursion(bool v) { assign(this, m_recursion, v); }
-void DNSConfiguration::setForwarders(const QStringList& v) { assign(this, m_forwarders, v); }
-void DNSConfiguration::setZoneFiles(const QMap<QString, QString>& v) { assign(this, m_zoneFiles, v); }
-void DNSConfiguration::setLoggingLevel(const QString& v) { assign(this, m_loggingLevel, v); }
-void DNSConfiguration::setEnableDNSSEC(bool v) { assign(this, m_enableDNSSEC, v); }
+void DNSConfiguration::setListenAddresses(const QStringList& v) {
+    assign(this, m_listenAddresses, v);
+}
+void DNSConfiguration::setListenPort(qint64 v) {
+    assign(this, m_listenPort, v);
+}
+void DNSConfiguration::setAllowQuery(const QStringList& v) {
+    assign(this, m_allowQuery, v);
+}
+void DNSConfiguration::setAllowTransfer(const QStringList& v) {
+    assign(this, m_allowTransfer, v);
+}
+void DNSConfiguration::setRecursion(bool v) {
+    assign(this, m_recursion, v);
+}
+void DNSConfiguration::setForwarders(const QStringList& v) {
+    assign(this, m_forwarders, v);
+}
+void DNSConfiguration::setZoneFiles(const QMap<QString, QString>& v) {
+    assign(this, m_zoneFiles, v);
+}
+void DNSConfiguration::setLoggingLevel(const QString& v) {
+    assign(this, m_loggingLevel, v);
+}
+void DNSConfiguration::setEnableDNSSEC(bool v) {
+    assign(this, m_enableDNSSEC, v);
+}
 
 void DNSConfiguration::setZoneFile(const QString& zoneName, const QString& fileName) {
     m_zoneFiles.insert(zoneName, fileName);

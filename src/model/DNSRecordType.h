@@ -13,7 +13,17 @@ enum class DNSRecordType { A, AAAA, CAA, CNAME, MX, NS, PTR, SOA, SRV, SSHFP, TL
 
 // The type-specific fields of a record, named so that the type table can say
 // which ones apply to a type and what they default to.
-enum class RecordField { priority, weight, port, flag, tag, algorithm, digestType, usage, selector };
+enum class RecordField {
+    priority,
+    weight,
+    port,
+    flag,
+    tag,
+    algorithm,
+    digestType,
+    usage,
+    selector
+};
 
 // A type-specific field that applies to a type, with the value written when
 // the record leaves it absent.

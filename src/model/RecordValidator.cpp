@@ -8,7 +8,9 @@ namespace korvi {
 
 namespace {
 
-QString num(qint64 n) { return QString::number(n); }
+QString num(qint64 n) {
+    return QString::number(n);
+}
 
 QString joined(const QList<qint64>& values) {
     QStringList parts;
@@ -17,7 +19,9 @@ QString joined(const QList<qint64>& values) {
     return parts.join(QStringLiteral(", "));
 }
 
-bool inRange(qint64 v, qint64 low, qint64 high) { return v >= low && v <= high; }
+bool inRange(qint64 v, qint64 low, qint64 high) {
+    return v >= low && v <= high;
+}
 
 bool isHexText(const QString& text) {
     if (text.isEmpty())
@@ -80,8 +84,8 @@ void checkNumber(QStringList& errors, const std::optional<qint64>& value, qint64
 }
 
 void checkListed(QStringList& errors, const std::optional<qint64>& value,
-                 const QList<qint64>& table, const QString& missing,
-                 const QString& invalidPrefix, const QString& validText) {
+                 const QList<qint64>& table, const QString& missing, const QString& invalidPrefix,
+                 const QString& validText) {
     if (!value)
         errors.append(missing);
     else if (!table.contains(*value))
@@ -128,18 +132,18 @@ void checkTypeData(const DNSRecord& r, QStringList& errors) {
         if (!r.tag)
             errors.append("CAA records require a tag value.");
         else if (!validCAATags().contains(*r.tag))
-            errors.append("Invalid CAA tag: '" + *r.tag + "'. Valid tags are: " +
-                          validCAATags().join(QStringLiteral(", ")));
+            errors.append("Invalid CAA tag: '" + *r.tag +
+                          "'. Valid tags are: " + validCAATags().join(QStringLiteral(", ")));
         if (r.value.isEmpty())
             errors.append("CAA record value cannot be empty.");
         break;
     case DNSRecordType::SSHFP:
         checkListed(errors, r.algorithm, sshfpAlgorithms(),
-                    "SSHFP records require an algorithm value.", "Invalid SSHFP algorithm: ",
-                    ". Valid algorithms are: ");
+                    "SSHFP records require an algorithm value.",
+                    "Invalid SSHFP algorithm: ", ". Valid algorithms are: ");
         checkListed(errors, r.digestType, sshfpDigestTypes(),
-                    "SSHFP records require a digest type value.", "Invalid SSHFP digest type: ",
-                    ". Valid digest types are: ");
+                    "SSHFP records require a digest type value.",
+                    "Invalid SSHFP digest type: ", ". Valid digest types are: ");
         if (!isHexText(r.value))
             errors.append("Invalid SSHFP fingerprint: must be hexadecimal characters only.");
         break;
@@ -149,8 +153,8 @@ void checkTypeData(const DNSRecord& r, QStringList& errors) {
         checkNumber(errors, r.selector, 0, 1, "TLSA records require a selector value.",
                     "Invalid TLSA selector: ", ". Must be 0 or 1.");
         checkListed(errors, r.digestType, tlsaDigestTypes(),
-                    "TLSA records require a digest type value.", "Invalid TLSA digest type: ",
-                    ". Valid digest types are: ");
+                    "TLSA records require a digest type value.",
+                    "Invalid TLSA digest type: ", ". Valid digest types are: ");
         if (!isHexText(r.value))
             errors.append("Invalid TLSA certificate data: must be hexadecimal characters only.");
         break;
@@ -190,8 +194,12 @@ const QList<qint64>& tlsaDigestTypes() {
     return values;
 }
 
-bool isValidIPv4Address(const QString& text) { return parsesAs(AF_INET, text); }
-bool isValidIPv6Address(const QString& text) { return parsesAs(AF_INET6, text); }
+bool isValidIPv4Address(const QString& text) {
+    return parsesAs(AF_INET, text);
+}
+bool isValidIPv6Address(const QString& text) {
+    return parsesAs(AF_INET6, text);
+}
 
 bool isValidDomainName(const QString& text) {
     if (text.isEmpty())

@@ -8,7 +8,8 @@ namespace {
 
 std::optional<qint64> dateDigits(const QDateTime& now) {
     bool ok = false;
-    const qint64 digits = now.toLocalTime().date().toString(QStringLiteral("yyyyMMdd")).toLongLong(&ok);
+    const qint64 digits =
+        now.toLocalTime().date().toString(QStringLiteral("yyyyMMdd")).toLongLong(&ok);
     if (!ok)
         return std::nullopt;
     return digits;
@@ -16,7 +17,9 @@ std::optional<qint64> dateDigits(const QDateTime& now) {
 
 } // namespace
 
-qint64 generateSerial() { return generateSerial(QDateTime::currentDateTime()); }
+qint64 generateSerial() {
+    return generateSerial(QDateTime::currentDateTime());
+}
 
 qint64 generateSerial(const QDateTime& now) {
     if (const auto digits = dateDigits(now))
@@ -24,7 +27,9 @@ qint64 generateSerial(const QDateTime& now) {
     return now.toSecsSinceEpoch();
 }
 
-qint64 nextSerial(qint64 current) { return nextSerial(current, QDateTime::currentDateTime()); }
+qint64 nextSerial(qint64 current) {
+    return nextSerial(current, QDateTime::currentDateTime());
+}
 
 qint64 nextSerial(qint64 current, const QDateTime& now) {
     const auto digits = dateDigits(now);

@@ -48,7 +48,9 @@ bool isLetterOrDigit(char32_t codePoint) {
     }
 }
 
-QString trimmedText(const QString& text) { return text.trimmed(); }
+QString trimmedText(const QString& text) {
+    return text.trimmed();
+}
 
 qsizetype userCharacterCount(const QString& text) {
     if (text.isEmpty())

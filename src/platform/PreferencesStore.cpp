@@ -22,8 +22,12 @@ void PreferencesStore::setData(const QString& key, const QByteArray& value) {
     m_settings->setValue(key, value);
 }
 
-void PreferencesStore::remove(const QString& key) { m_settings->remove(key); }
+void PreferencesStore::remove(const QString& key) {
+    m_settings->remove(key);
+}
 
-void PreferencesStore::synchronize() { m_settings->sync(); }
+void PreferencesStore::synchronize() {
+    m_settings->sync();
+}
 
 } // namespace korvi

@@ -21,8 +21,8 @@
 #include "ui/SidebarView.h"
 #include "ui/SymbolIcons.h"
 #include "ui/TutorialView.h"
-#include "ui/ZoneManagementView.h"
 #include "ui/Typography.h"
+#include "ui/ZoneManagementView.h"
 
 namespace korvi {
 
