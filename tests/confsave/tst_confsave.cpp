@@ -212,10 +212,13 @@ void ConfSaveTest::twoQuickSavesUseTwoCopies() {
     configuration.setZoneFile(QStringLiteral("example.net"), QStringLiteral("db.example.net"));
     manager->saveConfiguration();
 
-    QTRY_COMPARE_WITH_TIMEOUT(manager->logs().size(), from + 4, waitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(infoMessages(*manager, from).count(passedLine), 2, waitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(infoMessages(*manager, from).count(savedLine) >= 1, waitMs);
     QTest::qWait(100);
-    QCOMPARE(infoMessages(*manager, from).count(passedLine), 2);
-    QCOMPARE(infoMessages(*manager, from).count(savedLine), 2);
+    // When the older check finishes last, its text is not written over the
+    // newer one, and that save logs no line of its own.
+    const qsizetype saved = infoMessages(*manager, from).count(savedLine);
+    QVERIFY2(saved == 1 || saved == 2, qPrintable(infoMessages(*manager, from).join(u'\n')));
     QCOMPARE(box.temporaryFiles(), QStringList());
 
     const QStringList runs = box.shellRuns();
@@ -229,13 +232,13 @@ void ConfSaveTest::twoQuickSavesUseTwoCopies() {
     for (const QString& run : runs)
         QVERIFY2(command.match(run).hasMatch(), qPrintable(run));
 
-    // The later finisher's own text is on disk: with or without the third zone.
+    // The newer save's text is on disk, whichever check finished last.
     const QByteArray bytes = *readBytes(box.namedConfPath());
     const QByteArray second = textAtHeaderTime(*manager, bytes);
     configuration.setZoneFiles(firstZones);
     const QByteArray first = textAtHeaderTime(*manager, bytes);
     QVERIFY(first != second);
-    QVERIFY2(bytes == first || bytes == second, bytes.constData());
+    QVERIFY2(bytes == second, bytes.constData());
 }
 
 void ConfSaveTest::checkerNotFound() {
