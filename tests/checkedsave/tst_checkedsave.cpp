@@ -163,8 +163,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dnssec");
         QTest::newRow("fresh machine") << false << false;
         QTest::newRow("replaces an existing file") << true << false;
-        if (conf)
+        if (conf) {
             QTest::newRow("DNSSEC on") << false << true;
+            // Adding a zone saves named.conf from a background worker.
+            QTest::newRow("from a worker thread") << false << false;
+        }
     }
     void acceptedTextLands() {
         QFETCH(bool, existing);
@@ -185,7 +188,10 @@ private Q_SLOTS:
         }
         const qsizetype from = m->logs().size();
         const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
-        save(*m);
+        if (QTest::currentDataTag() == "from a worker thread"_L1)
+            QThreadPool::globalInstance()->start([raw = m.get()] { raw->saveConfiguration(); });
+        else
+            save(*m);
         QCOMPARE(readFile(target()), existing ? old : QByteArray());
         QCOMPARE(linesFrom(*m, from, savedLines.size()), savedLines);
         const QByteArray bytes = readFile(target());
@@ -215,22 +221,19 @@ private Q_SLOTS:
     void rejectedTextKeepsPreviousFile_data() {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("checkerSays");
+        const auto row = [](const char* fault, const char* says) {
+            QTest::newRow(fault) << QString::fromLatin1(fault) << QString::fromLatin1(says);
+        };
         if (conf) {
             // Without a known version the DNSSEC switch also writes
             // dnssec-enable, which BIND 9.16 and later refuse.
-            QTest::newRow("DNSSEC, version unknown") << "dnssec"
-                                                     << "dnssec-enable";
-            QTest::newRow("port out of range") << "port"
-                                               << "70000";
-            QTest::newRow("unknown logging level") << "level"
-                                                   << "bogus";
+            row("dnssec, version unknown", "dnssec-enable");
+            row("port", "70000");
+            row("logging level", "bogus");
         } else {
-            QTest::newRow("CNAME beside other data") << "cname"
-                                                     << "CNAME and other data";
-            QTest::newRow("address out of range") << "address"
-                                                  << "bad dotted quad";
-            QTest::newRow("MX preference out of range") << "mx"
-                                                        << "out of range";
+            row("CNAME beside other data", "CNAME and other data");
+            row("address", "bad dotted quad");
+            row("MX preference", "out of range");
         }
     }
     void rejectedTextKeepsPreviousFile() {
@@ -245,14 +248,14 @@ private Q_SLOTS:
         QList<DNSRecord> records = m_zone->records();
         DNSRecord bad; // set field by field: the cleaning constructor would repair it
         bad.name = u"www"_s;
-        if (fault == "dnssec"_L1) {
+        if (fault.startsWith(u"dnssec"_s)) {
             m->setBindVersion(QString());
             configuration.setEnableDNSSEC(true);
         } else if (fault == "port"_L1) {
             configuration.setListenPort(70000);
-        } else if (fault == "level"_L1) {
+        } else if (fault == "logging level"_L1) {
             configuration.setLoggingLevel(u"bogus"_s);
-        } else if (fault == "cname"_L1) {
+        } else if (fault.startsWith(u"CNAME"_s)) {
             bad = record(u"www"_s, DNSRecordType::CNAME, u"example.net."_s);
         } else if (fault == "address"_L1) {
             bad.value = u"192.0.2.300"_s;
@@ -460,20 +463,6 @@ private Q_SLOTS:
             QCOMPARE(bytes, m_zone->zoneFileText(headerTime(bytes)).toUtf8());
             QVERIFY(QFileInfo(m_host->layout.zoneDirectory + u"/data"_s).isDir());
         }
-    }
-
-    // Adding a zone saves named.conf from a background worker.
-    void savedFromWorkerThread() {
-        if (!conf)
-            QSKIP("zone files are saved from the main thread");
-        auto m = manager();
-        const qsizetype from = m->logs().size();
-        DNSServerManager* raw = m.get();
-        QThreadPool::globalInstance()->start([raw] { raw->saveConfiguration(); });
-        QCOMPARE(linesFrom(*m, from, 2), savedLines);
-        const QByteArray bytes = readFile(target());
-        QCOMPARE(bytes, textAtHeaderTime(*m, bytes));
-        QCOMPARE(scratchFiles(), QStringList());
     }
 
     // The check on its own: the completion runs once, on the main thread,

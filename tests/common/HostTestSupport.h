@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -35,8 +33,8 @@ inline bool isPlainPath(const QString& path) {
     return !unsafe.match(path).hasMatch();
 }
 
-// Writes a file below root (folders made as needed), executable unless told
-// otherwise; returns its path, or nothing when it cannot be written.
+// Writes a file below root (or at an absolute path), folders made as needed,
+// executable unless told otherwise; returns its path, or nothing on failure.
 inline QString writeFile(const QString& root, const QString& relativePath,
                          const QByteArray& content, bool executable = true) {
     const QString path = relativePath.startsWith(u'/') ? relativePath : root + u'/' + relativePath;
@@ -61,30 +59,35 @@ inline QByteArray readFile(const QString& path) {
 inline SystemLayout isolatedLayout(const QString& root) {
     SystemLayout layout = SystemLayout::standard();
     const auto at = [&root](const char* relative) { return root + QLatin1String(relative); };
+    const auto all = [&at](std::initializer_list<const char*> relative) {
+        QStringList paths;
+        for (const char* path : relative)
+            paths.append(at(path));
+        return paths;
+    };
     layout.namedConfigPath = at("/etc/named.conf");
     layout.zoneDirectory = at("/var/named");
     layout.bindExecutablePath = at("/constant/named");
     layout.temporaryDirectory = at("/tmp");
-    layout.allowedPathPrefixes = {at("/var/"), at("/etc/")};
-    layout.allowedCommandPrefixes = {at("/bin/")};
+    layout.allowedPathPrefixes = all({"/var/", "/etc/"});
+    layout.allowedCommandPrefixes = all({"/bin/"});
     layout.commandKillGraceMs = 500;
-    layout.homebrewProbePaths = {at("/opt/homebrew/bin/brew"), at("/usr/local/bin/brew"),
-                                 at("/home/linuxbrew/.linuxbrew/bin/brew")};
-    layout.macPortsProbePaths = {at("/opt/local/bin/port")};
-    layout.aptProbePaths = {at("/usr/bin/apt-get")};
-    layout.bindProbePaths = {at("/opt/homebrew/sbin/named"), at("/usr/local/sbin/named"),
-                             at("/opt/local/sbin/named"), at("/usr/sbin/named"),
-                             at("/usr/bin/named")};
+    layout.homebrewProbePaths = all(
+        {"/opt/homebrew/bin/brew", "/usr/local/bin/brew", "/home/linuxbrew/.linuxbrew/bin/brew"});
+    layout.homebrewInstallPaths = layout.homebrewProbePaths.mid(0, 2);
+    layout.macPortsProbePaths = all({"/opt/local/bin/port"});
+    layout.macPortsInstallPath = at("/opt/local/bin/port");
+    layout.aptProbePaths = all({"/usr/bin/apt-get"});
+    layout.aptInstallPath = at("/usr/bin/apt-get");
+    layout.bindProbePaths = all({"/opt/homebrew/sbin/named", "/usr/local/sbin/named",
+                                 "/opt/local/sbin/named", "/usr/sbin/named", "/usr/bin/named"});
     layout.whichPath = at("/usr/bin/which");
     layout.bindSearchPath = at("/search");
     layout.homebrewConfirmationSearchPath = at("/opt/homebrew/bin:") + at("/usr/local/bin");
-    layout.homebrewInstallPaths = {at("/opt/homebrew/bin/brew"), at("/usr/local/bin/brew")};
-    layout.macPortsInstallPath = at("/opt/local/bin/port");
-    layout.aptInstallPath = at("/usr/bin/apt-get");
     layout.privilegePromptPath = at("/usr/bin/pkexec");
     layout.statusCheckPath = u"/usr/bin/pgrep"_s;
     layout.statusCheckArguments = {u"-f"_s, u"[/]"_s + root.mid(1) + u"/nothing"_s};
-    layout.bindLogPaths = {at("/var/named/data/named.run"), at("/var/log/named.log")};
+    layout.bindLogPaths = all({"/var/named/data/named.run", "/var/log/named.log"});
     layout.launchDaemonPlistPath.clear();
     layout.startCommand = at("/bin/start-first");
     layout.startFallbackCommand = at("/bin/start-second");
@@ -110,11 +113,10 @@ struct LogEntry {
 inline LogEntry parseLogLine(const QString& line) {
     static const QRegularExpression stamp(u"^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} "_s);
     if (stamp.match(line).hasMatch()) {
-        const QString rest = line.mid(20);
         for (LogLevel level : allLogLevels()) {
             const QString prefix = levelWord(level) + u": "_s;
-            if (rest.startsWith(prefix))
-                return {level, rest.mid(prefix.size())};
+            if (line.mid(20).startsWith(prefix))
+                return {level, line.mid(20 + prefix.size())};
         }
     }
     return {std::nullopt, line};
@@ -171,16 +173,14 @@ inline bool waitForDetections(const DNSServerManager& manager, int timeoutMs = 1
     };
     const auto done = [&] {
         const bool found = manager.isBindInstalled();
-        const bool bind =
-            logCount(manager, u"BIND DNS server is not installed on this system"_s) +
-                logCount(manager, u"BIND DNS server detected at: "_s + manager.detectedBindPath()) >
-            0;
-        const bool statusKnown = !found || seen(u"DNS server process "_s);
-        const bool versionKnown =
-            !found || seen(u"BIND version "_s) || seen(u"Failed to check BIND version"_s);
-        const bool apt = manager.layout().aptProbePaths.isEmpty() || reported(u"APT"_s);
-        return bind && statusKnown && versionKnown && apt && reported(u"Homebrew"_s) &&
-               reported(u"MacPorts"_s);
+        return logCount(manager, u"BIND DNS server is not installed on this system"_s) +
+                       logCount(manager,
+                                u"BIND DNS server detected at: "_s + manager.detectedBindPath()) >
+                   0 &&
+               (!found || seen(u"DNS server process "_s)) &&
+               (!found || seen(u"BIND version "_s) || seen(u"Failed to check BIND version"_s)) &&
+               (manager.layout().aptProbePaths.isEmpty() || reported(u"APT"_s)) &&
+               reported(u"Homebrew"_s) && reported(u"MacPorts"_s);
     };
     return QTest::qWaitFor(done, timeoutMs);
 }
@@ -231,7 +231,6 @@ public:
     SystemLayout layout = isolatedLayout(m_dir.path());
 
     Host() { QDir().mkpath(layout.temporaryDirectory); }
-
     QString root() const { return m_dir.path(); }
     QString path(const QString& relative) const { return root() + u'/' + relative; }
     std::shared_ptr<PreferencesStore> preferences(const QString& name = u"prefs.ini"_s) const {
@@ -241,7 +240,7 @@ public:
     // start-up console lines, time stamps removed, go to *startUp.
     std::unique_ptr<DNSServerManager> manager(std::shared_ptr<PreferencesStore> prefs = {},
                                               QStringList* startUp = nullptr) {
-        StdoutCapture capture(scratch());
+        StdoutCapture capture(path(u"console%1.txt"_s.arg(++m_files)));
         auto manager = std::make_unique<DNSServerManager>(layout, prefs ? prefs : preferences());
         waitForDetections(*manager);
         settle();
@@ -253,16 +252,13 @@ public:
     // The console lines f() writes, time stamps removed. Queued work (log
     // appends among it) runs only when the test lets the event loop run.
     template <typename F> QStringList lines(F f) {
-        StdoutCapture capture(scratch());
+        StdoutCapture capture(path(u"console%1.txt"_s.arg(++m_files)));
         f();
         return withoutTimeStamps(capture.finish());
     }
     QString write(const QString& relative, const QByteArray& content, bool executable = false) {
         return writeFile(root(), relative, content, executable);
     }
-
-private:
-    QString scratch() { return path(u"console%1.txt"_s.arg(++m_files)); }
 };
 
 } // namespace korvi::test

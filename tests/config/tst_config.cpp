@@ -49,8 +49,7 @@ private Q_SLOTS:
                 {[](auto& c) { c.setEnableDNSSEC(true); },
                  [](auto& c) { return c.enableDNSSEC(); }},
                 {[](auto& c) { c.setListenPort(53); },
-                 [](auto& c) { return c.listenPort() == 53; }},
-            };
+                 [](auto& c) { return c.listenPort() == 53; }}};
         for (int i = 0; i < int(std::size(cases)); ++i) {
             DNSConfiguration c;
             QSignalSpy spy(&c, &DNSConfiguration::changed);

@@ -31,31 +31,29 @@ private Q_SLOTS:
         QTest::addColumn<int>("firstExit");
         QTest::addColumn<int>("secondExit");
         QTest::addColumn<ServerStatus>("status");
-        QTest::addColumn<QString>(
-            "line"); // without its level word: success, or error when "Failed"
+        QTest::addColumn<QString>("line"); // logged at level success, or error when "Failed"
+        const auto row = [](const char* tag, int firstExit, int secondExit, ServerStatus status,
+                            const char* line) {
+            QTest::newRow(tag) << QByteArray(tag).startsWith("start") << firstExit << secondExit
+                               << status << QString::fromLatin1(line);
+        };
         const auto running = ServerStatus::running;
+        const auto stopped = ServerStatus::stopped;
         const auto error = ServerStatus::error;
-        QTest::newRow("start, first succeeds")
-            << true << 0 << 0 << running << "DNS server started successfully";
-        QTest::newRow("start, second succeeds")
-            << true << 1 << 0 << running << "DNS server started successfully (alternative method)";
-        QTest::newRow("start, first refused, second succeeds")
-            << true << -1 << 0 << running << "DNS server started successfully (alternative method)";
-        QTest::newRow("start, both fail")
-            << true << 1 << 3 << error << "Failed to start DNS server:   second said no  \n";
-        QTest::newRow("start, only attempt fails")
-            << true << 1 << -2 << error << "Failed to start DNS server:   first said no  \n";
-        QTest::newRow("start, second refused")
-            << true << 1 << -1 << error
-            << "Failed to start DNS server: Command blocked for security reasons";
-        QTest::newRow("stop, first succeeds")
-            << false << 0 << 0 << ServerStatus::stopped << "DNS server stopped successfully";
-        QTest::newRow("stop, second succeeds")
-            << false << 1 << 0 << ServerStatus::stopped << "DNS server stopped successfully";
-        QTest::newRow("stop, both fail")
-            << false << 1 << 1 << error << "Failed to stop DNS server:   second said no  \n";
-        QTest::newRow("stop, only attempt fails")
-            << false << 2 << -2 << error << "Failed to stop DNS server:   first said no  \n";
+        const char* const alternative = "DNS server started successfully (alternative method)";
+        row("start, first succeeds", 0, 0, running, "DNS server started successfully");
+        row("start, second succeeds", 1, 0, running, alternative);
+        row("start, first refused, second succeeds", -1, 0, running, alternative);
+        row("start, both fail", 1, 3, error, "Failed to start DNS server:   second said no  \n");
+        row("start, only attempt fails", 1, -2, error,
+            "Failed to start DNS server:   first said no  \n");
+        row("start, second refused", 1, -1, error,
+            "Failed to start DNS server: Command blocked for security reasons");
+        row("stop, first succeeds", 0, 0, stopped, "DNS server stopped successfully");
+        row("stop, second succeeds", 1, 0, stopped, "DNS server stopped successfully");
+        row("stop, both fail", 1, 1, error, "Failed to stop DNS server:   second said no  \n");
+        row("stop, only attempt fails", 2, -2, error,
+            "Failed to stop DNS server:   first said no  \n");
     }
     void startAndStop() {
         QFETCH(bool, start);
@@ -160,22 +158,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("detected");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("fallback start") << "sudo /usr/local/sbin/named -c /usr/local/etc/named.conf"
-                                        << "/usr/sbin/named"
-                                        << "sudo /usr/sbin/named -c /usr/local/etc/named.conf";
-        QTest::newRow("first word") << "/usr/local/sbin/named -c x"
-                                    << "/opt/homebrew/sbin/named"
-                                    << "/opt/homebrew/sbin/named -c x";
-        QTest::newRow("nothing detected") << "sudo /usr/local/sbin/named -c x"
-                                          << ""
-                                          << "sudo /usr/local/sbin/named -c x";
-        QTest::newRow("longer word stays")
-            << "/usr/local/sbin/named-checkconf /usr/local/sbin/named.conf"
-            << "/usr/sbin/named"
-            << "/usr/local/sbin/named-checkconf /usr/local/sbin/named.conf";
-        QTest::newRow("spacing kept") << "sudo  /usr/local/sbin/named  -g"
-                                      << "/usr/sbin/named"
-                                      << "sudo  /usr/sbin/named  -g";
+        const auto row = [](const char* tag, const char* command, const char* detected,
+                            const char* expected) {
+            QTest::newRow(tag) << QString::fromLatin1(command) << QString::fromLatin1(detected)
+                               << QString::fromLatin1(expected);
+        };
+        row("fallback start", "sudo /usr/local/sbin/named -c /usr/local/etc/named.conf",
+            "/usr/sbin/named", "sudo /usr/sbin/named -c /usr/local/etc/named.conf");
+        row("first word", "/usr/local/sbin/named -c x", "/opt/homebrew/sbin/named",
+            "/opt/homebrew/sbin/named -c x");
+        row("nothing detected", "sudo /usr/local/sbin/named -c x", "",
+            "sudo /usr/local/sbin/named -c x");
+        row("longer word stays", "/usr/local/sbin/named-checkconf /usr/local/sbin/named.conf",
+            "/usr/sbin/named", "/usr/local/sbin/named-checkconf /usr/local/sbin/named.conf");
+        row("spacing kept", "sudo  /usr/local/sbin/named  -g", "/usr/sbin/named",
+            "sudo  /usr/sbin/named  -g");
     }
     void commandLine() {
         QFETCH(QString, command);

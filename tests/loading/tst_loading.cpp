@@ -135,7 +135,8 @@ private Q_SLOTS:
         host.write(u"etc/named.conf"_s,
                    confWithZones({"two.example=db.two.example", "one.example=db.one.example"}));
         auto m = host.manager();
-        m->setZones({ZonePtr::create(u"only-in-korvi.example"_s, QString())});
+        const ZonePtr onlyInKorvi = ZonePtr::create(u"only-in-korvi.example"_s, QString());
+        m->setZones({onlyInKorvi});
         m->refreshFromFileSystem();
         settle();
         QCOMPARE(zoneNames(*m), QStringList({"one.example", "two.example"}));

@@ -183,34 +183,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const struct {
             const char *tag, *kind, *input, *expected;
-        } rows[] = {
-            {"name trim", "name", " www ", "www"},
-            {"name line breaks", "name", "\t\r\nmail\n", "mail"},
-            {"name service labels", "name", "_sip._tcp", "_sip._tcp"},
-            {"name symbols", "name", "a@b#c$d*e/f! g", "abcdefg"},
-            {"name unicode spaces", "name", "\u00A0web\u3000site\u2003", "website"},
-            {"name combining accent", "name", "cafe\u0301", "cafe\u0301"},
-            {"name emoji", "name", "web😀", "web"},
-            {"name zero-width joiner", "name", "ex\u200Dample", "example"},
-            {"name other numbers", "name", "٣Ⅻ½", "٣Ⅻ½"},
-            {"host underscore", "host", " my_zone.example.com ", "myzone.example.com"},
-            {"host trailing dot", "host", "example.com.", "example.com."},
-            {"host unicode", "host", "-bücher.例え-", "-bücher.例え-"},
-            {"A trims, drops x", "A", " 192.168.1.1x ", "192.168.1.1"},
-            {"A fullwidth digits", "A", "１.２.３.４", "..."},
-            {"AAAA upper case", "AAAA", " 2001:DB8::ABCD:EF01 ", "2001:DB8::ABCD:EF01"},
-            {"AAAA zone index", "AAAA", "fe80::1%eth0", "fe80::1e0"},
-            {"CNAME underscore", "CNAME", "a_b.example.com", "ab.example.com"},
-            {"MX underscore", "MX", "mail_server.example.com.", "mailserver.example.com."},
-            {"NS trim", "NS", "\tns1.example.com\n", "ns1.example.com"},
-            {"PTR space", "PTR", "host name.example.com", "hostname.example.com"},
-            {"SRV unicode", "SRV", "sïp_1.example.com", "sïp1.example.com"},
-            {"TXT inside kept", "TXT", "  \"v=spf1  -all\"\t", "\"v=spf1  -all\""},
-            {"CAA", "CAA", " 0 issue \"ca.example.net\" ", "0 issue \"ca.example.net\""},
-            {"SOA", "SOA", " ns1.x. admin.x. ", "ns1.x. admin.x."},
-            {"SSHFP", "SSHFP", "aa:bb:cc ", "aa:bb:cc"},
-            {"TLSA", "TLSA", "ab cd!", "ab cd!"},
-        };
+        } rows[] = {{"name trim", "name", " www ", "www"},
+                    {"name line breaks", "name", "\t\r\nmail\n", "mail"},
+                    {"name service labels", "name", "_sip._tcp", "_sip._tcp"},
+                    {"name symbols", "name", "a@b#c$d*e/f! g", "abcdefg"},
+                    {"name unicode spaces", "name", "\u00A0web\u3000site\u2003", "website"},
+                    {"name combining accent", "name", "cafe\u0301", "cafe\u0301"},
+                    {"name emoji", "name", "web😀", "web"},
+                    {"name zero-width joiner", "name", "ex\u200Dample", "example"},
+                    {"name other numbers", "name", "٣Ⅻ½", "٣Ⅻ½"},
+                    {"host underscore", "host", " my_zone.example.com ", "myzone.example.com"},
+                    {"host trailing dot", "host", "example.com.", "example.com."},
+                    {"host unicode", "host", "-bücher.例え-", "-bücher.例え-"},
+                    {"A trims, drops x", "A", " 192.168.1.1x ", "192.168.1.1"},
+                    {"A fullwidth digits", "A", "１.２.３.４", "..."},
+                    {"AAAA upper case", "AAAA", " 2001:DB8::ABCD:EF01 ", "2001:DB8::ABCD:EF01"},
+                    {"AAAA zone index", "AAAA", "fe80::1%eth0", "fe80::1e0"},
+                    {"CNAME underscore", "CNAME", "a_b.example.com", "ab.example.com"},
+                    {"MX underscore", "MX", "mail_server.example.com.", "mailserver.example.com."},
+                    {"NS trim", "NS", "\tns1.example.com\n", "ns1.example.com"},
+                    {"PTR space", "PTR", "host name.example.com", "hostname.example.com"},
+                    {"SRV unicode", "SRV", "sïp_1.example.com", "sïp1.example.com"},
+                    {"TXT inside kept", "TXT", "  \"v=spf1  -all\"\t", "\"v=spf1  -all\""},
+                    {"CAA", "CAA", " 0 issue \"ca.example.net\" ", "0 issue \"ca.example.net\""},
+                    {"SOA", "SOA", " ns1.x. admin.x. ", "ns1.x. admin.x."},
+                    {"SSHFP", "SSHFP", "aa:bb:cc ", "aa:bb:cc"},
+                    {"TLSA", "TLSA", "ab cd!", "ab cd!"}};
         for (const auto& r : rows)
             QTest::newRow(r.tag) << r.kind << QString::fromUtf8(r.input)
                                  << QString::fromUtf8(r.expected);
@@ -365,22 +363,6 @@ private Q_SLOTS:
             ++read;
         }
         QCOMPARE(read, 2); // the whole text, with and without its final newline
-    }
-
-    // Every byte changed: whatever still reads, reads whole and as written.
-    void jsonCorruptedBytes() {
-        const QByteArray full = QJsonDocument(sampleArray()).toJson(QJsonDocument::Compact);
-        int read = 0;
-        for (qsizetype i = 0; i < full.size(); ++i) {
-            for (char c : "0-.e\"x:,{}[] n"_ba) {
-                QByteArray bytes = full;
-                bytes[i] = c;
-                bool consistent = false;
-                read += readDocument(bytes, &consistent);
-                QVERIFY2(consistent, bytes.constData());
-            }
-        }
-        QVERIFY(read > 0);
     }
 };
 

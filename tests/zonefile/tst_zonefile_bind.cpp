@@ -233,8 +233,7 @@ private Q_SLOTS:
             {"next line", QString(QChar(0x85)) + evil, true, false},
             {"paragraph separator", QString(QChar(0x2029)) + evil, true, false},
             {"very long", QString(5000, u'a'), false},
-            {"very long words", u"word "_s.repeated(1000) + "\n" + evil, false},
-        };
+            {"very long words", u"word "_s.repeated(1000) + "\n" + evil, false}};
         struct Case {
             QString label;
             SOARecord soa;

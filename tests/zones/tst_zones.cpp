@@ -111,8 +111,7 @@ private Q_SLOTS:
                  zone.updateRecord(second);
              }},
             {"record removed", [&] { QVERIFY(zone.removeRecord(first.id)); }},
-            {"records emptied", [&] { zone.setRecords({}); }},
-        };
+            {"records emptied", [&] { zone.setRecords({}); }}};
         for (const auto& [what, change] : changes) {
             spy.clear();
             change();
