@@ -26,15 +26,13 @@ namespace korvi::test {
 
 using namespace Qt::StringLiterals;
 
-// Command lines are cleaned of metacharacters before the shell sees them, so
-// a directory the tests run programs from must have a plain name.
+// Command lines lose shell metacharacters, so test folders must have plain names.
 inline bool isPlainPath(const QString& path) {
     static const QRegularExpression unsafe(u"[\\s&|;`$()<>\\\\\"'\\[\\]*?]"_s);
     return !unsafe.match(path).hasMatch();
 }
 
-// Writes a file below root (or at an absolute path), folders made as needed,
-// executable unless told otherwise; returns its path, or nothing on failure.
+// Writes a file below root (or at an absolute path); returns its path, empty on failure.
 inline QString writeFile(const QString& root, const QString& relativePath,
                          const QByteArray& content, bool executable = true) {
     const QString path = relativePath.startsWith(u'/') ? relativePath : root + u'/' + relativePath;
@@ -53,9 +51,7 @@ inline QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A layout that touches nothing outside root: every probe, installer, log
-// location and command line points below root, where nothing exists until a
-// test puts it there; command lines may start programs from root/bin/.
+// A layout whose every path, probe and command lies below root (programs in root/bin/).
 inline SystemLayout isolatedLayout(const QString& root) {
     SystemLayout layout = SystemLayout::standard();
     const auto at = [&root](const char* relative) { return root + QLatin1String(relative); };
@@ -103,8 +99,7 @@ inline std::unique_ptr<DNSServerManager> makeManager(const QString& root,
         layout, std::make_shared<PreferencesStore>(root + u"/prefs.ini"_s));
 }
 
-// One line of the application log: the level and message of a time-stamped
-// line, or no level for a line added as it is (server log lines).
+// A log line taken apart; no level for a line added as it is (server log lines).
 struct LogEntry {
     std::optional<LogLevel> level;
     QString message;
@@ -130,8 +125,7 @@ inline QList<LogEntry> logEntries(const DNSServerManager& manager, qsizetype fro
     return entries;
 }
 
-// How many time-stamped lines carry exactly this message, at this level
-// (or at any level when none is given).
+// Time-stamped lines with exactly this message, at this level (any when none is given).
 inline int logCount(const DNSServerManager& manager, const QString& message,
                     std::optional<LogLevel> level = std::nullopt) {
     int count = 0;
@@ -160,8 +154,7 @@ inline qsizetype logIndex(const DNSServerManager& manager, const QString& messag
     return -1;
 }
 
-// Waits until the start-up detections have reported: the package managers,
-// BIND, and for a BIND found, its status and version.
+// Waits until the start-up detections (and, for a BIND found, status and version) report.
 inline bool waitForDetections(const DNSServerManager& manager, int timeoutMs = 10000) {
     const auto seen = [&manager](const QString& part) {
         return !manager.logs().filter(part).isEmpty();
@@ -221,8 +214,7 @@ inline void settle() {
     }
 }
 
-// A private host: the layout (isolatedLayout, for tests to adjust), the
-// preferences and the console files all live below one QTemporaryDir.
+// A private host: layout, preferences and console files below one QTemporaryDir.
 class Host {
     QTemporaryDir m_dir;
     int m_files = 0;
@@ -236,8 +228,7 @@ public:
     std::shared_ptr<PreferencesStore> preferences(const QString& name = u"prefs.ini"_s) const {
         return std::make_shared<PreferencesStore>(path(name));
     }
-    // A manager on `layout` whose start-up detections have reported; its
-    // start-up console lines, time stamps removed, go to *startUp.
+    // A manager on `layout`, detections done; its start-up console lines go to *startUp.
     std::unique_ptr<DNSServerManager> manager(std::shared_ptr<PreferencesStore> prefs = {},
                                               QStringList* startUp = nullptr) {
         StdoutCapture capture(path(u"console%1.txt"_s.arg(++m_files)));
@@ -249,8 +240,7 @@ public:
             *startUp = lines;
         return manager;
     }
-    // The console lines f() writes, time stamps removed. Queued work (log
-    // appends among it) runs only when the test lets the event loop run.
+    // The console lines f() writes, time stamps removed (queued log appends run later).
     template <typename F> QStringList lines(F f) {
         StdoutCapture capture(path(u"console%1.txt"_s.arg(++m_files)));
         f();

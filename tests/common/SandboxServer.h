@@ -86,8 +86,7 @@ inline void stopServersOf(const QString& namedConfigPath) {
     qWarning("a server of this test outlived SIGKILL");
 }
 
-// The records dig gets for the name at 127.0.0.1:port, one per line; empty
-// when there is none or no server answers.
+// The records dig gets for the name at 127.0.0.1:port, one a line; empty for none.
 inline QString dig(quint16 port, const QString& name, const QString& type = QStringLiteral("A")) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("dig"));
     if (program.isEmpty())

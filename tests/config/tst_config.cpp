@@ -13,17 +13,6 @@ class TestConfig : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void defaults() {
-        const DNSConfiguration c;
-        QCOMPARE(c.listenAddresses(), QStringList({"127.0.0.1", "::1"}));
-        QCOMPARE(c.listenPort(), 53);
-        QCOMPARE(c.allowQuery(), QStringList({"any"}));
-        QCOMPARE(c.allowTransfer(), QStringList({"none"}));
-        QVERIFY(c.recursion() && !c.enableDNSSEC());
-        QVERIFY(c.forwarders().isEmpty() && c.zoneFiles().isEmpty());
-        QCOMPARE(c.loggingLevel(), u"info"_s);
-    }
-
     // Every setter announces itself once, also when the value does not change.
     void oneNoticePerSetter() {
         const QStringList list = {"10.0.0.1", "10.0.0.2"};

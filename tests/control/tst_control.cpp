@@ -13,8 +13,7 @@ using namespace korvi::test;
 class ControlTest : public QObject {
     Q_OBJECT
 
-    // A control program in root/bin: notes its arguments in <name>.ran,
-    // prints its output, exits.
+    // A control program in root/bin: notes its arguments in <name>.ran, prints, exits.
     static void program(Host& host, const QString& name, int exitCode,
                         const QByteArray& output = {}) {
         host.write(u"bin/"_s + name,
@@ -24,8 +23,7 @@ class ControlTest : public QObject {
     }
 
 private Q_SLOTS:
-    // Exit status -1: the command is refused by the allow-list; -2: the
-    // layout has no second command.
+    // Exit status -1: refused by the allow-list; -2: no second command.
     void startAndStop_data() {
         QTest::addColumn<bool>("start");
         QTest::addColumn<int>("firstExit");
@@ -94,9 +92,7 @@ private Q_SLOTS:
                  firstExit >= 0 ? "one\n"_ba : QByteArray());
         const bool secondRuns = firstExit != 0 && secondExit >= 0;
         QCOMPARE(readFile(host.path(second + u".ran"_s)), secondRuns ? "two\n"_ba : QByteArray());
-        // The operation's own line is its only line, apart from the runner's
-        // refusals; the first attempt's output is never logged when there
-        // was a second.
+        // Only the outcome line (and refusals); a first attempt's output is never logged.
         QStringList expected;
         const QString blocked = u"Command blocked for security reasons: "_s;
         if (firstExit == -1)
@@ -107,21 +103,7 @@ private Q_SLOTS:
         QCOMPARE(withoutTimeStamps(manager->logs().mid(before)), expected);
     }
 
-    // named refuses to start without the folder of its log file, so start
-    // creates the zone directory and its data folder first.
-    void startCreatesDataFolder() {
-        Host host;
-        program(host, u"start-first"_s, 0);
-        auto manager = host.manager();
-        QVERIFY(!QFileInfo::exists(host.layout.zoneDirectory));
-        manager->startServer();
-        QVERIFY(QFileInfo(host.layout.zoneDirectory + u"/data"_s).isDir());
-        QTRY_COMPARE(manager->serverStatus(), ServerStatus::running);
-    }
-
-    // A reload never changes the status itself. After a successful one,
-    // reading the configuration back ends with a status check, which here
-    // reports that BIND is not installed.
+    // A reload leaves the status alone; a successful one reads the files back and checks it.
     void reload_data() {
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("line");
@@ -152,8 +134,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(host.path(u"reload.ran"_s)), "\n\n"_ba);
     }
 
-    // Command lines that name the layout's named run the named detection
-    // found, and the layout's own when detection found none.
+    // Command lines naming the layout's named run the detected named, if any.
     void commandLine_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("detected");
@@ -214,8 +195,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(host.path(u"constant.ran"_s)), detected ? QByteArray() : ran);
     }
 
-    // When the manager is gone before the first attempt has failed, no
-    // second attempt is made.
+    // A manager gone before the first attempt failed makes no second attempt.
     void managerGoneNoSecondAttempt() {
         Host host;
         host.write(u"bin/start-first"_s,
@@ -231,8 +211,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(host.path(u"start-second.ran"_s)));
     }
 
-    // The sandbox acts on its own named only: its commands name its own
-    // named.conf, pass its allow-list, and reach the shell unchanged.
+    // The sandbox's commands act on its own named only and pass its allow-list unchanged.
     void sandboxCommands() {
         Host host;
         const SystemLayout sandbox = SystemLayout::sandbox(host.root(), 25353);

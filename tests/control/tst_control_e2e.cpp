@@ -42,8 +42,7 @@ private Q_SLOTS:
         m_port = freePort();
         QVERIFY(m_port > 20000);
         m_layout = SystemLayout::sandbox(m_host.root(), m_port);
-        // A hand-written named.conf with the sandbox's own options and one
-        // zone; the data folder is left for start to create.
+        // A named.conf with the sandbox's options and one zone; start makes the data folder.
         QByteArray conf = "options {\n    directory \"" + m_layout.zoneDirectory.toUtf8() + "\";\n";
         for (const QString& line : m_layout.namedConfOptionLines)
             conf += "    " + line.toUtf8() + '\n';

@@ -21,9 +21,7 @@ QString availableLine(const QString& name) {
     return u"✅ "_s + name + u" detected and available for package installation"_s;
 }
 
-// A script that notes its arguments (a line per run) in `record`, prints
-// `output` and exits with `exitCode`. As brew, it answers --version apart
-// (with `versionExit`) and notes nothing for it.
+// A script noting its arguments in `record`; as brew it answers --version apart.
 QByteArray script(const QString& record, const QByteArray& output = {}, int exitCode = 0,
                   int versionExit = -1) {
     const QByteArray version =
@@ -87,25 +85,12 @@ private Q_SLOTS:
     void isVersionSupported_data() {
         QTest::addColumn<QString>("version");
         QTest::addColumn<bool>("supported");
-        const std::pair<const char*, bool> rows[] = {{"9.0.0", true},
-                                                     {"10.1", true},
-                                                     {"8.4.7", false},
-                                                     {"Unknown", false},
-                                                     {"", false},
-                                                     {"9", true},
-                                                     {"9.-1", false},
-                                                     {"9.x", true},
-                                                     {"x.1", false},
-                                                     {"+10.0", true},
-                                                     {"-9.0", false},
-                                                     {".9", false},
-                                                     {"09.1", true},
-                                                     {"9 .1", false},
-                                                     {"99999999999999999999.0", false},
-                                                     {"9223372036854775807", true}};
-        for (const auto& [version, supported] : rows)
-            QTest::newRow(*version ? version : "empty")
-                << QString::fromLatin1(version) << supported;
+        for (const char* version :
+             {"9.0.0", "10.1", "9", "9.x", "+10.0", "09.1", "9223372036854775807"})
+            QTest::newRow(version) << QString::fromLatin1(version) << true;
+        for (const char* version : {"8.4.7", "Unknown", "", "9.-1", "x.1", "-9.0", ".9", "9 .1",
+                                    "99999999999999999999.0"})
+            QTest::newRow(*version ? version : "empty") << QString::fromLatin1(version) << false;
     }
     void isVersionSupported() {
         QFETCH(QString, version);
@@ -113,9 +98,7 @@ private Q_SLOTS:
         QCOMPARE(DNSServerManager::isVersionSupported(version), supported);
     }
 
-    // Probe files are tested in order; the first one found is the BIND path,
-    // it is asked for its version with "-v", and the first find also checks
-    // the status and reads the server's log.
+    // The first probe found is BIND, asked "-v"; the first find also checks status and log.
     void bindFoundAtProbe_data() {
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QString>("expected");
@@ -165,9 +148,7 @@ private Q_SLOTS:
         QCOMPARE(logCount(*manager, u"🔄 Loading BIND server logs..."_s), 1);
     }
 
-    // With no probe file, `which named` is asked with BIND's search path; its
-    // trimmed output is the path. Homebrew and MacPorts are searched for with
-    // the application's own PATH.
+    // No probe file: `which named` on BIND's PATH; brew and port on the application's.
     void bindFoundByWhich() {
         const QString named =
             put(u"elsewhere/named"_s, script(path(u"named.args"_s), "BIND 9.20.1\\n"));
@@ -185,9 +166,7 @@ private Q_SLOTS:
                                      "port " + ownPath}));
     }
 
-    // `which` that fails, or succeeds with only white space, finds nothing.
-    // Nothing found: not installed, an error line, no version query, and the
-    // version keeps its value.
+    // Nothing found: not installed, an error line, no version query, the version kept.
     void bindNotFound_data() {
         QTest::addColumn<QByteArray>("which");
         QTest::newRow("no which") << QByteArray();
@@ -248,9 +227,7 @@ private Q_SLOTS:
         QCOMPARE(manager->isBindVersionSupported(), supported);
     }
 
-    // Homebrew: a probe file or `which` finds brew; `brew --version`, run
-    // through env with Homebrew's own PATH, confirms it. MacPorts: a probe
-    // file or `which`. Detection never installs.
+    // brew by probe or `which`, confirmed by `brew --version`; port by probe or `which`.
     void packageManagerFound_data() {
         QTest::addColumn<QString>("at");
         QTest::addColumn<int>("versionExit");
@@ -299,9 +276,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(path(u"brew.args"_s)));
     }
 
-    // Homebrew wins over MacPorts, MacPorts over APT. Each detection logs the
-    // package manager now available right before its own line; the last says
-    // what was chosen.
+    // Homebrew before MacPorts before APT; each detection line follows the choice so far.
     void availablePackageManager_data() {
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QString>("available");
@@ -354,8 +329,7 @@ private Q_SLOTS:
                 logIndex(*manager, u"✅ Homebrew detected successfully"_s));
     }
 
-    // Results that arrive after the manager is gone are dropped: the
-    // detection that found named does not go on to ask its version.
+    // Results after the manager is gone are dropped: no version query follows.
     void managerGoneBeforeResults() {
         put(u"usr/sbin/named"_s, script(path(u"named.args"_s), "BIND 9.18.24\\n"));
         put(u"usr/bin/which"_s, "#!/bin/sh\nsleep 0.3\nexit 1\n");
@@ -365,8 +339,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(path(u"named.args"_s)));
     }
 
-    // A finished installation logs its line and detects BIND again; a failed
-    // one logs the installer's output as it came. Homebrew goes before MacPorts.
+    // Installation lines; a finished one detects BIND again. Homebrew goes before MacPorts.
     void install_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("exitCode");
@@ -460,21 +433,18 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(linuxbrew.path(u"install.args"_s)));
     }
 
-    // Korvi does not run APT as an ordinary user: it asks through the
-    // privilege prompt when there is one.
+    // APT runs through the privilege prompt (if any) unless Korvi runs as root.
     void aptInvocation() {
         const SystemLayout& layout = m_host->layout;
-        const QStringList apt = {u"install"_s, u"-y"_s, u"bind9"_s, u"bind9-utils"_s};
-        auto invocation = PackageInstaller::aptInvocation(layout, false);
-        QCOMPARE(invocation.program + u' ' + invocation.arguments.join(u' '),
-                 layout.aptInstallPath + u' ' + apt.join(u' '));
+        const QString apt = layout.aptInstallPath + u" install -y bind9 bind9-utils"_s;
+        const auto invocation = [&layout](bool root) {
+            const auto i = PackageInstaller::aptInvocation(layout, root);
+            return (QStringList{i.program} + i.arguments).join(u' ');
+        };
+        QCOMPARE(invocation(false), apt);
         put(u"usr/bin/pkexec"_s, "#!/bin/sh\nexit 1\n");
-        invocation = PackageInstaller::aptInvocation(layout, true);
-        QCOMPARE(invocation.program + u' ' + invocation.arguments.join(u' '),
-                 layout.aptInstallPath + u' ' + apt.join(u' '));
-        invocation = PackageInstaller::aptInvocation(layout, false);
-        QCOMPARE(invocation.program + u' ' + invocation.arguments.join(u' '),
-                 layout.privilegePromptPath + u' ' + layout.aptInstallPath + u' ' + apt.join(u' '));
+        QCOMPARE(invocation(true), apt);
+        QCOMPARE(invocation(false), layout.privilegePromptPath + u' ' + apt);
     }
 
     void installationGuide() {
@@ -487,11 +457,11 @@ private Q_SLOTS:
         QTRY_COMPARE(manager->logs().size(), before + 4);
         QCOMPARE(
             withoutTimeStamps(manager->logs().mid(before)),
-            QStringList(
-                {infoLine(u"Opening package manager installation instructions..."_s),
-                 infoLine(u"Opened Homebrew installation page: https://brew.sh"_s),
-                 infoLine(u"Alternative: MacPorts - https://www.macports.org/install.php"_s),
-                 infoLine(u"After installing a package manager, use 'Refresh' to detect it."_s)}));
+            QStringList({"Opening package manager installation instructions...",
+                         "Opened Homebrew installation page: https://brew.sh",
+                         "Alternative: MacPorts - https://www.macports.org/install.php",
+                         "After installing a package manager, use 'Refresh' to detect it."})
+                .replaceInStrings(QRegularExpression(u"^"_s), levelWord(LogLevel::info) + u": "_s));
     }
 };
 

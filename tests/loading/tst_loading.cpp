@@ -34,8 +34,7 @@ class TestLoading : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // One map, one entry per outcome: read, outside the allowed folders,
-    // missing, not UTF-8. Zones come in name order, with paths in the zone folder.
+    // One entry per outcome: read, outside, missing, not UTF-8; zones in name order.
     void eachEntryOfTheMap() {
         Host host;
         host.write(u"var/named/db.b.example"_s, zoneText);

@@ -41,33 +41,19 @@ class TestManager : public QObject {
     Host m_host;
 
 private Q_SLOTS:
-    void standardLayout() {
-        const SystemLayout s = SystemLayout::standard();
-        QCOMPARE(s.namedConfigPath, u"/usr/local/etc/named.conf"_s);
-        QCOMPARE(s.zoneDirectory, u"/usr/local/var/named"_s);
-        QCOMPARE(s.bindExecutablePath, u"/usr/local/sbin/named"_s);
-        QCOMPARE(s.allowedCommands,
-                 QStringList({"brew", "port", "which", "pgrep", "ps", "launchctl",
-                              "named-checkconf", "named-checkzone", "tail"}));
-    }
-
-    // A new manager: its start-up console lines, and the state before any detection.
+    // A new manager's console lines and state; the texts of statuses and levels.
     void initialState() {
         QStringList console;
         {
             StdoutCapture capture(m_host.path(u"startup.txt"_s));
             auto m = makeManager(m_host.root(), m_host.layout);
             console = withoutTimeStamps(capture.finish());
-            QCOMPARE(m->serverStatus(), ServerStatus::unknown);
-            QVERIFY(m->zones().isEmpty() && m->logs().isEmpty());
-            QCOMPARE(m->configuration()->listenPort(), 53);
-            QVERIFY(!m->isBindInstalled() && !m->isBindVersionSupported() && !m->isRunning());
+            QVERIFY(m->serverStatus() == ServerStatus::unknown && !m->isRunning());
+            QVERIFY(m->zones().isEmpty() && m->logs().isEmpty() && m->totalRecords() == 0);
+            QVERIFY(!m->isBindInstalled() && !m->isBindVersionSupported() &&
+                    m->bindVersion().isEmpty());
             QVERIFY(!m->isHomebrewInstalled() && !m->isMacPortsInstalled());
-            QCOMPARE(m->bindVersion(), QString());
             QCOMPARE(m->availablePackageManager(), u"None"_s);
-            QCOMPARE(m->namedConfigPath(), m_host.layout.namedConfigPath);
-            QCOMPARE(m->zoneDirectory(), m_host.layout.zoneDirectory);
-            QCOMPARE(m->totalRecords(), 0);
             waitForDetections(*m);
         }
         const QStringList startUp = {"🚀 DNSServerManager initializing...",
@@ -75,21 +61,16 @@ private Q_SLOTS:
                                      "📱 App storage loading complete. Current zones: 0",
                                      "✅ DNSServerManager initialization complete with 0 zones"};
         QCOMPARE(picked(console, startUp), startUp);
-        QCOMPARE(console.first(), startUp.first());
-        QCOMPARE(console.last(), startUp.last());
-    }
+        QVERIFY(console.first() == startUp.first() && console.last() == startUp.last());
 
-    void statusAndLevels() {
-        const QStringList raw = {"running", "stopped", "error", "unknown", "not_installed"};
-        QCOMPARE(allServerStatuses().size(), raw.size());
-        for (qsizetype i = 0; i < raw.size(); ++i) {
-            QCOMPARE(rawValue(allServerStatuses()[i]), raw[i]);
-            QCOMPARE(serverStatusFromRawValue(raw[i]), std::optional(allServerStatuses()[i]));
+        QStringList raw, words;
+        for (ServerStatus status : allServerStatuses()) {
+            raw.append(rawValue(status));
+            QCOMPARE(serverStatusFromRawValue(raw.last()), std::optional(status));
         }
-        QCOMPARE(allServerStatuses().last(), ServerStatus::notInstalled);
+        QCOMPARE(raw, QStringList({"running", "stopped", "error", "unknown", "not_installed"}));
         for (const char* text : {"notInstalled", "not installed", "Running", "", " running"})
             QVERIFY2(!serverStatusFromRawValue(QString::fromLatin1(text)), text);
-        QStringList words;
         for (LogLevel level : allLogLevels())
             words.append(levelWord(level));
         QCOMPARE(words,
@@ -107,9 +88,8 @@ private Q_SLOTS:
         m->zones().first()->setRecords({});
         QCOMPARE(m->totalRecords(), 3);
         QCOMPARE(DNSServerManager::namesList({}), u"[]"_s);
-        QCOMPARE(
-            DNSServerManager::namesList({zone("b.org", 0), zone("a.com", 0), zone("bücher.de", 0)}),
-            u"[\"b.org\", \"a.com\", \"bücher.de\"]"_s);
+        QCOMPARE(DNSServerManager::namesList({zone("b.org", 0), zone("bücher.de", 0)}),
+                 u"[\"b.org\", \"bücher.de\"]"_s);
     }
 
     // One line per level: queued behind earlier work, on the console at once.
@@ -262,6 +242,7 @@ private Q_SLOTS:
         QCOMPARE(a->logs().filter(saved).size(), 2);
     }
 
+    // Each setter announces its value, also when it is the value held.
     void signalsOnAssignment() {
         auto m = m_host.manager();
         using M = DNSServerManager;
@@ -272,7 +253,6 @@ private Q_SLOTS:
             ports(m.get(), &M::isMacPortsInstalledChanged),
             manager(m.get(), &M::availablePackageManagerChanged);
         const QList<ZonePtr> list = {zone("x.example", 0)};
-        // Each setter is called twice with the same value: both calls are announced.
         for (int i = 0; i < 2; ++i) {
             m->setServerStatus(ServerStatus::notInstalled);
             m->setZones(list);
@@ -283,19 +263,17 @@ private Q_SLOTS:
             m->setMacPortsInstalled(true);
             m->setAvailablePackageManager(u"MacPorts"_s);
         }
+        QStringList last;
         for (QSignalSpy* spy :
              {&status, &zones, &bind, &version, &supported, &brew, &ports, &manager})
-            QCOMPARE(spy->count(), 2);
+            last.append(QString::number(spy->count()) + u' ' + spy->last().value(0).toString());
+        QCOMPARE(last, QStringList({"2 ", "2 ", "2 true", "2 9.18.28", "2 true", "2 true", "2 true",
+                                    "2 MacPorts"}));
         QCOMPARE(status.last().first().value<ServerStatus>(), ServerStatus::notInstalled);
-        QCOMPARE(version.last().first().toString(), u"9.18.28"_s);
-        QCOMPARE(manager.last().first().toString(), u"MacPorts"_s);
-        for (QSignalSpy* spy : {&bind, &supported, &brew, &ports})
-            QCOMPARE(spy->last().first().toBool(), true);
         QVERIFY(m->serverStatus() == ServerStatus::notInstalled && m->zones() == list);
         QVERIFY(m->isBindInstalled() && m->isBindVersionSupported() && m->isHomebrewInstalled() &&
                 m->isMacPortsInstalled());
-        QCOMPARE(m->bindVersion(), u"9.18.28"_s);
-        QCOMPARE(m->availablePackageManager(), u"MacPorts"_s);
+        QCOMPARE(m->bindVersion() + u' ' + m->availablePackageManager(), u"9.18.28 MacPorts"_s);
     }
 };
 

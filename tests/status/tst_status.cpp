@@ -17,8 +17,7 @@ class StatusTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Two processes that look like named: both numbers, as pgrep prints them,
-    // inside the parentheses of one line; once they are gone, stopped.
+    // Two named processes: both numbers in one line; once they are gone, stopped.
     void twoServerProcesses() {
         Host host;
         const QString named = host.path(u"sbin/named"_s);
@@ -50,9 +49,7 @@ private Q_SLOTS:
         QTRY_COMPARE(logCount(*manager, notFoundLine, LogLevel::debug), 1);
     }
 
-    // Every run that gives no process numbers means "stopped": no match, a
-    // missing pgrep (after the runner's own line), a failing program with
-    // output, success with only white space.
+    // Any run without process numbers means stopped (after the runner's own line).
     void notRunning_data() {
         QTest::addColumn<QByteArray>("program"); // "missing": no program at all
         QTest::newRow("no match") << QByteArray();
@@ -80,8 +77,7 @@ private Q_SLOTS:
         }
     }
 
-    // While BIND is not installed the check sets notInstalled at once and
-    // neither runs anything nor logs.
+    // Without BIND the check sets notInstalled at once, runs nothing and logs nothing.
     void bindNotInstalled() {
         Host host;
         const QString marker = host.path(u"ran"_s);

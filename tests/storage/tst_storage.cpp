@@ -135,8 +135,7 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { m_manager.reset(); }
 
-    // Nothing stored: zones left alone. An empty list is stored as "[]" and
-    // loads as no zones; a second save keeps the first as the backup.
+    // Nothing stored, "[]" stored and loaded, the first save kept as the backup.
     void saveAndLoad() {
         Host host;
         const auto preferences = host.preferences();
@@ -167,8 +166,7 @@ private Q_SLOTS:
         QCOMPARE(withoutTimeStamps(manager->logs()).last(), savedLines(2, {}).first());
     }
 
-    // Compact JSON, every "/" escaped, UTF-8, upper-case record ids, an SOA
-    // only where there is one, no zone id, UTC times to the second.
+    // Compact JSON, "/" escaped, UTF-8, upper-case ids, optional SOA, UTC seconds.
     void documentForm() {
         const ZonePtr withSoa = sampleZone(u"example.com"_s, 6, true);
         const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
@@ -207,8 +205,7 @@ private Q_SLOTS:
         }
     }
 
-    // A second manager on the stored document, slashes escaped or not: the
-    // same zones, record ids and fields, SOAs and zone files; new zone ids.
+    // A second manager reads the same zones, slashes escaped or not; zone ids are new.
     void secondManagerSeesSameZones() {
         const QList<ZonePtr> zones{sampleZone(u"example.com"_s, 12, true),
                                    sampleZone(u"example.org"_s, 0, false),
@@ -234,8 +231,7 @@ private Q_SLOTS:
         }
     }
 
-    // Dates other than UTC or offset text (or none) are the older form: read
-    // by the legacy reader, and the document rewritten at once.
+    // Dates in another form are the legacy format: read, then rewritten at once.
     void lastModifiedForms_data() {
         QTest::addColumn<QJsonValue>("lastModified");
         QTest::addColumn<bool>("legacy");
@@ -283,8 +279,7 @@ private Q_SLOTS:
         QVERIFY(ZoneStorage::decodeCurrent(valueOf(*m_preferences, savedKey)).has_value());
     }
 
-    // Names are cleaned on the way in and given a file entry; records are
-    // neither cleaned nor validated; unknown keys are ignored.
+    // Stored names are cleaned and filed; records load as they stand; unknown keys ignored.
     void storedNameIsCleaned_data() {
         QTest::addColumn<QStringList>("texts"); // stored name, file path, zone name, file name
         QTest::newRow("underscore")
@@ -318,8 +313,7 @@ private Q_SLOTS:
         QVERIFY(!loaded.id.isNull()); // missing id: a fresh one
     }
 
-    // Text that is not valid Unicode cannot be written: the save fails, and
-    // what is stored falls back to the backup.
+    // Text that is not valid Unicode fails the save; the stored copy falls back.
     void saveFailure_data() {
         QTest::addColumn<QByteArray>("backup");
         QTest::newRow("backup present")
@@ -346,8 +340,7 @@ private Q_SLOTS:
         QCOMPARE(m_manager->zones().size(), 2);
     }
 
-    // Documents neither reader takes: the failure in Korvi's words, then the
-    // backup, which is also written back as the main document.
+    // Unreadable documents: the failure in Korvi's words, then the backup, written back.
     void documentsThatCannotBeRead_data() {
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QString>("reason");
@@ -423,8 +416,7 @@ private Q_SLOTS:
         QCOMPARE(valueOf(*m_preferences, backupKey), m_backup);
     }
 
-    // Every prefix of a stored document, random bytes, flipped bits: the
-    // backup loads, unless the changed document still reads whole.
+    // Every prefix, random bytes, flipped bits: the backup, unless it reads whole.
     void damagedDocumentsFallBackToBackup() {
         const QList<ZonePtr> three = {sampleZone(u"example.com"_s, 6, true),
                                       sampleZone(u"example.org"_s, 2, false),
@@ -444,8 +436,7 @@ private Q_SLOTS:
             bytes[at] = char(bytes.at(at) ^ (1 << random.bounded(8)));
             damaged.append(bytes);
         }
-        // No pass through the event loop between loads: the preferences file
-        // is not rewritten each time, and the loop stays quick.
+        // No event loop between loads: the preferences file is not rewritten each time.
         QStringList wrong;
         int readable = 0;
         const QStringList lines = m_host.lines([&] {
@@ -470,8 +461,7 @@ private Q_SLOTS:
         QCOMPARE(zoneSummary(m_manager->zones()), zoneSummary(three));
     }
 
-    // A damaged backup ends the load too: zones and zone files unchanged,
-    // the backup in both places. Without a backup, nothing more happens.
+    // A damaged backup ends the load: nothing changes. Without a backup, nothing more.
     void damagedBackupEndsTheLoad_data() {
         QTest::addColumn<QByteArray>("main");
         QTest::addColumn<QByteArray>("backup");

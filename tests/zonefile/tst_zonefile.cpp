@@ -126,10 +126,7 @@ private Q_SLOTS:
                       "; SSH Fingerprint Records", "; TLS Association Records", "; Text Records"}));
     }
 
-    // Record data as written (the whole line where the row names an owner):
-    // the type's defaults for absent fields, and master-file escapes for
-    // whatever would let a value out of its record. Built field by field,
-    // so that nothing is cleaned first.
+    // Record data (whole lines where an owner is given), defaults, and escapes; nothing cleaned.
     void recordLine_data() {
         QTest::addColumn<DNSRecord>("record");
         QTest::addColumn<QString>("expected");
@@ -336,8 +333,7 @@ private Q_SLOTS:
         QCOMPARE(soa ? describe(soa) : QString(), read);
     }
 
-    // A zone holding the standard SOA and a record 'old' loads a text: its
-    // records and SOA afterwards.
+    // A zone with the standard SOA and a record 'old' loads a text.
     void loadZoneFile_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("loaded");
@@ -389,8 +385,7 @@ private Q_SLOTS:
                 << "a 300 IN A 192.0.2.1" + separator + "b 300 IN A 192.0.2.2" + separator
                 << "'a' A 300 192.0.2.1; 'b' A 300 192.0.2.2 | " + standardSOAText;
 
-        // Bounds: the whole text in characters as the user sees them, lines
-        // counted and measured.
+        // Bounds: text length in user-visible characters, line count, line length.
         const qsizetype maximum = TextLines::maximumTextLength;
         const auto padded = [](qsizetype length, const QString& unit) {
             QString text = u"www 300 IN A 192.0.2.1\n;"_s;
