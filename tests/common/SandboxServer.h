@@ -37,10 +37,11 @@ inline bool portIsFree(quint16 port) {
     return true;
 }
 
-// A free port above 20000, or 0.
+// A free port above 20000 and below the ephemeral range (so that no client
+// socket takes it before the server binds it), or 0.
 inline quint16 freePort() {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        const auto port = quint16(QRandomGenerator::global()->bounded(20001, 60000));
+        const auto port = quint16(QRandomGenerator::global()->bounded(20001, 32768));
         if (portIsFree(port))
             return port;
     }
