@@ -1,21 +1,22 @@
 #pragma once
 
-// Shared by the tests of detection, installation, status, server log and
-// server control: a host layout whose every path and program lies inside a
-// test's temporary directory, fake programs written there, and ways to read
-// the application log.
+// Shared by the tests of the manager and its operations: a host layout whose
+// every path and program lies inside a test's temporary directory, managers on
+// it, file helpers, console capture, and the application log taken apart.
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QString>
-#include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <memory>
 #include <optional>
 
+#include "StdoutCapture.h"
 #include "manager/DNSServerManager.h"
 #include "manager/ServerStatus.h"
 #include "platform/PreferencesStore.h"
@@ -23,107 +24,94 @@
 
 namespace korvi::test {
 
-// Command lines are cleaned of metacharacters before the shell sees them, so
-// a directory the tests run programs from must have a plain name.
+using namespace Qt::StringLiterals;
+
+// Command lines lose shell metacharacters, so test folders must have plain names.
 inline bool isPlainPath(const QString& path) {
-    static const QRegularExpression unsafe(QStringLiteral("[\\s&|;`$()<>\\\\\"'\\[\\]*?]"));
+    static const QRegularExpression unsafe(u"[\\s&|;`$()<>\\\\\"'\\[\\]*?]"_s);
     return !unsafe.match(path).hasMatch();
 }
 
-// Writes a file below root, executable unless told otherwise; returns its path.
+// Writes a file below root (or at an absolute path); returns its path, empty on failure.
 inline QString writeFile(const QString& root, const QString& relativePath,
                          const QByteArray& content, bool executable = true) {
-    const QString path = root + u'/' + relativePath;
+    const QString path = relativePath.startsWith(u'/') ? relativePath : root + u'/' + relativePath;
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
         return QString();
-    file.write(content);
     file.close();
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable)
-        permissions |= QFile::ExeOwner;
-    file.setPermissions(permissions);
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                        (executable ? QFile::ExeOwner : QFile::Permissions()));
     return path;
 }
 
 inline QByteArray readFile(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A layout that touches nothing outside root: every probe, installer, log
-// location and command line points below root, where nothing exists until a
-// test puts it there; command lines may start programs from root/bin/.
+// A layout whose every path, probe and command lies below root (programs in root/bin/).
 inline SystemLayout isolatedLayout(const QString& root) {
     SystemLayout layout = SystemLayout::standard();
-    layout.namedConfigPath = root + QStringLiteral("/etc/named.conf");
-    layout.zoneDirectory = root + QStringLiteral("/var/named");
-    layout.bindExecutablePath = root + QStringLiteral("/constant/named");
-    layout.temporaryDirectory = root + QStringLiteral("/tmp");
-    layout.allowedPathPrefixes = {root + QStringLiteral("/var/"), root + QStringLiteral("/etc/")};
-    layout.allowedCommandPrefixes = {root + QStringLiteral("/bin/")};
+    const auto at = [&root](const char* relative) { return root + QLatin1String(relative); };
+    const auto all = [&at](std::initializer_list<const char*> relative) {
+        QStringList paths;
+        for (const char* path : relative)
+            paths.append(at(path));
+        return paths;
+    };
+    layout.namedConfigPath = at("/etc/named.conf");
+    layout.zoneDirectory = at("/var/named");
+    layout.bindExecutablePath = at("/constant/named");
+    layout.temporaryDirectory = at("/tmp");
+    layout.allowedPathPrefixes = all({"/var/", "/etc/"});
+    layout.allowedCommandPrefixes = all({"/bin/"});
     layout.commandKillGraceMs = 500;
-
-    layout.homebrewProbePaths = {root + QStringLiteral("/opt/homebrew/bin/brew"),
-                                 root + QStringLiteral("/usr/local/bin/brew"),
-                                 root + QStringLiteral("/home/linuxbrew/.linuxbrew/bin/brew")};
-    layout.macPortsProbePaths = {root + QStringLiteral("/opt/local/bin/port")};
-    layout.aptProbePaths = {root + QStringLiteral("/usr/bin/apt-get")};
-    layout.bindProbePaths = {root + QStringLiteral("/opt/homebrew/sbin/named"),
-                             root + QStringLiteral("/usr/local/sbin/named"),
-                             root + QStringLiteral("/opt/local/sbin/named"),
-                             root + QStringLiteral("/usr/sbin/named"),
-                             root + QStringLiteral("/usr/bin/named")};
-    layout.whichPath = root + QStringLiteral("/usr/bin/which");
-    layout.bindSearchPath = root + QStringLiteral("/search");
-    layout.homebrewConfirmationSearchPath =
-        root + QStringLiteral("/opt/homebrew/bin:") + root + QStringLiteral("/usr/local/bin");
-    layout.homebrewInstallPaths = {root + QStringLiteral("/opt/homebrew/bin/brew"),
-                                   root + QStringLiteral("/usr/local/bin/brew")};
-    layout.macPortsInstallPath = root + QStringLiteral("/opt/local/bin/port");
-    layout.aptInstallPath = root + QStringLiteral("/usr/bin/apt-get");
-    layout.privilegePromptPath = root + QStringLiteral("/usr/bin/pkexec");
-
-    layout.statusCheckPath = QStringLiteral("/usr/bin/pgrep");
-    layout.statusCheckArguments = {QStringLiteral("-f"), QStringLiteral("[/]") + root.mid(1) +
-                                                             QStringLiteral("/nothing")};
-    layout.bindLogPaths = {root + QStringLiteral("/var/named/data/named.run"),
-                           root + QStringLiteral("/var/log/named.log")};
-
+    layout.homebrewProbePaths = all(
+        {"/opt/homebrew/bin/brew", "/usr/local/bin/brew", "/home/linuxbrew/.linuxbrew/bin/brew"});
+    layout.homebrewInstallPaths = layout.homebrewProbePaths.mid(0, 2);
+    layout.macPortsProbePaths = all({"/opt/local/bin/port"});
+    layout.macPortsInstallPath = at("/opt/local/bin/port");
+    layout.aptProbePaths = all({"/usr/bin/apt-get"});
+    layout.aptInstallPath = at("/usr/bin/apt-get");
+    layout.bindProbePaths = all({"/opt/homebrew/sbin/named", "/usr/local/sbin/named",
+                                 "/opt/local/sbin/named", "/usr/sbin/named", "/usr/bin/named"});
+    layout.whichPath = at("/usr/bin/which");
+    layout.bindSearchPath = at("/search");
+    layout.homebrewConfirmationSearchPath = at("/opt/homebrew/bin:") + at("/usr/local/bin");
+    layout.privilegePromptPath = at("/usr/bin/pkexec");
+    layout.statusCheckPath = u"/usr/bin/pgrep"_s;
+    layout.statusCheckArguments = {u"-f"_s, u"[/]"_s + root.mid(1) + u"/nothing"_s};
+    layout.bindLogPaths = all({"/var/named/data/named.run", "/var/log/named.log"});
     layout.launchDaemonPlistPath.clear();
-    layout.startCommand = root + QStringLiteral("/bin/start-first");
-    layout.startFallbackCommand = root + QStringLiteral("/bin/start-second");
-    layout.stopCommand = root + QStringLiteral("/bin/stop-first");
-    layout.stopFallbackCommand = root + QStringLiteral("/bin/stop-second");
-    layout.reloadCommand = root + QStringLiteral("/bin/reload");
+    layout.startCommand = at("/bin/start-first");
+    layout.startFallbackCommand = at("/bin/start-second");
+    layout.stopCommand = at("/bin/stop-first");
+    layout.stopFallbackCommand = at("/bin/stop-second");
+    layout.reloadCommand = at("/bin/reload");
     return layout;
 }
 
 inline std::unique_ptr<DNSServerManager> makeManager(const QString& root,
                                                      const SystemLayout& layout) {
     return std::make_unique<DNSServerManager>(
-        layout, std::make_shared<PreferencesStore>(root + QStringLiteral("/prefs.ini")));
+        layout, std::make_shared<PreferencesStore>(root + u"/prefs.ini"_s));
 }
 
-// One line of the application log: the level and message of a time-stamped
-// line, or no level for a line added as it is (server log lines).
+// A log line taken apart; no level for a line added as it is (server log lines).
 struct LogEntry {
     std::optional<LogLevel> level;
     QString message;
 };
 
 inline LogEntry parseLogLine(const QString& line) {
-    static const QRegularExpression stamp(
-        QStringLiteral("^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} "));
+    static const QRegularExpression stamp(u"^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} "_s);
     if (stamp.match(line).hasMatch()) {
-        const QString rest = line.mid(20);
         for (LogLevel level : allLogLevels()) {
-            const QString prefix = levelWord(level) + QStringLiteral(": ");
-            if (rest.startsWith(prefix))
-                return {level, rest.mid(prefix.size())};
+            const QString prefix = levelWord(level) + u": "_s;
+            if (line.mid(20).startsWith(prefix))
+                return {level, line.mid(20 + prefix.size())};
         }
     }
     return {std::nullopt, line};
@@ -137,15 +125,12 @@ inline QList<LogEntry> logEntries(const DNSServerManager& manager, qsizetype fro
     return entries;
 }
 
-// How many time-stamped lines carry exactly this message, at this level
-// (or at any level when none is given).
+// Time-stamped lines with exactly this message, at this level (any when none is given).
 inline int logCount(const DNSServerManager& manager, const QString& message,
                     std::optional<LogLevel> level = std::nullopt) {
     int count = 0;
-    for (const LogEntry& entry : logEntries(manager)) {
-        if (entry.level && entry.message == message && (!level || *entry.level == *level))
-            ++count;
-    }
+    for (const LogEntry& entry : logEntries(manager))
+        count += entry.level && entry.message == message && (!level || *entry.level == *level);
     return count;
 }
 
@@ -169,36 +154,101 @@ inline qsizetype logIndex(const DNSServerManager& manager, const QString& messag
     return -1;
 }
 
-// Waits until the start-up detections have reported: the three package
-// managers and BIND.
+// Waits until the start-up detections (and, for a BIND found, status and version) report.
 inline bool waitForDetections(const DNSServerManager& manager, int timeoutMs = 10000) {
-    const auto reported = [&manager](const QString& name) {
-        return logCount(manager,
-                        QStringLiteral("✅ ") + name + QStringLiteral(" detected successfully")) +
-                   logCount(manager, QStringLiteral("❌ ") + name + QStringLiteral(" not found")) >
+    const auto seen = [&manager](const QString& part) {
+        return !manager.logs().filter(part).isEmpty();
+    };
+    const auto reported = [&](const QString& name) {
+        return logCount(manager, u"✅ "_s + name + u" detected successfully"_s) +
+                   logCount(manager, u"❌ "_s + name + u" not found"_s) >
                0;
     };
     const auto done = [&] {
-        const bool bind =
-            logCount(manager, QStringLiteral("BIND DNS server is not installed on this system")) +
-                logCount(manager, QStringLiteral("BIND DNS server detected at: ") +
-                                      manager.detectedBindPath()) >
-            0;
-        // A found named is followed by a status check and a version query;
-        // both report later and must not land in the middle of a test.
         const bool found = manager.isBindInstalled();
-        const auto seen = [&manager](const QString& part) {
-            return !manager.logs().filter(part).isEmpty();
-        };
-        const bool statusKnown = !found || seen(QStringLiteral("DNS server process "));
-        const bool versionKnown = !found || seen(QStringLiteral("BIND version ")) ||
-                                  seen(QStringLiteral("Failed to check BIND version"));
-        const bool apt =
-            manager.layout().aptProbePaths.isEmpty() || reported(QStringLiteral("APT"));
-        return bind && statusKnown && versionKnown && apt && reported(QStringLiteral("Homebrew")) &&
-               reported(QStringLiteral("MacPorts"));
+        return logCount(manager, u"BIND DNS server is not installed on this system"_s) +
+                       logCount(manager,
+                                u"BIND DNS server detected at: "_s + manager.detectedBindPath()) >
+                   0 &&
+               (!found || seen(u"DNS server process "_s)) &&
+               (!found || seen(u"BIND version "_s) || seen(u"Failed to check BIND version"_s)) &&
+               (manager.layout().aptProbePaths.isEmpty() || reported(u"APT"_s)) &&
+               reported(u"Homebrew"_s) && reported(u"MacPorts"_s);
     };
     return QTest::qWaitFor(done, timeoutMs);
 }
+
+// A log or console line without its time stamp: "ℹ️ INFO: text".
+inline QString logLine(LogLevel level, const QString& message) {
+    return levelWord(level) + u": "_s + message;
+}
+inline QString debugLine(const QString& m) {
+    return logLine(LogLevel::debug, m);
+}
+inline QString infoLine(const QString& m) {
+    return logLine(LogLevel::info, m);
+}
+inline QString warningLine(const QString& m) {
+    return logLine(LogLevel::warning, m);
+}
+inline QString errorLine(const QString& m) {
+    return logLine(LogLevel::error, m);
+}
+inline QString successLine(const QString& m) {
+    return logLine(LogLevel::success, m);
+}
+
+inline QStringList withoutTimeStamps(const QStringList& lines) {
+    static const QRegularExpression stamp(u"^\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2} "_s);
+    QStringList out;
+    for (const QString& line : lines)
+        out.append(QString(line).remove(stamp));
+    return out;
+}
+
+// Runs what is queued in the thread pool and on the main thread.
+inline void settle() {
+    for (int round = 0; round < 3; ++round) {
+        QThreadPool::globalInstance()->waitForDone(10000);
+        QCoreApplication::processEvents();
+    }
+}
+
+// A private host: layout, preferences and console files below one QTemporaryDir.
+class Host {
+    QTemporaryDir m_dir;
+    int m_files = 0;
+
+public:
+    SystemLayout layout = isolatedLayout(m_dir.path());
+
+    Host() { QDir().mkpath(layout.temporaryDirectory); }
+    QString root() const { return m_dir.path(); }
+    QString path(const QString& relative) const { return root() + u'/' + relative; }
+    std::shared_ptr<PreferencesStore> preferences(const QString& name = u"prefs.ini"_s) const {
+        return std::make_shared<PreferencesStore>(path(name));
+    }
+    // A manager on `layout`, detections done; its start-up console lines go to *startUp.
+    std::unique_ptr<DNSServerManager> manager(std::shared_ptr<PreferencesStore> prefs = {},
+                                              QStringList* startUp = nullptr) {
+        StdoutCapture capture(path(u"console%1.txt"_s.arg(++m_files)));
+        auto manager = std::make_unique<DNSServerManager>(layout, prefs ? prefs : preferences());
+        waitForDetections(*manager);
+        settle();
+        const QStringList lines = withoutTimeStamps(capture.finish());
+        if (startUp)
+            *startUp = lines;
+        return manager;
+    }
+    // The console lines f() writes, time stamps removed (queued log appends run later).
+    template <typename F> QStringList lines(F f) {
+        StdoutCapture capture(path(u"console%1.txt"_s.arg(++m_files)));
+        f();
+        return withoutTimeStamps(capture.finish());
+    }
+    QString write(const QString& relative, const QByteArray& content, bool executable = false) {
+        return writeFile(root(), relative, content, executable);
+    }
+};
 
 } // namespace korvi::test

@@ -23,24 +23,25 @@ namespace korvi::test {
 inline bool portIsFree(quint16 port) {
     for (int type : {SOCK_DGRAM, SOCK_STREAM}) {
         const int fd = ::socket(AF_INET, type, 0);
-        if (fd < 0)
-            return false;
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(port);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        ::close(fd);
+        const bool bound =
+            fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (fd >= 0)
+            ::close(fd);
         if (!bound)
             return false;
     }
     return true;
 }
 
-// A free port above 20000, or 0.
+// A free port above 20000 and below the ephemeral range (so that no client
+// socket takes it before the server binds it), or 0.
 inline quint16 freePort() {
     for (int attempt = 0; attempt < 200; ++attempt) {
-        const auto port = quint16(QRandomGenerator::global()->bounded(20001, 60000));
+        const auto port = quint16(QRandomGenerator::global()->bounded(20001, 32768));
         if (portIsFree(port))
             return port;
     }
@@ -49,32 +50,24 @@ inline quint16 freePort() {
 
 inline QByteArray procFile(qint64 pid, const char* name) {
     QFile file(QStringLiteral("/proc/%1/%2").arg(pid).arg(QLatin1String(name)));
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Alive and not a zombie waiting to be reaped.
 inline bool isAlive(qint64 pid) {
     const QByteArray stat = procFile(pid, "stat");
-    if (stat.isEmpty())
-        return false;
     const qsizetype close = stat.lastIndexOf(')');
-    return close < 0 || stat.mid(close + 2, 1) != "Z";
+    return !stat.isEmpty() && (close < 0 || stat.mid(close + 2, 1) != "Z");
 }
 
 // Live processes started with exactly this named.conf among their arguments.
 inline QList<qint64> serversOf(const QString& namedConfigPath) {
     QList<qint64> pids;
-    const QByteArray conf = namedConfigPath.toUtf8();
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool number = false;
         const qint64 pid = entry.toLongLong(&number);
-        if (!number || pid == ::getpid())
-            continue;
-        const QList<QByteArray> arguments = procFile(pid, "cmdline").split('\0');
-        if (arguments.contains(conf) && isAlive(pid))
+        if (number && pid != ::getpid() &&
+            procFile(pid, "cmdline").split('\0').contains(namedConfigPath.toUtf8()) && isAlive(pid))
             pids.append(pid);
     }
     return pids;
@@ -85,18 +78,16 @@ inline void stopServersOf(const QString& namedConfigPath) {
     if (namedConfigPath.isEmpty())
         return;
     const auto gone = [&] { return serversOf(namedConfigPath).isEmpty(); };
-    for (qint64 pid : serversOf(namedConfigPath))
-        ::kill(pid_t(pid), SIGTERM);
-    if (QTest::qWaitFor(gone, 5000))
-        return;
-    for (qint64 pid : serversOf(namedConfigPath))
-        ::kill(pid_t(pid), SIGKILL);
-    if (!QTest::qWaitFor(gone, 2000))
-        qWarning("a server of this test outlived SIGKILL");
+    for (int signal : {SIGTERM, SIGKILL}) {
+        for (qint64 pid : serversOf(namedConfigPath))
+            ::kill(pid_t(pid), signal);
+        if (QTest::qWaitFor(gone, signal == SIGTERM ? 5000 : 2000))
+            return;
+    }
+    qWarning("a server of this test outlived SIGKILL");
 }
 
-// The records dig gets for the name at 127.0.0.1:port, one per line; empty
-// when there is none or no server answers.
+// The records dig gets for the name at 127.0.0.1:port, one a line; empty for none.
 inline QString dig(quint16 port, const QString& name, const QString& type = QStringLiteral("A")) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("dig"));
     if (program.isEmpty())

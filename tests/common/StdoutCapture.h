@@ -1,7 +1,7 @@
 #pragma once
 
-// Test helper: sends standard output (file descriptor 1) into a file while it
-// lives, so that a test can read the console lines the code under test writes.
+// Sends standard output (file descriptor 1) into a file while it lives, so
+// that a test can read the console lines the code under test writes.
 #include <QFile>
 #include <QStringList>
 
@@ -33,9 +33,9 @@ public:
             m_saved = -1;
         }
         QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        return file.open(QIODevice::ReadOnly)
+                   ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                   : QStringList();
     }
 
 private:

@@ -1,44 +1,35 @@
-// Detection of Homebrew, MacPorts, APT and BIND, and the version of BIND,
-// against fake programs in a private directory.
-
-#include <QCoreApplication>
+// Detection of Homebrew, MacPorts, APT and BIND and the version of BIND, and
+// the installation of BIND, against fake programs in a private directory.
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
+#include <QUrl>
 
 #include "HostTestSupport.h"
-#include "manager/DNSServerManager.h"
+#include "manager/PackageInstaller.h"
+#include "platform/WebPageOpener.h"
 
 using namespace korvi;
 using namespace korvi::test;
 
 namespace {
 
-const QString notInstalledLine = QStringLiteral("BIND DNS server is not installed on this system");
-const QString noneLine = QStringLiteral("❌ No package manager detected. Please install Homebrew or "
-                                        "MacPorts to enable BIND installation.");
+const QString notInstalledLine = u"BIND DNS server is not installed on this system"_s;
+const QString noneLine = u"❌ No package manager detected. Please install Homebrew or MacPorts to "
+                         "enable BIND installation."_s;
 
 QString availableLine(const QString& name) {
-    return QStringLiteral("✅ ") + name +
-           QStringLiteral(" detected and available for package installation");
+    return u"✅ "_s + name + u" detected and available for package installation"_s;
 }
 
-// A shell script that records its arguments (one line per run) and prints
-// the given text; it exits with the given status.
-QByteArray recordingScript(const QString& record, const QByteArray& output, int exitCode = 0) {
-    return "#!/bin/sh\necho \"$@\" >> " + record.toUtf8() + "\nprintf '" + output + "'\nexit " +
-           QByteArray::number(exitCode) + "\n";
-}
-
-// A fake brew: answers --version with the given status and records every
-// install.
-QByteArray brewScript(const QString& record, int versionExit, int installExit = 0,
-                      const QByteArray& installOutput = "==> Pouring bind\\n") {
-    return "#!/bin/sh\nif [ \"$1\" = --version ]; then echo 'Homebrew 4.2.0'; exit " +
-           QByteArray::number(versionExit) + "; fi\necho \"$@\" >> " + record.toUtf8() +
-           "\nprintf '" + installOutput + "'\nexit " + QByteArray::number(installExit) + "\n";
+// A script noting its arguments in `record`; as brew it answers --version apart.
+QByteArray script(const QString& record, const QByteArray& output = {}, int exitCode = 0,
+                  int versionExit = -1) {
+    const QByteArray version =
+        versionExit < 0 ? QByteArray()
+                        : "if [ \"$1\" = --version ]; then echo 'Homebrew 4.2.0'; exit " +
+                              QByteArray::number(versionExit) + "; fi\n";
+    return "#!/bin/sh\n" + version + "echo \"$@\" >> " + record.toUtf8() + "\nprintf '" + output +
+           "'\nexit " + QByteArray::number(exitCode) + "\n";
 }
 
 } // namespace
@@ -46,65 +37,44 @@ QByteArray brewScript(const QString& record, int versionExit, int installExit = 
 class DetectionTest : public QObject {
     Q_OBJECT
 
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_root;
+    std::unique_ptr<Host> m_host;
 
-    QString path(const QString& relative) const { return m_root + u'/' + relative; }
-    QString put(const QString& relative, const QByteArray& content) const {
-        return writeFile(m_root, relative, content);
-    }
-    std::unique_ptr<DNSServerManager> started(const SystemLayout& layout) const {
-        auto manager = makeManager(m_root, layout);
-        if (!waitForDetections(*manager))
-            qWarning("detections did not report");
-        return manager;
+    QString path(const QString& relative) const { return m_host->path(relative); }
+    QString put(const QString& relative, const QByteArray& content) {
+        return m_host->write(relative, content, true);
     }
 
 private Q_SLOTS:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_root = m_dir->path();
-        QVERIFY(isPlainPath(m_root));
+        m_host = std::make_unique<Host>();
+        QVERIFY(isPlainPath(m_host->root()));
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() {
+        WebPageOpener::setHandler({});
+        m_host.reset();
+    }
 
     void parseBindVersion_data() {
         QTest::addColumn<QString>("output");
         QTest::addColumn<QString>("version");
-        QTest::newRow("extended support") << "BIND 9.18.24 (Extended Support Version) <id:>"
-                                          << "9.18.24";
-        QTest::newRow("distribution suffix") << "BIND 9.16.1-Ubuntu (Stable Release) <id:d497c32>"
-                                             << "9.16.1";
-        QTest::newRow("debian") << "BIND 9.18.49-1~deb12u3-Debian (Extended Support Version) <id:>"
-                                << "9.18.49";
-        QTest::newRow("lower case, two parts") << "bind 10.1"
-                                               << "10.1";
-        QTest::newRow("many parts") << "BIND 1.2.3.4.5"
-                                    << "1.2.3.4.5";
-        QTest::newRow("second line") << "named: starting\nBIND 9.11.3\n"
-                                     << "9.11.3";
-        QTest::newRow("carriage returns") << "BIND 9.18.1\r\nmore\r\n"
-                                          << "9.18.1";
-        QTest::newRow("first matching line wins") << "BIND 9.1.0\nBIND 10.2"
-                                                  << "9.1.0";
-        QTest::newRow("word without a dot skipped") << "BIND 9 9.20.1"
-                                                    << "9.20.1";
-        QTest::newRow("word beginning with a letter skipped") << "BIND v9.18.1 9.1"
-                                                              << "9.1";
-        QTest::newRow("word that does not match skipped") << "BIND 9. 9.2"
-                                                          << "9.2";
-        QTest::newRow("tab separated") << "BIND\t9.18.49-1"
-                                       << "9.18.49";
-        QTest::newRow("bind inside a word") << "Rebinding 3.4"
-                                            << "3.4";
-        QTest::newRow("number on a line without bind") << "named 9.18.24\nBIND"
-                                                       << "Unknown";
-        QTest::newRow("empty") << ""
-                               << "Unknown";
-        QTest::newRow("no version at all") << "BIND development build"
-                                           << "Unknown";
+        const std::pair<const char*, const char*> rows[] = {
+            {"BIND 9.18.24 (Extended Support Version) <id:>", "9.18.24"},
+            {"BIND 9.18.49-1~deb12u3-Debian (Extended Support Version) <id:>", "9.18.49"},
+            {"bind 10.1", "10.1"},
+            {"BIND 1.2.3.4.5", "1.2.3.4.5"},
+            {"named: starting\nBIND 9.11.3\n", "9.11.3"},
+            {"BIND 9.18.1\r\nmore\r\n", "9.18.1"},
+            {"BIND 9.1.0\nBIND 10.2", "9.1.0"}, // the first matching line wins
+            {"BIND 9 9.20.1", "9.20.1"},        // words that do not match are skipped
+            {"BIND v9.18.1 9.1", "9.1"},
+            {"BIND 9. 9.2", "9.2"},
+            {"BIND\t9.18.49-1", "9.18.49"},
+            {"Rebinding 3.4", "3.4"},
+            {"named 9.18.24\nBIND", "Unknown"},
+            {"", "Unknown"},
+            {"BIND development build", "Unknown"}};
+        for (const auto& [output, version] : rows)
+            QTest::newRow(output) << QString::fromLatin1(output) << QString::fromLatin1(version);
     }
     void parseBindVersion() {
         QFETCH(QString, output);
@@ -115,23 +85,12 @@ private Q_SLOTS:
     void isVersionSupported_data() {
         QTest::addColumn<QString>("version");
         QTest::addColumn<bool>("supported");
-        QTest::newRow("9.0.0") << "9.0.0" << true;
-        QTest::newRow("9.18.24") << "9.18.24" << true;
-        QTest::newRow("10.1") << "10.1" << true;
-        QTest::newRow("8.4.7") << "8.4.7" << false;
-        QTest::newRow("Unknown") << "Unknown" << false;
-        QTest::newRow("empty") << "" << false;
-        QTest::newRow("major only") << "9" << true;
-        QTest::newRow("negative minor") << "9.-1" << false;
-        QTest::newRow("minor not a number") << "9.x" << true;
-        QTest::newRow("major not a number") << "x.1" << false;
-        QTest::newRow("plus sign") << "+10.0" << true;
-        QTest::newRow("negative major") << "-9.0" << false;
-        QTest::newRow("empty major") << ".9" << false;
-        QTest::newRow("leading zero") << "09.1" << true;
-        QTest::newRow("space in major") << "9 .1" << false;
-        QTest::newRow("too large for an integer") << "99999999999999999999.0" << false;
-        QTest::newRow("large but in range") << "9223372036854775807" << true;
+        for (const char* version :
+             {"9.0.0", "10.1", "9", "9.x", "+10.0", "09.1", "9223372036854775807"})
+            QTest::newRow(version) << QString::fromLatin1(version) << true;
+        for (const char* version : {"8.4.7", "Unknown", "", "9.-1", "x.1", "-9.0", ".9", "9 .1",
+                                    "99999999999999999999.0"})
+            QTest::newRow(*version ? version : "empty") << QString::fromLatin1(version) << false;
     }
     void isVersionSupported() {
         QFETCH(QString, version);
@@ -139,13 +98,10 @@ private Q_SLOTS:
         QCOMPARE(DNSServerManager::isVersionSupported(version), supported);
     }
 
-    // Probe files are tested in order; the first one found is the BIND path,
-    // it is asked for its version with "-v", and the first find also checks
-    // the status and reads the server's log.
+    // The first probe found is BIND, asked "-v"; the first find also checks status and log.
     void bindFoundAtProbe_data() {
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("only usr/sbin") << QStringList{"usr/sbin/named"} << "usr/sbin/named";
         QTest::newRow("only usr/bin") << QStringList{"usr/bin/named"} << "usr/bin/named";
         QTest::newRow("homebrew and usr/sbin")
             << QStringList{"usr/sbin/named", "opt/homebrew/sbin/named"}
@@ -158,93 +114,73 @@ private Q_SLOTS:
         QFETCH(QStringList, present);
         QFETCH(QString, expected);
         for (const QString& relative : present)
-            put(relative, recordingScript(path(relative) + QStringLiteral(".args"),
-                                          "BIND 9.18.24 (Extended Support Version) <id:>\\n"));
+            put(relative,
+                script(path(relative) + u".args"_s, "BIND 9.18.24 (Extended Support Version)\\n"));
         const QString found = path(expected);
-        auto manager = started(isolatedLayout(m_root));
-
+        auto manager = m_host->manager();
         QVERIFY(manager->isBindInstalled());
         QCOMPARE(manager->detectedBindPath(), found);
-        QCOMPARE(logCount(*manager, QStringLiteral("BIND DNS server detected at: ") + found,
-                          LogLevel::success),
+        QCOMPARE(logCount(*manager, u"BIND DNS server detected at: "_s + found, LogLevel::success),
                  1);
-        QTRY_COMPARE(manager->bindVersion(), QStringLiteral("9.18.24"));
+        QTRY_COMPARE(manager->bindVersion(), u"9.18.24"_s);
         QVERIFY(manager->isBindVersionSupported());
-        QTRY_COMPARE(logCount(*manager, QStringLiteral("BIND version 9.18.24 detected (supported)"),
-                              LogLevel::success),
-                     1);
-        QCOMPARE(readFile(found + QStringLiteral(".args")), QByteArray("-v\n"));
-        for (const QString& relative : present) {
-            if (relative != expected)
-                QVERIFY(!QFileInfo::exists(path(relative) + QStringLiteral(".args")));
-        }
-        // The first find runs the installed-BIND steps: one status check, one
-        // log read.
+        QTRY_COMPARE(
+            logCount(*manager, u"BIND version 9.18.24 detected (supported)"_s, LogLevel::success),
+            1);
+        for (const QString& relative : present)
+            QCOMPARE(readFile(path(relative) + u".args"_s),
+                     relative == expected ? "-v\n"_ba : QByteArray());
+        // The first find runs the installed-BIND steps: one status check, one log read.
         QTRY_COMPARE(manager->serverStatus(), ServerStatus::stopped);
-        QTRY_COMPARE(logCount(*manager,
-                              QStringLiteral("📄 No BIND log files found at standard locations"),
+        QTRY_COMPARE(logCount(*manager, u"📄 No BIND log files found at standard locations"_s,
                               LogLevel::warning),
                      1);
         QTest::qWait(200);
-        QCOMPARE(
-            logCount(*manager, QStringLiteral("DNS server process not found"), LogLevel::debug), 1);
-        QCOMPARE(logCount(*manager, QStringLiteral("🔄 Loading BIND server logs...")), 1);
+        QCOMPARE(logCount(*manager, u"DNS server process not found"_s, LogLevel::debug), 1);
+        QCOMPARE(logCount(*manager, u"🔄 Loading BIND server logs..."_s), 1);
 
         // Detecting again checks the status again, and only that.
         manager->checkBindInstallation();
-        QTRY_COMPARE(logCount(*manager, QStringLiteral("BIND DNS server detected at: ") + found),
-                     2);
-        QTRY_COMPARE(logCount(*manager, QStringLiteral("DNS server process not found")), 2);
-        QTRY_COMPARE(readFile(found + QStringLiteral(".args")), QByteArray("-v\n-v\n"));
+        QTRY_COMPARE(logCount(*manager, u"BIND DNS server detected at: "_s + found), 2);
+        QTRY_COMPARE(logCount(*manager, u"DNS server process not found"_s), 2);
+        QTRY_COMPARE(readFile(found + u".args"_s), "-v\n-v\n"_ba);
         QTest::qWait(200);
-        QCOMPARE(logCount(*manager, QStringLiteral("🔄 Loading BIND server logs...")), 1);
+        QCOMPARE(logCount(*manager, u"🔄 Loading BIND server logs..."_s), 1);
     }
 
-    // With no probe file, `which named` is asked with BIND's search path; its
-    // trimmed output is the path. Homebrew and MacPorts are searched for with
-    // the application's own PATH.
+    // No probe file: `which named` on BIND's PATH; brew and port on the application's.
     void bindFoundByWhich() {
-        const QString named = put(
-            QStringLiteral("elsewhere/named"),
-            recordingScript(path(QStringLiteral("named.args")), "BIND 9.20.1 (Stable Release)\\n"));
-        put(QStringLiteral("usr/bin/which"), "#!/bin/sh\necho \"$1 $PATH\" >> " +
-                                                 path(QStringLiteral("which.log")).toUtf8() +
-                                                 "\nif [ \"$1\" = named ]; then printf '  " +
-                                                 named.toUtf8() + " \\n\\n'; exit 0; fi\nexit 1\n");
-        const SystemLayout layout = isolatedLayout(m_root);
-        auto manager = started(layout);
+        const QString named =
+            put(u"elsewhere/named"_s, script(path(u"named.args"_s), "BIND 9.20.1\\n"));
+        put(u"usr/bin/which"_s, "#!/bin/sh\necho \"$1 $PATH\" >> " + path(u"which.log"_s).toUtf8() +
+                                    "\nif [ \"$1\" = named ]; then printf '  " + named.toUtf8() +
+                                    " \\n\\n'; exit 0; fi\nexit 1\n");
+        auto manager = m_host->manager();
         QCOMPARE(manager->detectedBindPath(), named);
-        QVERIFY(manager->isBindInstalled());
-        QTRY_COMPARE(manager->bindVersion(), QStringLiteral("9.20.1"));
-        const QStringList calls = QString::fromUtf8(readFile(path(QStringLiteral("which.log"))))
-                                      .split(u'\n', Qt::SkipEmptyParts);
+        QTRY_COMPARE(manager->bindVersion(), u"9.20.1"_s);
         const QString ownPath = QString::fromLocal8Bit(qgetenv("PATH"));
-        QVERIFY2(calls.contains(QStringLiteral("named ") + layout.bindSearchPath),
-                 qPrintable(calls.join(u'|')));
-        QVERIFY(calls.contains(QStringLiteral("brew ") + ownPath));
-        QVERIFY(calls.contains(QStringLiteral("port ") + ownPath));
-        QCOMPARE(calls.size(), 3);
+        QStringList calls =
+            QString::fromUtf8(readFile(path(u"which.log"_s))).split(u'\n', Qt::SkipEmptyParts);
+        calls.sort();
+        QCOMPARE(calls, QStringList({"brew " + ownPath, "named " + m_host->layout.bindSearchPath,
+                                     "port " + ownPath}));
     }
 
-    // `which` that fails, or succeeds with only white space, finds nothing.
-    // Nothing found: not installed, an error line, no version query, and the
-    // version keeps its value.
+    // Nothing found: not installed, an error line, no version query, the version kept.
     void bindNotFound_data() {
         QTest::addColumn<QByteArray>("which");
         QTest::newRow("no which") << QByteArray();
-        QTest::newRow("which fails") << QByteArray("#!/bin/sh\necho /usr/sbin/named\nexit 1\n");
-        QTest::newRow("which prints blanks") << QByteArray("#!/bin/sh\nprintf '  \\n\\t\\n'\n");
+        QTest::newRow("which fails") << "#!/bin/sh\necho /usr/sbin/named\nexit 1\n"_ba;
+        QTest::newRow("which prints blanks") << "#!/bin/sh\nprintf '  \\n\\t\\n'\n"_ba;
     }
     void bindNotFound() {
         QFETCH(QByteArray, which);
         if (!which.isEmpty())
-            put(QStringLiteral("usr/bin/which"), which);
-        auto manager = started(isolatedLayout(m_root));
-        QVERIFY(!manager->isBindInstalled());
+            put(u"usr/bin/which"_s, which);
+        auto manager = m_host->manager();
         QCOMPARE(manager->serverStatus(), ServerStatus::notInstalled);
         QCOMPARE(logCount(*manager, notInstalledLine, LogLevel::error), 1);
-
-        manager->setBindVersion(QStringLiteral("9.1.2"));
+        manager->setBindVersion(u"9.1.2"_s);
         manager->setServerStatus(ServerStatus::running);
         QSignalSpy installed(manager.get(), &DNSServerManager::isBindInstalledChanged);
         manager->checkBindInstallation();
@@ -252,204 +188,280 @@ private Q_SLOTS:
         QCOMPARE(installed.first().first().toBool(), false);
         QCOMPARE(manager->serverStatus(), ServerStatus::notInstalled);
         QTest::qWait(200);
-        QCOMPARE(manager->bindVersion(), QStringLiteral("9.1.2"));
+        QCOMPARE(manager->bindVersion(), u"9.1.2"_s);
         QCOMPARE(logCount(*manager, notInstalledLine, LogLevel::error), 2);
-        QCOMPARE(logCount(*manager, QStringLiteral("Failed to check BIND version")), 0);
-        QCOMPARE(logCount(*manager, QStringLiteral("🔄 Loading BIND server logs...")), 0);
+        QCOMPARE(logCount(*manager, u"Failed to check BIND version"_s), 0);
+        QCOMPARE(logCount(*manager, u"🔄 Loading BIND server logs..."_s), 0);
     }
 
     void versionResult_data() {
         QTest::addColumn<QByteArray>("output");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("version");
-        QTest::addColumn<bool>("supported");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<int>("level");
-        QTest::newRow("no line with bind")
-            << QByteArray("named 9.18.24\\n") << 0 << "Unknown" << false
-            << "BIND version Unknown is not supported. Minimum required: 9.0.0"
-            << int(LogLevel::error);
-        QTest::newRow("too old") << QByteArray("BIND 8.4.7\\n") << 0 << "8.4.7" << false
-                                 << "BIND version 8.4.7 is not supported. Minimum required: 9.0.0"
-                                 << int(LogLevel::error);
-        QTest::newRow("query fails") << QByteArray("BIND 9.18.24\\n") << 1 << "" << false
-                                     << "Failed to check BIND version" << int(LogLevel::error);
-        QTest::newRow("newer") << QByteArray("BIND 10.1\\n") << 0 << "10.1" << true
-                               << "BIND version 10.1 detected (supported)"
-                               << int(LogLevel::success);
+        QTest::addColumn<QString>("line"); // the level is success for a supported version
+        const auto row = [](const char* tag, const char* output, int exitCode, const char* version,
+                            const char* line) {
+            QTest::newRow(tag) << QByteArray(output) << exitCode << QString::fromLatin1(version)
+                               << QString::fromLatin1(line);
+        };
+        const char* const unsupported = "BIND version %1 is not supported. Minimum required: 9.0.0";
+        row("no line with bind", "named 9.18.24\\n", 0, "Unknown", unsupported);
+        row("too old", "BIND 8.4.7\\n", 0, "8.4.7", unsupported);
+        row("query fails", "BIND 9.18.24\\n", 1, "", "Failed to check BIND version");
+        row("newer", "BIND 10.1\\n", 0, "10.1", "BIND version 10.1 detected (supported)");
     }
     void versionResult() {
         QFETCH(QByteArray, output);
         QFETCH(int, exitCode);
         QFETCH(QString, version);
-        QFETCH(bool, supported);
         QFETCH(QString, line);
-        QFETCH(int, level);
-        put(QStringLiteral("usr/sbin/named"),
-            recordingScript(path(QStringLiteral("args")), output, exitCode));
-        auto manager = makeManager(m_root, isolatedLayout(m_root));
+        line.replace(u"%1"_s, version);
+        put(u"usr/sbin/named"_s, script(path(u"args"_s), output, exitCode));
+        auto manager = makeManager(m_host->root(), m_host->layout);
+        const bool supported = line.endsWith(u"(supported)"_s);
         // Values from an earlier run, which a failed query clears.
-        manager->setBindVersion(QStringLiteral("9.9.9"));
+        manager->setBindVersion(u"9.9.9"_s);
         manager->setBindVersionSupported(!supported);
-        QTRY_COMPARE(logCount(*manager, line, LogLevel(level)), 1);
+        QTRY_COMPARE(logCount(*manager, line, supported ? LogLevel::success : LogLevel::error), 1);
         QCOMPARE(manager->bindVersion(), version);
         QCOMPARE(manager->isBindVersionSupported(), supported);
     }
 
-    // Homebrew: a probe file or `which` finds brew; `brew --version`, run
-    // through env with Homebrew's own PATH, confirms it.
-    void homebrew_data() {
-        QTest::addColumn<QString>("brewAt");
+    // brew by probe or `which`, confirmed by `brew --version`; port by probe or `which`.
+    void packageManagerFound_data() {
+        QTest::addColumn<QString>("at");
         QTest::addColumn<int>("versionExit");
-        QTest::addColumn<bool>("whichFinds");
-        QTest::addColumn<bool>("installed");
-        QTest::newRow("apple silicon") << "opt/homebrew/bin/brew" << 0 << false << true;
-        QTest::newRow("intel") << "usr/local/bin/brew" << 0 << false << true;
-        QTest::newRow("linuxbrew, not on the confirmation PATH")
-            << "home/linuxbrew/.linuxbrew/bin/brew" << 0 << false << false;
-        QTest::newRow("brew --version fails") << "opt/homebrew/bin/brew" << 1 << false << false;
-        QTest::newRow("none") << "" << 0 << false << false;
-        QTest::newRow("which finds it, confirmation finds none") << "" << 0 << true << false;
-        // Not at a probe path, but reachable as "brew" through the
-        // confirmation's PATH.
-        QTest::newRow("which finds it, confirmed") << "confirm/brew" << 0 << true << true;
-    }
-    void homebrew() {
-        QFETCH(QString, brewAt);
-        QFETCH(int, versionExit);
-        QFETCH(bool, whichFinds);
-        QFETCH(bool, installed);
-        SystemLayout layout = isolatedLayout(m_root);
-        if (!brewAt.isEmpty())
-            put(brewAt, brewScript(path(QStringLiteral("brew.args")), versionExit));
-        layout.homebrewConfirmationSearchPath += u':' + path(QStringLiteral("confirm"));
-        if (whichFinds)
-            put(QStringLiteral("usr/bin/which"),
-                "#!/bin/sh\n[ \"$1\" = brew ] && echo /somewhere/brew && exit 0\nexit 1\n");
-        auto manager = started(layout);
-        QCOMPARE(manager->isHomebrewInstalled(), installed);
-        const QString line = installed ? QStringLiteral("✅ Homebrew detected successfully")
-                                       : QStringLiteral("❌ Homebrew not found");
-        QCOMPARE(logCount(*manager, line, LogLevel::info), 1);
-        QCOMPARE(manager->availablePackageManager(),
-                 installed ? QStringLiteral("Homebrew") : QStringLiteral("None"));
-        // Detection never installs.
-        QVERIFY(!QFileInfo::exists(path(QStringLiteral("brew.args"))));
-    }
-
-    void macPorts_data() {
-        QTest::addColumn<bool>("file");
-        QTest::addColumn<bool>("whichFinds");
-        QTest::addColumn<bool>("installed");
-        QTest::newRow("file") << true << false << true;
-        QTest::newRow("which") << false << true << true;
-        QTest::newRow("neither") << false << false << false;
-    }
-    void macPorts() {
-        QFETCH(bool, file);
-        QFETCH(bool, whichFinds);
-        QFETCH(bool, installed);
-        if (file)
-            put(QStringLiteral("opt/local/bin/port"), "#!/bin/sh\nexit 1\n");
-        if (whichFinds)
-            put(QStringLiteral("usr/bin/which"),
-                "#!/bin/sh\n[ \"$1\" = port ] && echo /opt/local/bin/port && exit 0\nexit 1\n");
-        auto manager = started(isolatedLayout(m_root));
-        QCOMPARE(manager->isMacPortsInstalled(), installed);
-        QCOMPARE(logCount(*manager,
-                          installed ? QStringLiteral("✅ MacPorts detected successfully")
-                                    : QStringLiteral("❌ MacPorts not found"),
-                          LogLevel::info),
-                 1);
-        QCOMPARE(manager->availablePackageManager(),
-                 installed ? QStringLiteral("MacPorts") : QStringLiteral("None"));
-    }
-
-    // Homebrew wins over MacPorts, MacPorts over APT. Each detection logs the
-    // package manager now available right before its own line.
-    void availablePackageManager_data() {
-        QTest::addColumn<bool>("brew");
-        QTest::addColumn<bool>("port");
-        QTest::addColumn<bool>("apt");
+        QTest::addColumn<QString>("whichFinds"); // the program `which` finds, if any
         QTest::addColumn<QString>("available");
-        QTest::newRow("all three") << true << true << true << "Homebrew";
-        QTest::newRow("homebrew and macports") << true << true << false << "Homebrew";
-        QTest::newRow("macports and apt") << false << true << true << "MacPorts";
-        QTest::newRow("apt only") << false << false << true << "APT";
-        QTest::newRow("none") << false << false << false << "None";
+        const auto row = [](const char* tag, const char* at, int versionExit, const char* which,
+                            const char* available) {
+            QTest::newRow(tag) << QString::fromLatin1(at) << versionExit
+                               << QString::fromLatin1(which) << QString::fromLatin1(available);
+        };
+        row("apple silicon", "opt/homebrew/bin/brew", 0, "", "Homebrew");
+        row("intel", "usr/local/bin/brew", 0, "", "Homebrew");
+        row("linuxbrew, not on the confirmation PATH", "home/linuxbrew/.linuxbrew/bin/brew", 0, "",
+            "None");
+        row("brew --version fails", "opt/homebrew/bin/brew", 1, "", "None");
+        row("none", "", 0, "", "None");
+        row("which finds brew, confirmation finds none", "", 0, "brew", "None");
+        // Not at a probe path, but reachable as "brew" through the confirmation's PATH.
+        row("which finds brew, confirmed", "confirm/brew", 0, "brew", "Homebrew");
+        row("macports file", "opt/local/bin/port", 0, "", "MacPorts");
+        row("macports by which", "", 0, "port", "MacPorts");
+    }
+    void packageManagerFound() {
+        QFETCH(QString, at);
+        QFETCH(int, versionExit);
+        QFETCH(QString, whichFinds);
+        QFETCH(QString, available);
+        if (!at.isEmpty())
+            put(at, script(path(u"brew.args"_s), {}, 0, versionExit));
+        m_host->layout.homebrewConfirmationSearchPath += u':' + path(u"confirm"_s);
+        if (!whichFinds.isEmpty())
+            put(u"usr/bin/which"_s, "#!/bin/sh\n[ \"$1\" = " + whichFinds.toUtf8() +
+                                        " ] && echo /somewhere/x && exit 0\nexit 1\n");
+        auto manager = m_host->manager();
+        QCOMPARE(manager->availablePackageManager(), available);
+        QCOMPARE(manager->isHomebrewInstalled(), available == u"Homebrew"_s);
+        QCOMPARE(manager->isMacPortsInstalled(), available == u"MacPorts"_s);
+        for (const char* name : {"Homebrew", "MacPorts"}) {
+            const bool found = available == QLatin1String(name);
+            QCOMPARE(logCount(*manager,
+                              (found ? u"✅ "_s : u"❌ "_s) + QLatin1String(name) +
+                                  (found ? u" detected successfully"_s : u" not found"_s),
+                              LogLevel::info),
+                     1);
+        }
+        QVERIFY(!QFileInfo::exists(path(u"brew.args"_s)));
+    }
+
+    // Homebrew before MacPorts before APT; each detection line follows the choice so far.
+    void availablePackageManager_data() {
+        QTest::addColumn<QStringList>("present");
+        QTest::addColumn<QString>("available");
+        QTest::newRow("all three") << QStringList{"brew", "port", "apt"} << "Homebrew";
+        QTest::newRow("macports and apt") << QStringList{"port", "apt"} << "MacPorts";
+        QTest::newRow("apt only") << QStringList{"apt"} << "APT";
+        QTest::newRow("none") << QStringList{} << "None";
     }
     void availablePackageManager() {
-        QFETCH(bool, brew);
-        QFETCH(bool, port);
-        QFETCH(bool, apt);
+        QFETCH(QStringList, present);
         QFETCH(QString, available);
-        if (brew)
-            put(QStringLiteral("opt/homebrew/bin/brew"), brewScript(path(QStringLiteral("x")), 0));
-        if (port)
-            put(QStringLiteral("opt/local/bin/port"), "#!/bin/sh\n");
-        if (apt)
-            put(QStringLiteral("usr/bin/apt-get"), "#!/bin/sh\n");
-        auto manager = started(isolatedLayout(m_root));
+        if (present.contains(u"brew"_s))
+            put(u"opt/homebrew/bin/brew"_s, script(path(u"x"_s), {}, 0, 0));
+        if (present.contains(u"port"_s))
+            put(u"opt/local/bin/port"_s, "#!/bin/sh\n");
+        if (present.contains(u"apt"_s))
+            put(u"usr/bin/apt-get"_s, "#!/bin/sh\n");
+        auto manager = m_host->manager();
         QCOMPARE(manager->availablePackageManager(), available);
-        QCOMPARE(manager->isAptInstalled(), apt);
-
-        const QStringList updateLines = {availableLine(QStringLiteral("Homebrew")),
-                                         availableLine(QStringLiteral("MacPorts")),
-                                         availableLine(QStringLiteral("APT")), noneLine};
+        QCOMPARE(manager->isAptInstalled(), present.contains(u"apt"_s));
+        const QStringList updates = {availableLine(u"Homebrew"_s), availableLine(u"MacPorts"_s),
+                                     availableLine(u"APT"_s), noneLine};
         const QStringList messages = logMessages(*manager);
-        int detectionLines = 0;
-        for (qsizetype i = 0; i < messages.size(); ++i) {
-            const QString& message = messages[i];
-            if (!message.endsWith(QStringLiteral(" detected successfully")) &&
-                !message.endsWith(QStringLiteral(" not found")))
-                continue;
-            if (message.startsWith(QStringLiteral("DNS server")))
-                continue;
-            ++detectionLines;
-            QVERIFY2(i > 0 && updateLines.contains(messages[i - 1]), qPrintable(message));
+        QStringList seen;
+        for (qsizetype i = 1; i < messages.size(); ++i) {
+            if (QRegularExpression(
+                    u"^(✅|❌) (Homebrew|MacPorts|APT) (detected successfully|not found)$"_s)
+                    .match(messages[i])
+                    .hasMatch()) {
+                QVERIFY2(updates.contains(messages[i - 1]), qPrintable(messages[i]));
+                seen.append(messages[i - 1]);
+            }
         }
-        QCOMPARE(detectionLines, 3);
-        // The last word is the final choice.
-        const QString last =
-            available == QStringLiteral("None") ? noneLine : availableLine(available);
-        int lastUpdate = -1;
-        for (qsizetype i = 0; i < messages.size(); ++i) {
-            if (updateLines.contains(messages[i]))
-                lastUpdate = int(i);
-        }
-        QCOMPARE(messages.value(lastUpdate), last);
+        QCOMPARE(seen.size(), 3);
+        QCOMPARE(seen.last(), available == u"None"_s ? noneLine : availableLine(available));
     }
 
     void refreshDetectsAgain() {
-        auto manager = started(isolatedLayout(m_root));
+        auto manager = m_host->manager();
         QVERIFY(!manager->isHomebrewInstalled());
-        put(QStringLiteral("usr/local/bin/brew"), brewScript(path(QStringLiteral("x")), 0));
-        QSignalSpy changed(manager.get(), &DNSServerManager::isHomebrewInstalledChanged);
+        put(u"usr/local/bin/brew"_s, script(path(u"x"_s), {}, 0, 0));
         manager->refreshPackageManagerDetection();
-        QTRY_COMPARE(logCount(*manager, QStringLiteral("Refreshing package manager detection..."),
-                              LogLevel::info),
-                     1);
-        QTRY_VERIFY(manager->isHomebrewInstalled());
-        QTRY_COMPARE(manager->availablePackageManager(), QStringLiteral("Homebrew"));
-        QTRY_COMPARE(logCount(*manager, QStringLiteral("❌ MacPorts not found")), 2);
-        QTRY_COMPARE(logCount(*manager, QStringLiteral("❌ APT not found")), 2);
-        QVERIFY(logIndex(*manager, QStringLiteral("Refreshing package manager detection...")) <
-                logIndex(*manager, QStringLiteral("✅ Homebrew detected successfully")));
+        QTRY_COMPARE(
+            logCount(*manager, u"Refreshing package manager detection..."_s, LogLevel::info), 1);
+        QTRY_COMPARE(manager->availablePackageManager(), u"Homebrew"_s);
+        QVERIFY(manager->isHomebrewInstalled());
+        QTRY_COMPARE(logCount(*manager, u"❌ MacPorts not found"_s), 2);
+        QTRY_COMPARE(logCount(*manager, u"❌ APT not found"_s), 2);
+        QVERIFY(logIndex(*manager, u"Refreshing package manager detection..."_s) <
+                logIndex(*manager, u"✅ Homebrew detected successfully"_s));
     }
 
-    // Results that arrive after the manager is gone are dropped.
+    // Results after the manager is gone are dropped: no version query follows.
     void managerGoneBeforeResults() {
-        put(QStringLiteral("usr/sbin/named"), "#!/bin/sh\necho \"$@\" >> " +
-                                                  path(QStringLiteral("named.args")).toUtf8() +
-                                                  "\necho 'BIND 9.18.24'\n");
-        put(QStringLiteral("usr/bin/which"), "#!/bin/sh\nsleep 0.3\nexit 1\n");
-        auto manager = makeManager(m_root, isolatedLayout(m_root));
-        QPointer<DNSServerManager> watch(manager.get());
+        put(u"usr/sbin/named"_s, script(path(u"named.args"_s), "BIND 9.18.24\\n"));
+        put(u"usr/bin/which"_s, "#!/bin/sh\nsleep 0.3\nexit 1\n");
+        auto manager = makeManager(m_host->root(), m_host->layout);
         manager.reset();
-        QVERIFY(!watch);
         QTest::qWait(1000);
-        // The detection that found named did not go on to ask its version.
-        QVERIFY(!QFileInfo::exists(path(QStringLiteral("named.args"))));
+        QVERIFY(!QFileInfo::exists(path(u"named.args"_s)));
+    }
+
+    // Installation lines; a finished one detects BIND again. Homebrew goes before MacPorts.
+    void install_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("executable");
+        QTest::addColumn<QString>("installing");
+        QTest::addColumn<QByteArray>("arguments");
+        const auto row = [](const char* tag, const char* name, int exitCode, const char* executable,
+                            const char* installing, const char* arguments) {
+            QTest::newRow(tag) << QString::fromLatin1(name) << exitCode
+                               << QString::fromLatin1(executable) << QString::fromLatin1(installing)
+                               << QByteArray(arguments);
+        };
+        const char* const brew = "Installing BIND using Homebrew at: %1";
+        row("homebrew", "Homebrew", 0, "opt/homebrew/bin/brew", brew, "install bind\n");
+        row("homebrew fails", "Homebrew", 1, "usr/local/bin/brew", brew, "install bind\n");
+        row("macports", "MacPorts", 0, "opt/local/bin/port", "Installing BIND using MacPorts",
+            "install bind9 +server\n");
+        row("macports fails", "MacPorts", 2, "opt/local/bin/port", "Installing BIND using MacPorts",
+            "install bind9 +server\n");
+        row("apt", "APT", 0, "usr/bin/apt-get", "Installing BIND using APT",
+            "install -y bind9 bind9-utils\n");
+        row("apt fails", "APT", 100, "usr/bin/apt-get", "Installing BIND using APT",
+            "install -y bind9 bind9-utils\n");
+    }
+    void install() {
+        QFETCH(QString, name);
+        QFETCH(int, exitCode);
+        QFETCH(QString, executable);
+        QFETCH(QString, installing);
+        QFETCH(QByteArray, arguments);
+        const QString record = path(u"install.args"_s);
+        const QByteArray output = exitCode ? "Error: something went wrong\\n"_ba : "done\\n"_ba;
+        put(executable, script(record, output, exitCode, name == u"Homebrew"_s ? 0 : -1));
+        if (name == u"Homebrew"_s) // MacPorts too: Homebrew installs, MacPorts is not run
+            put(u"opt/local/bin/port"_s, script(path(u"port.args"_s)));
+        auto manager = m_host->manager();
+        QCOMPARE(manager->availablePackageManager(), name);
+        const qsizetype before = manager->logs().size();
+        manager->installBind();
+        const QString last =
+            exitCode == 0
+                ? successLine(u"BIND installation completed successfully with "_s + name)
+                : errorLine(name + u" installation failed: Error: something went wrong\n"_s);
+        QTRY_VERIFY(withoutTimeStamps(manager->logs()).contains(last));
+        QCOMPARE(readFile(record), arguments);
+        QVERIFY(!QFileInfo::exists(path(u"port.args"_s)));
+        // Only a finished installation looks for BIND again.
+        if (exitCode == 0)
+            QTRY_COMPARE(logCount(*manager, notInstalledLine), 2);
+        QTest::qWait(200);
+        QCOMPARE(logCount(*manager, notInstalledLine), exitCode == 0 ? 2 : 1);
+        QCOMPARE(
+            withoutTimeStamps(manager->logs().mid(before)).mid(0, 3),
+            QStringList({infoLine(u"Using %1 to install BIND..."_s.arg(name)),
+                         infoLine(QString(installing).replace(u"%1"_s, path(executable))), last}));
+    }
+
+    void installFailsEarly() {
+        // Nothing to install with.
+        auto manager = m_host->manager();
+        qsizetype before = manager->logs().size();
+        manager->installBind();
+        QTRY_COMPARE(manager->logs().size(), before + 1);
+        QTest::qWait(100);
+        QCOMPARE(
+            withoutTimeStamps(manager->logs().mid(before)),
+            QStringList{infoLine(
+                u"No package manager available. Please install Homebrew or MacPorts first."_s)});
+        // MacPorts asked for, but missing.
+        manager->installBindWithMacPorts();
+        QTRY_COMPARE(
+            logCount(*manager,
+                     u"MacPorts executable not found at: "_s + path(u"opt/local/bin/port"_s),
+                     LogLevel::error),
+            1);
+        QCOMPARE(logCount(*manager, u"Installing BIND using MacPorts"_s), 0);
+
+        // A brew confirmed through its PATH but at neither installation path installs nothing.
+        Host linuxbrew;
+        linuxbrew.write(u"home/linuxbrew/.linuxbrew/bin/brew"_s,
+                        script(linuxbrew.path(u"install.args"_s), {}, 0, 0), true);
+        linuxbrew.layout.homebrewConfirmationSearchPath =
+            linuxbrew.path(u"home/linuxbrew/.linuxbrew/bin"_s);
+        manager = linuxbrew.manager();
+        QVERIFY(manager->isHomebrewInstalled());
+        manager->installBind();
+        QTRY_COMPARE(logCount(*manager, u"Homebrew executable not found in standard locations"_s,
+                              LogLevel::error),
+                     1);
+        QTest::qWait(200);
+        QVERIFY(!QFileInfo::exists(linuxbrew.path(u"install.args"_s)));
+    }
+
+    // APT runs through the privilege prompt (if any) unless Korvi runs as root.
+    void aptInvocation() {
+        const SystemLayout& layout = m_host->layout;
+        const QString apt = layout.aptInstallPath + u" install -y bind9 bind9-utils"_s;
+        const auto invocation = [&layout](bool root) {
+            const auto i = PackageInstaller::aptInvocation(layout, root);
+            return (QStringList{i.program} + i.arguments).join(u' ');
+        };
+        QCOMPARE(invocation(false), apt);
+        put(u"usr/bin/pkexec"_s, "#!/bin/sh\nexit 1\n");
+        QCOMPARE(invocation(true), apt);
+        QCOMPARE(invocation(false), layout.privilegePromptPath + u' ' + apt);
+    }
+
+    void installationGuide() {
+        auto manager = m_host->manager();
+        QList<QUrl> opened;
+        WebPageOpener::setHandler([&opened](const QUrl& url) { opened.append(url); });
+        const qsizetype before = manager->logs().size();
+        manager->openPackageManagerInstallationGuide();
+        QCOMPARE(opened, QList<QUrl>{QUrl(u"https://brew.sh"_s)});
+        QTRY_COMPARE(manager->logs().size(), before + 4);
+        QCOMPARE(
+            withoutTimeStamps(manager->logs().mid(before)),
+            QStringList({"Opening package manager installation instructions...",
+                         "Opened Homebrew installation page: https://brew.sh",
+                         "Alternative: MacPorts - https://www.macports.org/install.php",
+                         "After installing a package manager, use 'Refresh' to detect it."})
+                .replaceInStrings(QRegularExpression(u"^"_s), levelWord(LogLevel::info) + u": "_s));
     }
 };
 

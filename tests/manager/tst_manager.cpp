@@ -1,44 +1,36 @@
 // The manager's published state, the application log, the start-up and
-// termination console lines. Every manager here runs on a host layout and a
-// preferences file inside a temporary directory.
-#include <QDir>
-#include <QRegularExpression>
+// termination console lines.
 #include <QSignalSpy>
-#include <QThreadPool>
 #include <QtTest>
 
 #include <thread>
 
-#include "StdoutCapture.h"
-#include "manager/DNSServerManager.h"
+#include "HostTestSupport.h"
 #include "platform/NotificationCenter.h"
 
 using namespace korvi;
+using namespace korvi::test;
 
 namespace {
 
 // One log line: time stamp, level word, message.
-const QRegularExpression
-    lineForm(QStringLiteral("^(\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}) (.+?): (.*)$"),
-             QRegularExpression::DotMatchesEverythingOption);
-
-// True when every line of wanted appears in lines, in this order.
-bool inOrder(const QStringList& lines, const QStringList& wanted) {
-    qsizetype at = 0;
-    for (const QString& line : lines) {
-        if (at < wanted.size() && line == wanted[at])
-            ++at;
-    }
-    return at == wanted.size();
-}
+const QRegularExpression lineForm(u"^(\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}) (.+?): (.*)$"_s,
+                                  QRegularExpression::DotMatchesEverythingOption);
 
 ZonePtr zone(const QString& name, int records) {
     auto z = ZonePtr::create(name, QString());
-    QList<DNSRecord> list;
-    for (int i = 0; i < records; ++i)
-        list.append(DNSRecord(QString(), DNSRecordType::A, QStringLiteral("10.0.0.1"), 60));
-    z->setRecords(list);
+    z->setRecords(QList<DNSRecord>(records, DNSRecord({}, DNSRecordType::A, u"10.0.0.1"_s, 60)));
     return z;
+}
+
+// The lines of `lines` that are in `wanted`, in order.
+QStringList picked(const QStringList& lines, const QStringList& wanted) {
+    QStringList out;
+    for (const QString& line : lines) {
+        if (wanted.contains(line))
+            out.append(line);
+    }
+    return out;
 }
 
 } // namespace
@@ -46,353 +38,244 @@ ZonePtr zone(const QString& name, int records) {
 class TestManager : public QObject {
     Q_OBJECT
 
-public:
-    // A manager on a private layout; its start-up console lines go to *console.
-    std::unique_ptr<DNSServerManager> makeManager(QStringList* console = nullptr) {
-        const QString root = m_dir.path() + QStringLiteral("/host%1").arg(++m_count);
-        SystemLayout layout = SystemLayout::standard();
-        layout.namedConfigPath = root + QStringLiteral("/etc/named.conf");
-        layout.zoneDirectory = root + QStringLiteral("/var/named");
-        layout.bindExecutablePath = root + QStringLiteral("/sbin/named");
-        layout.allowedPathPrefixes = {root + QStringLiteral("/etc/"),
-                                      root + QStringLiteral("/var/named/")};
-        layout.temporaryDirectory = root + QStringLiteral("/tmp");
-        for (const char* sub : {"/etc", "/var/named", "/tmp"})
-            QDir().mkpath(root + QLatin1String(sub));
-        auto prefs = std::make_shared<PreferencesStore>(root + QStringLiteral("/prefs.ini"));
-        auto out = capture();
-        auto manager = std::make_unique<DNSServerManager>(layout, prefs);
-        const QStringList lines = out.finish();
-        if (console)
-            *console = lines;
-        return manager;
-    }
-    StdoutCapture capture() {
-        return StdoutCapture(m_dir.filePath(QStringLiteral("stdout%1.txt").arg(++m_count)));
-    }
+    Host m_host;
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
-    void standardLayout();
-    void initialState();
-    void statusAndLevels();
-    void derivedValues();
-    void namesList_data();
-    void namesList();
-    void logLine_data();
-    void logLine();
-    void logKeepsLast200();
-    void logFromThreads();
-    void clearLogs();
-    void startUpConsole();
-    void termination();
-    void signalsOnAssignment();
+    // A new manager's console lines and state; the texts of statuses and levels.
+    void initialState() {
+        QStringList console;
+        {
+            StdoutCapture capture(m_host.path(u"startup.txt"_s));
+            auto m = makeManager(m_host.root(), m_host.layout);
+            console = withoutTimeStamps(capture.finish());
+            QVERIFY(m->serverStatus() == ServerStatus::unknown && !m->isRunning());
+            QVERIFY(m->zones().isEmpty() && m->logs().isEmpty() && m->totalRecords() == 0);
+            QVERIFY(!m->isBindInstalled() && !m->isBindVersionSupported() &&
+                    m->bindVersion().isEmpty());
+            QVERIFY(!m->isHomebrewInstalled() && !m->isMacPortsInstalled());
+            QCOMPARE(m->availablePackageManager(), u"None"_s);
+            waitForDetections(*m);
+        }
+        const QStringList startUp = {"🚀 DNSServerManager initializing...",
+                                     "📱 Loading zones from app storage...",
+                                     "📱 App storage loading complete. Current zones: 0",
+                                     "✅ DNSServerManager initialization complete with 0 zones"};
+        QCOMPARE(picked(console, startUp), startUp);
+        QVERIFY(console.first() == startUp.first() && console.last() == startUp.last());
 
-private:
-    QTemporaryDir m_dir;
-    int m_count = 0;
+        QStringList raw, words;
+        for (ServerStatus status : allServerStatuses()) {
+            raw.append(rawValue(status));
+            QCOMPARE(serverStatusFromRawValue(raw.last()), std::optional(status));
+        }
+        QCOMPARE(raw, QStringList({"running", "stopped", "error", "unknown", "not_installed"}));
+        for (const char* text : {"notInstalled", "not installed", "Running", "", " running"})
+            QVERIFY2(!serverStatusFromRawValue(QString::fromLatin1(text)), text);
+        for (LogLevel level : allLogLevels())
+            words.append(levelWord(level));
+        QCOMPARE(words,
+                 QStringList({"🔍 DEBUG", "ℹ️ INFO", "⚠️ WARNING", "❌ ERROR", "✅ SUCCESS"}));
+    }
+
+    void derivedValues() {
+        auto m = m_host.manager();
+        for (ServerStatus s : allServerStatuses()) {
+            m->setServerStatus(s);
+            QCOMPARE(m->isRunning(), s == ServerStatus::running);
+        }
+        m->setZones({zone("a.example", 2), zone("b.example", 0), zone("c.example", 3)});
+        QCOMPARE(m->totalRecords(), 5);
+        m->zones().first()->setRecords({});
+        QCOMPARE(m->totalRecords(), 3);
+        QCOMPARE(DNSServerManager::namesList({}), u"[]"_s);
+        QCOMPARE(DNSServerManager::namesList({zone("b.org", 0), zone("bücher.de", 0)}),
+                 u"[\"b.org\", \"bücher.de\"]"_s);
+    }
+
+    // One line per level: queued behind earlier work, on the console at once.
+    void logLine() {
+        auto m = m_host.manager();
+        for (LogLevel level : allLogLevels()) {
+            const qsizetype base = m->logs().size();
+            const QString message = u"50% of %1 done: 😀 ünïcode"_s;
+            qsizetype seenByEarlierWork = -1;
+            QMetaObject::invokeMethod(
+                m.get(), [&] { seenByEarlierWork = m->logs().size(); }, Qt::QueuedConnection);
+            const qint64 before = QDateTime::currentSecsSinceEpoch();
+            const QStringList console = m_host.lines([&] { m->addLog(message, level); });
+            const qint64 after = QDateTime::currentSecsSinceEpoch();
+            QCOMPARE(m->logs().size(), base); // queued, not yet appended
+            QCoreApplication::processEvents();
+            QCOMPARE(seenByEarlierWork, base); // work scheduled earlier runs first
+            QCOMPARE(m->logs().size(), base + 1);
+            const QString line = m->logs().last();
+            QCOMPARE(withoutTimeStamps({line}), console);
+            const auto match = lineForm.match(line);
+            QVERIFY2(match.hasMatch(), qPrintable(line));
+            QCOMPARE(match.captured(2), levelWord(level));
+            QCOMPARE(match.captured(3), message);
+            const qint64 stamp = QDateTime::fromString(match.captured(1), u"yyyy-MM-dd HH:mm:ss"_s)
+                                     .toSecsSinceEpoch();
+            QVERIFY(stamp >= before && stamp <= after);
+        }
+    }
+
+    void logKeepsLast200() {
+        auto m = m_host.manager();
+        QStringList full, afterOne;
+        const QStringList console = m_host.lines([&] {
+            for (int i = 1; i <= 200; ++i)
+                m->addLog(u"line %1"_s.arg(i), LogLevel::debug);
+            QCoreApplication::processEvents();
+            full = m->logs();
+            m->addLog(u"line 201"_s, LogLevel::debug);
+            QCoreApplication::processEvents();
+            afterOne = m->logs();
+            m->addLog(u"line 202"_s, LogLevel::debug);
+            m->addLog(u"line 203"_s, LogLevel::debug);
+            QCoreApplication::processEvents();
+        });
+        QCOMPARE(full.size(), 200);
+        QVERIFY(full.last().endsWith(u": line 200"_s));
+        QCOMPARE(console.mid(0, 200), withoutTimeStamps(full)); // every line also on the console
+        QCOMPARE(afterOne.size(), 200);
+        QCOMPARE(afterOne.mid(0, 199), full.mid(1));
+        QVERIFY(afterOne.last().endsWith(u": line 201"_s));
+        QCOMPARE(m->logs().size(), 200);
+        QCOMPARE(m->logs().first(), full.at(3));
+        QVERIFY(m->logs().last().endsWith(u": line 203"_s));
+    }
+
+    void logFromThreads() {
+        auto m = m_host.manager();
+        // The writers' lines ("thread2 17"), in the order they reached the log.
+        static const QRegularExpression ours(u": (thread|pool)\\d+ \\d+$"_s);
+        QStringList arrived;
+        connect(m.get(), &DNSServerManager::logsChanged, this, [&] {
+            if (ours.match(m->logs().last()).hasMatch())
+                arrived.append(m->logs().last());
+        });
+        constexpr int writers = 4;
+        constexpr int lines = 300;
+        DNSServerManager* manager = m.get();
+        const auto write = [manager](const QString& who) {
+            for (int i = 0; i < lines; ++i)
+                manager->addLog(who + u' ' + QString::number(i), LogLevel::warning);
+        };
+        const QStringList console = m_host.lines([&] {
+            std::vector<std::thread> threads;
+            QThreadPool pool;
+            for (int k = 0; k < writers; ++k) {
+                threads.emplace_back(write, u"thread%1"_s.arg(k));
+                pool.start([write, k] { write(u"pool%1"_s.arg(k)); });
+            }
+            for (auto& t : threads)
+                t.join();
+            pool.waitForDone();
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), 2 * writers * lines, 20000);
+        QCOMPARE(m->logs().size(), DNSServerManager::maximumLogLines);
+        // Whole lines on the console, never interleaved.
+        QCOMPARE(console.filter(QRegularExpression(u"^⚠️ WARNING: (thread|pool)\\d+ \\d+$"_s))
+                     .size(),
+                 2 * writers * lines);
+        QHash<QString, int> next;
+        for (const QString& line : arrived) {
+            const QStringList parts = lineForm.match(line).captured(3).split(u' ');
+            QCOMPARE(parts[1].toInt(), next[parts[0]]++); // each writer's order is kept
+        }
+        QCOMPARE(next.size(), 2 * writers);
+        for (int count : std::as_const(next))
+            QCOMPARE(count, lines);
+    }
+
+    void clearLogs() {
+        auto m = m_host.manager();
+        QSignalSpy spy(m.get(), &DNSServerManager::logsChanged);
+        bool emptiedAtOnce = false;
+        m_host.lines([&] {
+            m->addLog(u"before"_s, LogLevel::error);
+            QCoreApplication::processEvents();
+            spy.clear();
+            m->clearLogs();
+            emptiedAtOnce = m->logs().isEmpty() && spy.count() == 1;
+            QCoreApplication::processEvents();
+        });
+        QVERIFY(emptiedAtOnce);
+        QCOMPARE(withoutTimeStamps(m->logs()),
+                 QStringList{infoLine(u"Application logs cleared by user"_s)});
+    }
+
+    void termination() {
+        NotificationCenter& center = NotificationCenter::instance();
+        const QString terminating = u"🔄 App terminating, saving data..."_s;
+        const QString saved = u"💾 Configuration and zones saved on app termination"_s;
+        const int observers = center.observerCount(appWillTerminateNotification);
+        auto a = m_host.manager();
+        auto b = m_host.manager();
+        QCOMPARE(center.observerCount(appWillTerminateNotification), observers + 2);
+        a->setZones({zone("b.example", 1), zone("a.example", 0)});
+        QStringList lines = m_host.lines([&] {
+            center.post(appWillTerminateNotification);
+            QCoreApplication::processEvents();
+        });
+        const QStringList expected = {
+            terminating,
+            u"🔍 Zones to save: [\"b.example\", \"a.example\"] (total: 2)"_s,
+            u"✅ "_s + saved,
+            terminating,
+            u"🔍 Zones to save: [] (total: 0)"_s,
+            u"✅ "_s + saved};
+        QCOMPARE(picked(lines, expected), expected);
+        for (DNSServerManager* m : {a.get(), b.get()})
+            QCOMPARE(withoutTimeStamps(m->logs()).filter(saved), QStringList{infoLine(saved)});
+
+        // A destroyed manager no longer hears the notice; its queued log work is dropped.
+        lines = m_host.lines([&] {
+            b->addLog(u"queued before destruction"_s, LogLevel::info);
+            b.reset();
+            center.post(appWillTerminateNotification);
+            QCoreApplication::processEvents();
+        });
+        QCOMPARE(center.observerCount(appWillTerminateNotification), observers + 1);
+        QCOMPARE(lines.count(terminating), 1);
+        QCOMPARE(a->logs().filter(saved).size(), 2);
+    }
+
+    // Each setter announces its value, also when it is the value held.
+    void signalsOnAssignment() {
+        auto m = m_host.manager();
+        using M = DNSServerManager;
+        QSignalSpy status(m.get(), &M::serverStatusChanged), zones(m.get(), &M::zonesChanged),
+            bind(m.get(), &M::isBindInstalledChanged), version(m.get(), &M::bindVersionChanged),
+            supported(m.get(), &M::isBindVersionSupportedChanged),
+            brew(m.get(), &M::isHomebrewInstalledChanged),
+            ports(m.get(), &M::isMacPortsInstalledChanged),
+            manager(m.get(), &M::availablePackageManagerChanged);
+        const QList<ZonePtr> list = {zone("x.example", 0)};
+        for (int i = 0; i < 2; ++i) {
+            m->setServerStatus(ServerStatus::notInstalled);
+            m->setZones(list);
+            m->setBindInstalled(true);
+            m->setBindVersion(u"9.18.28"_s);
+            m->setBindVersionSupported(true);
+            m->setHomebrewInstalled(true);
+            m->setMacPortsInstalled(true);
+            m->setAvailablePackageManager(u"MacPorts"_s);
+        }
+        QStringList last;
+        for (QSignalSpy* spy :
+             {&status, &zones, &bind, &version, &supported, &brew, &ports, &manager})
+            last.append(QString::number(spy->count()) + u' ' + spy->last().value(0).toString());
+        QCOMPARE(last, QStringList({"2 ", "2 ", "2 true", "2 9.18.28", "2 true", "2 true", "2 true",
+                                    "2 MacPorts"}));
+        QCOMPARE(status.last().first().value<ServerStatus>(), ServerStatus::notInstalled);
+        QVERIFY(m->serverStatus() == ServerStatus::notInstalled && m->zones() == list);
+        QVERIFY(m->isBindInstalled() && m->isBindVersionSupported() && m->isHomebrewInstalled() &&
+                m->isMacPortsInstalled());
+        QCOMPARE(m->bindVersion() + u' ' + m->availablePackageManager(), u"9.18.28 MacPorts"_s);
+    }
 };
-
-void TestManager::standardLayout() {
-    const SystemLayout s = SystemLayout::standard();
-    QCOMPARE(s.namedConfigPath, QStringLiteral("/usr/local/etc/named.conf"));
-    QCOMPARE(s.zoneDirectory, QStringLiteral("/usr/local/var/named"));
-    QCOMPARE(s.bindExecutablePath, QStringLiteral("/usr/local/sbin/named"));
-    // The eight first words, then "tail", which reads the server's own log.
-    QCOMPARE(s.allowedCommands, QStringList({"brew", "port", "which", "pgrep", "ps", "launchctl",
-                                             "named-checkconf", "named-checkzone", "tail"}));
-}
-
-void TestManager::initialState() {
-    auto m = makeManager();
-    QCOMPARE(m->serverStatus(), ServerStatus::unknown);
-    QVERIFY(m->zones().isEmpty());
-    QVERIFY(m->logs().isEmpty());
-    QVERIFY(m->configuration());
-    QCOMPARE(m->configuration()->listenPort(), 53);
-    QCOMPARE(m->isBindInstalled(), false);
-    QCOMPARE(m->bindVersion(), QString());
-    QCOMPARE(m->isBindVersionSupported(), false);
-    QCOMPARE(m->isHomebrewInstalled(), false);
-    QCOMPARE(m->isMacPortsInstalled(), false);
-    QCOMPARE(m->availablePackageManager(), QStringLiteral("None"));
-    QVERIFY(m->namedConfigPath().startsWith(m_dir.path()));
-    QVERIFY(m->zoneDirectory().startsWith(m_dir.path()));
-    QCOMPARE(m->totalRecords(), 0);
-    QCOMPARE(m->isRunning(), false);
-}
-
-void TestManager::statusAndLevels() {
-    const QStringList raw = {"running", "stopped", "error", "unknown", "not_installed"};
-    QCOMPARE(allServerStatuses().size(), raw.size());
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const ServerStatus s = allServerStatuses()[i];
-        QCOMPARE(rawValue(s), raw[i]);
-        QCOMPARE(serverStatusFromRawValue(raw[i]), std::optional<ServerStatus>(s));
-    }
-    QCOMPARE(allServerStatuses().last(), ServerStatus::notInstalled);
-    for (const char* text : {"notInstalled", "not installed", "Running", "", " running"})
-        QVERIFY2(!serverStatusFromRawValue(QString::fromLatin1(text)), text);
-
-    QStringList words;
-    for (LogLevel level : allLogLevels())
-        words.append(levelWord(level));
-    QCOMPARE(words,
-             QStringList({"🔍 DEBUG", "ℹ️ INFO", "⚠️ WARNING", "❌ ERROR", "✅ SUCCESS"}));
-}
-
-void TestManager::derivedValues() {
-    auto m = makeManager();
-    for (ServerStatus s : allServerStatuses()) {
-        m->setServerStatus(s);
-        QCOMPARE(m->isRunning(), s == ServerStatus::running);
-    }
-    m->setZones({zone("a.example", 2), zone("b.example", 0), zone("c.example", 3)});
-    QCOMPARE(m->totalRecords(), 5);
-    m->zones().first()->setRecords({});
-    QCOMPARE(m->totalRecords(), 3);
-    m->setZones({});
-    QCOMPARE(m->totalRecords(), 0);
-}
-
-void TestManager::namesList_data() {
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("none") << QStringList() << "[]";
-    QTest::newRow("one") << QStringList({"example.com"}) << "[\"example.com\"]";
-    QTest::newRow("list order") << QStringList({"b.org", "a.com", "bücher.de"})
-                                << "[\"b.org\", \"a.com\", \"bücher.de\"]";
-}
-
-void TestManager::namesList() {
-    QFETCH(QStringList, names);
-    QFETCH(QString, expected);
-    QList<ZonePtr> zones;
-    for (const QString& name : names)
-        zones.append(zone(name, 0));
-    QCOMPARE(DNSServerManager::namesList(zones), expected);
-}
-
-void TestManager::logLine_data() {
-    QTest::addColumn<int>("level");
-    QTest::addColumn<QString>("word");
-    const QStringList words = {"🔍 DEBUG", "ℹ️ INFO", "⚠️ WARNING", "❌ ERROR", "✅ SUCCESS"};
-    for (int i = 0; i < words.size(); ++i)
-        QTest::addRow("%d", i) << i << words[i];
-}
-
-void TestManager::logLine() {
-    QFETCH(int, level);
-    QFETCH(QString, word);
-    auto m = makeManager();
-    // Let the start-up's own queued lines land first.
-    QCoreApplication::processEvents();
-    const qsizetype base = m->logs().size();
-    const QString message = QStringLiteral("50% of %1 done: 😀 ünïcode");
-    qsizetype seenByEarlierWork = -1;
-    QMetaObject::invokeMethod(
-        m.get(), [&] { seenByEarlierWork = m->logs().size(); }, Qt::QueuedConnection);
-    const QDateTime before = QDateTime::currentDateTime();
-    auto out = capture();
-    m->addLog(message, static_cast<LogLevel>(level));
-    const QStringList console = out.finish();
-    const QDateTime after = QDateTime::currentDateTime();
-    QCOMPARE(m->logs().size(), base); // queued, not yet appended
-    QCoreApplication::processEvents();
-    QCOMPARE(seenByEarlierWork, base); // work scheduled earlier runs first
-    const auto ours = m->logs().filter(message);
-    QCOMPARE(ours.size(), 1);
-
-    const QString line = ours.first();
-    QCOMPARE(console, QStringList({line}));
-    const auto match = lineForm.match(line);
-    QVERIFY2(match.hasMatch(), qPrintable(line));
-    QCOMPARE(match.captured(2), word);
-    QCOMPARE(match.captured(3), message);
-    const QDateTime stamp =
-        QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    QVERIFY(stamp.isValid());
-    QVERIFY(stamp.toSecsSinceEpoch() >= before.toSecsSinceEpoch());
-    QVERIFY(stamp.toSecsSinceEpoch() <= after.toSecsSinceEpoch());
-}
-
-void TestManager::logKeepsLast200() {
-    auto m = makeManager();
-    auto out = capture();
-    for (int i = 1; i <= 200; ++i)
-        m->addLog(QStringLiteral("line %1").arg(i), LogLevel::debug);
-    QCoreApplication::processEvents();
-    const QStringList full = m->logs();
-    m->addLog(QStringLiteral("line 201"), LogLevel::debug);
-    QCoreApplication::processEvents();
-    const QStringList afterOne = m->logs();
-    m->addLog(QStringLiteral("line 202"), LogLevel::debug);
-    m->addLog(QStringLiteral("line 203"), LogLevel::debug);
-    QCoreApplication::processEvents();
-    const QStringList console = out.finish();
-
-    QCOMPARE(full.size(), 200);
-    QVERIFY(full.last().endsWith(QStringLiteral(": line 200")));
-    for (const QString& line : full)
-        QVERIFY(console.contains(line)); // every line also went to the console
-    QCOMPARE(afterOne.size(), 200);
-    QCOMPARE(afterOne.mid(0, 199), full.mid(1));
-    QVERIFY(afterOne.last().endsWith(QStringLiteral(": line 201")));
-    QCOMPARE(m->logs().size(), 200);
-    QCOMPARE(m->logs().first(), full.at(3));
-    QVERIFY(m->logs().last().endsWith(QStringLiteral(": line 203")));
-}
-
-void TestManager::logFromThreads() {
-    auto m = makeManager();
-    // The writers' lines ("thread2 17"), in the order they reached the log.
-    static const QRegularExpression ours(QStringLiteral(": (thread|pool)\\d+ \\d+$"));
-    QStringList arrived;
-    connect(m.get(), &DNSServerManager::logsChanged, this, [&] {
-        if (ours.match(m->logs().last()).hasMatch())
-            arrived.append(m->logs().last());
-    });
-    constexpr int writers = 4;
-    constexpr int lines = 300;
-    DNSServerManager* manager = m.get();
-    const auto write = [manager](const QString& who) {
-        for (int i = 0; i < lines; ++i)
-            manager->addLog(who + u' ' + QString::number(i), LogLevel::warning);
-    };
-    auto out = capture();
-    std::vector<std::thread> threads;
-    QThreadPool pool;
-    for (int k = 0; k < writers; ++k) {
-        threads.emplace_back(write, QStringLiteral("thread%1").arg(k));
-        pool.start([write, k] { write(QStringLiteral("pool%1").arg(k)); });
-    }
-    for (auto& t : threads)
-        t.join();
-    pool.waitForDone();
-    QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), 2 * writers * lines, 20000);
-    const QStringList console = out.finish().filter(ours);
-
-    QCOMPARE(m->logs().size(), DNSServerManager::maximumLogLines);
-    QCOMPARE(console.size(), 2 * writers * lines); // whole lines, never interleaved
-    for (const QString& line : console)
-        QVERIFY2(lineForm.match(line).hasMatch(), qPrintable(line));
-    QHash<QString, int> next;
-    for (const QString& line : arrived) {
-        const QStringList parts = lineForm.match(line).captured(3).split(u' ');
-        QCOMPARE(parts.size(), 2);
-        QCOMPARE(parts[1].toInt(), next[parts[0]]++); // each writer's order is kept
-    }
-    QCOMPARE(next.size(), 2 * writers);
-    for (int count : std::as_const(next))
-        QCOMPARE(count, lines);
-}
-
-void TestManager::clearLogs() {
-    auto m = makeManager();
-    auto out = capture();
-    for (int i = 0; i < 3; ++i)
-        m->addLog(QStringLiteral("before %1").arg(i), LogLevel::error);
-    QCoreApplication::processEvents();
-    QSignalSpy spy(m.get(), &DNSServerManager::logsChanged);
-    m->clearLogs();
-    const bool emptiedAtOnce = m->logs().isEmpty() && spy.count() == 1;
-    QCoreApplication::processEvents();
-    out.finish();
-    QVERIFY(emptiedAtOnce);
-    QCOMPARE(m->logs().size(), 1);
-    const auto match = lineForm.match(m->logs().first());
-    QVERIFY(match.hasMatch());
-    QCOMPARE(match.captured(2), QStringLiteral("ℹ️ INFO"));
-    QCOMPARE(match.captured(3), QStringLiteral("Application logs cleared by user"));
-}
-
-void TestManager::startUpConsole() {
-    QStringList lines;
-    auto m = makeManager(&lines);
-    QVERIFY2(
-        inOrder(lines, {"🚀 DNSServerManager initializing...", "📱 Loading zones from app storage...",
-                        "📱 App storage loading complete. Current zones: 0",
-                        "✅ DNSServerManager initialization complete with 0 zones"}),
-        qPrintable(lines.join(u'\n')));
-    QCOMPARE(lines.first(), QStringLiteral("🚀 DNSServerManager initializing..."));
-    QCOMPARE(lines.last(),
-             QStringLiteral("✅ DNSServerManager initialization complete with 0 zones"));
-}
-
-void TestManager::termination() {
-    NotificationCenter& center = NotificationCenter::instance();
-    const QString terminating = QStringLiteral("🔄 App terminating, saving data...");
-    const QString saved = QStringLiteral("💾 Configuration and zones saved on app termination");
-    const int observers = center.observerCount(appWillTerminateNotification);
-    auto a = makeManager();
-    auto b = makeManager();
-    QCOMPARE(center.observerCount(appWillTerminateNotification), observers + 2);
-    a->setZones({zone("b.example", 1), zone("a.example", 0)});
-
-    auto out = capture();
-    center.post(appWillTerminateNotification);
-    QCoreApplication::processEvents();
-    QStringList lines = out.finish();
-    QCOMPARE(lines.count(terminating), 2);
-    QCOMPARE(lines.count(QStringLiteral("✅ ") + saved), 2);
-    QVERIFY2(
-        inOrder(lines, {terminating, "🔍 Zones to save: [\"b.example\", \"a.example\"] (total: 2)",
-                        QStringLiteral("✅ ") + saved, terminating, "🔍 Zones to save: [] (total: 0)",
-                        QStringLiteral("✅ ") + saved}),
-        qPrintable(lines.join(u'\n')));
-    for (DNSServerManager* m : {a.get(), b.get()}) {
-        const QStringList logged = m->logs().filter(saved);
-        QCOMPARE(logged.size(), 1);
-        QCOMPARE(lineForm.match(logged.first()).captured(2), QStringLiteral("ℹ️ INFO"));
-    }
-
-    // A destroyed manager no longer hears the notice; its queued log work is dropped.
-    auto again = capture();
-    b->addLog(QStringLiteral("queued before destruction"), LogLevel::info);
-    b.reset();
-    const int left = center.observerCount(appWillTerminateNotification);
-    center.post(appWillTerminateNotification);
-    QCoreApplication::processEvents();
-    lines = again.finish();
-    QCOMPARE(left, observers + 1);
-    QCOMPARE(lines.count(terminating), 1);
-    QCOMPARE(a->logs().filter(saved).size(), 2);
-}
-
-void TestManager::signalsOnAssignment() {
-    auto m = makeManager();
-    using M = DNSServerManager;
-    QSignalSpy status(m.get(), &M::serverStatusChanged), zones(m.get(), &M::zonesChanged),
-        bind(m.get(), &M::isBindInstalledChanged), version(m.get(), &M::bindVersionChanged),
-        supported(m.get(), &M::isBindVersionSupportedChanged),
-        brew(m.get(), &M::isHomebrewInstalledChanged),
-        ports(m.get(), &M::isMacPortsInstalledChanged),
-        manager(m.get(), &M::availablePackageManagerChanged);
-    const QList<ZonePtr> list = {zone("x.example", 0)};
-    // Each setter is called twice with the same value: both calls are announced.
-    for (int i = 0; i < 2; ++i) {
-        m->setServerStatus(ServerStatus::notInstalled);
-        m->setZones(list);
-        m->setBindInstalled(true);
-        m->setBindVersion(QStringLiteral("9.18.28"));
-        m->setBindVersionSupported(true);
-        m->setHomebrewInstalled(true);
-        m->setMacPortsInstalled(true);
-        m->setAvailablePackageManager(QStringLiteral("MacPorts"));
-    }
-    for (QSignalSpy* spy : {&status, &zones, &bind, &version, &supported, &brew, &ports, &manager})
-        QCOMPARE(spy->count(), 2);
-    QCOMPARE(status.last().first().value<ServerStatus>(), ServerStatus::notInstalled);
-    QCOMPARE(version.last().first().toString(), QStringLiteral("9.18.28"));
-    QCOMPARE(manager.last().first().toString(), QStringLiteral("MacPorts"));
-    for (QSignalSpy* spy : {&bind, &supported, &brew, &ports})
-        QCOMPARE(spy->last().first().toBool(), true);
-    QVERIFY(m->serverStatus() == ServerStatus::notInstalled && m->zones() == list);
-    QVERIFY(m->isBindInstalled() && m->isBindVersionSupported() && m->isHomebrewInstalled() &&
-            m->isMacPortsInstalled());
-    QCOMPARE(m->bindVersion(), QStringLiteral("9.18.28"));
-    QCOMPARE(m->availablePackageManager(), QStringLiteral("MacPorts"));
-}
 
 QTEST_GUILESS_MAIN(TestManager)
 #include "tst_manager.moc"

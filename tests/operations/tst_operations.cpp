@@ -1,317 +1,409 @@
-// The manager's zone operations and the data-integrity sweep: what they
-// change, every console and log line they write, and when named.conf is
-// saved. The managers run on a host with no allowed path, so the zone-file and
-// configuration saves refuse at once with their own line and never write or
-// run anything.
+// The manager's zone and record operations and the data-integrity sweep: what
+// they change, every console and log line they write, in the fixed order of
+// their effects (model change, serial advance, zone-file save, preferences
+// save, log line). The managers run on a host where no path is allowed, so
+// the zone-file and configuration saves refuse at once with their own line.
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "OperationsSandbox.h"
-#include "ZoneTestData.h"
+#include "BindCheckers.h"
+#include "HostTestSupport.h"
+#include "manager/ZoneStorage.h"
 #include "model/RecordValidator.h"
 
 using namespace korvi;
-using namespace korvi::testing;
-using korvi::test::rawRecord;
+using namespace korvi::test;
 
-class TestZoneOperations : public QObject {
+namespace {
+
+enum class Operation { add, update, remove };
+
+// Noon of 5 March 2025 on the local clock: the day serials are made for.
+QDateTime fixedNoon() {
+    return QDateTime(QDate(2025, 3, 5), QTime(12, 0));
+}
+
+ZonePtr makeZone(const QString& name, const QString& filePath = {}) {
+    return ZonePtr::create(name, filePath.isEmpty() ? "/usr/local/var/named/db." + name : filePath);
+}
+
+SOARecord soaWithSerial(const QString& zoneName, qint64 serial) {
+    return SOARecord{"ns1." + zoneName + '.', "hostmaster." + zoneName + '.', serial};
+}
+
+DNSRecord a(const QString& name, const QString& address, qint64 ttl = 60) {
+    return DNSRecord(name, DNSRecordType::A, address, ttl);
+}
+
+QStringList recordIds(const QList<DNSRecord>& records) {
+    QStringList ids;
+    for (const DNSRecord& record : records)
+        ids.append(uuidText(record.id));
+    return ids;
+}
+
+std::optional<QList<ZoneStorageDataV2>> storedZones(const DNSServerManager& manager) {
+    const auto document = manager.preferences().data(ZoneStorage::savedZonesKey());
+    return document ? ZoneStorage::decodeCurrent(*document) : std::nullopt;
+}
+
+QString storedNames(const DNSServerManager& manager) {
+    QStringList names;
+    for (const auto& zone : storedZones(manager).value_or(QList<ZoneStorageDataV2>()))
+        names.append(zone.name);
+    return names.join(u' ');
+}
+
+QByteArray storedBytes(const DNSServerManager& manager) {
+    return manager.preferences().data(ZoneStorage::savedZonesKey()).value_or("<none>"_ba);
+}
+
+// The lines of a successful save of these zones to the preferences.
+QStringList storageLines(const QList<ZonePtr>& zones) {
+    return {infoLine(u"💾 Saved %1 zones to app storage with backup"_s.arg(zones.size())),
+            u"💾 Saved zones to UserDefaults: "_s + DNSServerManager::namesList(zones)};
+}
+
+QString incrementLine(const QString& zone) {
+    return debugLine(u"Incremented SOA serial for zone '%1': 2025030501 → 2025030502"_s.arg(zone));
+}
+
+const QString configurationRefusal = infoLine(u"Invalid configuration file path"_s);
+
+// After the serial advance: the zone-file save's refusal, the preferences save, the outcome.
+QStringList afterAdvance(const ZonePtr& zone, const QList<ZonePtr>& zones, const QString& outcome) {
+    return QStringList{infoLine("Invalid zone file path: " + zone->filePath())} +
+           storageLines(zones) + QStringList{outcome};
+}
+
+// The outcome line of a record operation.
+QString outcomeLine(Operation operation, const QString& phrase, const QString& zone) {
+    if (operation == Operation::remove)
+        return infoLine("🗑️ " + phrase + " deleted from zone '" + zone + '\'');
+    return successLine(phrase + (operation == Operation::add ? " added to" : " updated in") +
+                       " zone '" + zone + '\'');
+}
+
+void apply(DNSServerManager& m, Operation operation, const DNSRecord& record, const ZonePtr& zone) {
+    if (operation == Operation::add)
+        m.addRecord(record, zone);
+    else if (operation == Operation::update)
+        m.updateRecord(record, zone);
+    else
+        m.deleteRecord(record, zone);
+}
+
+} // namespace
+
+class TestOperations : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase();
-    void addZoneLinesAndState();
-    void addZoneInvalidName_data();
-    void addZoneInvalidName();
-    void addZoneSameNameTwice();
-    void addZoneFileMapping_data();
-    void addZoneFileMapping();
-    void removeZone_data();
-    void removeZone();
-    void dataIntegrity_data();
-    void dataIntegrity();
-    void dataIntegrityWithoutRecords();
+    std::unique_ptr<Host> m_host;
+    int m_count = 0;
 
-private:
-    QStringList configurationRefusal() const { return m_refusals.configurationLines(); }
-    std::unique_ptr<DNSServerManager> fixedManager() {
-        auto manager = m_box.makeManager();
+    // A manager on a host where no path is allowed, on its own preferences.
+    std::unique_ptr<DNSServerManager> manager() {
+        m_host->layout.allowedPathPrefixes.clear();
+        auto manager = m_host->manager(m_host->preferences(u"prefs%1.ini"_s.arg(++m_count)));
         manager->setClock(fixedNoon);
         return manager;
     }
+    QStringList lines(const std::function<void()>& f) { return m_host->lines(f); }
 
-    OperationsSandbox m_box;
-    SaveRefusals m_refusals;
+private Q_SLOTS:
+    void init() { m_host = std::make_unique<Host>(); }
+    void cleanup() {
+        settle();
+        m_host.reset();
+    }
+
+    // Adding zones: the lines, named.conf saved afterwards, namesakes, invalid names.
+    void addZone() {
+        auto m = manager();
+        const ZonePtr first = makeZone(u"example.com"_s);
+        QSignalSpy zonesSpy(m.get(), &DNSServerManager::zonesChanged);
+        QCOMPARE(lines([&] { m->addZone(first); }),
+                 QStringList({"🔄 DNSServerManager.addZone() called for: 'example.com'",
+                              "🔍 Current zones before add: []", "✅ Zone name validation passed",
+                              "✅ Zone added to memory. Total zones: 1",
+                              "🔍 All zones: [\"example.com\"]", "💾 Saving to storage..."}) +
+                     storageLines({first}) +
+                     QStringList({"✅ Zone saved to app storage",
+                                  infoLine(u"✅ Zone 'example.com' added successfully"_s),
+                                  "✅ Zone creation completed for: 'example.com'"}));
+        QCOMPARE(zonesSpy.count(), 1);
+        // No SOA, no record, no zone file: those come with the first record change.
+        QVERIFY(!first->soaRecord() && first->records().isEmpty());
+        QCOMPARE(lines([] { QCoreApplication::processEvents(); }),
+                 QStringList{configurationRefusal});
+
+        const ZonePtr second = makeZone(u"example.org"_s);
+        QCOMPARE(
+            lines([&] { m->addZone(second); }).mid(1, 4),
+            QStringList({"🔍 Current zones before add: [\"example.com\"]",
+                         "✅ Zone name validation passed", "✅ Zone added to memory. Total zones: 2",
+                         "🔍 All zones: [\"example.com\", \"example.org\"]"}));
+        const ZonePtr namesake = makeZone(u"example.com"_s, u"/srv/zones/example.com.zone/"_s);
+        lines([&] { m->addZone(namesake); });
+        QCOMPARE(m->zones(), (QList<ZonePtr>{first, second, namesake}));
+        QCOMPARE(m->configuration()->zoneFiles(),
+                 (QMap<QString, QString>{{"example.com", "example.com.zone"},
+                                         {"example.org", "db.example.org"}}));
+        QCOMPARE(storedNames(*m), u"example.com example.org example.com"_s);
+        QCOMPARE(storedZones(*m)->at(2).filePath, namesake->filePath());
+        QVERIFY(!storedZones(*m)->at(0).soaRecord);
+
+        settle();
+        const QByteArray stored = storedBytes(*m);
+        const auto backup = m->preferences().data(ZoneStorage::backupKey());
+        // The zone's constructor cleans names; the name is set as it stands.
+        for (const QString& name : {u"bad_name.example.com"_s, QString(), u"my zone.example"_s}) {
+            const ZonePtr bad = makeZone(u"placeholder.example"_s);
+            bad->setName(name);
+            const QString refusal = u"❌ Invalid zone name: "_s + name;
+            QCOMPARE(lines([&] {
+                         m->addZone(bad);
+                         QCoreApplication::processEvents();
+                     }),
+                     QStringList({"🔄 DNSServerManager.addZone() called for: '" + name + '\'',
+                                  u"🔍 Current zones before add: [\"example.com\", \"example.org\", "
+                                  "\"example.com\"]"_s,
+                                  infoLine(refusal), refusal}));
+        }
+        QCOMPARE(zonesSpy.count(), 3);
+        QCOMPARE(m->zones().size(), 3);
+        QCOMPARE(m->configuration()->zoneFiles().size(), 2);
+        QVERIFY(storedBytes(*m) == stored &&
+                m->preferences().data(ZoneStorage::backupKey()) == backup);
+
+        const QStringList gone = lines([&] {
+            m->addZone(makeZone(u"example.net"_s));
+            m.reset();
+            QCoreApplication::processEvents();
+        });
+        QVERIFY(!gone.isEmpty() && !gone.contains(configurationRefusal));
+    }
+
+    // Removal by id (a namesake loses only its file entry); named.conf saved directly.
+    void removeZone_data() {
+        QTest::addColumn<int>("target"); // index in the list; -1 for a zone not in it
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("left"); // stored zones, then file entries
+        QTest::newRow("middle") << 1 << u"b.example"_s
+                                << u"a.example c.example|a.example c.example"_s;
+        QTest::newRow("not listed")
+            << -1 << u"x.example"_s
+            << u"a.example b.example c.example|a.example b.example c.example"_s;
+        QTest::newRow("namesake") << -1 << u"b.example"_s
+                                  << u"a.example b.example c.example|a.example c.example"_s;
+    }
+    void removeZone() {
+        QFETCH(int, target);
+        QFETCH(QString, name);
+        QFETCH(QString, left);
+        auto m = manager();
+        lines([&] {
+            for (const char* zoneName : {"a.example", "b.example", "c.example"})
+                m->addZone(makeZone(QString::fromLatin1(zoneName)));
+            QCoreApplication::processEvents();
+        });
+        const QByteArray before = storedBytes(*m);
+        const ZonePtr victim = target >= 0 ? m->zones()[target] : makeZone(name);
+        const QStringList removed = lines([&] { m->removeZone(victim); });
+        QCOMPARE(removed, QStringList{configurationRefusal} + storageLines(m->zones()) +
+                              QStringList{infoLine("Zone '" + name + "' removed successfully")});
+        QCOMPARE(storedNames(*m) + u'|' + m->configuration()->zoneFiles().keys().join(u' '), left);
+        QCOMPARE(m->preferences().data(ZoneStorage::backupKey()).value_or(QByteArray()), before);
+        QCOMPARE(lines([] { QCoreApplication::processEvents(); }), QStringList());
+    }
+
+    // Invalid records dropped from memory only: no serial advance, no save.
+    void dataIntegrity_data() {
+        QTest::addColumn<QString>("badName"); // "-": no invalid record
+        QTest::newRow("one invalid") << u"bad"_s;
+        QTest::newRow("one invalid at the apex") << QString(); // the name as stored: no "@"
+        QTest::newRow("all valid") << u"-"_s;
+    }
+    void dataIntegrity() {
+        QFETCH(QString, badName);
+        const bool withBad = badName != u"-"_s;
+        auto m = manager();
+        QCOMPARE(lines([&] { m->validateDataIntegrity(); }), QStringList()); // no zones: silence
+        const ZonePtr first = makeZone(u"a.example"_s);
+        const ZonePtr second = makeZone(u"b.example"_s);
+        m->setZones({first, second});
+        QCOMPARE(lines([&] { m->validateDataIntegrity(); }), QStringList()); // no records: silence
+        first->setSoaRecord(soaWithSerial(first->name(), 2025030501));
+        const QList<DNSRecord> firstRecords = {
+            a("one", "192.0.2.1"), DNSRecord("two", DNSRecordType::AAAA, "2001:db8::2", 60),
+            DNSRecord("three", DNSRecordType::CNAME, "one.a.example.", 60)};
+        const DNSRecord bad =
+            withBad ? rawRecord(badName, DNSRecordType::A, u"999.0.0.1"_s) : a("four", "192.0.2.4");
+        const DNSRecord last("five", DNSRecordType::TXT, "\"hi\"", 60);
+        first->setRecords(firstRecords);
+        second->setRecords({bad, last});
+        lines([&] { m->saveZonesToStorage(); });
+        const QByteArray before = storedBytes(*m);
+        QSignalSpy firstChanged(first.get(), &DNSZone::changed);
+        QSignalSpy secondChanged(second.get(), &DNSZone::changed);
+        QCOMPARE(
+            lines([&] { m->validateDataIntegrity(); }),
+            withBad ? QStringList({warningLine("Invalid record in zone 'b.example': " + badName +
+                                               " A - " + validateRecord(bad).errors.join(u", "_s)),
+                                   warningLine(u"Data integrity check: Removed 1 invalid records "
+                                               "out of 5 total records"_s)})
+                    : QStringList{successLine(u"Data integrity check: All 5 records are valid"_s)});
+        QCOMPARE(recordIds(second->records()), recordIds(withBad ? QList{last} : QList{bad, last}));
+        QCOMPARE(recordIds(first->records()), recordIds(firstRecords));
+        QVERIFY(firstChanged.count() == 1 && secondChanged.count() == 1);
+        QVERIFY(first->soaRecord()->serial == 2025030501 && !second->soaRecord());
+        QCOMPARE(storedBytes(*m), before);
+    }
+
+    // No SOA: the default one is made first (names cleaned, the zone named as it is).
+    void defaultSoa_data() {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QString>("zoneName");
+        QTest::newRow("add") << Operation::add << u"example.com"_s;
+        QTest::newRow("update") << Operation::update << u"example.com"_s;
+        QTest::newRow("delete") << Operation::remove << u"example.com"_s;
+        QTest::newRow("name with underscore") << Operation::add << u"my_zone.example.com"_s;
+    }
+    void defaultSoa() {
+        QFETCH(Operation, operation);
+        QFETCH(QString, zoneName);
+        auto m = manager();
+        const ZonePtr zone = makeZone(u"placeholder.example"_s);
+        zone->setName(zoneName);
+        const DNSRecord www = a("www", "192.0.2.10", 3600);
+        if (operation != Operation::add)
+            zone->setRecords({www});
+        m->setZones({zone});
+        QCOMPARE(
+            lines([&] { apply(*m, operation, www, zone); }),
+            QStringList({infoLine("Created default SOA record for zone '" + zoneName + "'"),
+                         incrementLine(zoneName)}) +
+                afterAdvance(zone, {zone}, outcomeLine(operation, u"A record 'www'"_s, zoneName)));
+        const QString host = QString(zoneName).remove(u'_');
+        QCOMPARE(zone->soaRecord(),
+                 std::optional(SOARecord{"ns1." + host + ".", "admin." + host + ".", 2025030502,
+                                         3600, 1800, 1209600, 86400}));
+    }
+
+    // Record changes: model, serial, zone file, preferences, outcome line, in that order.
+    void recordChanges_data() {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<int>("target");      // index of the record changed; -1: one not held
+        QTest::addColumn<QString>("after");   // indexes of the records left; 5: the changed one
+        QTest::addColumn<QString>("notices"); // the record count at each change notice
+        QTest::addColumn<QString>("phrase");
+        const auto row = [](const char* tag, Operation operation, int target, const char* after,
+                            const char* notices, const char* phrase) {
+            QTest::newRow(tag) << operation << target << QString::fromLatin1(after)
+                               << QString::fromLatin1(notices) << QString::fromLatin1(phrase);
+        };
+        row("add apex A", Operation::add, -1, "0 1 2 3 4 5", "6 6", "A record '@'");
+        row("update", Operation::update, 2, "0 1 5 3 4", "5 5", "A record 'b'");
+        // An unknown id replaces nothing; the serial advances all the same.
+        row("update unknown id", Operation::update, -1, "0 1 2 3 4", "5", "A record '@'");
+        // Stored data can hold an id twice; both go.
+        row("delete apex MX", Operation::remove, 1, "0 3 4", "4 3 3", "MX record '@'");
+        row("delete, not held", Operation::remove, -1, "0 1 2 3 4", "5", "A record '@'");
+        // Deleting validates nothing.
+        row("delete invalid", Operation::remove, 4, "0 1 2 3", "4 4", "A record 'bad'");
+    }
+    void recordChanges() {
+        QFETCH(Operation, operation);
+        QFETCH(int, target);
+        QFETCH(QString, after);
+        QFETCH(QString, notices);
+        QFETCH(QString, phrase);
+        auto m = manager();
+        const ZonePtr zone = makeZone(u"example.com"_s);
+        zone->setSoaRecord(soaWithSerial(zone->name(), 2025030501));
+        QList<DNSRecord> records = {
+            a("a", "192.0.2.1"), DNSRecord({}, DNSRecordType::MX, "mx.", 60, opts("priority=10")),
+            a("b", "192.0.2.2"), a("c", "192.0.2.3"),
+            rawRecord(u"bad"_s, DNSRecordType::A, u"not an address"_s)};
+        if (operation == Operation::remove)
+            records[2].id = records[1].id;
+        zone->setRecords(records);
+        const ZonePtr other = makeZone(u"example.org"_s);
+        m->setZones({other, zone});
+        DNSRecord changed = target >= 0 ? records[target] : a("", "192.0.2.99", 120);
+        if (operation == Operation::update && target >= 0) {
+            changed.value = u"192.0.2.99"_s;
+            changed.ttl = 120;
+        }
+        records.append(changed);
+        // At each change notice: the record count, the serial, whether anything is stored yet.
+        QStringList seen;
+        connect(zone.get(), &DNSZone::changed, this, [&] {
+            seen.append(u"%1 %2 %3"_s.arg(zone->records().size())
+                            .arg(zone->soaRecord()->serial)
+                            .arg(storedZones(*m).has_value()));
+        });
+        QCOMPARE(lines([&] { apply(*m, operation, changed, zone); }),
+                 QStringList{incrementLine(u"example.com"_s)} +
+                     afterAdvance(zone, {other, zone},
+                                  outcomeLine(operation, phrase, u"example.com"_s)));
+        const QStringList counts = notices.split(u' ');
+        QStringList expectedNotices;
+        for (qsizetype i = 0; i < counts.size(); ++i)
+            expectedNotices.append(
+                u"%1 %2 0"_s.arg(counts[i]).arg(i + 1 < counts.size() ? 2025030501 : 2025030502));
+        QCOMPARE(seen, expectedNotices);
+        QList<DNSRecord> expected;
+        for (const QString& index : after.split(u' '))
+            expected.append(records[index.toInt()]);
+        QCOMPARE(recordIds(zone->records()), recordIds(expected));
+        const auto stored = storedZones(*m);
+        QVERIFY(stored);
+        QCOMPARE(recordIds(stored->at(1).records), recordIds(expected));
+        QCOMPARE(stored->at(1).records.value(2).toJson(), zone->records().value(2).toJson());
+        QCOMPARE(stored->at(1).soaRecord, zone->soaRecord());
+        if (operation == Operation::update && target >= 0)
+            QCOMPARE(zone->records().at(2).toJson(), changed.toJson());
+    }
+
+    // An invalid record changes nothing: the error lines, one per fault.
+    void invalidRecordChangesNothing_data() {
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<bool>("withSoa");
+        QTest::newRow("add") << false << true;
+        QTest::newRow("add, no SOA") << false << false;
+        QTest::newRow("update") << true << true;
+    }
+    void invalidRecordChangesNothing() {
+        QFETCH(bool, update);
+        QFETCH(bool, withSoa);
+        auto m = manager();
+        const ZonePtr zone = makeZone(u"example.com"_s);
+        if (withSoa)
+            zone->setSoaRecord(soaWithSerial(zone->name(), 2025030501));
+        const DNSRecord original = a("www", "192.0.2.10");
+        zone->setRecords({original});
+        m->setZones({zone});
+        lines([&] { m->saveZonesToStorage(); });
+        const QByteArray before = storedBytes(*m);
+        DNSRecord bad = rawRecord(u"www"_s, DNSRecordType::A, u"999.1.1.1"_s, 0); // two faults
+        if (update)
+            bad.id = original.id;
+        const QStringList errors = validateRecord(bad).errors;
+        QCOMPARE(errors.size(), 2);
+        QSignalSpy changed(zone.get(), &DNSZone::changed);
+        const QString heading = update ? u"Invalid DNS record update for 'www' A:"_s
+                                       : u"Invalid DNS record for 'www' A:"_s;
+        QCOMPARE(lines([&] { update ? m->updateRecord(bad, zone) : m->addRecord(bad, zone); }),
+                 QStringList({errorLine(heading), errorLine("  • " + errors[0]),
+                              errorLine("  • " + errors[1])}));
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(zone->records().first().toJson(), original.toJson());
+        QCOMPARE(zone->soaRecord(),
+                 withSoa ? std::optional(soaWithSerial(zone->name(), 2025030501)) : std::nullopt);
+        QCOMPARE(storedBytes(*m), before);
+    }
 };
 
-void TestZoneOperations::initTestCase() {
-    QVERIFY(m_box.isValid());
-    m_refusals = SaveRefusals::probe(m_box);
-}
-
-void TestZoneOperations::addZoneLinesAndState() {
-    OperationsSandbox box;
-    auto manager = box.makeManager();
-    const ZonePtr first = makeZone(QStringLiteral("example.com"));
-    QSignalSpy zonesSpy(manager.get(), &DNSServerManager::zonesChanged);
-
-    QStringList lines = box.lines([&] { manager->addZone(first); });
-    QStringList expected = {
-        QStringLiteral("🔄 DNSServerManager.addZone() called for: 'example.com'"),
-        QStringLiteral("🔍 Current zones before add: []"),
-        QStringLiteral("✅ Zone name validation passed"),
-        QStringLiteral("✅ Zone added to memory. Total zones: 1"),
-        QStringLiteral("🔍 All zones: [\"example.com\"]"),
-        QStringLiteral("💾 Saving to storage..."),
-    };
-    expected += storageLines({first});
-    expected += {QStringLiteral("✅ Zone saved to app storage"),
-                 infoLine(QStringLiteral("✅ Zone 'example.com' added successfully")),
-                 QStringLiteral("✅ Zone creation completed for: 'example.com'")};
-    QCOMPARE(lines, expected);
-    QCOMPARE(zonesSpy.count(), 1);
-    QCOMPARE(manager->zones(), QList<ZonePtr>{first});
-    // No SOA, no record, no zone file: those come with the first record change.
-    QVERIFY(!first->soaRecord());
-    QVERIFY(first->records().isEmpty());
-
-    // named.conf is saved only after the operation has returned.
-    const QStringList later = box.lines([] { QCoreApplication::processEvents(); });
-    QCOMPARE(later.count(SaveRefusals::configurationRefusal()), configurationRefusal().size());
-
-    const ZonePtr second = makeZone(QStringLiteral("example.org"));
-    lines = box.lines([&] { manager->addZone(second); });
-    QVERIFY(lines.size() > 4);
-    QCOMPARE(lines[1], QStringLiteral("🔍 Current zones before add: [\"example.com\"]"));
-    QCOMPARE(lines[3], QStringLiteral("✅ Zone added to memory. Total zones: 2"));
-    QCOMPARE(lines[4], QStringLiteral("🔍 All zones: [\"example.com\", \"example.org\"]"));
-    QCOMPARE(manager->zones(), (QList<ZonePtr>{first, second}));
-    QCOMPARE(manager->configuration()->zoneFiles(),
-             (QMap<QString, QString>{{"example.com", "db.example.com"},
-                                     {"example.org", "db.example.org"}}));
-
-    const auto stored = storedZones(manager->preferences());
-    QVERIFY(stored);
-    QCOMPARE(stored->size(), 2);
-    QCOMPARE(stored->at(0).name, QStringLiteral("example.com"));
-    QCOMPARE(stored->at(0).filePath, first->filePath());
-    QVERIFY(!stored->at(0).soaRecord);
-    QCOMPARE(stored->at(1).name, QStringLiteral("example.org"));
-    OperationsSandbox::settle();
-}
-
-void TestZoneOperations::addZoneInvalidName_data() {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("underscore") << QStringLiteral("bad_name.example.com");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("leading hyphen") << QStringLiteral("-bad.example.com");
-    QTest::newRow("empty label") << QStringLiteral("a..example.com");
-    QTest::newRow("label of 64") << QString(64, u'a') + QStringLiteral(".example.com");
-    QTest::newRow("space") << QStringLiteral("my zone.example.com");
-}
-
-void TestZoneOperations::addZoneInvalidName() {
-    QFETCH(QString, name);
-    OperationsSandbox box;
-    auto manager = box.makeManager();
-    const ZonePtr existing = makeZone(QStringLiteral("example.net"));
-    box.lines([&] { manager->addZone(existing); });
-    OperationsSandbox::settle();
-    const QByteArray before = storedBytes(manager->preferences());
-    const auto backupBefore = manager->preferences().data(ZoneStorage::backupKey());
-    const auto filesBefore = manager->configuration()->zoneFiles();
-
-    // The zone's constructor cleans names; the name is set as it stands.
-    const ZonePtr bad = makeZone(QStringLiteral("placeholder.example"));
-    bad->setName(name);
-    QSignalSpy zonesSpy(manager.get(), &DNSServerManager::zonesChanged);
-    QStringList lines = box.lines([&] { manager->addZone(bad); });
-    lines += box.lines([] { QCoreApplication::processEvents(); });
-
-    const QString refusal = QStringLiteral("❌ Invalid zone name: ") + name;
-    QCOMPARE(lines, (QStringList{
-                        QStringLiteral("🔄 DNSServerManager.addZone() called for: '") + name + u'\'',
-                        QStringLiteral("🔍 Current zones before add: [\"example.net\"]"),
-                        infoLine(refusal),
-                        refusal,
-                    }));
-    QCOMPARE(zonesSpy.count(), 0);
-    QCOMPARE(manager->zones(), QList<ZonePtr>{existing});
-    QCOMPARE(manager->configuration()->zoneFiles(), filesBefore);
-    QCOMPARE(storedBytes(manager->preferences()), before);
-    QCOMPARE(manager->preferences().data(ZoneStorage::backupKey()), backupBefore);
-    QVERIFY(!bad->soaRecord());
-}
-
-void TestZoneOperations::addZoneSameNameTwice() {
-    OperationsSandbox box;
-    auto manager = box.makeManager();
-    const ZonePtr first = makeZone(QStringLiteral("example.com"));
-    const ZonePtr second =
-        makeZone(QStringLiteral("example.com"), QStringLiteral("/srv/zones/example.com.zone"));
-    box.lines([&] {
-        manager->addZone(first);
-        manager->addZone(second);
-    });
-    OperationsSandbox::settle();
-    QCOMPARE(manager->zones(), (QList<ZonePtr>{first, second}));
-    QVERIFY(first->id() != second->id());
-    QCOMPARE(manager->configuration()->zoneFiles(),
-             (QMap<QString, QString>{{"example.com", "example.com.zone"}}));
-    const auto stored = storedZones(manager->preferences());
-    QVERIFY(stored);
-    QCOMPARE(stored->size(), 2);
-    QCOMPARE(stored->at(1).filePath, QStringLiteral("/srv/zones/example.com.zone"));
-}
-
-void TestZoneOperations::addZoneFileMapping_data() {
-    QTest::addColumn<QString>("filePath");
-    QTest::addColumn<QString>("fileName");
-    QTest::newRow("standard") << QStringLiteral("/usr/local/var/named/db.example.com")
-                              << QStringLiteral("db.example.com");
-    QTest::newRow("bare name") << QStringLiteral("db.example.com")
-                               << QStringLiteral("db.example.com");
-    QTest::newRow("other directory") << QStringLiteral("/opt/local/var/named/example.com.zone")
-                                     << QStringLiteral("example.com.zone");
-    QTest::newRow("trailing slash")
-        << QStringLiteral("/srv/zones/db.example.com/") << QStringLiteral("db.example.com");
-}
-
-void TestZoneOperations::addZoneFileMapping() {
-    QFETCH(QString, filePath);
-    QFETCH(QString, fileName);
-    OperationsSandbox box;
-    auto manager = box.makeManager();
-    box.lines([&] { manager->addZone(makeZone(QStringLiteral("example.com"), filePath)); });
-    OperationsSandbox::settle();
-    QCOMPARE(manager->configuration()->zoneFiles(),
-             (QMap<QString, QString>{{QStringLiteral("example.com"), fileName}}));
-}
-
-void TestZoneOperations::removeZone_data() {
-    QTest::addColumn<int>("target"); // index in the list; -1 for a zone not in it
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QStringList>("namesLeft");
-    QTest::addColumn<QStringList>("filesLeft");
-    QTest::newRow("middle") << 1 << QStringLiteral("b.example")
-                            << QStringList{"a.example", "c.example"}
-                            << QStringList{"a.example", "c.example"};
-    QTest::newRow("not listed") << -1 << QStringLiteral("x.example")
-                                << QStringList{"a.example", "b.example", "c.example"}
-                                << QStringList{"a.example", "b.example", "c.example"};
-    // Same name, other id: the listed zone stays, its file entry goes.
-    QTest::newRow("namesake") << -1 << QStringLiteral("b.example")
-                              << QStringList{"a.example", "b.example", "c.example"}
-                              << QStringList{"a.example", "c.example"};
-}
-
-void TestZoneOperations::removeZone() {
-    QFETCH(int, target);
-    QFETCH(QString, name);
-    QFETCH(QStringList, namesLeft);
-    QFETCH(QStringList, filesLeft);
-    OperationsSandbox box;
-    auto manager = box.makeManager();
-    box.lines([&] {
-        for (const char* zoneName : {"a.example", "b.example", "c.example"})
-            manager->addZone(makeZone(QString::fromLatin1(zoneName)));
-    });
-    OperationsSandbox::settle();
-    const QByteArray before = storedBytes(manager->preferences());
-    const ZonePtr victim = target >= 0 ? manager->zones()[target] : makeZone(name);
-    QCOMPARE(victim->name(), name);
-
-    QStringList lines = box.lines([&] { manager->removeZone(victim); });
-    QList<ZonePtr> left = manager->zones();
-    QCOMPARE(lines, configurationRefusal() + storageLines(left) +
-                        QStringList{infoLine("Zone '" + name + "' removed successfully")});
-    QCOMPARE(zoneNames(left), namesLeft);
-    QCOMPARE(manager->configuration()->zoneFiles().keys(), filesLeft);
-    // The preferences were saved: the previous document is now the backup.
-    QCOMPARE(manager->preferences().data(ZoneStorage::backupKey()).value_or(QByteArray()), before);
-    const auto stored = storedZones(manager->preferences());
-    QVERIFY(stored);
-    QStringList storedNames;
-    for (const auto& data : *stored)
-        storedNames.append(data.name);
-    QCOMPARE(storedNames, namesLeft);
-    // Nothing more is queued: the configuration was saved directly.
-    lines = box.lines([] { QCoreApplication::processEvents(); });
-    QCOMPARE(lines.count(SaveRefusals::configurationRefusal()), 0);
-}
-
-void TestZoneOperations::dataIntegrity_data() {
-    QTest::addColumn<QString>("badName");
-    QTest::addColumn<bool>("withBad");
-    QTest::newRow("one invalid") << QStringLiteral("bad") << true;
-    // The name is written as stored: no "@" for the apex here.
-    QTest::newRow("one invalid at the apex") << QString() << true;
-    QTest::newRow("all valid") << QString() << false;
-}
-
-void TestZoneOperations::dataIntegrity() {
-    QFETCH(QString, badName);
-    QFETCH(bool, withBad);
-    auto manager = fixedManager();
-    const ZonePtr first = makeZone(QStringLiteral("a.example"));
-    const ZonePtr second = makeZone(QStringLiteral("b.example"));
-    first->setSoaRecord(soaWithSerial(first->name(), 2025030501));
-    const QList<DNSRecord> firstRecords = {
-        DNSRecord(QStringLiteral("one"), DNSRecordType::A, QStringLiteral("192.0.2.1"), 60),
-        DNSRecord(QStringLiteral("two"), DNSRecordType::AAAA, QStringLiteral("2001:db8::2"), 60),
-        DNSRecord(QStringLiteral("three"), DNSRecordType::CNAME, QStringLiteral("one.a.example."),
-                  60),
-    };
-    const DNSRecord bad =
-        withBad
-            ? rawRecord(badName, DNSRecordType::A, QStringLiteral("999.0.0.1"))
-            : DNSRecord(QStringLiteral("four"), DNSRecordType::A, QStringLiteral("192.0.2.4"), 60);
-    const DNSRecord last(QStringLiteral("five"), DNSRecordType::TXT, QStringLiteral("\"hi\""), 60);
-    const QList<DNSRecord> secondRecords = {bad, last};
-    first->setRecords(firstRecords);
-    second->setRecords(secondRecords);
-    manager->setZones({first, second});
-    m_box.lines([&] { manager->saveZonesToStorage(); });
-    OperationsSandbox::settle();
-    const QByteArray before = storedBytes(manager->preferences());
-
-    QSignalSpy firstChanged(first.get(), &DNSZone::changed);
-    QSignalSpy secondChanged(second.get(), &DNSZone::changed);
-    const QStringList lines = m_box.lines([&] { manager->validateDataIntegrity(); });
-    if (withBad) {
-        const QStringList errors = validateRecord(bad).errors;
-        QVERIFY(!errors.isEmpty());
-        QCOMPARE(lines, (QStringList{
-                            warningLine("Invalid record in zone 'b.example': " + badName + " A - " +
-                                        errors.join(QStringLiteral(", "))),
-                            warningLine("Data integrity check: Removed 1 invalid records out of 5 "
-                                        "total records"),
-                        }));
-        QCOMPARE(recordIds(second->records()), recordIds({last}));
-    } else {
-        QCOMPARE(lines, QStringList{successLine("Data integrity check: All 5 records are valid")});
-        QCOMPARE(recordIds(second->records()), recordIds(secondRecords));
-    }
-    QCOMPARE(recordIds(first->records()), recordIds(firstRecords));
-    // Every zone's records are set again, changed or not.
-    QCOMPARE(firstChanged.count(), 1);
-    QCOMPARE(secondChanged.count(), 1);
-    // Memory only: no serial advance, nothing saved.
-    QCOMPARE(first->soaRecord()->serial, 2025030501);
-    QVERIFY(!second->soaRecord());
-    QCOMPARE(storedBytes(manager->preferences()), before);
-    OperationsSandbox::settle();
-}
-
-void TestZoneOperations::dataIntegrityWithoutRecords() {
-    auto manager = fixedManager();
-    QStringList lines = m_box.lines([&] { manager->validateDataIntegrity(); });
-    QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u'\n')));
-    manager->setZones(
-        {makeZone(QStringLiteral("a.example")), makeZone(QStringLiteral("b.example"))});
-    lines = m_box.lines([&] { manager->validateDataIntegrity(); });
-    QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u'\n')));
-    QCOMPARE(manager->zones().size(), 2);
-}
-
-QTEST_GUILESS_MAIN(TestZoneOperations)
+QTEST_GUILESS_MAIN(TestOperations)
 #include "tst_operations.moc"

@@ -1,19 +1,13 @@
 // Korvi running a real named end to end, through its own operations only:
 // detection finds BIND, a zone and its records are added, the files Korvi
 // writes are the ones the server loads, dig sees each change after a reload,
-// the server's log is read, and the server is stopped. Everything happens in
-// a sandbox under the test's temporary directory, on 127.0.0.1 at a free
-// high port; nothing of the test is left running, also when it fails.
-
+// the server's log is read, and the server is stopped. All in a sandbox on
+// 127.0.0.1 at a free high port; nothing is left running, also on failure.
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "HostTestSupport.h"
 #include "SandboxServer.h"
-#include "manager/DNSServerManager.h"
-#include "model/TextCleaning.h"
-#include "platform/TextFile.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -21,100 +15,81 @@ using namespace korvi::test;
 class ServerE2ETest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    Host m_host;
     SystemLayout m_layout;
     quint16 m_port = 0;
 
-    // The zone the new-domain form makes: its SOA and its first NS record.
-    ZonePtr newZone(const QString& name) const {
-        auto zone = ZonePtr::create(name, m_layout.zoneDirectory + QStringLiteral("/db.") + name);
-        SOARecord soa;
-        soa.primaryNameServer = QStringLiteral("ns1.") + name + u'.';
-        soa.adminEmail = QStringLiteral("admin.") + name + u'.';
-        soa.serial = QDateTime::currentSecsSinceEpoch();
-        zone->setSoaRecord(soa);
-        zone->addRecord(DNSRecord(QString(), DNSRecordType::NS, soa.primaryNameServer, 86400));
-        return zone;
+    QString www() const { return dig(m_port, u"www.example.com"_s); }
+    bool fileHas(const QString& path, const char* text) const {
+        return readFile(path).contains(text);
     }
-
-    static QString fileText(const QString& path) { return readTextFile(path).value_or(QString()); }
 
 private Q_SLOTS:
     void initTestCase() {
-        QVERIFY(m_dir.isValid());
-        QVERIFY(isPlainPath(m_dir.path()));
-        if (QStandardPaths::findExecutable(QStringLiteral("dig")).isEmpty())
+        QVERIFY(isPlainPath(m_host.root()));
+        if (QStandardPaths::findExecutable(u"dig"_s).isEmpty())
             QSKIP("dig is not installed");
         m_port = freePort();
         QVERIFY(m_port > 20000);
-        m_layout = SystemLayout::sandbox(m_dir.path(), m_port);
+        m_layout = SystemLayout::sandbox(m_host.root(), m_port);
     }
     void cleanupTestCase() { stopServersOf(m_layout.namedConfigPath); }
 
     void zoneServedAndUpdated() {
-        auto manager = makeManager(m_dir.path(), m_layout);
+        auto manager = makeManager(m_host.root(), m_layout);
         QVERIFY(waitForDetections(*manager));
         if (!manager->isBindInstalled())
             QSKIP("BIND is not installed");
         QTRY_VERIFY(!manager->bindVersion().isEmpty());
-        QVERIFY2(manager->bindVersion().startsWith(QStringLiteral("9.")),
-                 qPrintable(manager->bindVersion()));
+        QVERIFY2(manager->bindVersion().startsWith(u"9."_s), qPrintable(manager->bindVersion()));
         QVERIFY(manager->isBindVersionSupported());
-
         DNSConfiguration* config = manager->configuration();
         config->setListenPort(m_port);
-        config->setListenAddresses({QStringLiteral("127.0.0.1")});
+        config->setListenAddresses({u"127.0.0.1"_s});
         config->setRecursion(false);
 
-        const ZonePtr zone = newZone(QStringLiteral("example.com"));
+        // The zone the new-domain form makes: its SOA and its first NS record.
+        const ZonePtr zone =
+            ZonePtr::create(u"example.com"_s, m_layout.zoneDirectory + u"/db.example.com"_s);
+        zone->setSoaRecord(SOARecord{u"ns1.example.com."_s, u"admin.example.com."_s,
+                                     QDateTime::currentSecsSinceEpoch()});
+        zone->addRecord(DNSRecord({}, DNSRecordType::NS, u"ns1.example.com."_s, 86400));
         manager->addZone(zone);
-        manager->addRecord(
-            DNSRecord(QStringLiteral("ns1"), DNSRecordType::A, QStringLiteral("192.0.2.53"), 3600),
-            zone);
-        const DNSRecord www(QStringLiteral("www"), DNSRecordType::A, QStringLiteral("192.0.2.10"),
-                            3600);
-        manager->addRecord(www, zone);
+        manager->addRecord(DNSRecord(u"ns1"_s, DNSRecordType::A, u"192.0.2.53"_s, 3600), zone);
+        DNSRecord record(u"www"_s, DNSRecordType::A, u"192.0.2.10"_s, 3600);
+        manager->addRecord(record, zone);
         // Both files are written once BIND's checkers have accepted them.
-        QTRY_VERIFY_WITH_TIMEOUT(fileText(zone->filePath()).contains(QStringLiteral("192.0.2.10")),
-                                 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            fileText(m_layout.namedConfigPath).contains(QStringLiteral("zone \"example.com\"")),
-            10000);
+        QTRY_VERIFY_WITH_TIMEOUT(fileHas(zone->filePath(), "192.0.2.10"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(fileHas(m_layout.namedConfigPath, "zone \"example.com\""), 10000);
 
         manager->startServer();
         QTRY_COMPARE_WITH_TIMEOUT(manager->serverStatus(), ServerStatus::running, 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(dig(m_port, QStringLiteral("www.example.com")),
-                                  QStringLiteral("192.0.2.10"), 10000);
-        QCOMPARE(dig(m_port, QStringLiteral("example.com"), QStringLiteral("NS")),
-                 QStringLiteral("ns1.example.com."));
+        QTRY_COMPARE_WITH_TIMEOUT(www(), u"192.0.2.10"_s, 10000);
+        QCOMPARE(dig(m_port, u"example.com"_s, u"NS"_s), u"ns1.example.com."_s);
         QCOMPARE(serversOf(m_layout.namedConfigPath).size(), 1);
 
-        DNSRecord changed = www;
-        changed.value = QStringLiteral("192.0.2.20");
-        manager->updateRecord(changed, zone);
-        QTRY_VERIFY_WITH_TIMEOUT(fileText(zone->filePath()).contains(QStringLiteral("192.0.2.20")),
-                                 10000);
+        record.value = u"192.0.2.20"_s;
+        manager->updateRecord(record, zone);
+        QTRY_VERIFY_WITH_TIMEOUT(fileHas(zone->filePath(), "192.0.2.20"), 10000);
         QElapsedTimer sinceReload;
         sinceReload.start();
         manager->reloadServer();
-        while (dig(m_port, QStringLiteral("www.example.com")) != QStringLiteral("192.0.2.20") &&
-               sinceReload.elapsed() < 5000)
+        while (www() != u"192.0.2.20"_s && sinceReload.elapsed() < 5000)
             QTest::qWait(10);
-        QCOMPARE(dig(m_port, QStringLiteral("www.example.com")), QStringLiteral("192.0.2.20"));
+        QCOMPARE(www(), u"192.0.2.20"_s);
         qInfo("first answer with the new data %lld ms after reloadServer()", sinceReload.elapsed());
 
         // The server's own log, under the separator.
         manager->loadBindLogs();
-        QTRY_VERIFY(manager->logs().contains(QStringLiteral("--- BIND Server Logs ---")));
-        const qsizetype separator =
-            manager->logs().lastIndexOf(QStringLiteral("--- BIND Server Logs ---"));
-        QVERIFY(separator + 1 < manager->logs().size());
-        QVERIFY(!parseLogLine(manager->logs().at(separator + 1)).level);
+        const QString separator = u"--- BIND Server Logs ---"_s;
+        QTRY_VERIFY(manager->logs().contains(separator));
+        const qsizetype at = manager->logs().lastIndexOf(separator);
+        QVERIFY(at + 1 < manager->logs().size() && !parseLogLine(manager->logs().at(at + 1)).level);
 
         manager->stopServer();
         QTRY_COMPARE_WITH_TIMEOUT(manager->serverStatus(), ServerStatus::stopped, 15000);
         QTRY_VERIFY_WITH_TIMEOUT(serversOf(m_layout.namedConfigPath).isEmpty(), 10000);
-        QCOMPARE(dig(m_port, QStringLiteral("www.example.com")), QString());
+        QCOMPARE(www(), QString());
     }
 };
 
