@@ -1,0 +1,521 @@
+// The model: record types, cleaning, stored JSON, zones and serials, the
+// record validator and the server configuration.
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <ctime>
+#include <functional>
+
+#include "BindCheckers.h"
+#include "model/DNSConfiguration.h"
+#include "model/DNSZone.h"
+#include "model/RecordValidator.h"
+#include "model/Serial.h"
+#include "model/TextCleaning.h"
+
+using namespace korvi;
+using namespace korvi::test;
+
+Q_DECLARE_METATYPE(korvi::DNSRecord)
+
+namespace {
+
+// Records of several types, with options, non-ASCII text and escapes, as stored.
+QJsonArray sampleArray() {
+    QByteArray text =
+        "[{'id':'0F8FAD5B-D9CB-469F-A165-70867728950E','name':'www','type':'A',"
+        "'value':'192.0.2.1','ttl':3600},"
+        "{'id':'7C9E6679-7425-40DE-944B-E07FC1F90AE7','name':'','type':'MX',"
+        "'value':'mail.example.com.','ttl':300,'priority':10},"
+        "{'id':'00000000-0000-0000-0000-000000000000','name':'_sip._tcp','type':'SRV',"
+        "'value':'sip.example.com','ttl':86400,'priority':0,'weight':5,'port':5060},"
+        "{'id':'3F2504E0-4F89-11D3-9A0C-0305E82C3301','name':'café','type':'TXT',"
+        "'value':'\\u0022grüße 😀 \\\\\\u0022 \\/\\u0022','ttl':1,'flag':128,'tag':'issue'},"
+        "{'id':'6BA7B810-9DAD-11D1-80B4-00C04FD430C8','name':'_443._tcp','type':'TLSA',"
+        "'value':'abcdef','ttl':2147483647,'usage':3,'selector':1,"
+        "'digestType':9223372036854775807}]";
+    return QJsonDocument::fromJson(text.replace('\'', '"')).array();
+}
+
+std::optional<QList<DNSRecord>> decodeAll(const QJsonArray& array) {
+    QList<DNSRecord> out;
+    for (const QJsonValue& v : array) {
+        auto r = DNSRecord::fromJson(v);
+        if (!r)
+            return std::nullopt;
+        out.append(*r);
+    }
+    return out;
+}
+
+// A record as given (no cleaning), with the fields named in `options`.
+DNSRecord stored(DNSRecordType type, const QString& value, const char* options = "",
+                 const QString& name = {}, qint64 ttl = 3600) {
+    DNSRecord r = rawRecord(name, type, value, ttl);
+    static_cast<RecordOptions&>(r) = opts(QString::fromLatin1(options));
+    return r;
+}
+
+const QDateTime fifthOfMarch(QDate(2025, 3, 5), QTime(10, 30)); // local time
+
+} // namespace
+
+class TestModel : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Display name, summary and field defaults of every type.
+    void typeTable() {
+        const QStringList expected = {
+            "IPv4 Address|Points domain to IPv4 address|",
+            "IPv6 Address|Points domain to IPv6 address|",
+            "Certificate Authority Authorization|Certificate Authority Authorization|flag=0 "
+            "tag=issue",
+            "Canonical Name|Creates alias to another domain|",
+            "Mail Exchange|Directs email to mail server|priority=10",
+            "Name Server|Delegates subdomain to name server|",
+            "Pointer|Reverse DNS lookup (IP to domain)|",
+            "Start of Authority|Start of Authority (zone configuration)|",
+            "Service|Service location (protocol and port)|priority=10 weight=5 port=80",
+            "SSH Fingerprint|SSH public key fingerprint|algorithm=1 digestType=1",
+            "TLS Association|TLS certificate association|usage=3 selector=1 digestType=1",
+            "Text|Text data (SPF, DKIM, verification)|"};
+        QStringList actual;
+        for (DNSRecordType type : allRecordTypes()) {
+            QStringList fields;
+            for (const RecordFieldDefault& f : recordTypeInfo(type).fields)
+                fields.append(recordFieldName(f.field) + u'=' + QLatin1String(f.defaultValue));
+            actual.append(displayName(type) + u'|' + summary(type) + u'|' + fields.join(u' '));
+        }
+        QCOMPARE(actual, expected);
+    }
+
+    // Names, hosts and values cleaned by type; names, values and TTLs also by the constructor.
+    void cleaning_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        const struct {
+            const char *tag, *kind, *input, *expected;
+        } rows[] = {{"name trim", "name", " \t\r\nmail\n", "mail"},
+                    {"name service labels", "name", "_sip._tcp", "_sip._tcp"},
+                    {"name symbols", "name", "a@b#c$d*e/f! g", "abcdefg"},
+                    {"name unicode spaces", "name", "\u00A0web\u3000site\u2003", "website"},
+                    {"name combining accent", "name", "cafe\u0301", "cafe\u0301"},
+                    {"name emoji", "name", "web😀", "web"},
+                    {"name zero-width joiner", "name", "ex\u200Dample", "example"},
+                    {"host underscore", "host", " my_zone.example.com ", "myzone.example.com"},
+                    {"host unicode", "host", "-bücher.例え-.", "-bücher.例え-."},
+                    {"A trims, drops x", "A", " 192.168.1.1x ", "192.168.1.1"},
+                    {"AAAA zone index", "AAAA", "fe80::1%eth0", "fe80::1e0"},
+                    {"MX underscore", "MX", "mail_server.example.com.", "mailserver.example.com."},
+                    {"PTR space", "PTR", "host name.example.com", "hostname.example.com"},
+                    {"TXT inside kept", "TXT", "  \"v=spf1  -all\"\t", "\"v=spf1  -all\""},
+                    {"CAA", "CAA", " 0 issue \"ca.example.net\" ", "0 issue \"ca.example.net\""},
+                    {"TLSA", "TLSA", "ab cd!", "ab cd!"}};
+        for (const auto& r : rows)
+            QTest::newRow(r.tag) << r.kind << QString::fromUtf8(r.input)
+                                 << QString::fromUtf8(r.expected);
+        QTest::newRow("TXT 300") << "TXT" << QString(300, u'x') << QString(255, u'x');
+        // TXT values are cut at 255 characters as the user sees them.
+        for (const QString& unit : {u"😀"_s, u"🇫🇮"_s, u"e\u0301"_s})
+            QTest::addRow("TXT 300 x %s", qPrintable(unit))
+                << "TXT" << unit.repeated(300) << unit.repeated(255);
+        for (const char* ttl :
+             {"-9223372036854775808 1", "0 1", "2147483647 2147483647", "2147483648 2147483647"})
+            QTest::addRow("ttl %s", ttl) << "ttl" << QString::fromLatin1(ttl).section(u' ', 0, 0)
+                                         << QString::fromLatin1(ttl).section(u' ', 1);
+    }
+    void cleaning() {
+        QFETCH(QString, kind);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        if (kind == "host"_L1) {
+            QCOMPARE(cleanHostText(input), expected);
+        } else if (kind == "ttl"_L1) {
+            QCOMPARE(DNSRecord("a", DNSRecordType::A, "1.2.3.4", input.toLongLong()).ttl,
+                     expected.toLongLong());
+        } else if (kind == "name"_L1) {
+            QCOMPARE(cleanRecordName(input), expected);
+            QCOMPARE(DNSRecord(input, DNSRecordType::A, u"1.2.3.4"_s, 60).name, expected);
+        } else {
+            const DNSRecordType type = *recordTypeFromRawValue(kind);
+            QCOMPARE(normalizeRecordValue(input, type), expected);
+            QCOMPARE(DNSRecord(QString(), type, input, 60).value, expected);
+        }
+    }
+
+    // Upper-case id, only the keys present, no nulls; the samples survive a round trip.
+    void jsonWrite() {
+        const DNSRecord full("x", DNSRecordType::CAA, "v", 60,
+                             RecordOptions{1, 2, 3, 4, u"issuewild"_s, 5, 6, 7, 8});
+        const QJsonObject o = full.toJson();
+        QCOMPARE(o.size(), 14);
+        QCOMPARE(o.value("id").toString(), full.id.toString(QUuid::WithoutBraces).toUpper());
+        const DNSRecord bare("x", DNSRecordType::MX, "m.example.", 60);
+        QCOMPARE(bare.toJson().keys(), QStringList({"id", "name", "ttl", "type", "value"}));
+        QVERIFY(!QJsonDocument(bare.toJson()).toJson().contains("null"));
+
+        const auto records = decodeAll(sampleArray());
+        QVERIFY(records && records->size() == 5);
+        QJsonArray written;
+        for (const DNSRecord& r : *records)
+            written.append(r.toJson());
+        QCOMPARE(written, sampleArray());
+    }
+
+    void jsonRead_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("value"); // undefined: remove the key
+        QTest::addColumn<bool>("readable");
+        const QJsonValue gone(QJsonValue::Undefined), null(QJsonValue::Null);
+        QTest::newRow("id missing") << "id" << gone << true;
+        QTest::newRow("id lower case")
+            << "id" << QJsonValue("0f8fad5b-d9cb-469f-a165-70867728950e") << true;
+        QTest::newRow("id braces")
+            << "id" << QJsonValue("{0F8FAD5B-D9CB-469F-A165-70867728950E}") << false;
+        QTest::newRow("id number") << "id" << QJsonValue(42) << false;
+        for (const char* key : {"name", "type", "value", "ttl"}) {
+            QTest::addRow("%s missing", key) << key << gone << false;
+            QTest::addRow("%s null", key) << key << null << false;
+        }
+        QTest::newRow("name number") << "name" << QJsonValue(5) << false;
+        QTest::newRow("type lower") << "type" << QJsonValue("mx") << false;
+        QTest::newRow("ttl text") << "ttl" << QJsonValue("3600") << false;
+        QTest::newRow("ttl fraction") << "ttl" << QJsonValue(3600.5) << false;
+        QTest::newRow("ttl 0, not clamped") << "ttl" << QJsonValue(0) << true;
+        QTest::newRow("name not cleaned") << "name" << QJsonValue(" my host! ") << true;
+        QTest::newRow("priority null") << "priority" << null << true;
+        QTest::newRow("priority text") << "priority" << QJsonValue("10") << false;
+        QTest::newRow("tag number") << "tag" << QJsonValue(0) << false;
+    }
+    void jsonRead() {
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, value);
+        QFETCH(bool, readable);
+        QJsonObject o = sampleArray().at(1).toObject();
+        if (value.isUndefined())
+            o.remove(key);
+        else
+            o.insert(key, value);
+        QString error;
+        const auto r = DNSRecord::fromJson(o, &error);
+        QCOMPARE(bool(r), readable);
+        QCOMPARE(error.isEmpty(), readable);
+        if (!r)
+            return;
+        QJsonObject back = r->toJson(); // as stored: no cleaning, no clamping
+        if (!o.contains("id"))
+            QVERIFY(!r->id.isNull() && r->id != DNSRecord::fromJson(o)->id); // fresh each time
+        back.remove("id");
+        o.remove("id");
+        if (o.value("priority").isNull())
+            o.remove("priority");
+        QCOMPARE(back, o);
+    }
+
+    // Every prefix of a stored document: only the whole text reads.
+    void jsonEveryTruncation() {
+        const QByteArray full = QJsonDocument(sampleArray()).toJson(QJsonDocument::Indented);
+        QList<qsizetype> read;
+        for (qsizetype n = 0; n <= full.size(); ++n) {
+            const QJsonDocument doc = QJsonDocument::fromJson(full.left(n));
+            if (doc.isArray() && decodeAll(doc.array()))
+                read.append(n);
+        }
+        QCOMPARE(read, (QList<qsizetype>{full.size() - 1, full.size()})); // with/without newline
+    }
+
+    // SOA JSON: every key required; a serial beyond 32 bits survives.
+    void soaJson() {
+        const SOARecord soa{u"ns1.example.com."_s, u"admin.example.com."_s, 4294967295LL * 3};
+        QCOMPARE(SOARecord::fromJson(soa.toJson()), std::optional<SOARecord>(soa));
+        QCOMPARE(soa.toJson().value("expire").toInteger(), 1209600);
+        for (const QString& key : soa.toJson().keys()) {
+            const bool text = key == "primaryNameServer"_L1 || key == "adminEmail"_L1;
+            for (const QJsonValue& v : {QJsonValue(QJsonValue::Undefined), QJsonValue(),
+                                        text ? QJsonValue(1) : QJsonValue(u"1"_s)}) {
+                QJsonObject o = soa.toJson();
+                o.insert(key, v);
+                QString error;
+                QVERIFY2(!SOARecord::fromJson(o, &error) && !error.isEmpty(), qPrintable(key));
+            }
+        }
+    }
+
+    // A zone: name cleaned, equal by id only, one notice per change.
+    void zoneIdentityAndNotices() {
+        DNSZone zone(u" my_zone.exa mple!😀.com. "_s, QString());
+        QCOMPARE(zone.name(), u"myzone.example.com."_s);
+        const DNSZone twin(zone.name(), QString());
+        QVERIFY(zone != twin && !(zone == twin));
+        const size_t hash = qHash(zone, 7);
+        const DNSRecord first = stored(DNSRecordType::A, "10.0.0.1");
+        DNSRecord second = stored(DNSRecordType::A, "10.0.0.2");
+        QSignalSpy spy(&zone, &DNSZone::changed);
+        const QList<std::pair<const char*, std::function<void()>>> changes = {
+            {"name", [&] { zone.setName(u"example.org"_s); }},
+            {"same name again", [&] { zone.setName(u"example.org"_s); }},
+            {"records",
+             [&] {
+                 zone.setRecords({first, second});
+             }},
+            {"soa", [&] { zone.setSoaRecord(standardSOA()); }},
+            {"soa removed", [&] { zone.setSoaRecord(std::nullopt); }},
+            {"record added", [&] { zone.addRecord(stored(DNSRecordType::A, "10.0.0.3")); }},
+            {"record replaced",
+             [&] {
+                 second.value = u"10.9.9.9"_s;
+                 zone.updateRecord(second);
+             }},
+            {"record removed", [&] { QVERIFY(zone.removeRecord(first.id)); }}};
+        for (const auto& [what, change] : changes) {
+            spy.clear();
+            change();
+            QVERIFY2(spy.count() == 1, what);
+        }
+        QVERIFY(zone == zone && qHash(zone, 7) == hash);
+        QVERIFY(!zone.removeRecord(first.id));
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void nextSerial_data() {
+        QTest::addColumn<qint64>("current");
+        QTest::addColumn<qint64>("expected");
+        const std::pair<qint64, qint64> rows[] = {
+            {2025030507, 2025030508},
+            {2025030598, 2025030599},
+            {2025030599, fifthOfMarch.toSecsSinceEpoch()}, // the day's revisions used up
+            {2025030499, 2025030501},                      // a new day begins
+            {0, 2025030501},
+            {2025030601, 2025030501},
+            {2025030500, 2025030501}};
+        for (const auto& [current, expected] : rows)
+            QTest::addRow("%lld", current) << current << expected;
+    }
+    void nextSerial() {
+        QFETCH(qint64, current);
+        QFETCH(qint64, expected);
+        QCOMPARE(korvi::nextSerial(current, fifthOfMarch), expected);
+        QCOMPARE(generateSerial(fifthOfMarch), 2025030501);
+    }
+
+    // Thirteen hours east of UTC, 20:00 UTC on 4 March is already 5 March.
+    void serialReadsLocalDate() {
+        const QByteArray saved = qgetenv("TZ");
+        qputenv("TZ", "KRV-13");
+        tzset();
+        const QDateTime evening(QDate(2025, 3, 4), QTime(20, 0), Qt::UTC);
+        const qint64 generated = generateSerial(evening);
+        if (saved.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", saved);
+        tzset();
+        QCOMPARE(generated, 2025030501);
+        QCOMPARE(korvi::nextSerial(41, QDateTime()), 42); // no date: count on
+    }
+
+    // Every message in order; an empty list means valid.
+    void validateRecord_data() {
+        using T = DNSRecordType;
+        QTest::addColumn<DNSRecord>("record");
+        QTest::addColumn<QStringList>("expected");
+        const QString nameMsg = u"Invalid record name: '%1'. Must be a valid domain name or "
+                                "empty for root domain."_s;
+        const QString empty = u"Record value cannot be empty."_s;
+        const QString ttlMsg = u"Invalid TTL: %1. Must be between 1 and 2,147,483,647 seconds."_s;
+        const QString v4 = u"Invalid IPv4 address: '%1'. Expected format: 192.168.1.1"_s;
+        const QString domainMsg = u"Invalid domain name: '%1'. Must be a valid domain name."_s;
+        const QString hex = u"0123456789abcdefABCDEF"_s;
+        const QString tags = u"Valid tags are: issue, issuewild, iodef"_s;
+        const QString tooLong =
+            u"TXT record too long: 513 characters. Maximum is 512 characters."_s;
+        const QString control = u"TXT record contains invalid control characters."_s;
+        const auto row = [](const char* name, const DNSRecord& r, const QStringList& errors) {
+            QTest::newRow(name) << r << errors;
+        };
+        row("valid A", stored(T::A, "192.168.1.10", "", "a.b-c.d.", 2147483647), {});
+        row("name _dmarc", stored(T::TXT, "v=DMARC1", "", "_dmarc"), {nameMsg.arg("_dmarc")});
+        row("ttl 0", stored(T::A, "10.0.0.1", "", "", 0), {ttlMsg.arg(0)});
+        row("ttl 2^31", stored(T::A, "10.0.0.1", "", "", 2147483648), {ttlMsg.arg(2147483648)});
+        row("A empty", stored(T::A, ""), {empty, v4.arg("")});
+        row("A 256", stored(T::A, "256.1.1.1"), {v4.arg("256.1.1.1")});
+        row("AAAA v4 text", stored(T::AAAA, "192.168.1.1"),
+            {u"Invalid IPv6 address: '192.168.1.1'. Expected format: 2001:db8::1"_s});
+        row("CNAME a..b", stored(T::CNAME, "www..example.com"),
+            {domainMsg.arg("www..example.com")});
+        row("NS only dot", stored(T::NS, "."), {domainMsg.arg(".")});
+        row("PTR underscore", stored(T::PTR, "host_1.example.com"),
+            {domainMsg.arg("host_1.example.com")});
+        row("MX 65535", stored(T::MX, "mail.example.com", "priority=65535"), {});
+        row("MX 65536", stored(T::MX, "mail.example.com", "priority=65536"),
+            {"Invalid MX priority: 65536. Must be between 0 and 65535."});
+        row("MX -1", stored(T::MX, "mail.example.com", "priority=-1"),
+            {"Invalid MX priority: -1. Must be between 0 and 65535."});
+        row("SRV valid", stored(T::SRV, "sip.example.com.", "priority=0 weight=0 port=65535"), {});
+        row("SRV port 0", stored(T::SRV, "sip.example.com", "priority=10 weight=5 port=0"),
+            {"Invalid SRV port: 0. Must be between 1 and 65535."});
+        row("SRV none", stored(T::SRV, "sip.example.com"),
+            {"SRV records require a priority value.", "SRV records require a weight value.",
+             "SRV records require a port value."});
+        row("SRV all out", stored(T::SRV, "_sip.x", "priority=-1 weight=65536 port=65536"),
+            {"Invalid SRV target: '_sip.x'. Must be a valid domain name.",
+             "Invalid SRV priority: -1. Must be between 0 and 65535.",
+             "Invalid SRV weight: 65536. Must be between 0 and 65535.",
+             "Invalid SRV port: 65536. Must be between 1 and 65535."});
+        row("CAA valid", stored(T::CAA, "ca.example.net", "flag=255 tag=iodef"), {});
+        row("CAA ISSUE", stored(T::CAA, "ca.example.net", "flag=0 tag=ISSUE"),
+            {"Invalid CAA tag: 'ISSUE'. " + tags});
+        row("CAA nothing", stored(T::CAA, ""),
+            {empty, "CAA records require a flag value.", "CAA records require a tag value.",
+             "CAA record value cannot be empty."});
+        row("CAA flag out", stored(T::CAA, "x", "flag=256 tag="),
+            {"Invalid CAA flag: 256. Must be between 0 and 255.", "Invalid CAA tag: ''. " + tags});
+        row("SSHFP valid", stored(T::SSHFP, hex, "algorithm=4 digestType=2"), {});
+        row("SSHFP out", stored(T::SSHFP, "x", "algorithm=5 digestType=0"),
+            {"Invalid SSHFP algorithm: 5. Valid algorithms are: 1, 2, 3, 4",
+             "Invalid SSHFP digest type: 0. Valid digest types are: 1, 2",
+             "Invalid SSHFP fingerprint: must be hexadecimal characters only."});
+        row("SSHFP nothing", stored(T::SSHFP, hex),
+            {"SSHFP records require an algorithm value.",
+             "SSHFP records require a digest type value."});
+        row("TLSA zero", stored(T::TLSA, "00", "digestType=0 usage=0 selector=0"), {});
+        row("TLSA all out", stored(T::TLSA, "xyz", "digestType=3 usage=4 selector=2"),
+            {"Invalid TLSA usage: 4. Must be between 0 and 3.",
+             "Invalid TLSA selector: 2. Must be 0 or 1.",
+             "Invalid TLSA digest type: 3. Valid digest types are: 0, 1, 2",
+             "Invalid TLSA certificate data: must be hexadecimal characters only."});
+        row("TLSA nothing", stored(T::TLSA, "ab"),
+            {"TLSA records require a usage value.", "TLSA records require a selector value.",
+             "TLSA records require a digest type value."});
+        row("TXT 512 emoji", stored(T::TXT, u"😀"_s.repeated(512)), {});
+        row("TXT 513 flags", stored(T::TXT, u"🇫🇮"_s.repeated(513)), {tooLong});
+        row("TXT tab LF CR", stored(T::TXT, "a\tb\nc\r\nd"), {});
+        row("TXT soft hyphen", stored(T::TXT, "a\u00ADb"), {control});
+        row("TXT long and ESC", stored(T::TXT, QString(512, u'a') + u'\x1b'), {tooLong, control});
+        row("SOA empty", stored(T::SOA, ""), {empty, "SOA record value cannot be empty."});
+        row("everything wrong", stored(T::MX, "", "", "_x", 0),
+            {nameMsg.arg("_x"), ttlMsg.arg(0), empty,
+             "Invalid mail server name: ''. Must be a valid domain name.",
+             "MX records require a priority value."});
+    }
+    void validateRecord() {
+        QFETCH(DNSRecord, record);
+        QFETCH(QStringList, expected);
+        const ValidationResult result = korvi::validateRecord(record);
+        QCOMPARE(result.errors, expected);
+        QCOMPARE(result.isValid, expected.isEmpty());
+    }
+
+    // Which of domain name (D), IPv4 (4) and IPv6 (6) address a text is.
+    void namesAndAddresses_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("kinds");
+        const QString l63(63, u'a');
+        const QString name253 = l63 + u'.' + l63 + u'.' + l63 + u'.' + QString(61, u'a');
+        const struct {
+            const char *text, *kinds;
+        } rows[] = {{"localhost", "D"},
+                    {"example.com.", "D"},
+                    {"a-b.x--y.com", "D"},
+                    {"bücher.例え", "D"},
+                    {"e\u0301xample.com", "D"},
+                    {"", ""},
+                    {".", ""},
+                    {"example.com..", ""},
+                    {".example.com", ""},
+                    {"_dmarc.example.com", ""},
+                    {"-a.com", ""},
+                    {"a-.com", ""},
+                    {"a b.com", ""},
+                    {"😀.com", ""},
+                    {"a\u200Db.com", ""},
+                    {"0.0.0.0", "D4"},
+                    {"255.255.255.255", "D4"},
+                    {"01.2.3.4", "D"},
+                    {"1.2.3.256", "D"},
+                    {"::", "6"},
+                    {"1:2:3:4:5:6:7:8", "6"},
+                    {"::ffff:1.2.3.4", "6"},
+                    {"2001:db8::1::1", ""},
+                    {"fe80::1%eth0", ""},
+                    {"12345::1", ""}};
+        for (const auto& r : rows)
+            QTest::newRow(*r.text ? r.text : "empty") << QString::fromUtf8(r.text) << r.kinds;
+        QTest::newRow("label 63") << l63 + ".com"
+                                  << "D";
+        QTest::newRow("label 64") << l63 + "a.com"
+                                  << "";
+        QTest::newRow("total 253") << name253 << "D";
+        QTest::newRow("total 253 with dot") << name253.left(252) + u'.' << "D";
+        QTest::newRow("total 254") << name253 + u'a' << "";
+        QTest::newRow("v4 NUL junk") << u"1.2.3.4"_s + QChar(0) + u"junk"_s << "";
+    }
+    void namesAndAddresses() {
+        QFETCH(QString, text);
+        QFETCH(QString, kinds);
+        QCOMPARE(isValidDomainName(text), kinds.contains(u'D'));
+        QCOMPARE(isValidIPv4Address(text), kinds.contains(u'4'));
+        QCOMPARE(isValidIPv6Address(text), kinds.contains(u'6'));
+    }
+
+    // A zone adds and replaces only valid records, and only by id.
+    void zoneValidatedChanges() {
+        DNSZone zone(u"example.com"_s, QString());
+        const QList<DNSRecord> records = {stored(DNSRecordType::A, "10.0.0.1"),
+                                          stored(DNSRecordType::A, "10.0.0.2")};
+        zone.setRecords(records);
+        QSignalSpy spy(&zone, &DNSZone::changed);
+        const auto values = [&] {
+            QStringList v;
+            for (const DNSRecord& r : zone.records())
+                v.append(r.value);
+            return v.join(u' ');
+        };
+        zone.addRecord(stored(DNSRecordType::A, "999.1.1.1"));
+        DNSRecord changed = records[1];
+        changed.value = u"999.1.1.1"_s;
+        zone.updateRecord(changed);
+        zone.updateRecord(stored(DNSRecordType::A, "10.9.9.9")); // id not in the zone
+        QCOMPARE(values(), u"10.0.0.1 10.0.0.2"_s);
+        QCOMPARE(spy.count(), 0);
+        changed.type = DNSRecordType::CNAME;
+        changed.value = u"host.example.com."_s;
+        zone.updateRecord(changed);
+        QCOMPARE(values(), u"10.0.0.1 host.example.com."_s);
+        QCOMPARE(zone.records().at(1).id, records[1].id);
+    }
+
+    // Configuration defaults, and one notice per change (also to the same value).
+    void configuration() {
+        DNSConfiguration c;
+        QCOMPARE(c.listenAddresses().join(u' ') + u'|' + QString::number(c.listenPort()) + u'|' +
+                     c.allowQuery().join(u' ') + u'|' + c.allowTransfer().join(u' ') + u'|' +
+                     c.forwarders().join(u' ') + u'|' + c.loggingLevel(),
+                 u"127.0.0.1 ::1|53|any|none||info"_s);
+        QVERIFY(c.recursion() && !c.enableDNSSEC() && c.zoneFiles().isEmpty());
+        QSignalSpy spy(&c, &DNSConfiguration::changed);
+        const QStringList list = {"10.0.0.1"};
+        const std::function<void()> changes[] = {
+            [&] { c.setListenAddresses(list); },  [&] { c.setListenPort(53); },
+            [&] { c.setAllowQuery(list); },       [&] { c.setAllowTransfer(list); },
+            [&] { c.setRecursion(false); },       [&] { c.setForwarders(list); },
+            [&] { c.setLoggingLevel("debug"); },  [&] { c.setEnableDNSSEC(true); },
+            [&] { c.setZoneFiles({}); },          [&] { c.setZoneFile("b.org", "db.b"); },
+            [&] { c.setZoneFile("b.org", "z"); }, [&] { c.removeZoneFile("b.org"); }};
+        for (const auto& change : changes) {
+            spy.clear();
+            change();
+            QCOMPARE(spy.count(), 1);
+        }
+        c.removeZoneFile(u"b.org"_s); // not there: nothing changes
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(c.listenAddresses() == list && !c.recursion() && c.enableDNSSEC());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestModel)
+#include "tst_model.moc"
