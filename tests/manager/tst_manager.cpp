@@ -154,21 +154,6 @@ private Q_SLOTS:
         QCOMPARE(next.size(), writers);
     }
 
-    void clearLogs() {
-        auto m = m_host.manager();
-        QSignalSpy spy(m.get(), &DNSServerManager::logsChanged);
-        m_host.lines([&] {
-            m->addLog(u"before"_s, LogLevel::error);
-            QCoreApplication::processEvents();
-            spy.clear();
-            m->clearLogs();
-            QVERIFY(m->logs().isEmpty() && spy.count() == 1); // emptied at once
-            QCoreApplication::processEvents();
-        });
-        QCOMPARE(withoutTimeStamps(m->logs()),
-                 QStringList{infoLine(u"Application logs cleared by user"_s)});
-    }
-
     // Every live manager saves on AppWillTerminate; a destroyed one no longer hears it.
     void termination() {
         NotificationCenter& center = NotificationCenter::instance();

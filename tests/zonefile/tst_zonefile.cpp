@@ -18,13 +18,6 @@ Q_DECLARE_METATYPE(korvi::DNSRecord)
 
 namespace {
 
-// A record and its data as named-checkzone prints it.
-struct ExpectedRecord {
-    DNSRecord record;
-    QString data;
-};
-using Expected = QList<ExpectedRecord>;
-
 // A record as one line: 'name' TYPE ttl value, then the options it holds.
 QString describe(const DNSRecord& r) {
     QString text = u"'%1' %2 %3 %4"_s.arg(r.name, rawValue(r.type)).arg(r.ttl).arg(r.value);
@@ -61,18 +54,7 @@ const QString sha256 = u"302017241a4b7bb57a8c21b78e26db4b1d2625b97bf38ba2bb72d1a
 const QString sha256Read = sha256.left(56).toUpper() + u' ' + sha256.mid(56).toUpper();
 const QString injectedAddress = u"203.0.113.66"_s;
 
-// "owner TYPE value" ("@": the apex), the record's options, its data as BIND reads it.
-ExpectedRecord r(const QString& spec, const char* options, const QString& data, qint64 ttl = 3600) {
-    const QString owner = spec.section(u' ', 0, 0);
-    return {DNSRecord(owner == u"@"_s ? QString() : owner,
-                      *recordTypeFromRawValue(spec.section(u' ', 1, 1)), spec.section(u' ', 2), ttl,
-                      opts(QString::fromLatin1(options))),
-            data};
-}
-
 } // namespace
-
-Q_DECLARE_METATYPE(Expected)
 
 class TestZoneFile : public QObject {
     Q_OBJECT
@@ -92,73 +74,68 @@ private Q_SLOTS:
             {rawRecord("t", DNSRecordType::TXT, "\"hello\"", 300),
              rawRecord("b", DNSRecordType::A, "192.0.2.2", 60),
              DNSRecord({}, DNSRecordType::MX, "mail.example.com.", 3600, opts("priority=20")),
+             DNSRecord("_s._tcp", DNSRecordType::SRV, "s.", 1, opts("priority=1 weight=2 port=3")),
              rawRecord("a", DNSRecordType::A, "192.0.2.1", 60)});
+        const QString text = zone.zoneFileText(fixedTime);
         QCOMPARE(
-            zone.zoneFileText(fixedTime),
+            text,
             header +
                 u"@\tIN\tSOA\tns1.example.com. admin.example.com. (\n\t\t\t\t2025030501\t; serial\n"
                 "\t\t\t\t3600\t; refresh\n\t\t\t\t1800\t; retry\n\t\t\t\t1209600\t; expire\n"
                 "\t\t\t\t86400 )\t; minimum\n\n; IPv4 Address Records\nb\t60\tIN\tA\t192.0.2.2\n"
                 "a\t60\tIN\tA\t192.0.2.1\n\n; Mail Exchange Records\n"
-                "@\t3600\tIN\tMX\t20\tmail.example.com.\n\n; Text Records\n"
-                "t\t300\tIN\tTXT\t\"hello\"\n\n"_s);
+                "@\t3600\tIN\tMX\t20\tmail.example.com.\n\n; Service Records\n"
+                "_s._tcp\t1\tIN\tSRV\t1\t2\t3\ts.\n\n; Text Records\nt\t300\tIN\tTXT\t\"hello\"\n\n"_s);
+        // Read back: the records in the order written, the SOA as it was.
+        DNSZone back(u"example.com"_s, {});
+        back.loadZoneFile(text);
+        QCOMPARE(describe(back), "'b' A 60 192.0.2.2; 'a' A 60 192.0.2.1; '' MX 3600 "
+                                 "mail.example.com. priority=20; '_s._tcp' SRV 1 s. priority=1 "
+                                 "weight=2 port=3; 't' TXT 300 \"hello\" | " +
+                                     standardSOAText);
 
+        // Every type under its own heading; a name cannot end the header comment.
         QList<DNSRecord> records;
-        for (auto it = allRecordTypes().crbegin(); it != allRecordTypes().crend(); ++it)
-            records.append(rawRecord(u"x"_s, *it, u"v"_s));
+        QStringList headings;
+        for (DNSRecordType type : allRecordTypes()) {
+            records.prepend(rawRecord(u"x"_s, type, u"v"_s));
+            headings.append(u"; "_s + displayName(type) + u" Records"_s);
+        }
         zone.setRecords(records);
         zone.setName(u"example.com\n$INCLUDE /etc/passwd"_s);
-        const QString text = zone.zoneFileText(fixedTime);
-        QVERIFY(text.startsWith(u"; Zone file for example.com\\010$INCLUDE /etc/passwd\n"_s));
-        QCOMPARE(text.split(u'\n').filter(QRegularExpression(u"^;.* Records$"_s)),
-                 QStringList(
-                     {"; IPv4 Address Records", "; IPv6 Address Records",
-                      "; Certificate Authority Authorization Records", "; Canonical Name Records",
-                      "; Mail Exchange Records", "; Name Server Records", "; Pointer Records",
-                      "; Start of Authority Records", "; Service Records",
-                      "; SSH Fingerprint Records", "; TLS Association Records", "; Text Records"}));
+        const QString all = zone.zoneFileText(fixedTime);
+        QVERIFY(all.startsWith(u"; Zone file for example.com\\010$INCLUDE /etc/passwd\n"_s));
+        QCOMPARE(all.split(u'\n').filter(QRegularExpression(u"^;.* Records$"_s)), headings);
     }
 
-    // Record data (whole lines where an owner is given), type defaults and escapes.
+    // Record data (whole lines where an owner is given), the escapes.
     void recordLine_data() {
         QTest::addColumn<DNSRecord>("record");
         QTest::addColumn<QString>("expected");
         const struct {
-            const char *type, *value, *options, *expected;
-        } rows[] = {{"MX", "mail", "", "10\tmail"},
-                    {"MX", "mail", "priority=0", "0\tmail"},
-                    {"SRV", "t", "", "10\t5\t80\tt"},
-                    {"SRV", "sip", "priority=1 weight=2 port=5060", "1\t2\t5060\tsip"},
-                    {"CAA", "ca.example.net", "", "0\tissue\t\"ca.example.net\""},
-                    {"CAA", "mailto:s@x", "flag=128 tag=iodef", "128\tiodef\t\"mailto:s@x\""},
-                    {"CAA", "\"ca.example.net\"", "", "0\tissue\t\"ca.example.net\""},
-                    {"CAA", "ca\"x\\", "", "0\tissue\t\"ca\\\"x\\\\\""},
-                    {"CAA", "ca\n$INCLUDE x", "", "0\tissue\t\"ca\\010$INCLUDE x\""},
-                    {"SSHFP", "abcdef0123", "", "1\t1\tabcdef0123"},
-                    {"SSHFP", "abcdef0123", "algorithm=4 digestType=2", "4\t2\tabcdef0123"},
-                    {"TLSA", "00ff", "", "3\t1\t1\t00ff"},
-                    {"TLSA", "00ff", "digestType=0 usage=2 selector=0", "2\t0\t0\t00ff"},
-                    {"SOA", "ns1. admin. ( 1\n2 3 4 5 )", "", "ns1. admin. \\( 1\\0102 3 4 5 \\)"},
-                    {"A", "192.0.2.1\nevil 3600 IN A 1", "",
-                     "192.0.2.1\\010evil\\0323600\\032IN\\032A\\0321"},
-                    {"A", "", "", "\"\""},
-                    {"A", "1;2(3)4\"5\\6@7$8#9", "", "1\\;2\\(3\\)4\\\"5\\\\6\\@7\\$8\\#9"},
-                    {"CNAME", "a b\tc\u00a0", "", "a\\032b\\009c\\194\\160"},
-                    {"TXT", "\"v=spf1 include:_spf.x ~all\"", "", "\"v=spf1 include:_spf.x ~all\""},
-                    {"TXT", "\"a b\" \"c;d\"", "", "\"a b\" \"c;d\""},
-                    {"TXT", "\"x\"\nevil 3600 IN A 1", "", "\"x\"\\010evil 3600 IN A 1"},
-                    {"TXT", "\"x\nevil\"", "", "\"x\\010evil\""},
-                    {"TXT", "a\rb\u2028c", "", "a\\013b\\226\\128\\168c"},
-                    {"TXT", "a ; ( b ) c", "", "a \\; \\( b \\) c"},
-                    {"TXT", "\"a ; ( ) $ @\"", "", "\"a ; ( ) $ @\""},
-                    {"TXT", "\"a\" \"b", "", "\"a\" \\\"b"},
-                    {"TXT", "\"a\\\"b\\\\c\\065\"", "", "\"a\\\"b\\\\c\\065\""},
-                    {"TXT", "\"abc\\\"", "", "\\\"abc\\\""},
-                    {"TXT", "\\256 \\12x \\1", "", "\\\\256 \\\\12x \\\\1"}};
+            const char *type, *value, *expected;
+        } rows[] = {
+            {"CAA", "\"ca.example.net\"", "0\tissue\t\"ca.example.net\""},
+            {"CAA", "ca\"x\\", "0\tissue\t\"ca\\\"x\\\\\""},
+            {"CAA", "ca\n$INCLUDE x", "0\tissue\t\"ca\\010$INCLUDE x\""},
+            {"SOA", "ns1. admin. ( 1\n2 3 4 5 )", "ns1. admin. \\( 1\\0102 3 4 5 \\)"},
+            {"A", "192.0.2.1\nevil 3600 IN A 1", "192.0.2.1\\010evil\\0323600\\032IN\\032A\\0321"},
+            {"A", "", "\"\""},
+            {"A", "1;2(3)4\"5\\6@7$8#9", "1\\;2\\(3\\)4\\\"5\\\\6\\@7\\$8\\#9"},
+            {"CNAME", "a b\tc\u00a0", "a\\032b\\009c\\194\\160"},
+            {"TXT", "\"x\"\nevil 3600 IN A 1", "\"x\"\\010evil 3600 IN A 1"},
+            {"TXT", "\"x\nevil\"", "\"x\\010evil\""},
+            {"TXT", "a\rb\u2028c", "a\\013b\\226\\128\\168c"},
+            {"TXT", "a ; ( b ) c", "a \\; \\( b \\) c"},
+            {"TXT", "\"a ; ( ) $ @\"", "\"a ; ( ) $ @\""},
+            {"TXT", "\"a\" \"b", "\"a\" \\\"b"},
+            {"TXT", "\"a\\\"b\\\\c\\065\"", "\"a\\\"b\\\\c\\065\""},
+            {"TXT", "\"abc\\\"", "\\\"abc\\\""},
+            {"TXT", "\\256 \\12x \\1", "\\\\256 \\\\12x \\\\1"}};
         for (const auto& row : rows) {
-            DNSRecord record = rawRecord(u"h"_s, *recordTypeFromRawValue(QLatin1String(row.type)),
-                                         QString::fromUtf8(row.value));
-            static_cast<RecordOptions&>(record) = opts(QString::fromLatin1(row.options));
+            const DNSRecord record =
+                rawRecord(u"h"_s, *recordTypeFromRawValue(QLatin1String(row.type)),
+                          QString::fromUtf8(row.value));
             QTest::addRow("%s %s", row.type, row.value)
                 << record << QString::fromUtf8(row.expected);
         }
@@ -167,10 +144,7 @@ private Q_SLOTS:
             QTest::newRow(qPrintable(expected)) << record << expected;
         };
         line(rawRecord("", T::AAAA, "2001:db8::1"), "@\t3600\tIN\tAAAA\t2001:db8::1");
-        line(rawRecord("bücher.", T::CNAME, "例え.テスト.", 2147483647),
-             "bücher.\t2147483647\tIN\tCNAME\t例え.テスト.");
         line(rawRecord("$INCLUDE", T::A, "1"), "\\$INCLUDE\t3600\tIN\tA\t1");
-        line(rawRecord("@", T::A, "1"), "\\@\t3600\tIN\tA\t1");
         line(rawRecord(" #x;y\n", T::A, "1"), "\\032\\#x\\;y\\010\t3600\tIN\tA\t1");
         DNSRecord caaTag = rawRecord("", T::CAA, "ca");
         caaTag.tag = u"issue\n@ 1 IN A 203.0.113.66"_s;
@@ -203,22 +177,17 @@ private Q_SLOTS:
             {"R:w!w 300 IN MX 5 mail_server.x", "'ww' MX 300 mailserver.x priority=5"},
             {"R:www 99999999999999999999 IN A 192.0.2.1", "'www' A 2147483647 192.0.2.1"},
             {"R:www 0 IN A 192.0.2.1", ""},
-            {"R:www 1h IN A 192.0.2.1", ""},
-            {"R:www 300 IN HINFO cpu os", ""},
-            {"R:www 300 IN A", ""},
+            {"R:www 1h IN HINFO cpu os", ""},
             {"R:t 300 IN TXT \"hello world\"", "'t' TXT 300 \"hello"},
             {"R:@ 300 IN MX 65535 mail", "'' MX 300 mail priority=65535"},
             {"R:@ 300 IN MX 65536 mail", ""},
             {"R:_s._tcp 300 IN SRV 10 5 0 t", ""},
-            {"R:_s._tcp 300 IN SRV 10 65536 80 t", ""},
             {"R:# www 300 IN A 192.0.2.1", ""},
             {"S:@ 3600 IN SOA ns1.example.com. admin.example.com. 2025030501 3600 1800 1209600 "
              "86400",
              standard},
             {"S:example.com. 86400 IN SOA ns1 admin 9 2h 15m 1w1d 5m30",
              "ns1 admin 9 7200 900 691200 330"},
-            {"S:@ IN SOA ns1.example.com. admin.example.com. 2025030501 3600 x 1209600 86400",
-             standard},
             {"S:@ IN SOA ns1.example.com. admin.example.com. (2025030501 3600 1800 1209600 "
              "86400)",
              standard},
@@ -320,94 +289,45 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), tooLong ? 0 : 1 + (zone.soaRecord() != standardSOA()));
     }
 
-    // Fifty records of three types: read back in type order, each group in order.
-    void roundTripOfWholeZone() {
-        DNSZone zone(u"example.com"_s, {});
-        zone.setSoaRecord(standardSOA());
-        QList<DNSRecord> records;
-        for (int i = 0; i < 50; ++i) {
-            const DNSRecordType type =
-                QList{DNSRecordType::A, DNSRecordType::MX, DNSRecordType::SRV}[i % 3];
-            const QString value =
-                type == DNSRecordType::A ? u"192.0.2.%1"_s.arg(i) : u"host%1.example.com."_s.arg(i);
-            records.append(
-                DNSRecord(u"h%1"_s.arg(i), type, value, 60 + i,
-                          opts(u"priority=%1 weight=%2 port=%3"_s.arg(i).arg(i * 2).arg(i + 1))));
-        }
-        zone.setRecords(records);
-        QStringList expected;
-        for (const DNSRecordType type : allRecordTypes()) {
-            for (DNSRecord r : records) {
-                if (r.type != type)
-                    continue;
-                if (type != DNSRecordType::SRV)
-                    r.weight = r.port = std::nullopt;
-                if (type == DNSRecordType::A)
-                    r.priority = std::nullopt;
-                expected.append(describe(r));
-            }
-        }
-        DNSZone back(u"example.com"_s, {});
-        back.loadZoneFile(zone.zoneFileText(fixedTime));
-        QCOMPARE(describe(back), expected.join(u"; "_s) + u" | "_s + standardSOAText);
-    }
-
     // Zones that together use all twelve types load in BIND with exactly Korvi's records.
     void zonesLoadInBind_data() {
         QTest::addColumn<QString>("zoneName");
-        QTest::addColumn<Expected>("records");
-        QSet<DNSRecordType> types;
-        const auto zone = [&types](const char* name, const Expected& records) {
-            for (const ExpectedRecord& e : records)
-                types.insert(e.record.type);
-            QTest::newRow(name) << QString::fromLatin1(name) << records;
-        };
-        zone("example.com",
-             {r("@ NS ns1.example.com.", "", "ns1.example.com.", 86400),
-              r("@ NS ns2", "", "ns2.example.com.", 86400),
-              r("ns1 A 192.0.2.1", "", "192.0.2.1"),
-              r("ns2 A 192.0.2.2", "", "192.0.2.2"),
-              r("www A 192.0.2.10", "", "192.0.2.10", 300),
-              r("mail A 192.0.2.25", "", "192.0.2.25"),
-              r("@ AAAA 2001:db8::1", "", "2001:db8::1"),
-              r("@ CAA ;", "flag=0 tag=issuewild", "0 issuewild \";\""),
-              r("@ CAA mailto:s@example.com", "flag=128 tag=iodef",
-                "128 iodef \"mailto:s@example.com\""),
-              r("@ CAA ca.example.net; validationmethods=dns-01", "",
-                "0 issue \"ca.example.net; validationmethods=dns-01\""),
-              r("ftp CNAME www", "", "www.example.com."),
-              r("@ MX mail", "priority=20", "20 mail.example.com."),
-              r("@ MX mail.example.com.", "", "10 mail.example.com."),
-              r("sub NS ns1.example.com.", "", "ns1.example.com."),
-              r("_sip._tcp SRV www.example.com.", "priority=10 weight=60 port=5060",
-                "10 60 5060 www.example.com."),
-              r("_x._tcp SRV www", "", "10 5 80 www.example.com."),
-              r("host SSHFP " + sha1, "", "1 1 " + sha1.toUpper()),
-              r("host SSHFP " + sha256, "algorithm=4 digestType=2", "4 2 " + sha256Read),
-              r("_443._tcp.www TLSA " + sha256, "", "3 1 1 " + sha256Read),
-              r("_dmarc TXT \"v=DMARC1; p=none; rua=mailto:d@example.com\"", "",
-                "\"v=DMARC1; p=none; rua=mailto:d@example.com\""),
-              r("multi TXT \"part one\" \"part two\"", "", "\"part one\" \"part two\""),
-              r("plain TXT hello", "", "\"hello\"")});
-        zone("2.0.192.in-addr.arpa",
-             {r("@ NS ns1.2.0.192.in-addr.arpa.", "", "ns1.2.0.192.in-addr.arpa.", 86400),
-              r("ns1 A 192.0.2.1", "", "192.0.2.1"),
-              r("10 PTR www.example.com.", "", "www.example.com.")});
+        QTest::addColumn<QString>("records"); // "owner|TYPE|value|options|data as read|ttl" lines
+        QTest::newRow("forward")
+            << u"example.com"_s
+            << u"@|NS|ns1.example.com.||ns1.example.com.|86400\nns1|A|192.0.2.1||192.0.2.1|\n"
+               "www|A|192.0.2.10||192.0.2.10|300\nmail|A|192.0.2.25||192.0.2.25|\n"
+               "@|AAAA|2001:db8::1||2001:db8::1|\n@|CAA|;|flag=0 tag=issuewild|0 issuewild \";\"|\n"
+               "@|CAA|mailto:s@example.com|flag=128 tag=iodef|128 iodef \"mailto:s@example.com\"|\n"
+               "@|CAA|ca.example.net; validationmethods=dns-01||0 issue \"ca.example.net; "
+               "validationmethods=dns-01\"|\nftp|CNAME|www||www.example.com.|\n"
+               "@|MX|mail|priority=20|20 mail.example.com.|\n"
+               "@|MX|mail.example.com.||10 mail.example.com.|\n"
+               "_sip._tcp|SRV|www.example.com.|priority=10 weight=60 port=5060|10 60 5060 "
+               "www.example.com.|\n_x._tcp|SRV|www||10 5 80 www.example.com.|\n"
+               "host|SSHFP|%1||1 1 %2|\nhost|SSHFP|%3|algorithm=4 digestType=2|4 2 %4|\n"
+               "_443._tcp.www|TLSA|%3||3 1 1 %4|\n_dmarc|TXT|\"v=DMARC1; p=none\"||\"v=DMARC1; "
+               "p=none\"|\nmulti|TXT|\"part one\" \"part two\"||\"part one\" \"part two\"|\n"
+               "plain|TXT|hello||\"hello\"|"_s.arg(sha1, sha1.toUpper(), sha256, sha256Read);
+        QTest::newRow("reverse") << u"2.0.192.in-addr.arpa"_s
+                                 << u"@|NS|ns1.2.0.192.in-addr.arpa.||ns1.2.0.192.in-addr.arpa.|\n"
+                                    "ns1|A|192.0.2.1||192.0.2.1|\n10|PTR|www.example.com.||"
+                                    "www.example.com.|"_s;
         // The zone's only SOA is an SOA-typed record.
-        const QString soa =
-            u"ns1.example.org. hostmaster.example.org. 2025030501 7200 900 604800 300"_s;
-        zone("example.org", {r("@ SOA " + soa, "", soa), r("@ NS ns1", "", "ns1.example.org."),
-                             r("ns1 A 192.0.2.1", "", "192.0.2.1")});
-        QCOMPARE(types.size(), allRecordTypes().size());
+        QTest::newRow("SOA record") << u"example.org"_s
+                                    << u"@|SOA|%1||%1|\n@|NS|ns1||ns1.example.org.|\n"
+                                       "ns1|A|192.0.2.1||192.0.2.1|"_s.arg(
+                                           "ns1.example.org. hostmaster.example.org. 2025030501 "
+                                           "7200 900 604800 300");
     }
     void zonesLoadInBind() {
         QFETCH(QString, zoneName);
-        QFETCH(Expected, records);
+        QFETCH(QString, records);
         if (!bindCheckersInstalled())
             QSKIP("BIND's checkers are not installed in /usr/bin");
         DNSZone zone(zoneName, {});
         QStringList expected;
-        if (records.first().record.type != DNSRecordType::SOA) {
+        if (!records.contains(u"|SOA|"_s)) {
             zone.setSoaRecord(
                 SOARecord{"ns1." + zoneName + '.', "hostmaster." + zoneName + '.', 7});
             expected.append(
@@ -415,13 +335,13 @@ private Q_SLOTS:
                     zoneName));
         }
         QList<DNSRecord> list;
-        for (const ExpectedRecord& e : records) {
-            list.append(e.record);
-            const QString owner =
-                e.record.name.isEmpty() ? zoneName : e.record.name + u'.' + zoneName;
-            expected.append(u"%1. %2 IN %3 %4"_s.arg(owner)
-                                .arg(e.record.ttl)
-                                .arg(rawValue(e.record.type), e.data));
+        for (const QString& line : records.split(u'\n')) {
+            const QStringList f = line.split(u'|');
+            const qint64 ttl = f[5].isEmpty() ? 3600 : f[5].toLongLong();
+            list.append(DNSRecord(f[0] == "@"_L1 ? QString() : f[0], *recordTypeFromRawValue(f[1]),
+                                  f[2], ttl, opts(f[3])));
+            expected.append(u"%1%2. %3 IN %4 %5"_s.arg(f[0] == "@"_L1 ? QString() : f[0] + u'.',
+                                                       zoneName, QString::number(ttl), f[1], f[4]));
         }
         zone.setRecords(list);
         const QString path = m_dir.filePath(u"db."_s + zoneName);
@@ -436,80 +356,58 @@ private Q_SLOTS:
 
     // 400 hostile zones: no line starts with "$", Korvi's reader and BIND never see injected data.
     void hostileCorpusCannotInject() {
+        // "|"-separated, %1 the injected record. The first 18 fit one TXT string and one label;
+        // Unicode line breaks (15-17) matter to Korvi's reader only, so BIND does not judge them.
         const QString evil = u"evil 3600 IN A "_s + injectedAddress;
-        struct Payload {
-            QString label, text;
-            bool fits = true; // short enough for one TXT string and one label
-            bool bind = true; // Unicode line separators matter to Korvi's reader only
-        };
-        const Payload payloads[] = {
-            {"line feed", "\n" + evil},
-            {"carriage return", "\r" + evil},
-            {"CRLF", "\r\n" + evil},
-            {"include", "\n$INCLUDE /etc/passwd"},
-            {"generate", "\n$GENERATE 1-100 evil$ 3600 IN A 203.0.113.$"},
-            {"quote", "\""},
-            {"quoted line feed", "\" \n" + evil + " \""},
-            {"backslash", "\\"},
-            {"backslash line feed", "\\\n" + evil},
-            {"semicolon", "; evil"},
-            {"open parenthesis", "( \n" + evil},
-            {"close parenthesis", ") " + evil},
-            {"at", "@"},
-            {"NUL", QString(QChar(0)) + "evil"},
-            {"tab", "\t" + QString(evil).replace(u' ', u'\t')},
-            {"line separator", QChar(0x2028) + evil, true, false},
-            {"next line", QChar(0x85) + evil, true, false},
-            {"paragraph separator", QChar(0x2029) + evil, true, false},
-            {"very long", QString(5000, u'a'), false},
-            {"very long words", u"word "_s.repeated(1000) + "\n" + evil, false}};
+        const QStringList payloads =
+            (u"\n%1|\r%1|\r\n%1|\n$INCLUDE /etc/passwd|\n$GENERATE 1-100 evil$ 3600 IN A "
+             u"203.0.113.$|"
+             "\"|\" \n%1 \"|\\|\\\n%1|; evil|( \n%1|) "
+             "%1|@|\0evil|\tevil\t3600\tIN\tA\t203.0.113.66|"
+             "\u2028%1|\u0085%1|\u2029%1|"_s.arg(evil) +
+             QString(5000, u'a') + u"|"_s + u"word "_s.repeated(1000) + u'\n' + evil)
+                .split(u'|');
+        const QStringList validValues =
+            u"192.0.2.10|2001:db8::10|ca.example.net|www.example.com.|mail.example.com.|"
+            "ns1.example.com.|host.example.com.|ns1.example.com. admin.example.com. 1 3600 1800 "
+            "1209600 86400|sip.example.com.|%1|%2|\"v=spf1 -all\""_s.arg(sha1, sha256)
+                .split(u'|');
         struct Case {
             QString label;
             SOARecord soa;
             DNSRecord hostile;
             bool mustLoad, bind;
         };
-        const QStringList validValues = {
-            "192.0.2.10",
-            "2001:db8::10",
-            "ca.example.net",
-            "www.example.com.",
-            "mail.example.com.",
-            "ns1.example.com.",
-            "host.example.com.",
-            "ns1.example.com. admin.example.com. 1 3600 1800 1209600 86400",
-            "sip.example.com.",
-            sha1,
-            sha256,
-            "\"v=spf1 -all\""};
         QList<Case> cases;
-        for (const Payload& p : payloads) {
+        for (int k = 0; k < payloads.size(); ++k) {
+            const QString& p = payloads[k];
+            const bool fits = k < 18;
             const auto add = [&](const QString& what, const DNSRecord& hostile, bool mustLoad,
                                  const SOARecord& soa = standardSOA()) {
-                cases.append({what + u' ' + p.label, soa, hostile, mustLoad, p.bind});
+                cases.append({what + u" + payload "_s + QString::number(k), soa, hostile, mustLoad,
+                              k < 15 || k >= 18});
             };
             for (const DNSRecordType type : allRecordTypes()) {
                 // Text-like values must load whenever their strings fit.
                 const bool text = type == DNSRecordType::TXT || type == DNSRecordType::CAA;
                 const QString valid = validValues.at(allRecordTypes().indexOf(type));
-                add(rawValue(type) + " value +", rawRecord(u"host"_s, type, valid + p.text),
-                    text && p.fits);
+                add(rawValue(type) + " value", rawRecord(u"host"_s, type, valid + p), text && fits);
                 if (text || type == DNSRecordType::SOA)
-                    add(rawValue(type) + " value is", rawRecord(u"host"_s, type, p.text),
-                        text && p.fits);
+                    add(rawValue(type) + " empty value", rawRecord(u"host"_s, type, p),
+                        text && fits);
             }
-            add("name +", rawRecord("host" + p.text, DNSRecordType::A, "192.0.2.99"), p.fits);
-            add("name is", rawRecord(p.text, DNSRecordType::TXT, "x"), p.fits);
+            add("name", rawRecord("host" + p, DNSRecordType::A, "192.0.2.99"), fits);
+            add("empty name", rawRecord(p, DNSRecordType::TXT, "x"), fits);
             DNSRecord caa = rawRecord(u"host"_s, DNSRecordType::CAA, u"ca.example.net"_s);
-            caa.tag = u"issue"_s + p.text;
-            add("CAA tag +", caa, false);
+            caa.tag = u"issue"_s + p;
+            add("CAA tag", caa, false);
             const DNSRecord plain = rawRecord(u"www"_s, DNSRecordType::A, u"192.0.2.10"_s);
             SOARecord soa = standardSOA();
-            soa.primaryNameServer = "ns1" + p.text + ".example.com.";
-            add("SOA primary +", plain, p.fits, soa);
+            soa.primaryNameServer = "ns1" + p + ".example.com.";
+            add("SOA primary", plain, fits, soa);
             soa = standardSOA();
-            soa.adminEmail = p.text + "admin.example.com.";
-            add("SOA admin +", plain, p.fits, soa);
+            soa.adminEmail = p + "admin.example.com.";
+            add("SOA admin", plain, fits, soa);
         }
         QCOMPARE(cases.size(), 400);
 
