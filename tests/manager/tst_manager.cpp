@@ -16,12 +16,6 @@ namespace {
 const QRegularExpression lineForm(u"^(\\d{4}-\\d{2}-\\d{2} \\d{2}:\\d{2}:\\d{2}) (.+?): (.*)$"_s,
                                   QRegularExpression::DotMatchesEverythingOption);
 
-ZonePtr zone(const QString& name, int records) {
-    auto z = ZonePtr::create(name, QString());
-    z->setRecords(QList<DNSRecord>(records, DNSRecord({}, DNSRecordType::A, u"10.0.0.1"_s, 60)));
-    return z;
-}
-
 // The lines of `lines` that are in `wanted`, in order.
 QStringList picked(const QStringList& lines, const QStringList& wanted) {
     QStringList out;
@@ -40,7 +34,7 @@ class TestManager : public QObject {
     Host m_host;
 
 private Q_SLOTS:
-    // Start-up console lines first and last; status texts and level words.
+    // Start-up console lines, first and last; the level words.
     void startUp() {
         QStringList console;
         {
@@ -55,13 +49,7 @@ private Q_SLOTS:
                                      "✅ DNSServerManager initialization complete with 0 zones"};
         QCOMPARE(picked(console, startUp), startUp);
         QVERIFY(console.first() == startUp.first() && console.last() == startUp.last());
-        QStringList raw, words;
-        for (ServerStatus status : allServerStatuses()) {
-            raw.append(rawValue(status));
-            QCOMPARE(serverStatusFromRawValue(raw.last()), std::optional(status));
-        }
-        QCOMPARE(raw, QStringList({"running", "stopped", "error", "unknown", "not_installed"}));
-        QVERIFY(!serverStatusFromRawValue(u"Running"_s));
+        QStringList words;
         for (LogLevel level : allLogLevels())
             words.append(levelWord(level));
         QCOMPARE(words,
@@ -109,12 +97,10 @@ private Q_SLOTS:
                 m->addLog(u"line %1"_s.arg(i), LogLevel::debug);
             QCoreApplication::processEvents();
         });
-        QCOMPARE(full.size(), 200);
-        QVERIFY(full.last().endsWith(u": line 200"_s));
+        QVERIFY(full.size() == 200 && full.last().endsWith(u": line 200"_s));
         QCOMPARE(console.mid(0, 200), withoutTimeStamps(full));
-        QCOMPARE(m->logs().size(), 200);
         QCOMPARE(m->logs().mid(0, 197), full.mid(3));
-        QVERIFY(m->logs().last().endsWith(u": line 203"_s));
+        QVERIFY(m->logs().size() == 200 && m->logs().last().endsWith(u": line 203"_s));
     }
 
     // Lines from other threads land whole, on the main thread, each writer's order kept.
@@ -162,7 +148,8 @@ private Q_SLOTS:
         const int observers = center.observerCount(appWillTerminateNotification);
         auto a = m_host.manager();
         auto b = m_host.manager();
-        a->setZones({zone("b.example", 1), zone("a.example", 0)});
+        a->setZones({ZonePtr::create(u"b.example"_s, QString()),
+                     ZonePtr::create(u"a.example"_s, QString())});
         QStringList lines = m_host.lines([&] {
             center.post(appWillTerminateNotification);
             QCoreApplication::processEvents();

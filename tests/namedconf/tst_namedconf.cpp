@@ -1,5 +1,4 @@
-// named.conf: the writer's exact text, the reader and its bounds, and the
-// texts judged by named-checkconf -z inside the test's temporary directory.
+// named.conf: the writer's text, the reader and its bounds, named-checkconf -z's judgement.
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -132,13 +131,12 @@ private Q_SLOTS:
         expected.insert(11, u"    dnssec-enable yes;"_s);
         QCOMPARE(lines(config.namedConfText(fixedOptions())), expected);
         QStringList enabled;
-        for (const char* version :
-             {"unknown", "9.15.8", "9.16.0", "10.0.0", "BIND 9.10.3-P4-Ubuntu <id:ebd72b3>",
-              "BIND 9.18.49-1~deb12u3-Debian (Extended Support Version) <id:>"}) {
-            if (NamedConfWriter::writesDNSSECEnable(QString::fromLatin1(version)))
-                enabled.append(QString::fromLatin1(version));
-        }
-        QCOMPARE(enabled, QStringList({"unknown", "9.15.8", "BIND 9.10.3-P4-Ubuntu <id:ebd72b3>"}));
+        for (const QString& version :
+             u"unknown|9.15.8|9.16.0|10.0.0|BIND 9.10.3-P4-Ubuntu <id:e>|"
+             "BIND 9.18.49-1~deb12u3-Debian (Extended) <id:>"_s.split(u'|'))
+            if (NamedConfWriter::writesDNSSECEnable(version))
+                enabled.append(version);
+        QCOMPARE(enabled, QStringList({"unknown", "9.15.8", "BIND 9.10.3-P4-Ubuntu <id:e>"}));
     }
 
     // A text read: "listen|allow-query|recursion|forwarders|zone=file ...".
@@ -159,12 +157,8 @@ private Q_SLOTS:
             "allow-query { !{ 10.0.0.0/8; }; any; };=>D|\n"
             "allow-query { !192.0.2.1 /* x */; any; };=>D|\n"
             "allow-query { 2001:db8::1; };=>127.0.0.1 ::1|2001:db8::1|yes||\n"
-            "allow-query { my_trusted-hosts; };=>127.0.0.1 ::1|my_trusted-hosts|yes||\n"
-            "allow-query { !localnets; };=>127.0.0.1 ::1|!localnets|yes||\n"
             "allow-query { key x; };=>127.0.0.1 ::1|key x|yes||\n"
-            "allow-query { \"trusted\"; };=>127.0.0.1 ::1|\"trusted\"|yes||\n"
             "allow-query { réseau; };=>127.0.0.1 ::1|réseau|yes||\n"
-            "allow-query { 10.0.0.1 port 53; };=>127.0.0.1 ::1|10.0.0.1 port 53|yes||\n"
             "allow-query { NONE; };=>127.0.0.1 ::1|none|yes||\nallow-query { Any; };=>D|\n"
             "allow-query { 192.0.2.1x; };=>127.0.0.1 ::1|192.0.2.1|yes||\n"
             "allow-query { \"trusted; };=>D|\nallow-query { localhost # x; };=>D|\n"
@@ -172,7 +166,6 @@ private Q_SLOTS:
             "};=>D|a.example=a.zone\n"
             "zone \"a.example\" IN {\\n    type master;\\n    file \"/opt/a.zone\";\\n};=>D|\n"
             "zone \"bad_name.example\" { file \"db.bad\"; };=>D|\n"
-            "zone \"x.example\" { file \"/opt/zones/\"; };=>D|\n"
             "zone \"x.example\" { file \"db.x; };=>D|\n"
             "zone \"x.example\" { file \"/z/%1\"; };=>D|x.example=%1\n"
             "zone \"x.example\" { file \"/z/%1f\"; };=>D|\n"
@@ -184,6 +177,13 @@ private Q_SLOTS:
                 << row.section(u"=>"_s, 0, 0).replace(u"\\n"_s, u"\n"_s)
                 << row.section(u"=>"_s, 1).replace(u'D', u"127.0.0.1 ::1|any|yes|"_s);
         }
+        // Bounds: a text shorter than the limit, and a statement on line 10,000, are read.
+        const QString atBound = u"recursion no;\n"_s.leftJustified(TextLines::maximumTextLength);
+        const QString line10000 = u"//\n"_s.repeated(9999) + u"recursion no;"_s;
+        QTest::newRow("text below the bound") << atBound.chopped(1) << "127.0.0.1 ::1|any|no||";
+        QTest::newRow("text at the bound") << atBound << "127.0.0.1 ::1|any|yes||";
+        QTest::newRow("line 10000") << line10000 << "127.0.0.1 ::1|any|no||";
+        QTest::newRow("line 10001") << u"//\n"_s + line10000 << "127.0.0.1 ::1|any|yes||";
     }
     void reader() {
         QFETCH(QString, text);
@@ -205,22 +205,8 @@ private Q_SLOTS:
                  u"    allow-query { "_s + config.allowQuery().join("; ") + u"; };"_s);
     }
 
-    // Text and line-count bounds; one notice per field set.
-    void boundsAndNotices() {
-        const QString line = u"recursion no;"_s;
-        const auto recursionAfter = [](const QString& text) {
-            DNSConfiguration config;
-            config.loadNamedConf(text);
-            return config.recursion();
-        };
-        QString text = line + u'\n';
-        text += QString(TextLines::maximumTextLength - text.size() - 1, u' ');
-        QCOMPARE(recursionAfter(text), false);
-        QCOMPARE(recursionAfter(text + u' '), true); // at the length bound: not read
-        const QString lineTenThousand = u"//\n"_s.repeated(9999) + line;
-        QCOMPARE(recursionAfter(lineTenThousand), false);
-        QCOMPARE(recursionAfter(u"//\n"_s + lineTenThousand), true);
-
+    // Loading announces each field it sets once, and nothing when it sets none.
+    void oneNoticePerField() {
         DNSConfiguration config;
         QSignalSpy spy(&config, &DNSConfiguration::changed);
         config.loadNamedConf(u"options {\n directory \"/x\";\n};\n"_s);
@@ -236,15 +222,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("loaded");  // a named.conf read first
         QTest::addColumn<bool>("forInstalled");
         QTest::newRow("defaults") << false << QString() << true;
-        QTest::newRow("everything") << true << QString() << true;
-        QTest::newRow("existing configuration rewritten")
+        QTest::newRow("read and rewritten")
             << false
-            << u"options {\n  listen-on port 53 { 127.0.0.1; localhost; };\n"
-               "  allow-query { localnets; !192.0.2.1; 10.0.0.0/8; key rndc-key; };\n"
-               "  recursion no;\n  forwarders { 192.0.2.53; bogus; 2001:db8::53; };\n};\n"
-               "key \"rndc-key\" { algorithm hmac-sha256; secret \"c2VjcmV0\"; };\n"
-               "zone \"example.net\" IN { type master; file \"/var/named/db.example.net\"; };\n"_s
+            << u"listen-on port 53 { 127.0.0.1; localhost; };\nrecursion no;\n"
+               "allow-query { localnets; !192.0.2.1; key rndc-key; };\n"
+               "zone \"example.net\" IN { type master; file \"/var/named/db.example.net\"; };"_s
             << true;
+        QTest::newRow("everything") << true << QString() << true;
         // Written for an unknown version, dnssec-enable is in, which BIND 9.16+ refuses.
         QTest::newRow("DNSSEC, version unknown") << true << QString() << false;
     }

@@ -1,5 +1,4 @@
-// Zone files: the writer's exact text and escapes, the reader and its bounds,
-// the round trip, and BIND's zone checker judging what Korvi writes.
+// Zone files: writer text and escapes, reader and bounds, round trip, BIND's judgement.
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -114,24 +113,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const struct {
             const char *type, *value, *expected;
-        } rows[] = {
-            {"CAA", "\"ca.example.net\"", "0\tissue\t\"ca.example.net\""},
-            {"CAA", "ca\"x\\", "0\tissue\t\"ca\\\"x\\\\\""},
-            {"CAA", "ca\n$INCLUDE x", "0\tissue\t\"ca\\010$INCLUDE x\""},
-            {"SOA", "ns1. admin. ( 1\n2 3 4 5 )", "ns1. admin. \\( 1\\0102 3 4 5 \\)"},
-            {"A", "192.0.2.1\nevil 3600 IN A 1", "192.0.2.1\\010evil\\0323600\\032IN\\032A\\0321"},
-            {"A", "", "\"\""},
-            {"A", "1;2(3)4\"5\\6@7$8#9", "1\\;2\\(3\\)4\\\"5\\\\6\\@7\\$8\\#9"},
-            {"CNAME", "a b\tc\u00a0", "a\\032b\\009c\\194\\160"},
-            {"TXT", "\"x\"\nevil 3600 IN A 1", "\"x\"\\010evil 3600 IN A 1"},
-            {"TXT", "\"x\nevil\"", "\"x\\010evil\""},
-            {"TXT", "a\rb\u2028c", "a\\013b\\226\\128\\168c"},
-            {"TXT", "a ; ( b ) c", "a \\; \\( b \\) c"},
-            {"TXT", "\"a ; ( ) $ @\"", "\"a ; ( ) $ @\""},
-            {"TXT", "\"a\" \"b", "\"a\" \\\"b"},
-            {"TXT", "\"a\\\"b\\\\c\\065\"", "\"a\\\"b\\\\c\\065\""},
-            {"TXT", "\"abc\\\"", "\\\"abc\\\""},
-            {"TXT", "\\256 \\12x \\1", "\\\\256 \\\\12x \\\\1"}};
+        } rows[] = {{"CAA", "ca\"x\\", "0\tissue\t\"ca\\\"x\\\\\""},
+                    {"SOA", "ns1. admin. ( 1\n2 3 4 5 )", "ns1. admin. \\( 1\\0102 3 4 5 \\)"},
+                    {"A", "", "\"\""},
+                    {"A", "1;2(3)4\"5\\6@7$8#9", "1\\;2\\(3\\)4\\\"5\\\\6\\@7\\$8\\#9"},
+                    {"CNAME", "a b\tc\u00a0", "a\\032b\\009c\\194\\160"},
+                    {"TXT", "\"x\"\nevil 3600 IN A 1", "\"x\"\\010evil 3600 IN A 1"},
+                    {"TXT", "a ; ( b ) c", "a \\; \\( b \\) c"},
+                    {"TXT", "\"a\" \"b", "\"a\" \\\"b"},
+                    {"TXT", "\"a\\\"b\\\\c\\065\"", "\"a\\\"b\\\\c\\065\""},
+                    {"TXT", "\\256 \\12x \\1", "\\\\256 \\\\12x \\\\1"}};
         for (const auto& row : rows) {
             const DNSRecord record =
                 rawRecord(u"h"_s, *recordTypeFromRawValue(QLatin1String(row.type)),
@@ -139,17 +130,8 @@ private Q_SLOTS:
             QTest::addRow("%s %s", row.type, row.value)
                 << record << QString::fromUtf8(row.expected);
         }
-        using T = DNSRecordType;
-        const auto line = [](const DNSRecord& record, const QString& expected) {
-            QTest::newRow(qPrintable(expected)) << record << expected;
-        };
-        line(rawRecord("", T::AAAA, "2001:db8::1"), "@\t3600\tIN\tAAAA\t2001:db8::1");
-        line(rawRecord("$INCLUDE", T::A, "1"), "\\$INCLUDE\t3600\tIN\tA\t1");
-        line(rawRecord(" #x;y\n", T::A, "1"), "\\032\\#x\\;y\\010\t3600\tIN\tA\t1");
-        DNSRecord caaTag = rawRecord("", T::CAA, "ca");
-        caaTag.tag = u"issue\n@ 1 IN A 203.0.113.66"_s;
-        line(caaTag,
-             "@\t3600\tIN\tCAA\t0\tissue\\010\\@\\0321\\032IN\\032A\\032203.0.113.66\t\"ca\"");
+        QTest::newRow("whole line") << rawRecord(" #x;y\n", DNSRecordType::A, "1")
+                                    << u"\\032\\#x\\;y\\010\t3600\tIN\tA\t1"_s;
     }
     void recordLine() {
         QFETCH(DNSRecord, record);
@@ -163,7 +145,7 @@ private Q_SLOTS:
     void lineReader_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("read");
-        // "line|read" rows.
+        // "line|read" rows: R a record line, S an SOA line; nothing after "|": not read.
         const QStringList rows =
             u"R:www 300 IN A 192.168.1.1|'www' A 300 192.168.1.1\nR:www IN A 192.168.1.1|\n"
             "R:@ 3600 MX 10 mail.example.com.|'' MX 3600 mail.example.com. priority=10\n"
@@ -171,18 +153,14 @@ private Q_SLOTS:
             "R:  www\t60\tin\taaaa\u00a02001:db8::1  |'www' AAAA 60 2001:db8::1\n"
             "R:w!w 300 IN MX 5 mail_server.x|'ww' MX 300 mailserver.x priority=5\n"
             "R:www 99999999999999999999 IN A 192.0.2.1|'www' A 2147483647 192.0.2.1\n"
-            "R:www 0 IN A 192.0.2.1|\nR:www 1h IN HINFO cpu os|\n"
+            "R:www 0 IN A 192.0.2.1|\nR:www 1h IN A 192.0.2.1|\nR:www 300 IN HINFO cpu os|\n"
             "R:t 300 IN TXT \"hello world\"|'t' TXT 300 \"hello\nR:@ 300 IN MX 65536 mail|\n"
-            "R:@ 300 IN MX 65535 mail|'' MX 300 mail priority=65535\nR:_s._tcp 300 IN SRV 10 5 0 "
-            "t|\n"
-            "R:# www 300 IN A 192.0.2.1|\nS:@ 3600 IN SOA ns1.x. admin.x. 7 3600 1800 1209600 "
-            "86400|ns1.x. admin.x. 7 3600 1800 1209600 86400\n"
-            "S:example.com. 86400 IN SOA ns1 admin 9 2h 15m 1w1d 5m30|ns1 admin 9 7200 900 691200 "
-            "330\n"
-            "S:@ IN SOA ns1 admin (9 1 2 3 4)|ns1 admin 9 1 2 3 4\n"
-            "S:@ IN SOA ns_1.x. ad!min.x. 5 1 2 3 4 ; serial 99|ns1.x. admin.x. 5 1 2 3 4\n"
-            "S:@ IN SOA ns1 admin 0 1 2 3 4|\nS:@ IN SOA ns1..x admin 5 1 2 3 4|\n"
-            "S:@ 60 IN SOA ns1 admin 5|\nS:soa 60 IN TXT SOA ns1 admin 5 1 2 3 4|"_s.split(u'\n');
+            "R:@ 300 IN MX 65535 mail|'' MX 300 mail priority=65535\nR:_s 300 IN SRV 1 5 0 t|\n"
+            "R:# www 300 IN A 192.0.2.1|\nS:@ IN SOA ns1 admin 0 1 2 3 4|\n"
+            "S:@ 3600 IN SOA ns1.x. admin.x. 7 3600 1800 1209600 86400|ns1.x. admin.x. 7 3600 "
+            "1800 1209600 86400\nS:x. 60 IN SOA ns1 admin 9 2h 15m 1w1d 5m30|ns1 admin 9 7200 "
+            "900 691200 330\nS:@ IN SOA ns_1.x. ad!min.x. 5 1 2 3 4 ; serial 99|ns1.x. admin.x. "
+            "5 1 2 3 4"_s.split(u'\n');
         for (const QString& row : rows)
             QTest::newRow(qPrintable(row)) << row.section(u'|', 0, 0) << row.section(u'|', 1);
     }
@@ -206,30 +184,24 @@ private Q_SLOTS:
         const auto row = [](const char* tag, const QString& text, const QString& loaded) {
             QTest::newRow(tag) << text << loaded;
         };
-        row("SOA word in data is a record", "t 300 IN TXT \"SOA-check\"\nx 300 IN TXT SOA ns1 a 5",
+        row("records replaced, SOA kept; comments, directives, SOA inside data skipped",
+            "; c\n\n$TTL 3600\n$INCLUDE /etc/passwd\n$GENERATE 1-9 h$ 60 IN A 192.0.2.$\nbad line\n"
+            "t 300 IN TXT \"SOA-check\"\nx 300 IN TXT SOA ns1 a 5",
             "'t' TXT 300 \"SOA-check\"; 'x' TXT 300 SOA | " + standardSOAText);
-        row("records replaced, SOA kept", "; comment\n\nwww 300 IN A 192.0.2.1\nbad line\n",
-            www + standardSOAText);
         row("closing parenthesis on its own line",
             "@ 3600 IN SOA ns2.example.com. admin.example.com. (\n  7 ; serial (\n\n"
             "  3600 1800 ; refresh, retry\n  1209600\n  86400\n )\nwww 300 IN A 192.0.2.1\n",
             www + "ns2.example.com. admin.example.com. 7 3600 1800 1209600 86400");
-        row("unclosed SOA group",
-            "@ IN SOA ns1.example.com. admin.example.com. (\n 2025030501 3600 1800 1209600 86400\n"
-            "www 300 IN A 192.0.2.1\n",
+        row("unclosed SOA group", "@ IN SOA ns1 admin (\n 5 1 2 3 4\nwww 300 IN A 192.0.2.1\n",
             www + "no SOA");
         row("SOA group closed after 1,024 characters",
-            "@ IN SOA ns1.example.com. admin.example.com. (\n  2025030501" + QString(1000, u' ') +
-                "1\n  3600 1800 1209600 86400 )\nwww 300 IN A 192.0.2.1\n",
+            "@ IN SOA ns1 admin (\n 5" + QString(1000, u' ') +
+                "1\n 2 3 4 )\nwww 300 IN A 192.0.2.1\n",
             www + "no SOA");
         row("SOA-typed record written",
             ZoneFileWriter::recordLine(rawRecord("", DNSRecordType::SOA,
                                                  "ns1.x. admin.x. 2025030502 7200 900 604800 300")),
             " | ns1.x. admin.x. 2025030502 7200 900 604800 300");
-        row("directives are not read",
-            "$TTL 3600\n$ORIGIN example.com.\n$INCLUDE /etc/passwd\n"
-            "$GENERATE 1-10 host$ 3600 IN A 192.0.2.$\nwww 300 IN A 192.0.2.1\n",
-            www + standardSOAText);
         for (const QString& separator : {u"\r"_s, u"\r\n"_s, u"\u2028"_s, u"\u0085"_s, u"\f"_s})
             QTest::addRow("line break U+%04X", separator.back().unicode())
                 << "a 300 IN A 192.0.2.1" + separator + "b 300 IN A 192.0.2.2" + separator
@@ -359,20 +331,35 @@ private Q_SLOTS:
             "ns1.example.com.|host.example.com.|ns1.example.com. admin.example.com. 1 3600 1800 "
             "1209600 86400|sip.example.com.|%1|%2|\"v=spf1 -all\""_s.arg(sha1, sha256)
                 .split(u'|');
-        struct Case {
-            QString label;
-            SOARecord soa;
-            DNSRecord hostile;
-            bool mustLoad, bind;
+        // Each zone is written, checked for "$" lines and read back by Korvi's reader.
+        int written = 0;
+        QList<std::tuple<QString, QString, bool>> judged; // label, file, must load
+        const auto write = [&](const QString& label, const DNSRecord& hostile, bool mustLoad,
+                               bool bind, const SOARecord& soa = standardSOA()) {
+            DNSZone zone(u"example.com"_s, {});
+            zone.setSoaRecord(soa);
+            zone.setRecords({rawRecord({}, DNSRecordType::NS, u"ns1.example.com."_s),
+                             rawRecord(u"ns1"_s, DNSRecordType::A, u"192.0.2.1"_s), hostile});
+            const QString text = zone.zoneFileText();
+            for (const QString& line : text.split(u'\n'))
+                QVERIFY2(!line.startsWith(u'$'), qPrintable(label + ": " + line));
+            DNSZone back(u"example.com"_s, {});
+            back.loadZoneFile(text);
+            QVERIFY2(back.records().size() <= 3, qPrintable(label));
+            for (const DNSRecord& record : back.records())
+                QVERIFY2(record.value != injectedAddress, qPrintable(label));
+            const QString path = m_dir.filePath(u"case%1.zone"_s.arg(++written));
+            QVERIFY(writeTextFile(path, text));
+            if (bind && bindCheckersInstalled())
+                judged.append({label, path, mustLoad});
         };
-        QList<Case> cases;
         for (int k = 0; k < payloads.size(); ++k) {
             const QString& p = payloads[k];
             const bool fits = k < 18;
             const auto add = [&](const QString& what, const DNSRecord& hostile, bool mustLoad,
                                  const SOARecord& soa = standardSOA()) {
-                cases.append({what + u" + payload "_s + QString::number(k), soa, hostile, mustLoad,
-                              k < 15 || k >= 18});
+                write(what + u" + payload "_s + QString::number(k), hostile, mustLoad,
+                      k < 15 || k >= 18, soa);
             };
             for (const DNSRecordType type : allRecordTypes()) {
                 // Text-like values must load whenever their strings fit.
@@ -396,56 +383,31 @@ private Q_SLOTS:
             soa.adminEmail = p + "admin.example.com.";
             add("SOA admin", plain, fits, soa);
         }
-        QCOMPARE(cases.size(), 400);
-
-        // Write every zone and read it back with Korvi's reader.
-        const QString zoneName = u"example.com"_s;
-        QList<std::pair<qsizetype, QString>> judged; // case, file
-        for (qsizetype i = 0; i < cases.size(); ++i) {
-            const Case& c = cases.at(i);
-            DNSZone zone(zoneName, {});
-            zone.setSoaRecord(c.soa);
-            zone.setRecords({rawRecord({}, DNSRecordType::NS, u"ns1.example.com."_s),
-                             rawRecord(u"ns1"_s, DNSRecordType::A, u"192.0.2.1"_s), c.hostile});
-            const QString text = zone.zoneFileText();
-            for (const QString& line : text.split(u'\n'))
-                QVERIFY2(!line.startsWith(u'$'), qPrintable(c.label + ": " + line));
-            DNSZone back(zoneName, {});
-            back.loadZoneFile(text);
-            QVERIFY2(back.records().size() <= 3, qPrintable(c.label));
-            for (const DNSRecord& record : back.records())
-                QVERIFY2(record.value != injectedAddress, qPrintable(c.label));
-            const QString path = m_dir.filePath(u"case%1.zone"_s.arg(i));
-            QVERIFY(writeTextFile(path, text));
-            if (c.bind && bindCheckersInstalled())
-                judged.append({i, path});
-        }
+        QCOMPARE(written, 400);
 
         // BIND refuses each zone or loads exactly its three records and the SOA, a few at a time.
         int loaded = 0;
         for (qsizetype first = 0; first < judged.size(); first += 4) {
             std::vector<std::unique_ptr<QProcess>> running;
-            for (const auto& [i, path] : judged.mid(first, 4))
+            for (const auto& [label, path, mustLoad] : judged.mid(first, 4))
                 running.push_back(
-                    startProgram(checkZoneProgram, dumpZoneArguments(zoneName, path)));
+                    startProgram(checkZoneProgram, dumpZoneArguments(u"example.com"_s, path)));
             for (size_t k = 0; k < running.size(); ++k) {
-                const Case& c = cases.at(judged.at(first + k).first);
+                const auto& [label, path, mustLoad] = judged.at(first + k);
                 const ProgramResult result = finishProgram(*running.at(k));
-                QVERIFY2(result.finished, qPrintable(c.label));
-                QVERIFY2(result.ok() || !c.mustLoad,
-                         qPrintable(c.label + "\n" + result.describe()));
-                if (!result.ok())
-                    continue;
-                ++loaded;
+                QVERIFY2(result.finished && (result.ok() || !mustLoad),
+                         qPrintable(label + "\n" + result.describe()));
                 const QStringList records = dumpedRecords(result.output);
-                QVERIFY2(records.size() == 4, qPrintable(c.label + "\n" + result.output));
+                QVERIFY2(!result.ok() || records.size() == 4,
+                         qPrintable(label + "\n" + result.output));
+                loaded += result.ok();
                 for (const QString& record : records)
                     QVERIFY2(!record.endsWith(u" IN A "_s + injectedAddress),
-                             qPrintable(c.label + "\n" + result.output));
+                             qPrintable(label + "\n" + result.output));
             }
         }
         qInfo("%d hostile zones; BIND judged %d and loaded %d with exactly their own records",
-              int(cases.size()), int(judged.size()), loaded);
+              written, int(judged.size()), loaded);
     }
 };
 
