@@ -1,4 +1,4 @@
-// The model: record types and cleaning, stored JSON, zones, serials, validation, configuration.
+// The model: record cleaning, stored JSON, zones, serials, validation, configuration.
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSignalSpy>
@@ -65,28 +65,6 @@ class TestModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Display name, summary and field defaults of every type.
-    void typeTable() {
-        QStringList actual;
-        for (DNSRecordType type : allRecordTypes()) {
-            QStringList fields;
-            for (const RecordFieldDefault& f : recordTypeInfo(type).fields)
-                fields.append(recordFieldName(f.field) + u'=' + QLatin1String(f.defaultValue));
-            actual.append(displayName(type) + u'|' + summary(type) + u'|' + fields.join(u' '));
-        }
-        QCOMPARE(actual.join(u';'),
-                 u"IPv4 Address|Points domain to IPv4 address|;IPv6 Address|Points domain to IPv6 "
-                 "address|;Certificate Authority Authorization|Certificate Authority "
-                 "Authorization|flag=0 tag=issue;Canonical Name|Creates alias to another domain|;"
-                 "Mail Exchange|Directs email to mail server|priority=10;Name Server|Delegates "
-                 "subdomain to name server|;Pointer|Reverse DNS lookup (IP to domain)|;Start of "
-                 "Authority|Start of Authority (zone configuration)|;Service|Service location "
-                 "(protocol and port)|priority=10 weight=5 port=80;SSH Fingerprint|SSH public key "
-                 "fingerprint|algorithm=1 digestType=1;TLS Association|TLS certificate "
-                 "association|usage=3 selector=1 digestType=1;Text|Text data (SPF, DKIM, "
-                 "verification)|"_s);
-    }
-
     // Names, hosts and values cleaned by type; names, values and TTLs also by the constructor.
     void cleaning_data() {
         QTest::addColumn<QString>("kind");
@@ -137,13 +115,11 @@ private Q_SLOTS:
     void jsonWrite() {
         const DNSRecord full("x", DNSRecordType::CAA, "v", 60,
                              RecordOptions{1, 2, 3, 4, u"issuewild"_s, 5, 6, 7, 8});
-        const QJsonObject o = full.toJson();
-        QCOMPARE(o.size(), 14);
-        QCOMPARE(o.value("id").toString(), full.id.toString(QUuid::WithoutBraces).toUpper());
+        QCOMPARE(full.toJson().size(), 14);
+        QCOMPARE(full.toJson().value("id").toString(),
+                 full.id.toString(QUuid::WithoutBraces).toUpper());
         const DNSRecord bare("x", DNSRecordType::MX, "m.example.", 60);
         QCOMPARE(bare.toJson().keys(), QStringList({"id", "name", "ttl", "type", "value"}));
-        QVERIFY(!QJsonDocument(bare.toJson()).toJson().contains("null"));
-
         const auto records = decodeAll(sampleArray());
         QVERIFY(records && records->size() == 5);
         QJsonArray written;
@@ -213,7 +189,6 @@ private Q_SLOTS:
     void soaJson() {
         const SOARecord soa{u"ns1.example.com."_s, u"admin.example.com."_s, 4294967295LL * 3};
         QCOMPARE(SOARecord::fromJson(soa.toJson()), std::optional<SOARecord>(soa));
-        QCOMPARE(soa.toJson().value("expire").toInteger(), 1209600);
         for (const QString& key : soa.toJson().keys()) {
             const bool text = key == "primaryNameServer"_L1 || key == "adminEmail"_L1;
             const QJsonValue mistyped = text ? QJsonValue(1) : QJsonValue(u"1"_s);
@@ -246,7 +221,7 @@ private Q_SLOTS:
             {"same name again", 1, [&] { zone.setName(u"example.org"_s); }},
             {"records", 1,
              [&] {
-                 zone.setRecords({first, second});
+                 zone.setRecords(QList{first, second});
              }},
             {"soa", 1, [&] { zone.setSoaRecord(standardSOA()); }},
             {"soa removed", 1, [&] { zone.setSoaRecord(std::nullopt); }},
@@ -271,29 +246,20 @@ private Q_SLOTS:
                  u"host.example. 10.0.0.3"_s);
     }
 
-    void nextSerial_data() {
-        QTest::addColumn<qint64>("current");
-        QTest::addColumn<qint64>("expected");
-        const std::pair<qint64, qint64> rows[] = {
-            {2025030507, 2025030508},
-            {2025030598, 2025030599},
-            {2025030599, fifthOfMarch.toSecsSinceEpoch()}, // the day's revisions used up
-            {2025030499, 2025030501},                      // a new day begins
-            {0, 2025030501},
-            {2025030601, 2025030501},
-            {2025030500, 2025030501}};
-        for (const auto& [current, expected] : rows)
-            QTest::addRow("%lld", current) << current << expected;
-    }
-    void nextSerial() {
-        QFETCH(qint64, current);
-        QFETCH(qint64, expected);
-        QCOMPARE(korvi::nextSerial(current, fifthOfMarch), expected);
+    // Serials on 5 March 2025; the date is read in local time (13 hours east of UTC below).
+    void serials() {
+        // Pairs of current and next serial; after 99 revisions in a day, the Unix time.
+        const qint64 pairs[] = {2025030507, 2025030508,
+                                2025030598, 2025030599,
+                                2025030499, 2025030501,
+                                0,          2025030501,
+                                2025030601, 2025030501,
+                                2025030500, 2025030501,
+                                2025030599, fifthOfMarch.toSecsSinceEpoch()};
+        for (size_t i = 0; i < std::size(pairs); i += 2)
+            QCOMPARE(korvi::nextSerial(pairs[i], fifthOfMarch), pairs[i + 1]);
         QCOMPARE(generateSerial(fifthOfMarch), 2025030501);
-    }
-
-    // Thirteen hours east of UTC, 20:00 UTC on 4 March is already 5 March.
-    void serialReadsLocalDate() {
+        QCOMPARE(korvi::nextSerial(41, QDateTime()), 42); // no date: count on
         const QByteArray saved = qgetenv("TZ");
         qputenv("TZ", "KRV-13");
         tzset();
@@ -302,7 +268,6 @@ private Q_SLOTS:
         saved.isNull() ? qunsetenv("TZ") : qputenv("TZ", saved);
         tzset();
         QCOMPARE(generated, 2025030501);
-        QCOMPARE(korvi::nextSerial(41, QDateTime()), 42); // no date: count on
     }
 
     // Every message in order; an empty list means valid.

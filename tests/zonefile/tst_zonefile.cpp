@@ -5,7 +5,6 @@
 
 #include "BindCheckers.h"
 #include "model/DNSZone.h"
-#include "model/RecordValidator.h"
 #include "model/TextLines.h"
 #include "model/ZoneFileReader.h"
 #include "model/ZoneFileWriter.h"
