@@ -35,13 +35,10 @@ class TestManager : public QObject {
 private Q_SLOTS:
     // Start-up console lines, first and last; the level words.
     void startUp() {
-        QStringList console;
-        {
-            StdoutCapture capture(m_host.path(u"startup.txt"_s));
-            auto m = makeManager(m_host.root(), m_host.layout);
-            console = withoutTimeStamps(capture.finish());
-            waitForDetections(*m);
-        }
+        StdoutCapture capture(m_host.path(u"startup.txt"_s));
+        const auto m = makeManager(m_host.root(), m_host.layout);
+        const QStringList console = withoutTimeStamps(capture.finish());
+        waitForDetections(*m);
         const QStringList startUp = {"🚀 DNSServerManager initializing...",
                                      "📱 Loading zones from app storage...",
                                      "📱 App storage loading complete. Current zones: 0",
