@@ -217,6 +217,7 @@ private Q_SLOTS:
         const size_t hash = qHash(zone, 7);
         const DNSRecord first = stored(DNSRecordType::A, "10.0.0.1");
         const DNSRecord second = stored(DNSRecordType::A, "10.0.0.2");
+        const QList<DNSRecord> both{first, second};
         const auto changed = [](DNSRecord r, DNSRecordType type, const char* value) {
             r.type = type;
             r.value = QString::fromLatin1(value);
@@ -226,10 +227,7 @@ private Q_SLOTS:
         const std::tuple<const char*, int, std::function<void()>> changes[] = {
             {"name", 1, [&] { zone.setName(u"example.org"_s); }},
             {"same name again", 1, [&] { zone.setName(u"example.org"_s); }},
-            {"records", 1,
-             [&] {
-                 zone.setRecords(QList{first, second});
-             }},
+            {"records", 1, [&] { zone.setRecords(both); }},
             {"soa", 1, [&] { zone.setSoaRecord(standardSOA()); }},
             {"soa removed", 1, [&] { zone.setSoaRecord(std::nullopt); }},
             {"invalid added", 0, [&] { zone.addRecord(stored(DNSRecordType::A, "999.1.1.1")); }},
@@ -373,10 +371,8 @@ private Q_SLOTS:
             QTest::newRow(qPrintable(row)) << row.section(u'|', 0, 0) << row.section(u'|', 1);
         const QString l63(63, u'a');
         const QString name253 = l63 + u'.' + l63 + u'.' + l63 + u'.' + QString(61, u'a');
-        QTest::newRow("label 63") << l63 + ".com"
-                                  << "D";
-        QTest::newRow("label 64") << l63 + "a.com"
-                                  << "";
+        QTest::newRow("label 63") << QString(l63 + u".com"_s) << u"D"_s;
+        QTest::newRow("label 64") << QString(l63 + u"a.com"_s) << QString();
         QTest::newRow("total 253") << name253 << "D";
         QTest::newRow("total 254") << name253 + u'a' << "";
         QTest::newRow("v4 NUL junk") << u"1.2.3.4"_s + QChar(0) + u"junk"_s << "";
