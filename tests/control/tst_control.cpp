@@ -80,6 +80,7 @@ private Q_SLOTS:
         row("start, second refused", 1, -1, error,
             "Failed to start DNS server: Command blocked for security reasons");
         row("stop, first succeeds", 0, 0, stopped, "DNS server stopped successfully");
+        row("stop, second succeeds", 1, 0, stopped, "DNS server stopped successfully");
         row("stop, both fail", 1, 1, error, "Failed to stop DNS server:   second said no  \n");
         row("stop, only attempt fails", 2, -2, error,
             "Failed to stop DNS server:   first said no  \n");
