@@ -1,7 +1,6 @@
 #pragma once
 
-// BIND's own checkers run on texts the writers produce, and the fixed data of
-// the zone-file tests. Everything is written below a QTemporaryDir the test owns.
+// BIND's own checkers run on the writers' texts, and the fixed data of the zone-file tests.
 
 #include <QDateTime>
 #include <QFile>

@@ -1,8 +1,7 @@
 #pragma once
 
-// Shared by the tests of the manager and its operations: a host layout whose
-// every path and program lies inside a test's temporary directory, managers on
-// it, file helpers, console capture, and the application log taken apart.
+// A host whose every path and program lies in a test's temporary directory, managers on it,
+// file helpers, console capture, and the application log taken apart.
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,7 @@
 #pragma once
 
-// A real named in a sandbox for end-to-end tests: a free loopback port, the
-// test's own servers found by their named.conf (and never any other process
-// on the machine), a clean-up that leaves none of them running, and dig.
+// A real named in a sandbox: a free loopback port, the test's own servers found by their
+// named.conf (never any other process), a clean-up that leaves none running, and dig.
 
 #include <QDir>
 #include <QFile>
@@ -37,8 +36,7 @@ inline bool portIsFree(quint16 port) {
     return true;
 }
 
-// A free port above 20000 and below the ephemeral range (so that no client
-// socket takes it before the server binds it), or 0.
+// A free port above 20000, below the ephemeral range (no client socket takes it first), or 0.
 inline quint16 freePort() {
     for (int attempt = 0; attempt < 200; ++attempt) {
         const auto port = quint16(QRandomGenerator::global()->bounded(20001, 32768));

@@ -1,7 +1,6 @@
 #pragma once
 
-// Sends standard output (file descriptor 1) into a file while it lives, so
-// that a test can read the console lines the code under test writes.
+// Sends standard output (descriptor 1) into a file while it lives, for reading console lines.
 #include <QFile>
 #include <QStringList>
 

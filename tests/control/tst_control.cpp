@@ -1,16 +1,48 @@
-// Starting, stopping and reloading the server with fake control programs:
-// every attempt and outcome, the lines logged and the status set.
+// The server's own process and log: starting, stopping and reloading it with fake control
+// programs, the status check, and reading its log into the application log.
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
 #include "HostTestSupport.h"
-#include "manager/CommandRunner.h"
 #include "manager/ServerController.h"
 
 using namespace korvi;
 using namespace korvi::test;
 
-class ControlTest : public QObject {
+namespace {
+const QString notFoundLine = u"DNS server process not found"_s;
+
+const QString separator = u"--- BIND Server Logs ---"_s;
+const QString loadingLine = u"🔄 Loading BIND server logs..."_s;
+const QString noneFoundLine = u"📄 No BIND log files found at standard locations"_s;
+const QString invalidPath = u"❌ Invalid log file path: "_s;
+const QString readFailed = u"❌ Failed to read BIND log file: "_s;
+
+QString loadedLine(qsizetype count) {
+    return u"📄 Loaded %1 BIND log entries"_s.arg(count);
+}
+
+// 120 numbered lines, lines 75, 90 and 118 empty: 47 of the last 50 are shown.
+QByteArray longLog() {
+    QByteArray text;
+    for (int i = 1; i <= 120; ++i)
+        text +=
+            (i == 75 || i == 90 || i == 118 ? ""_ba : "14:51 line " + QByteArray::number(i)) + '\n';
+    return text;
+}
+QStringList longLogShown() {
+    QStringList lines;
+    for (int i = 71; i <= 120; ++i) {
+        if (i != 75 && i != 90 && i != 118)
+            lines.append(u"14:51 line %1"_s.arg(i));
+    }
+    return lines;
+}
+
+} // namespace
+
+class ServerControlTest : public QObject {
     Q_OBJECT
 
     // A control program in root/bin: notes its arguments in <name>.ran, prints, exits.
@@ -117,21 +149,18 @@ private Q_SLOTS:
         Host host;
         program(host, u"reload"_s, exitCode, "no such process\\n");
         auto manager = host.manager();
-        for (ServerStatus status : {ServerStatus::running, ServerStatus::stopped}) {
-            manager->setServerStatus(status);
-            QSignalSpy changes(manager.get(), &DNSServerManager::serverStatusChanged);
-            const qsizetype before = manager->logs().size();
-            manager->reloadServer();
-            QTRY_VERIFY(withoutTimeStamps(manager->logs().mid(before)).contains(line));
-            QTest::qWait(100);
-            QCOMPARE(changes.count(), exitCode == 0 ? 1 : 0);
-            QCOMPARE(manager->serverStatus(), exitCode == 0 ? ServerStatus::notInstalled : status);
-            const QStringList added = withoutTimeStamps(manager->logs().mid(before));
-            QCOMPARE(added.first(), line); // before the lines of reading the files back
-            if (exitCode == 0)
-                QCOMPARE(added.last(), infoLine(u"📁 No zones found in BIND configuration file"_s));
-        }
-        QCOMPARE(readFile(host.path(u"reload.ran"_s)), "\n\n"_ba);
+        manager->setServerStatus(ServerStatus::running);
+        const qsizetype before = manager->logs().size();
+        manager->reloadServer();
+        QTRY_VERIFY(withoutTimeStamps(manager->logs().mid(before)).contains(line));
+        QTest::qWait(100);
+        QCOMPARE(manager->serverStatus(),
+                 exitCode == 0 ? ServerStatus::notInstalled : ServerStatus::running);
+        const QStringList added = withoutTimeStamps(manager->logs().mid(before));
+        QCOMPARE(added.first(), line); // before the lines of reading the files back
+        QCOMPARE(added.last(),
+                 exitCode == 0 ? infoLine(u"📁 No zones found in BIND configuration file"_s) : line);
+        QCOMPARE(readFile(host.path(u"reload.ran"_s)), "\n"_ba);
     }
 
     // Command lines naming the layout's named run the detected named, if any.
@@ -146,14 +175,10 @@ private Q_SLOTS:
         };
         row("fallback start", "sudo /usr/local/sbin/named -c /usr/local/etc/named.conf",
             "/usr/sbin/named", "sudo /usr/sbin/named -c /usr/local/etc/named.conf");
-        row("first word", "/usr/local/sbin/named -c x", "/opt/homebrew/sbin/named",
-            "/opt/homebrew/sbin/named -c x");
         row("nothing detected", "sudo /usr/local/sbin/named -c x", "",
             "sudo /usr/local/sbin/named -c x");
         row("longer word stays", "/usr/local/sbin/named-checkconf /usr/local/sbin/named.conf",
             "/usr/sbin/named", "/usr/local/sbin/named-checkconf /usr/local/sbin/named.conf");
-        row("spacing kept", "sudo  /usr/local/sbin/named  -g", "/usr/sbin/named",
-            "sudo  /usr/sbin/named  -g");
     }
     void commandLine() {
         QFETCH(QString, command);
@@ -163,36 +188,20 @@ private Q_SLOTS:
                  expected);
     }
 
-    // Through the manager: start runs the named detection found, or the layout's own.
-    void startRunsDetectedNamed_data() {
-        QTest::addColumn<bool>("detected");
-        QTest::newRow("detected") << true;
-        QTest::newRow("none detected") << false;
-    }
+    // Through the manager: start runs the named that detection found.
     void startRunsDetectedNamed() {
-        QFETCH(bool, detected);
         Host host;
-        const auto named = [&host](const QString& at, const QString& ran) {
-            host.write(
-                at,
-                "#!/bin/sh\n[ \"$1\" = -v ] && echo 'BIND 9.18.1' && exit 0\necho \"$@\" >> " +
-                    host.path(ran).toUtf8() + "\n",
-                true);
-        };
-        host.layout.bindExecutablePath = host.path(u"bin/constant-named"_s);
-        named(u"bin/constant-named"_s, u"constant.ran"_s);
-        if (detected)
-            named(u"usr/sbin/named"_s, u"found.ran"_s);
+        const QByteArray script = "#!/bin/sh\n[ \"$1\" = -v ] && echo 'BIND 9.18.1' && exit 0\n"
+                                  "echo \"$@\" >> \"$0.ran\"\n";
+        host.layout.bindExecutablePath = host.write(u"bin/constant-named"_s, script, true);
+        const QString found = host.write(u"usr/sbin/named"_s, script, true);
         host.layout.allowedCommandPrefixes.append(host.path(u"usr/sbin/"_s));
-        host.layout.startCommand =
-            host.layout.bindExecutablePath + u" -c "_s + host.layout.namedConfigPath;
+        host.layout.startCommand = host.layout.bindExecutablePath + u" -c x.conf"_s;
         auto manager = host.manager();
-        QCOMPARE(manager->isBindInstalled(), detected);
         manager->startServer();
         QTRY_COMPARE(manager->serverStatus(), ServerStatus::running);
-        const QByteArray ran = "-c " + host.layout.namedConfigPath.toUtf8() + "\n";
-        QCOMPARE(readFile(host.path(u"found.ran"_s)), detected ? ran : QByteArray());
-        QCOMPARE(readFile(host.path(u"constant.ran"_s)), detected ? QByteArray() : ran);
+        QCOMPARE(readFile(found + u".ran"_s), "-c x.conf\n"_ba);
+        QVERIFY(!QFileInfo::exists(host.layout.bindExecutablePath + u".ran"_s));
     }
 
     // A manager gone before the first attempt failed makes no second attempt.
@@ -210,41 +219,164 @@ private Q_SLOTS:
         QTest::qWait(300);
         QVERIFY(!QFileInfo::exists(host.path(u"start-second.ran"_s)));
     }
-
-    // The sandbox's commands act on its own named only and pass its allow-list unchanged.
-    void sandboxCommands() {
+    // Two named processes: both numbers in one line; once they are gone, stopped.
+    void twoServerProcesses() {
         Host host;
-        const SystemLayout sandbox = SystemLayout::sandbox(host.root(), 25353);
-        QCOMPARE(sandbox.namedConfigPath, host.path(u"etc/named.conf"_s));
-        QVERIFY(QFileInfo(host.path(u"etc"_s)).isDir() &&
-                QFileInfo(sandbox.temporaryDirectory).isDir());
-        const QString pattern = u"[/]"_s + sandbox.namedConfigPath.mid(1);
-        QCOMPARE(sandbox.startCommand,
-                 u"/usr/local/sbin/named -c "_s + sandbox.namedConfigPath + u" -p 25353"_s);
-        QCOMPARE(sandbox.stopCommand, u"pkill -f "_s + pattern);
-        QCOMPARE(sandbox.reloadCommand, u"pkill -HUP -f "_s + pattern);
-        QCOMPARE(sandbox.statusCheckArguments, (QStringList{u"-f"_s, pattern}));
-        QVERIFY(sandbox.startFallbackCommand.isEmpty() && sandbox.stopFallbackCommand.isEmpty());
-        const CommandRunner runner(sandbox, nullptr);
-        QStringList commands = {sandbox.stopCommand, sandbox.reloadCommand,
-                                sandbox.logReadCommandPrefix + sandbox.bindLogPaths.first()};
-        for (const QString& named : SystemLayout::standard().bindProbePaths)
-            commands.append(ServerController::commandLine(sandbox.startCommand, sandbox, named));
-        for (const QString& command : commands) {
-            QVERIFY2(runner.isCommandAllowed(command), qPrintable(command));
-            QCOMPARE(CommandRunner::sanitizeCommand(command), command);
+        const QString named = host.path(u"sbin/named"_s);
+        QDir().mkpath(host.path(u"sbin"_s));
+        QVERIFY(QFile::copy(u"/bin/sleep"_s, named));
+        QProcess first, second;
+        first.start(named, {u"30"_s});
+        second.start(named, {u"31"_s});
+        QVERIFY(first.waitForStarted() && second.waitForStarted());
+        host.layout.statusCheckArguments = {u"-f"_s, u"[/]"_s + named.mid(1)};
+        auto manager = host.manager();
+        manager->setBindInstalled(true);
+        QSignalSpy status(manager.get(), &DNSServerManager::serverStatusChanged);
+        manager->checkServerStatus();
+        QTRY_COMPARE(status.count(), 1);
+        QCOMPARE(manager->serverStatus(), ServerStatus::running);
+        const qint64 low = qMin(first.processId(), second.processId());
+        const qint64 high = qMax(first.processId(), second.processId());
+        QTRY_COMPARE(logCount(*manager,
+                              u"DNS server process detected (PID: %1\n%2)"_s.arg(low).arg(high),
+                              LogLevel::debug),
+                     1);
+        for (QProcess* process : {&first, &second}) {
+            process->kill();
+            process->waitForFinished();
         }
-        // Nothing that reaches beyond the sandbox.
-        for (const char* command : {"sudo pkill named", "launchctl load -w x",
-                                    "/usr/local/bin/anything", "brew install bind"})
-            QVERIFY2(!runner.isCommandAllowed(QString::fromLatin1(command)), command);
-        QVERIFY(runner.isValidPath(sandbox.zoneDirectory + u"/db.example.test"_s));
-        QVERIFY(runner.isValidPath(sandbox.namedConfigPath));
-        QVERIFY(!runner.isValidPath(u"/usr/local/etc/named.conf"_s));
-        for (const QString& option : sandbox.namedConfOptionLines)
-            QVERIFY2(option.contains(u'"' + sandbox.zoneDirectory), qPrintable(option));
+        manager->checkServerStatus();
+        QTRY_COMPARE(manager->serverStatus(), ServerStatus::stopped);
+        QTRY_COMPARE(logCount(*manager, notFoundLine, LogLevel::debug), 1);
+    }
+
+    // Any run without process numbers means stopped (after the runner's own line).
+    void notRunning_data() {
+        QTest::addColumn<QByteArray>("program"); // "missing": no program at all
+        QTest::newRow("no match") << QByteArray();
+        QTest::newRow("pgrep missing") << "missing"_ba;
+        QTest::newRow("fails with output") << "#!/bin/sh\necho 1234\nexit 2\n"_ba;
+        QTest::newRow("blank output") << "#!/bin/sh\nprintf ' \\n\\t\\n'\n"_ba;
+        QTest::newRow("BIND not installed: nothing runs") << "#!/bin/sh\ntouch {ran}\necho 1\n"_ba;
+    }
+    void notRunning() {
+        QFETCH(QByteArray, program);
+        Host host;
+        if (program == "missing")
+            host.layout.statusCheckPath = host.path(u"absent/pgrep"_s);
+        else if (!program.isEmpty())
+            host.layout.statusCheckPath = host.write(
+                u"bin/pgrep"_s, program.replace("{ran}", host.path(u"ran"_s).toUtf8()), true);
+        auto manager = host.manager();
+        const bool installed = !QByteArray(QTest::currentDataTag()).startsWith("BIND not");
+        manager->setBindInstalled(installed);
+        manager->setServerStatus(ServerStatus::running);
+        const QStringList before = manager->logs();
+        manager->checkServerStatus();
+        if (!installed) { // notInstalled at once, nothing run, nothing logged
+            QCOMPARE(manager->serverStatus(), ServerStatus::notInstalled);
+            QTest::qWait(300);
+            QCOMPARE(manager->logs(), before);
+            QVERIFY(!QFileInfo::exists(host.path(u"ran"_s)));
+            return;
+        }
+        QTRY_COMPARE(logCount(*manager, notFoundLine, LogLevel::debug), 1);
+        QCOMPARE(manager->serverStatus(), ServerStatus::stopped);
+        if (program == "missing") {
+            const qsizetype runnerLine =
+                logIndex(*manager, u"Executable not found: "_s + host.layout.statusCheckPath);
+            QVERIFY(runnerLine >= 0 && runnerLine < logIndex(*manager, notFoundLine));
+        }
+    }
+    // The non-empty lines among the last 50 of the first log file that exists (a folder does
+    // not count) under the separator, then the count; "-": no file at all.
+    void shownLines_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("120 lines, 3 empty among the last 50") << longLog() << longLogShown();
+        QTest::newRow("blank lines are kept")
+            << "a\n   \n\t\nb\n"_ba << QStringList{"a", "   ", "\t", "b"};
+        QTest::newRow("carriage returns, no final line feed")
+            << "a\r\nb \xc3\xa9"_ba << QStringList{"a", u"b é"_s};
+        QTest::newRow("only empty lines") << "\n\n\n"_ba << QStringList{};
+        QTest::newRow("no file") << "-"_ba << QStringList{warningLine(noneFoundLine)};
+    }
+    void shownLines() {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, expected);
+        Host host;
+        host.layout.bindLogPaths = {host.path(u"var/log/named.log"_s),
+                                    host.path(u"var/local/named.log"_s),
+                                    host.path(u"var/opt/named.log"_s)};
+        QDir().mkpath(host.layout.bindLogPaths[0]);
+        if (content != "-") {
+            host.write(host.layout.bindLogPaths[1], content);
+            host.write(host.layout.bindLogPaths[2], "not this one\n");
+        }
+        auto manager = host.manager();
+        const qsizetype before = manager->logs().size();
+        manager->loadBindLogs();
+        QTest::qWait(300);
+        if (content == "-" || expected.isEmpty()) { // nothing after the loading line but that
+            QTRY_COMPARE(withoutTimeStamps(manager->logs().mid(before)),
+                         QStringList{infoLine(loadingLine)} + expected);
+            return;
+        }
+        QTRY_COMPARE(logCount(*manager, loadedLine(expected.size()), LogLevel::success), 1);
+        QCOMPARE(withoutTimeStamps(manager->logs().mid(before)),
+                 QStringList({infoLine(loadingLine), separator}) + expected +
+                     QStringList({successLine(loadedLine(expected.size()))}));
+    }
+
+    // Paths outside Korvi's folders (also through ".."), a failing read, a refused reader.
+    void logReadFailures() {
+        Host host;
+        const QString outside = host.write(u"outside/named.log"_s, "secret\n");
+        const QString sneaky = host.path(u"var/../outside/named.log"_s);
+        const QString missing = host.path(u"var/log/missing.log"_s);
+        host.layout.bindLogPaths = {outside};
+        auto manager = host.manager();
+        const qsizetype before = manager->logs().size();
+        manager->loadBindLogs();
+        QTRY_COMPARE(logCount(*manager, invalidPath + outside, LogLevel::error), 1);
+        manager->readBindLogFile(sneaky);
+        QTRY_COMPARE(logCount(*manager, invalidPath + sneaky, LogLevel::error), 1);
+        // A failing tail: the line names the file, not tail's complaint.
+        manager->readBindLogFile(missing);
+        QTRY_COMPARE(logCount(*manager, readFailed + missing, LogLevel::error), 1);
+        QTest::qWait(200);
+        QCOMPARE(withoutTimeStamps(manager->logs().mid(before)),
+                 QStringList({infoLine(loadingLine), errorLine(invalidPath + outside),
+                              errorLine(invalidPath + sneaky), errorLine(readFailed + missing)}));
+
+        Host refusing;
+        refusing.layout.allowedCommands.removeAll(u"tail"_s);
+        const QString log = refusing.write(u"var/named/data/named.run"_s, "line\n");
+        auto refused = refusing.manager();
+        refused->loadBindLogs();
+        QTRY_COMPARE(logCount(*refused, readFailed + log, LogLevel::error), 1);
+        const QString blocked = u"Command blocked for security reasons: tail -n 50 "_s + log;
+        QCOMPARE(logCount(*refused, blocked, LogLevel::info), 1);
+        QVERIFY(logIndex(*refused, blocked) < logIndex(*refused, readFailed + log));
+        QVERIFY(!refused->logs().contains(separator));
+    }
+
+    // Server lines are not trimmed to the log's limit; the count line trims one.
+    void fullLog() {
+        Host host;
+        host.write(u"var/named/data/named.run"_s, longLog());
+        auto manager = host.manager();
+        for (int i = 0; i < DNSServerManager::maximumLogLines; ++i)
+            manager->addLog(u"filler %1"_s.arg(i), LogLevel::debug);
+        QTRY_COMPARE(logCount(*manager, u"filler 199"_s), 1);
+        manager->loadBindLogs();
+        QTRY_COMPARE(logCount(*manager, loadedLine(47)), 1);
+        QCOMPARE(manager->logs().size(), DNSServerManager::maximumLogLines + 48);
+        QCOMPARE(manager->logs().mid(200, 47), longLogShown());
+        QCOMPARE(parseLogLine(manager->logs().first()).message, u"filler 2"_s);
     }
 };
 
-QTEST_GUILESS_MAIN(ControlTest)
+QTEST_GUILESS_MAIN(ServerControlTest)
 #include "tst_control.moc"

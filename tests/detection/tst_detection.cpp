@@ -1,5 +1,5 @@
-// Detection of Homebrew, MacPorts, APT and BIND and the version of BIND, and
-// the installation of BIND, against fake programs in a private directory.
+// Detection of the package managers, BIND and its version, and installing
+// BIND, against fake programs in a private directory.
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -14,20 +14,20 @@ using namespace korvi::test;
 namespace {
 
 const QString notInstalledLine = u"BIND DNS server is not installed on this system"_s;
-const QString noneLine = u"❌ No package manager detected. Please install Homebrew or MacPorts to "
-                         "enable BIND installation."_s;
 
 QString availableLine(const QString& name) {
-    return u"✅ "_s + name + u" detected and available for package installation"_s;
+    return name == u"None"_s
+               ? u"❌ No package manager detected. Please install Homebrew or "
+                 "MacPorts to enable BIND installation."_s
+               : u"✅ "_s + name + u" detected and available for package installation"_s;
 }
 
-// A script noting its arguments in `record`; as brew it answers --version apart.
+// A script noting its arguments in `record`; with versionExit >= 0 it answers --version as brew.
 QByteArray script(const QString& record, const QByteArray& output = {}, int exitCode = 0,
                   int versionExit = -1) {
-    const QByteArray version =
-        versionExit < 0 ? QByteArray()
-                        : "if [ \"$1\" = --version ]; then echo 'Homebrew 4.2.0'; exit " +
-                              QByteArray::number(versionExit) + "; fi\n";
+    const QByteArray version = versionExit < 0 ? QByteArray()
+                                               : "if [ \"$1\" = --version ]; then exit " +
+                                                     QByteArray::number(versionExit) + "; fi\n";
     return "#!/bin/sh\n" + version + "echo \"$@\" >> " + record.toUtf8() + "\nprintf '" + output +
            "'\nexit " + QByteArray::number(exitCode) + "\n";
 }
@@ -54,98 +54,62 @@ private Q_SLOTS:
         m_host.reset();
     }
 
-    void parseBindVersion_data() {
-        QTest::addColumn<QString>("output");
-        QTest::addColumn<QString>("version");
-        const std::pair<const char*, const char*> rows[] = {
-            {"BIND 9.18.24 (Extended Support Version) <id:>", "9.18.24"},
-            {"BIND 9.18.49-1~deb12u3-Debian (Extended Support Version) <id:>", "9.18.49"},
-            {"bind 10.1", "10.1"},
-            {"BIND 1.2.3.4.5", "1.2.3.4.5"},
-            {"named: starting\nBIND 9.11.3\n", "9.11.3"},
-            {"BIND 9.18.1\r\nmore\r\n", "9.18.1"},
-            {"BIND 9.1.0\nBIND 10.2", "9.1.0"}, // the first matching line wins
-            {"BIND 9 9.20.1", "9.20.1"},        // words that do not match are skipped
-            {"BIND v9.18.1 9.1", "9.1"},
-            {"BIND 9. 9.2", "9.2"},
-            {"BIND\t9.18.49-1", "9.18.49"},
-            {"Rebinding 3.4", "3.4"},
-            {"named 9.18.24\nBIND", "Unknown"},
-            {"", "Unknown"},
-            {"BIND development build", "Unknown"}};
-        for (const auto& [output, version] : rows)
-            QTest::newRow(output) << QString::fromLatin1(output) << QString::fromLatin1(version);
-    }
-    void parseBindVersion() {
-        QFETCH(QString, output);
-        QFETCH(QString, version);
-        QCOMPARE(DNSServerManager::parseBindVersion(output), version);
-    }
-
-    void isVersionSupported_data() {
-        QTest::addColumn<QString>("version");
-        QTest::addColumn<bool>("supported");
-        for (const char* version :
-             {"9.0.0", "10.1", "9", "9.x", "+10.0", "09.1", "9223372036854775807"})
-            QTest::newRow(version) << QString::fromLatin1(version) << true;
-        for (const char* version : {"8.4.7", "Unknown", "", "9.-1", "x.1", "-9.0", ".9", "9 .1",
-                                    "99999999999999999999.0"})
-            QTest::newRow(*version ? version : "empty") << QString::fromLatin1(version) << false;
-    }
-    void isVersionSupported() {
-        QFETCH(QString, version);
-        QFETCH(bool, supported);
-        QCOMPARE(DNSServerManager::isVersionSupported(version), supported);
-    }
-
-    // The first probe found is BIND, asked "-v"; the first find also checks status and log.
-    void bindFoundAtProbe_data() {
-        QTest::addColumn<QStringList>("present");
+    // p: the version parsed from named -v output; s: whether a version is supported.
+    void versionText_data() {
+        QTest::addColumn<char>("kind");
+        QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("only usr/bin") << QStringList{"usr/bin/named"} << "usr/bin/named";
-        QTest::newRow("homebrew and usr/sbin")
-            << QStringList{"usr/sbin/named", "opt/homebrew/sbin/named"}
-            << "opt/homebrew/sbin/named";
-        QTest::newRow("usr/local and opt/local")
-            << QStringList{"opt/local/sbin/named", "usr/local/sbin/named"}
-            << "usr/local/sbin/named";
+        const std::tuple<char, const char*, const char*> rows[] = {
+            {'p', "BIND 9.18.49-1~deb12u3-Debian (Extended Support Version)", "9.18.49"},
+            {'p', "named: starting\nbind 9.11.3\r\n", "9.11.3"},
+            {'p', "BIND 9.1.0\nBIND 10.2", "9.1.0"},
+            {'p', "BIND v9.18.1 9.1.2.3", "9.1.2.3"},
+            {'p', "named 9.18.24\nBIND", "Unknown"},
+            {'s', "9.0.0", "1"},
+            {'s', "10", "1"},
+            {'s', "9223372036854775807", "1"},
+            {'s', "8.4.7", "0"},
+            {'s', "Unknown", "0"},
+            {'s', "9.-1", "0"},
+            {'s', "99999999999999999999.0", "0"}};
+        for (const auto& [kind, input, expected] : rows)
+            QTest::newRow(input) << kind << QString::fromLatin1(input)
+                                 << QString::fromLatin1(expected);
     }
-    void bindFoundAtProbe() {
-        QFETCH(QStringList, present);
+    void versionText() {
+        QFETCH(char, kind);
+        QFETCH(QString, input);
         QFETCH(QString, expected);
-        for (const QString& relative : present)
-            put(relative,
-                script(path(relative) + u".args"_s, "BIND 9.18.24 (Extended Support Version)\\n"));
-        const QString found = path(expected);
-        auto manager = m_host->manager();
-        QVERIFY(manager->isBindInstalled());
-        QCOMPARE(manager->detectedBindPath(), found);
-        QCOMPARE(logCount(*manager, u"BIND DNS server detected at: "_s + found, LogLevel::success),
-                 1);
-        QTRY_COMPARE(manager->bindVersion(), u"9.18.24"_s);
-        QVERIFY(manager->isBindVersionSupported());
-        QTRY_COMPARE(
-            logCount(*manager, u"BIND version 9.18.24 detected (supported)"_s, LogLevel::success),
-            1);
-        for (const QString& relative : present)
-            QCOMPARE(readFile(path(relative) + u".args"_s),
-                     relative == expected ? "-v\n"_ba : QByteArray());
-        // The first find runs the installed-BIND steps: one status check, one log read.
-        QTRY_COMPARE(manager->serverStatus(), ServerStatus::stopped);
-        QTRY_COMPARE(logCount(*manager, u"📄 No BIND log files found at standard locations"_s,
-                              LogLevel::warning),
-                     1);
-        QTest::qWait(200);
-        QCOMPARE(logCount(*manager, u"DNS server process not found"_s, LogLevel::debug), 1);
-        QCOMPARE(logCount(*manager, u"🔄 Loading BIND server logs..."_s), 1);
+        QCOMPARE(kind == 'p' ? DNSServerManager::parseBindVersion(input)
+                             : QString::number(DNSServerManager::isVersionSupported(input)),
+                 expected);
+    }
 
-        // Detecting again checks the status again, and only that.
-        manager->checkBindInstallation();
-        QTRY_COMPARE(logCount(*manager, u"BIND DNS server detected at: "_s + found), 2);
-        QTRY_COMPARE(logCount(*manager, u"DNS server process not found"_s), 2);
+    // The first probe found is BIND, asked "-v"; the first find also checks status and log,
+    // detecting again checks the status again, and only that.
+    void bindFoundAtProbe() {
+        const QStringList present = {"opt/homebrew/sbin/named", "usr/local/sbin/named",
+                                     "usr/sbin/named"};
+        for (const QString& relative : present)
+            put(relative, script(path(relative) + u".args"_s, "BIND 9.18.24 (Extended)\\n"));
+        const QString found = path(present.first());
+        auto m = m_host->manager();
+        QCOMPARE(logCount(*m, u"BIND DNS server detected at: "_s + found, LogLevel::success), 1);
+        QTRY_COMPARE(
+            logCount(*m, u"BIND version 9.18.24 detected (supported)"_s, LogLevel::success), 1);
+        QVERIFY(m->isBindInstalled() && m->isBindVersionSupported());
+        QCOMPARE(m->bindVersion(), u"9.18.24"_s);
+        QTRY_COMPARE(m->serverStatus(), ServerStatus::stopped);
+        QTRY_COMPARE(
+            logCount(*m, u"📄 No BIND log files found at standard locations"_s, LogLevel::warning),
+            1);
+        m->checkBindInstallation();
+        QTRY_COMPARE(logCount(*m, u"DNS server process not found"_s, LogLevel::debug), 2);
         QTRY_COMPARE(readFile(found + u".args"_s), "-v\n-v\n"_ba);
         QTest::qWait(200);
-        QCOMPARE(logCount(*manager, u"🔄 Loading BIND server logs..."_s), 1);
+        QCOMPARE(logCount(*m, u"🔄 Loading BIND server logs..."_s), 1);
+        QCOMPARE(readFile(path(present[1]) + u".args"_s) + readFile(path(present[2]) + u".args"_s),
+                 "");
     }
 
     // No probe file: `which named` on BIND's PATH; brew and port on the application's.
@@ -155,9 +119,9 @@ private Q_SLOTS:
         put(u"usr/bin/which"_s, "#!/bin/sh\necho \"$1 $PATH\" >> " + path(u"which.log"_s).toUtf8() +
                                     "\nif [ \"$1\" = named ]; then printf '  " + named.toUtf8() +
                                     " \\n\\n'; exit 0; fi\nexit 1\n");
-        auto manager = m_host->manager();
-        QCOMPARE(manager->detectedBindPath(), named);
-        QTRY_COMPARE(manager->bindVersion(), u"9.20.1"_s);
+        auto m = m_host->manager();
+        QCOMPARE(m->detectedBindPath(), named);
+        QTRY_COMPARE(m->bindVersion(), u"9.20.1"_s);
         const QString ownPath = QString::fromLocal8Bit(qgetenv("PATH"));
         QStringList calls =
             QString::fromUtf8(readFile(path(u"which.log"_s))).split(u'\n', Qt::SkipEmptyParts);
@@ -169,46 +133,39 @@ private Q_SLOTS:
     // Nothing found: not installed, an error line, no version query, the version kept.
     void bindNotFound_data() {
         QTest::addColumn<QByteArray>("which");
-        QTest::newRow("no which") << QByteArray();
         QTest::newRow("which fails") << "#!/bin/sh\necho /usr/sbin/named\nexit 1\n"_ba;
         QTest::newRow("which prints blanks") << "#!/bin/sh\nprintf '  \\n\\t\\n'\n"_ba;
     }
     void bindNotFound() {
         QFETCH(QByteArray, which);
-        if (!which.isEmpty())
-            put(u"usr/bin/which"_s, which);
-        auto manager = m_host->manager();
-        QCOMPARE(manager->serverStatus(), ServerStatus::notInstalled);
-        QCOMPARE(logCount(*manager, notInstalledLine, LogLevel::error), 1);
-        manager->setBindVersion(u"9.1.2"_s);
-        manager->setServerStatus(ServerStatus::running);
-        QSignalSpy installed(manager.get(), &DNSServerManager::isBindInstalledChanged);
-        manager->checkBindInstallation();
+        put(u"usr/bin/which"_s, which);
+        auto m = m_host->manager();
+        m->setBindVersion(u"9.1.2"_s);
+        m->setServerStatus(ServerStatus::running);
+        QSignalSpy installed(m.get(), &DNSServerManager::isBindInstalledChanged);
+        m->checkBindInstallation();
         QTRY_COMPARE(installed.count(), 1);
-        QCOMPARE(installed.first().first().toBool(), false);
-        QCOMPARE(manager->serverStatus(), ServerStatus::notInstalled);
+        QVERIFY(!installed.first().first().toBool());
+        QCOMPARE(m->serverStatus(), ServerStatus::notInstalled);
         QTest::qWait(200);
-        QCOMPARE(manager->bindVersion(), u"9.1.2"_s);
-        QCOMPARE(logCount(*manager, notInstalledLine, LogLevel::error), 2);
-        QCOMPARE(logCount(*manager, u"Failed to check BIND version"_s), 0);
-        QCOMPARE(logCount(*manager, u"🔄 Loading BIND server logs..."_s), 0);
+        QCOMPARE(m->bindVersion(), u"9.1.2"_s);
+        QCOMPARE(logCount(*m, notInstalledLine, LogLevel::error), 2);
+        QCOMPARE(logCount(*m, u"Failed to check BIND version"_s), 0);
     }
 
     void versionResult_data() {
         QTest::addColumn<QByteArray>("output");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("version");
-        QTest::addColumn<QString>("line"); // the level is success for a supported version
-        const auto row = [](const char* tag, const char* output, int exitCode, const char* version,
-                            const char* line) {
-            QTest::newRow(tag) << QByteArray(output) << exitCode << QString::fromLatin1(version)
-                               << QString::fromLatin1(line);
-        };
+        QTest::addColumn<QString>("line"); // at level success for a supported version
         const char* const unsupported = "BIND version %1 is not supported. Minimum required: 9.0.0";
-        row("no line with bind", "named 9.18.24\\n", 0, "Unknown", unsupported);
-        row("too old", "BIND 8.4.7\\n", 0, "8.4.7", unsupported);
-        row("query fails", "BIND 9.18.24\\n", 1, "", "Failed to check BIND version");
-        row("newer", "BIND 10.1\\n", 0, "10.1", "BIND version 10.1 detected (supported)");
+        QTest::newRow("no line with bind")
+            << "named 9.18.24\\n"_ba << 0 << "Unknown" << unsupported;
+        QTest::newRow("too old") << "BIND 8.4.7\\n"_ba << 0 << "8.4.7" << unsupported;
+        QTest::newRow("query fails") << "BIND 9.18.24\\n"_ba << 1 << ""
+                                     << "Failed to check BIND version";
+        QTest::newRow("newer") << "BIND 10.1\\n"_ba << 0 << "10.1"
+                               << "BIND version 10.1 detected (supported)";
     }
     void versionResult() {
         QFETCH(QByteArray, output);
@@ -217,124 +174,76 @@ private Q_SLOTS:
         QFETCH(QString, line);
         line.replace(u"%1"_s, version);
         put(u"usr/sbin/named"_s, script(path(u"args"_s), output, exitCode));
-        auto manager = makeManager(m_host->root(), m_host->layout);
+        auto m = makeManager(m_host->root(), m_host->layout);
         const bool supported = line.endsWith(u"(supported)"_s);
-        // Values from an earlier run, which a failed query clears.
-        manager->setBindVersion(u"9.9.9"_s);
-        manager->setBindVersionSupported(!supported);
-        QTRY_COMPARE(logCount(*manager, line, supported ? LogLevel::success : LogLevel::error), 1);
-        QCOMPARE(manager->bindVersion(), version);
-        QCOMPARE(manager->isBindVersionSupported(), supported);
+        m->setBindVersion(u"9.9.9"_s); // an earlier run's values, which a failed query clears
+        m->setBindVersionSupported(!supported);
+        QTRY_COMPARE(logCount(*m, line, supported ? LogLevel::success : LogLevel::error), 1);
+        QCOMPARE(m->bindVersion(), version);
+        QCOMPARE(m->isBindVersionSupported(), supported);
     }
 
-    // brew by probe or `which`, confirmed by `brew --version`; port by probe or `which`.
-    void packageManagerFound_data() {
-        QTest::addColumn<QString>("at");
-        QTest::addColumn<int>("versionExit");
-        QTest::addColumn<QString>("whichFinds"); // the program `which` finds, if any
-        QTest::addColumn<QString>("available");
-        const auto row = [](const char* tag, const char* at, int versionExit, const char* which,
-                            const char* available) {
-            QTest::newRow(tag) << QString::fromLatin1(at) << versionExit
-                               << QString::fromLatin1(which) << QString::fromLatin1(available);
-        };
-        row("apple silicon", "opt/homebrew/bin/brew", 0, "", "Homebrew");
-        row("intel", "usr/local/bin/brew", 0, "", "Homebrew");
-        row("linuxbrew, not on the confirmation PATH", "home/linuxbrew/.linuxbrew/bin/brew", 0, "",
-            "None");
-        row("brew --version fails", "opt/homebrew/bin/brew", 1, "", "None");
-        row("none", "", 0, "", "None");
-        row("which finds brew, confirmation finds none", "", 0, "brew", "None");
-        // Not at a probe path, but reachable as "brew" through the confirmation's PATH.
-        row("which finds brew, confirmed", "confirm/brew", 0, "brew", "Homebrew");
-        row("macports file", "opt/local/bin/port", 0, "", "MacPorts");
-        row("macports by which", "", 0, "port", "MacPorts");
-    }
-    void packageManagerFound() {
-        QFETCH(QString, at);
-        QFETCH(int, versionExit);
-        QFETCH(QString, whichFinds);
-        QFETCH(QString, available);
-        if (!at.isEmpty())
-            put(at, script(path(u"brew.args"_s), {}, 0, versionExit));
-        m_host->layout.homebrewConfirmationSearchPath += u':' + path(u"confirm"_s);
-        if (!whichFinds.isEmpty())
-            put(u"usr/bin/which"_s, "#!/bin/sh\n[ \"$1\" = " + whichFinds.toUtf8() +
-                                        " ] && echo /somewhere/x && exit 0\nexit 1\n");
-        auto manager = m_host->manager();
-        QCOMPARE(manager->availablePackageManager(), available);
-        QCOMPARE(manager->isHomebrewInstalled(), available == u"Homebrew"_s);
-        QCOMPARE(manager->isMacPortsInstalled(), available == u"MacPorts"_s);
-        for (const char* name : {"Homebrew", "MacPorts"}) {
-            const bool found = available == QLatin1String(name);
-            QCOMPARE(logCount(*manager,
-                              (found ? u"✅ "_s : u"❌ "_s) + QLatin1String(name) +
-                                  (found ? u" detected successfully"_s : u" not found"_s),
-                              LogLevel::info),
-                     1);
-        }
-        QVERIFY(!QFileInfo::exists(path(u"brew.args"_s)));
-    }
-
-    // Homebrew before MacPorts before APT; each detection line follows the choice so far.
-    void availablePackageManager_data() {
+    // Found on refresh: brew by probe or `which`, confirmed by `brew --version` on its own
+    // PATH; port by probe or `which`; Homebrew before MacPorts before APT. Each detection
+    // line follows the choice made so far. "which:x": `which` finds x; "name:n": brew exits n.
+    void packageManagers_data() {
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QString>("available");
-        QTest::newRow("all three") << QStringList{"brew", "port", "apt"} << "Homebrew";
-        QTest::newRow("macports and apt") << QStringList{"port", "apt"} << "MacPorts";
-        QTest::newRow("apt only") << QStringList{"apt"} << "APT";
-        QTest::newRow("none") << QStringList{} << "None";
+        const std::pair<QStringList, const char*> rows[] = {
+            {{"usr/local/bin/brew:0", "opt/local/bin/port", "usr/bin/apt-get"}, "Homebrew"},
+            {{"home/linuxbrew/.linuxbrew/bin/brew:0", "usr/bin/apt-get"}, "APT"},
+            {{"opt/homebrew/bin/brew:1"}, "None"},
+            {{"which:brew"}, "None"},
+            {{"which:brew", "confirm/brew:0"}, "Homebrew"},
+            {{"opt/local/bin/port", "usr/bin/apt-get"}, "MacPorts"},
+            {{"which:port"}, "MacPorts"},
+            {{}, "None"}};
+        for (const auto& [present, available] : rows)
+            QTest::newRow(qPrintable(present.join(u' ')))
+                << present << QString::fromLatin1(available);
     }
-    void availablePackageManager() {
+    void packageManagers() {
         QFETCH(QStringList, present);
         QFETCH(QString, available);
-        if (present.contains(u"brew"_s))
-            put(u"opt/homebrew/bin/brew"_s, script(path(u"x"_s), {}, 0, 0));
-        if (present.contains(u"port"_s))
-            put(u"opt/local/bin/port"_s, "#!/bin/sh\n");
-        if (present.contains(u"apt"_s))
-            put(u"usr/bin/apt-get"_s, "#!/bin/sh\n");
-        auto manager = m_host->manager();
-        QCOMPARE(manager->availablePackageManager(), available);
-        QCOMPARE(manager->isAptInstalled(), present.contains(u"apt"_s));
-        const QStringList updates = {availableLine(u"Homebrew"_s), availableLine(u"MacPorts"_s),
-                                     availableLine(u"APT"_s), noneLine};
-        const QStringList messages = logMessages(*manager);
-        QStringList seen;
-        for (qsizetype i = 1; i < messages.size(); ++i) {
-            if (QRegularExpression(
-                    u"^(✅|❌) (Homebrew|MacPorts|APT) (detected successfully|not found)$"_s)
-                    .match(messages[i])
-                    .hasMatch()) {
-                QVERIFY2(updates.contains(messages[i - 1]), qPrintable(messages[i]));
-                seen.append(messages[i - 1]);
-            }
+        m_host->layout.homebrewConfirmationSearchPath += u':' + path(u"confirm"_s);
+        auto m = m_host->manager();
+        for (const QString& item : present) {
+            const QString file = item.section(u':', 0, 0), arg = item.section(u':', 1);
+            if (file == u"which"_s)
+                put(u"usr/bin/which"_s, "#!/bin/sh\n[ \"$1\" = " + arg.toUtf8() +
+                                            " ] && echo /somewhere/x && exit 0\nexit 1\n");
+            else
+                put(file, script(path(u"brew.args"_s), {}, 0, arg.isEmpty() ? -1 : arg.toInt()));
         }
-        QCOMPARE(seen.size(), 3);
-        QCOMPARE(seen.last(), available == u"None"_s ? noneLine : availableLine(available));
-    }
-
-    void refreshDetectsAgain() {
-        auto manager = m_host->manager();
-        QVERIFY(!manager->isHomebrewInstalled());
-        put(u"usr/local/bin/brew"_s, script(path(u"x"_s), {}, 0, 0));
-        manager->refreshPackageManagerDetection();
-        QTRY_COMPARE(
-            logCount(*manager, u"Refreshing package manager detection..."_s, LogLevel::info), 1);
-        QTRY_COMPARE(manager->availablePackageManager(), u"Homebrew"_s);
-        QVERIFY(manager->isHomebrewInstalled());
-        QTRY_COMPARE(logCount(*manager, u"❌ MacPorts not found"_s), 2);
-        QTRY_COMPARE(logCount(*manager, u"❌ APT not found"_s), 2);
-        QVERIFY(logIndex(*manager, u"Refreshing package manager detection..."_s) <
-                logIndex(*manager, u"✅ Homebrew detected successfully"_s));
+        const qsizetype from = m->logs().size();
+        m->refreshPackageManagerDetection();
+        QTRY_COMPARE(logEntries(*m, from).size(), 7);
+        QCOMPARE(m->availablePackageManager(), available);
+        QCOMPARE(m->isHomebrewInstalled(), available == u"Homebrew"_s);
+        QCOMPARE(m->isAptInstalled(), present.contains(u"usr/bin/apt-get"_s));
+        const QList<LogEntry> lines = logEntries(*m, from);
+        QCOMPARE(lines[0].message, u"Refreshing package manager detection..."_s);
+        const QStringList updates = {availableLine(u"Homebrew"_s), availableLine(u"MacPorts"_s),
+                                     availableLine(u"APT"_s), availableLine(u"None"_s)};
+        static const QRegularExpression detection(
+            u"^(✅|❌) (Homebrew|MacPorts|APT) (detected successfully|not found)$"_s);
+        for (int i = 1; i < 7; i += 2) {
+            QVERIFY2(updates.contains(lines[i].message), qPrintable(lines[i].message));
+            QVERIFY2(detection.match(lines[i + 1].message).hasMatch(),
+                     qPrintable(lines[i + 1].message));
+        }
+        QCOMPARE(lines[5].message, availableLine(available));
+        const QString brewLine = available == u"Homebrew"_s ? u"✅ Homebrew detected successfully"_s
+                                                            : u"❌ Homebrew not found"_s;
+        QCOMPARE(logCount(*m, brewLine, LogLevel::info), 2 - (available == u"Homebrew"_s));
+        QVERIFY(!QFileInfo::exists(path(u"brew.args"_s))); // only --version was asked
     }
 
     // Results after the manager is gone are dropped: no version query follows.
     void managerGoneBeforeResults() {
         put(u"usr/sbin/named"_s, script(path(u"named.args"_s), "BIND 9.18.24\\n"));
         put(u"usr/bin/which"_s, "#!/bin/sh\nsleep 0.3\nexit 1\n");
-        auto manager = makeManager(m_host->root(), m_host->layout);
-        manager.reset();
+        makeManager(m_host->root(), m_host->layout).reset();
         QTest::qWait(1000);
         QVERIFY(!QFileInfo::exists(path(u"named.args"_s)));
     }
@@ -346,23 +255,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("executable");
         QTest::addColumn<QString>("installing");
         QTest::addColumn<QByteArray>("arguments");
-        const auto row = [](const char* tag, const char* name, int exitCode, const char* executable,
-                            const char* installing, const char* arguments) {
-            QTest::newRow(tag) << QString::fromLatin1(name) << exitCode
-                               << QString::fromLatin1(executable) << QString::fromLatin1(installing)
-                               << QByteArray(arguments);
-        };
-        const char* const brew = "Installing BIND using Homebrew at: %1";
-        row("homebrew", "Homebrew", 0, "opt/homebrew/bin/brew", brew, "install bind\n");
-        row("homebrew fails", "Homebrew", 1, "usr/local/bin/brew", brew, "install bind\n");
-        row("macports", "MacPorts", 0, "opt/local/bin/port", "Installing BIND using MacPorts",
-            "install bind9 +server\n");
-        row("macports fails", "MacPorts", 2, "opt/local/bin/port", "Installing BIND using MacPorts",
-            "install bind9 +server\n");
-        row("apt", "APT", 0, "usr/bin/apt-get", "Installing BIND using APT",
-            "install -y bind9 bind9-utils\n");
-        row("apt fails", "APT", 100, "usr/bin/apt-get", "Installing BIND using APT",
-            "install -y bind9 bind9-utils\n");
+        QTest::newRow("homebrew") << "Homebrew" << 0 << "opt/homebrew/bin/brew"
+                                  << "Installing BIND using Homebrew at: %1"
+                                  << "install bind\n"_ba;
+        QTest::newRow("macports fails") << "MacPorts" << 2 << "opt/local/bin/port"
+                                        << "Installing BIND using MacPorts"
+                                        << "install bind9 +server\n"_ba;
+        QTest::newRow("apt") << "APT" << 0 << "usr/bin/apt-get"
+                             << "Installing BIND using APT"
+                             << "install -y bind9 bind9-utils\n"_ba;
     }
     void install() {
         QFETCH(QString, name);
@@ -370,71 +271,57 @@ private Q_SLOTS:
         QFETCH(QString, executable);
         QFETCH(QString, installing);
         QFETCH(QByteArray, arguments);
-        const QString record = path(u"install.args"_s);
-        const QByteArray output = exitCode ? "Error: something went wrong\\n"_ba : "done\\n"_ba;
-        put(executable, script(record, output, exitCode, name == u"Homebrew"_s ? 0 : -1));
+        const QByteArray output = exitCode ? "Error: went wrong\\n"_ba : "done\\n"_ba;
+        put(executable,
+            script(path(u"install.args"_s), output, exitCode, name == u"Homebrew"_s ? 0 : -1));
         if (name == u"Homebrew"_s) // MacPorts too: Homebrew installs, MacPorts is not run
             put(u"opt/local/bin/port"_s, script(path(u"port.args"_s)));
-        auto manager = m_host->manager();
-        QCOMPARE(manager->availablePackageManager(), name);
-        const qsizetype before = manager->logs().size();
-        manager->installBind();
+        auto m = m_host->manager();
+        QCOMPARE(m->availablePackageManager(), name);
+        const qsizetype before = m->logs().size();
+        m->installBind();
         const QString last =
-            exitCode == 0
-                ? successLine(u"BIND installation completed successfully with "_s + name)
-                : errorLine(name + u" installation failed: Error: something went wrong\n"_s);
-        QTRY_VERIFY(withoutTimeStamps(manager->logs()).contains(last));
-        QCOMPARE(readFile(record), arguments);
-        QVERIFY(!QFileInfo::exists(path(u"port.args"_s)));
-        // Only a finished installation looks for BIND again.
-        if (exitCode == 0)
-            QTRY_COMPARE(logCount(*manager, notInstalledLine), 2);
+            exitCode == 0 ? successLine(u"BIND installation completed successfully with "_s + name)
+                          : errorLine(name + u" installation failed: Error: went wrong\n"_s);
+        QTRY_VERIFY(withoutTimeStamps(m->logs()).contains(last));
+        if (exitCode == 0) // only a finished installation looks for BIND again
+            QTRY_COMPARE(logCount(*m, notInstalledLine), 2);
         QTest::qWait(200);
-        QCOMPARE(logCount(*manager, notInstalledLine), exitCode == 0 ? 2 : 1);
+        QCOMPARE(logCount(*m, notInstalledLine), exitCode == 0 ? 2 : 1);
+        QCOMPARE(readFile(path(u"install.args"_s)) + readFile(path(u"port.args"_s)), arguments);
         QCOMPARE(
-            withoutTimeStamps(manager->logs().mid(before)).mid(0, 3),
+            withoutTimeStamps(m->logs().mid(before)).mid(0, 3),
             QStringList({infoLine(u"Using %1 to install BIND..."_s.arg(name)),
                          infoLine(QString(installing).replace(u"%1"_s, path(executable))), last}));
     }
 
+    // Nothing to install with; MacPorts missing; a brew found at no installation path.
     void installFailsEarly() {
-        // Nothing to install with.
-        auto manager = m_host->manager();
-        qsizetype before = manager->logs().size();
-        manager->installBind();
-        QTRY_COMPARE(manager->logs().size(), before + 1);
+        auto m = m_host->manager();
+        const qsizetype before = m->logs().size();
+        m->installBind();
+        m->installBindWithMacPorts();
+        QTRY_COMPARE(m->logs().size(), before + 2);
         QTest::qWait(100);
-        QCOMPARE(
-            withoutTimeStamps(manager->logs().mid(before)),
-            QStringList{infoLine(
-                u"No package manager available. Please install Homebrew or MacPorts first."_s)});
-        // MacPorts asked for, but missing.
-        manager->installBindWithMacPorts();
+        QCOMPARE(withoutTimeStamps(m->logs().mid(before)),
+                 QStringList({infoLine(u"No package manager available. Please install Homebrew or "
+                                       "MacPorts first."_s),
+                              errorLine(u"MacPorts executable not found at: "_s +
+                                        path(u"opt/local/bin/port"_s))}));
+        put(u"home/linuxbrew/.linuxbrew/bin/brew"_s, script(path(u"install.args"_s), {}, 0, 0));
+        m_host->layout.homebrewConfirmationSearchPath = path(u"home/linuxbrew/.linuxbrew/bin"_s);
+        m = m_host->manager();
+        QVERIFY(m->isHomebrewInstalled());
+        m->installBind();
         QTRY_COMPARE(
-            logCount(*manager,
-                     u"MacPorts executable not found at: "_s + path(u"opt/local/bin/port"_s),
-                     LogLevel::error),
+            logCount(*m, u"Homebrew executable not found in standard locations"_s, LogLevel::error),
             1);
-        QCOMPARE(logCount(*manager, u"Installing BIND using MacPorts"_s), 0);
-
-        // A brew confirmed through its PATH but at neither installation path installs nothing.
-        Host linuxbrew;
-        linuxbrew.write(u"home/linuxbrew/.linuxbrew/bin/brew"_s,
-                        script(linuxbrew.path(u"install.args"_s), {}, 0, 0), true);
-        linuxbrew.layout.homebrewConfirmationSearchPath =
-            linuxbrew.path(u"home/linuxbrew/.linuxbrew/bin"_s);
-        manager = linuxbrew.manager();
-        QVERIFY(manager->isHomebrewInstalled());
-        manager->installBind();
-        QTRY_COMPARE(logCount(*manager, u"Homebrew executable not found in standard locations"_s,
-                              LogLevel::error),
-                     1);
         QTest::qWait(200);
-        QVERIFY(!QFileInfo::exists(linuxbrew.path(u"install.args"_s)));
+        QVERIFY(!QFileInfo::exists(path(u"install.args"_s)));
     }
 
-    // APT runs through the privilege prompt (if any) unless Korvi runs as root.
-    void aptInvocation() {
+    // APT through the privilege prompt (if any) unless root; the installation guide.
+    void aptInvocationAndGuide() {
         const SystemLayout& layout = m_host->layout;
         const QString apt = layout.aptInstallPath + u" install -y bind9 bind9-utils"_s;
         const auto invocation = [&layout](bool root) {
@@ -445,23 +332,21 @@ private Q_SLOTS:
         put(u"usr/bin/pkexec"_s, "#!/bin/sh\nexit 1\n");
         QCOMPARE(invocation(true), apt);
         QCOMPARE(invocation(false), layout.privilegePromptPath + u' ' + apt);
-    }
 
-    void installationGuide() {
-        auto manager = m_host->manager();
+        auto m = m_host->manager();
         QList<QUrl> opened;
         WebPageOpener::setHandler([&opened](const QUrl& url) { opened.append(url); });
-        const qsizetype before = manager->logs().size();
-        manager->openPackageManagerInstallationGuide();
+        const qsizetype before = m->logs().size();
+        m->openPackageManagerInstallationGuide();
         QCOMPARE(opened, QList<QUrl>{QUrl(u"https://brew.sh"_s)});
-        QTRY_COMPARE(manager->logs().size(), before + 4);
+        QTRY_COMPARE(m->logs().size(), before + 4);
         QCOMPARE(
-            withoutTimeStamps(manager->logs().mid(before)),
-            QStringList({"Opening package manager installation instructions...",
-                         "Opened Homebrew installation page: https://brew.sh",
-                         "Alternative: MacPorts - https://www.macports.org/install.php",
-                         "After installing a package manager, use 'Refresh' to detect it."})
-                .replaceInStrings(QRegularExpression(u"^"_s), levelWord(LogLevel::info) + u": "_s));
+            withoutTimeStamps(m->logs().mid(before)),
+            QStringList(
+                {infoLine("Opening package manager installation instructions..."),
+                 infoLine("Opened Homebrew installation page: https://brew.sh"),
+                 infoLine("Alternative: MacPorts - https://www.macports.org/install.php"),
+                 infoLine("After installing a package manager, use 'Refresh' to detect it.")}));
     }
 };
 

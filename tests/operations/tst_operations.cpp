@@ -1,8 +1,6 @@
-// The manager's zone and record operations and the data-integrity sweep: what
-// they change, every console and log line they write, in the fixed order of
-// their effects (model change, serial advance, zone-file save, preferences
-// save, log line). The managers run on a host where no path is allowed, so
-// the zone-file and configuration saves refuse at once with their own line.
+// The manager's zone and record operations and the data-integrity sweep: what they change and
+// every line they write, in order. No path is allowed, so file saves refuse at once (except
+// in the last test, where BIND's own checker judges the zone file).
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -18,17 +16,12 @@ namespace {
 
 enum class Operation { add, update, remove };
 
-// Noon of 5 March 2025 on the local clock: the day serials are made for.
-QDateTime fixedNoon() {
+QDateTime fixedNoon() { // the day serials are made for, on the local clock
     return QDateTime(QDate(2025, 3, 5), QTime(12, 0));
 }
 
 ZonePtr makeZone(const QString& name, const QString& filePath = {}) {
     return ZonePtr::create(name, filePath.isEmpty() ? "/usr/local/var/named/db." + name : filePath);
-}
-
-SOARecord soaWithSerial(const QString& zoneName, qint64 serial) {
-    return SOARecord{"ns1." + zoneName + '.', "hostmaster." + zoneName + '.', serial};
 }
 
 DNSRecord a(const QString& name, const QString& address, qint64 ttl = 60) {
@@ -51,37 +44,33 @@ QString storedNames(const DNSServerManager& manager) {
     QStringList names;
     for (const auto& zone : storedZones(manager).value_or(QList<ZoneStorageDataV2>()))
         names.append(zone.name);
-    return names.join(u' ');
+    return names.join(u' ') + u'|' + manager.configuration()->zoneFiles().keys().join(u' ');
 }
 
 QByteArray storedBytes(const DNSServerManager& manager) {
     return manager.preferences().data(ZoneStorage::savedZonesKey()).value_or("<none>"_ba);
 }
 
-// The lines of a successful save of these zones to the preferences.
 QStringList storageLines(const QList<ZonePtr>& zones) {
     return {infoLine(u"💾 Saved %1 zones to app storage with backup"_s.arg(zones.size())),
             u"💾 Saved zones to UserDefaults: "_s + DNSServerManager::namesList(zones)};
 }
 
-QString incrementLine(const QString& zone) {
-    return debugLine(u"Incremented SOA serial for zone '%1': 2025030501 → 2025030502"_s.arg(zone));
-}
-
 const QString configurationRefusal = infoLine(u"Invalid configuration file path"_s);
 
-// After the serial advance: the zone-file save's refusal, the preferences save, the outcome.
-QStringList afterAdvance(const ZonePtr& zone, const QList<ZonePtr>& zones, const QString& outcome) {
-    return QStringList{infoLine("Invalid zone file path: " + zone->filePath())} +
+// The serial advance, the zone-file save's refusal, the preferences save, the outcome line.
+QStringList changeLines(Operation operation, const QString& phrase, const ZonePtr& zone,
+                        const QList<ZonePtr>& zones) {
+    const QString name = zone->name();
+    const QString outcome =
+        operation == Operation::remove
+            ? infoLine("🗑️ " + phrase + " deleted from zone '" + name + '\'')
+            : successLine(phrase + (operation == Operation::add ? " added to" : " updated in") +
+                          " zone '" + name + '\'');
+    return QStringList{
+               debugLine("Incremented SOA serial for zone '" + name + "': 2025030501 → 2025030502"),
+               infoLine("Invalid zone file path: " + zone->filePath())} +
            storageLines(zones) + QStringList{outcome};
-}
-
-// The outcome line of a record operation.
-QString outcomeLine(Operation operation, const QString& phrase, const QString& zone) {
-    if (operation == Operation::remove)
-        return infoLine("🗑️ " + phrase + " deleted from zone '" + zone + '\'');
-    return successLine(phrase + (operation == Operation::add ? " added to" : " updated in") +
-                       " zone '" + zone + '\'');
 }
 
 void apply(DNSServerManager& m, Operation operation, const DNSRecord& record, const ZonePtr& zone) {
@@ -99,12 +88,10 @@ class TestOperations : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Host> m_host;
-    int m_count = 0;
 
-    // A manager on a host where no path is allowed, on its own preferences.
     std::unique_ptr<DNSServerManager> manager() {
         m_host->layout.allowedPathPrefixes.clear();
-        auto manager = m_host->manager(m_host->preferences(u"prefs%1.ini"_s.arg(++m_count)));
+        auto manager = m_host->manager();
         manager->setClock(fixedNoon);
         return manager;
     }
@@ -117,7 +104,7 @@ private Q_SLOTS:
         m_host.reset();
     }
 
-    // Adding zones: the lines, named.conf saved afterwards, namesakes, invalid names.
+    // Adding zones: the lines, named.conf saved afterwards, namesakes, invalid names refused.
     void addZone() {
         auto m = manager();
         const ZonePtr first = makeZone(u"example.com"_s);
@@ -131,35 +118,24 @@ private Q_SLOTS:
                      QStringList({"✅ Zone saved to app storage",
                                   infoLine(u"✅ Zone 'example.com' added successfully"_s),
                                   "✅ Zone creation completed for: 'example.com'"}));
-        QCOMPARE(zonesSpy.count(), 1);
-        // No SOA, no record, no zone file: those come with the first record change.
         QVERIFY(!first->soaRecord() && first->records().isEmpty());
         QCOMPARE(lines([] { QCoreApplication::processEvents(); }),
                  QStringList{configurationRefusal});
-
-        const ZonePtr second = makeZone(u"example.org"_s);
-        QCOMPARE(
-            lines([&] { m->addZone(second); }).mid(1, 4),
-            QStringList({"🔍 Current zones before add: [\"example.com\"]",
-                         "✅ Zone name validation passed", "✅ Zone added to memory. Total zones: 2",
-                         "🔍 All zones: [\"example.com\", \"example.org\"]"}));
         const ZonePtr namesake = makeZone(u"example.com"_s, u"/srv/zones/example.com.zone/"_s);
-        lines([&] { m->addZone(namesake); });
-        QCOMPARE(m->zones(), (QList<ZonePtr>{first, second, namesake}));
+        lines([&] {
+            m->addZone(makeZone(u"example.org"_s));
+            m->addZone(namesake);
+        });
         QCOMPARE(m->configuration()->zoneFiles(),
                  (QMap<QString, QString>{{"example.com", "example.com.zone"},
                                          {"example.org", "db.example.org"}}));
-        QCOMPARE(storedNames(*m), u"example.com example.org example.com"_s);
+        QCOMPARE(storedNames(*m), u"example.com example.org example.com|example.com example.org"_s);
         QCOMPARE(storedZones(*m)->at(2).filePath, namesake->filePath());
-        QVERIFY(!storedZones(*m)->at(0).soaRecord);
-
         settle();
         const QByteArray stored = storedBytes(*m);
-        const auto backup = m->preferences().data(ZoneStorage::backupKey());
-        // The zone's constructor cleans names; the name is set as it stands.
-        for (const QString& name : {u"bad_name.example.com"_s, QString(), u"my zone.example"_s}) {
+        for (const QString& name : {u"bad_name.example.com"_s, QString()}) {
             const ZonePtr bad = makeZone(u"placeholder.example"_s);
-            bad->setName(name);
+            bad->setName(name); // as it stands: the constructor would clean it
             const QString refusal = u"❌ Invalid zone name: "_s + name;
             QCOMPARE(lines([&] {
                          m->addZone(bad);
@@ -172,122 +148,76 @@ private Q_SLOTS:
         }
         QCOMPARE(zonesSpy.count(), 3);
         QCOMPARE(m->zones().size(), 3);
-        QCOMPARE(m->configuration()->zoneFiles().size(), 2);
-        QVERIFY(storedBytes(*m) == stored &&
-                m->preferences().data(ZoneStorage::backupKey()) == backup);
-
-        const QStringList gone = lines([&] {
-            m->addZone(makeZone(u"example.net"_s));
-            m.reset();
-            QCoreApplication::processEvents();
-        });
-        QVERIFY(!gone.isEmpty() && !gone.contains(configurationRefusal));
+        QCOMPARE(storedBytes(*m), stored);
     }
 
-    // Removal by id (a namesake loses only its file entry); named.conf saved directly.
-    void removeZone_data() {
-        QTest::addColumn<int>("target"); // index in the list; -1 for a zone not in it
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("left"); // stored zones, then file entries
-        QTest::newRow("middle") << 1 << u"b.example"_s
-                                << u"a.example c.example|a.example c.example"_s;
-        QTest::newRow("not listed")
-            << -1 << u"x.example"_s
-            << u"a.example b.example c.example|a.example b.example c.example"_s;
-        QTest::newRow("namesake") << -1 << u"b.example"_s
-                                  << u"a.example b.example c.example|a.example c.example"_s;
-    }
+    // Removal by id: a namesake loses only the file entry; named.conf is saved directly.
     void removeZone() {
-        QFETCH(int, target);
-        QFETCH(QString, name);
-        QFETCH(QString, left);
         auto m = manager();
         lines([&] {
             for (const char* zoneName : {"a.example", "b.example", "c.example"})
                 m->addZone(makeZone(QString::fromLatin1(zoneName)));
             QCoreApplication::processEvents();
         });
-        const QByteArray before = storedBytes(*m);
-        const ZonePtr victim = target >= 0 ? m->zones()[target] : makeZone(name);
-        const QStringList removed = lines([&] { m->removeZone(victim); });
-        QCOMPARE(removed, QStringList{configurationRefusal} + storageLines(m->zones()) +
-                              QStringList{infoLine("Zone '" + name + "' removed successfully")});
-        QCOMPARE(storedNames(*m) + u'|' + m->configuration()->zoneFiles().keys().join(u' '), left);
-        QCOMPARE(m->preferences().data(ZoneStorage::backupKey()).value_or(QByteArray()), before);
+        for (const ZonePtr& victim : {makeZone(u"b.example"_s), m->zones()[1]}) {
+            const QByteArray before = storedBytes(*m);
+            const QStringList removed = lines([&] { m->removeZone(victim); });
+            QCOMPARE(removed,
+                     QStringList{configurationRefusal} + storageLines(m->zones()) +
+                         QStringList{infoLine(u"Zone 'b.example' removed successfully"_s)});
+            QCOMPARE(m->preferences().data(ZoneStorage::backupKey()).value_or(""), before);
+        }
+        QCOMPARE(storedNames(*m), u"a.example c.example|a.example c.example"_s);
         QCOMPARE(lines([] { QCoreApplication::processEvents(); }), QStringList());
     }
 
-    // Invalid records dropped from memory only: no serial advance, no save.
-    void dataIntegrity_data() {
-        QTest::addColumn<QString>("badName"); // "-": no invalid record
-        QTest::newRow("one invalid") << u"bad"_s;
-        QTest::newRow("one invalid at the apex") << QString(); // the name as stored: no "@"
-        QTest::newRow("all valid") << u"-"_s;
-    }
+    // Invalid records dropped from memory only: no serial advance, no save; then all valid.
     void dataIntegrity() {
-        QFETCH(QString, badName);
-        const bool withBad = badName != u"-"_s;
         auto m = manager();
-        QCOMPARE(lines([&] { m->validateDataIntegrity(); }), QStringList()); // no zones: silence
         const ZonePtr first = makeZone(u"a.example"_s);
         const ZonePtr second = makeZone(u"b.example"_s);
         m->setZones({first, second});
         QCOMPARE(lines([&] { m->validateDataIntegrity(); }), QStringList()); // no records: silence
-        first->setSoaRecord(soaWithSerial(first->name(), 2025030501));
+        first->setSoaRecord(SOARecord{u"ns1.a.example."_s, u"admin.a.example."_s, 2025030501});
         const QList<DNSRecord> firstRecords = {
             a("one", "192.0.2.1"), DNSRecord("two", DNSRecordType::AAAA, "2001:db8::2", 60),
             DNSRecord("three", DNSRecordType::CNAME, "one.a.example.", 60)};
-        const DNSRecord bad =
-            withBad ? rawRecord(badName, DNSRecordType::A, u"999.0.0.1"_s) : a("four", "192.0.2.4");
+        const DNSRecord bad = rawRecord({}, DNSRecordType::A, u"999.0.0.1"_s); // apex: no "@"
         const DNSRecord last("five", DNSRecordType::TXT, "\"hi\"", 60);
         first->setRecords(firstRecords);
         second->setRecords({bad, last});
         lines([&] { m->saveZonesToStorage(); });
         const QByteArray before = storedBytes(*m);
-        QSignalSpy firstChanged(first.get(), &DNSZone::changed);
         QSignalSpy secondChanged(second.get(), &DNSZone::changed);
-        QCOMPARE(
-            lines([&] { m->validateDataIntegrity(); }),
-            withBad ? QStringList({warningLine("Invalid record in zone 'b.example': " + badName +
-                                               " A - " + validateRecord(bad).errors.join(u", "_s)),
-                                   warningLine(u"Data integrity check: Removed 1 invalid records "
-                                               "out of 5 total records"_s)})
-                    : QStringList{successLine(u"Data integrity check: All 5 records are valid"_s)});
-        QCOMPARE(recordIds(second->records()), recordIds(withBad ? QList{last} : QList{bad, last}));
+        QCOMPARE(lines([&] { m->validateDataIntegrity(); }),
+                 QStringList({warningLine("Invalid record in zone 'b.example':  A - " +
+                                          validateRecord(bad).errors.join(u", "_s)),
+                              warningLine(u"Data integrity check: Removed 1 invalid records out "
+                                          "of 5 total records"_s)}));
+        QCOMPARE(recordIds(second->records()), recordIds({last}));
         QCOMPARE(recordIds(first->records()), recordIds(firstRecords));
-        QVERIFY(firstChanged.count() == 1 && secondChanged.count() == 1);
-        QVERIFY(first->soaRecord()->serial == 2025030501 && !second->soaRecord());
+        QVERIFY(secondChanged.count() == 1 && first->soaRecord()->serial == 2025030501);
         QCOMPARE(storedBytes(*m), before);
+        QCOMPARE(lines([&] { m->validateDataIntegrity(); }),
+                 QStringList{successLine(u"Data integrity check: All 4 records are valid"_s)});
     }
 
-    // No SOA: the default one is made first (names cleaned, the zone named as it is).
-    void defaultSoa_data() {
-        QTest::addColumn<Operation>("operation");
-        QTest::addColumn<QString>("zoneName");
-        QTest::newRow("add") << Operation::add << u"example.com"_s;
-        QTest::newRow("update") << Operation::update << u"example.com"_s;
-        QTest::newRow("delete") << Operation::remove << u"example.com"_s;
-        QTest::newRow("name with underscore") << Operation::add << u"my_zone.example.com"_s;
-    }
+    // No SOA: the default one comes first, its names cleaned, even for a delete.
     void defaultSoa() {
-        QFETCH(Operation, operation);
-        QFETCH(QString, zoneName);
         auto m = manager();
         const ZonePtr zone = makeZone(u"placeholder.example"_s);
-        zone->setName(zoneName);
+        zone->setName(u"my_zone.example.com"_s);
         const DNSRecord www = a("www", "192.0.2.10", 3600);
-        if (operation != Operation::add)
-            zone->setRecords({www});
+        zone->setRecords({www});
         m->setZones({zone});
         QCOMPARE(
-            lines([&] { apply(*m, operation, www, zone); }),
-            QStringList({infoLine("Created default SOA record for zone '" + zoneName + "'"),
-                         incrementLine(zoneName)}) +
-                afterAdvance(zone, {zone}, outcomeLine(operation, u"A record 'www'"_s, zoneName)));
-        const QString host = QString(zoneName).remove(u'_');
-        QCOMPARE(zone->soaRecord(),
-                 std::optional(SOARecord{"ns1." + host + ".", "admin." + host + ".", 2025030502,
-                                         3600, 1800, 1209600, 86400}));
+            lines([&] { m->deleteRecord(www, zone); }),
+            QStringList{infoLine(u"Created default SOA record for zone 'my_zone.example.com'"_s)} +
+                changeLines(Operation::remove, u"A record 'www'"_s, zone, {zone}));
+        QCOMPARE(
+            zone->soaRecord(),
+            std::optional(SOARecord{u"ns1.myzone.example.com."_s, u"admin.myzone.example.com."_s,
+                                    2025030502, 3600, 1800, 1209600, 86400}));
     }
 
     // Record changes: model, serial, zone file, preferences, outcome line, in that order.
@@ -308,7 +238,6 @@ private Q_SLOTS:
         row("update unknown id", Operation::update, -1, "0 1 2 3 4", "5", "A record '@'");
         // Stored data can hold an id twice; both go.
         row("delete apex MX", Operation::remove, 1, "0 3 4", "4 3 3", "MX record '@'");
-        row("delete, not held", Operation::remove, -1, "0 1 2 3 4", "5", "A record '@'");
         // Deleting validates nothing.
         row("delete invalid", Operation::remove, 4, "0 1 2 3", "4 4", "A record 'bad'");
     }
@@ -320,7 +249,7 @@ private Q_SLOTS:
         QFETCH(QString, phrase);
         auto m = manager();
         const ZonePtr zone = makeZone(u"example.com"_s);
-        zone->setSoaRecord(soaWithSerial(zone->name(), 2025030501));
+        zone->setSoaRecord(SOARecord{u"ns1.example.com."_s, u"admin.example.com."_s, 2025030501});
         QList<DNSRecord> records = {
             a("a", "192.0.2.1"), DNSRecord({}, DNSRecordType::MX, "mx.", 60, opts("priority=10")),
             a("b", "192.0.2.2"), a("c", "192.0.2.3"),
@@ -331,22 +260,17 @@ private Q_SLOTS:
         const ZonePtr other = makeZone(u"example.org"_s);
         m->setZones({other, zone});
         DNSRecord changed = target >= 0 ? records[target] : a("", "192.0.2.99", 120);
-        if (operation == Operation::update && target >= 0) {
+        if (operation == Operation::update && target >= 0)
             changed.value = u"192.0.2.99"_s;
-            changed.ttl = 120;
-        }
         records.append(changed);
-        // At each change notice: the record count, the serial, whether anything is stored yet.
-        QStringList seen;
+        QStringList seen; // at each change notice: record count, serial, anything stored yet
         connect(zone.get(), &DNSZone::changed, this, [&] {
             seen.append(u"%1 %2 %3"_s.arg(zone->records().size())
                             .arg(zone->soaRecord()->serial)
                             .arg(storedZones(*m).has_value()));
         });
         QCOMPARE(lines([&] { apply(*m, operation, changed, zone); }),
-                 QStringList{incrementLine(u"example.com"_s)} +
-                     afterAdvance(zone, {other, zone},
-                                  outcomeLine(operation, phrase, u"example.com"_s)));
+                 changeLines(operation, phrase, zone, {other, zone}));
         const QStringList counts = notices.split(u' ');
         QStringList expectedNotices;
         for (qsizetype i = 0; i < counts.size(); ++i)
@@ -360,27 +284,20 @@ private Q_SLOTS:
         const auto stored = storedZones(*m);
         QVERIFY(stored);
         QCOMPARE(recordIds(stored->at(1).records), recordIds(expected));
-        QCOMPARE(stored->at(1).records.value(2).toJson(), zone->records().value(2).toJson());
+        QCOMPARE(stored->at(1).records.value(2).toJson(), expected.value(2).toJson());
         QCOMPARE(stored->at(1).soaRecord, zone->soaRecord());
-        if (operation == Operation::update && target >= 0)
-            QCOMPARE(zone->records().at(2).toJson(), changed.toJson());
     }
 
-    // An invalid record changes nothing: the error lines, one per fault.
+    // An invalid record changes nothing: a heading and one line per fault.
     void invalidRecordChangesNothing_data() {
         QTest::addColumn<bool>("update");
-        QTest::addColumn<bool>("withSoa");
-        QTest::newRow("add") << false << true;
-        QTest::newRow("add, no SOA") << false << false;
-        QTest::newRow("update") << true << true;
+        QTest::newRow("add, no SOA") << false;
+        QTest::newRow("update") << true;
     }
     void invalidRecordChangesNothing() {
         QFETCH(bool, update);
-        QFETCH(bool, withSoa);
         auto m = manager();
         const ZonePtr zone = makeZone(u"example.com"_s);
-        if (withSoa)
-            zone->setSoaRecord(soaWithSerial(zone->name(), 2025030501));
         const DNSRecord original = a("www", "192.0.2.10");
         zone->setRecords({original});
         m->setZones({zone});
@@ -392,16 +309,37 @@ private Q_SLOTS:
         const QStringList errors = validateRecord(bad).errors;
         QCOMPARE(errors.size(), 2);
         QSignalSpy changed(zone.get(), &DNSZone::changed);
-        const QString heading = update ? u"Invalid DNS record update for 'www' A:"_s
-                                       : u"Invalid DNS record for 'www' A:"_s;
-        QCOMPARE(lines([&] { update ? m->updateRecord(bad, zone) : m->addRecord(bad, zone); }),
-                 QStringList({errorLine(heading), errorLine("  • " + errors[0]),
-                              errorLine("  • " + errors[1])}));
+        QCOMPARE(lines([&] { apply(*m, update ? Operation::update : Operation::add, bad, zone); }),
+                 QStringList({errorLine(update ? u"Invalid DNS record update for 'www' A:"_s
+                                               : u"Invalid DNS record for 'www' A:"_s),
+                              errorLine("  • " + errors[0]), errorLine("  • " + errors[1])}));
         QCOMPARE(changed.count(), 0);
         QCOMPARE(zone->records().first().toJson(), original.toJson());
-        QCOMPARE(zone->soaRecord(),
-                 withSoa ? std::optional(soaWithSerial(zone->name(), 2025030501)) : std::nullopt);
+        QVERIFY(!zone->soaRecord());
         QCOMPARE(storedBytes(*m), before);
+    }
+
+    // With the zone folder allowed, a record change writes the zone file named-checkzone accepts.
+    void zoneFilePassesBindChecker() {
+        if (!bindCheckersInstalled())
+            QSKIP("BIND's checkers are not installed at /usr/bin");
+        m_host->layout.allowedPathPrefixes = {m_host->layout.zoneDirectory + u'/'};
+        auto m = m_host->manager();
+        const ZonePtr zone =
+            makeZone(u"example.com"_s, m_host->layout.zoneDirectory + u"/db.example.com"_s);
+        zone->addRecord(DNSRecord({}, DNSRecordType::NS, u"ns1.example.com."_s, 3600));
+        m->addZone(zone);
+        m->addRecord(a("ns1", "192.0.2.1"), zone);
+        m->addRecord(
+            DNSRecord({}, DNSRecordType::MX, u"mail.example.net."_s, 3600, opts("priority=10")),
+            zone);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            logCount(*m, u"✅ Zone file validation passed for 'example.com'"_s, LogLevel::info), 2,
+            15000);
+        QTRY_VERIFY(readFile(zone->filePath()).contains("mail.example.net."));
+        const ProgramResult check = checkZone(u"example.com"_s, zone->filePath());
+        QVERIFY2(check.ok(), qPrintable(check.describe()));
+        QVERIFY(check.output.contains(u"serial %1"_s.arg(zone->soaRecord()->serial)));
     }
 };
 

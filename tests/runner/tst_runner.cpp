@@ -1,8 +1,5 @@
-// The command runner: which command lines may run, how they are cleaned,
-// which paths Korvi may touch; and real child processes run through the
-// shell and directly: refusals, start failures, output, the time limit, and
-// one completion per run on the main thread.
-#include <QSignalSpy>
+// The command runner: allow-list, cleaning, path checks; real children through the shell and
+// directly, each reporting once on the main thread.
 #include <QTest>
 #include <QThread>
 
@@ -14,7 +11,6 @@ using namespace korvi::test;
 
 namespace {
 
-// What one run reported.
 struct Outcome {
     int calls = 0;
     bool success = false;
@@ -23,17 +19,14 @@ struct Outcome {
 };
 using OutcomePtr = std::shared_ptr<Outcome>;
 
-CommandCompletion recordInto(const OutcomePtr& outcome) {
-    return [outcome](bool success, const QString& output) {
-        ++outcome->calls;
-        outcome->success = success;
-        outcome->output = output;
-        outcome->onMainThread = outcome->onMainThread &&
-                                QThread::currentThread() == QCoreApplication::instance()->thread();
+CommandCompletion recordInto(const OutcomePtr& o) {
+    return [o](bool success, const QString& output) {
+        ++o->calls;
+        o->success = success;
+        o->output = output;
+        o->onMainThread = o->onMainThread && QThread::currentThread() == qApp->thread();
     };
 }
-
-const QString blockedText = u"Command blocked for security reasons"_s;
 
 // Each outcome as "ok: output" or "failed: output".
 QStringList results(const QList<OutcomePtr>& outcomes) {
@@ -43,16 +36,15 @@ QStringList results(const QList<OutcomePtr>& outcomes) {
     return out;
 }
 
+const QString blockedText = u"Command blocked for security reasons"_s;
+
 } // namespace
 
 class RunnerTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<Host> m_host;
-    Host m_standardHost;
-    std::unique_ptr<DNSServerManager> m_standard; // on the standard command and path lists
 
-    // A manager whose command lines may start the scripts in root/bin.
     std::unique_ptr<DNSServerManager> manager(int timeoutMs = 30000) {
         m_host->layout.commandTimeoutMs = timeoutMs;
         return m_host->manager();
@@ -60,173 +52,88 @@ class RunnerTest : public QObject {
     QString script(const QString& name, const QByteArray& body, bool executable = true) {
         return m_host->write(u"bin/"_s + name, body, executable);
     }
-    // Runs f(); each completion must come once, later, on the main thread.
-    template <typename F> QList<OutcomePtr> run(int count, F f, int waitMs = 20000) {
-        QList<OutcomePtr> outcomes;
+    // Runs f(); each completion must come exactly once, after f returned, on the main thread.
+    template <typename F> QList<OutcomePtr> run(int count, F f) {
+        QList<OutcomePtr> o;
         for (int i = 0; i < count; ++i)
-            outcomes.append(std::make_shared<Outcome>());
-        f(outcomes);
-        const auto calls = [&](int wanted) {
-            return std::all_of(outcomes.begin(), outcomes.end(),
-                               [wanted](auto& o) { return o->calls == wanted; });
+            o.append(std::make_shared<Outcome>());
+        f(o);
+        const auto all = [&](int n) {
+            return std::all_of(o.begin(), o.end(), [n](auto& x) { return x->calls == n; });
         };
-        if (!calls(0))
+        if (!all(0))
             QTest::qFail("a completion came before the call returned", __FILE__, __LINE__);
-        (void)QTest::qWaitFor([&] { return calls(1); }, waitMs);
+        (void)QTest::qWaitFor([&] { return all(1); }, 20000);
         QTest::qWait(200);
-        if (!calls(1) ||
-            std::any_of(outcomes.begin(), outcomes.end(), [](auto& o) { return !o->onMainThread; }))
+        if (!all(1) || std::any_of(o.begin(), o.end(), [](auto& x) { return !x->onMainThread; }))
             QTest::qFail("not exactly one completion per run on the main thread", __FILE__,
                          __LINE__);
-        return outcomes;
+        return o;
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        SystemLayout standard = SystemLayout::standard();
-        standard.temporaryDirectory = m_standardHost.path(u"tmp"_s);
-        m_standard = makeManager(m_standardHost.root(), standard);
-    }
-    void cleanupTestCase() { m_standard.reset(); }
     void init() {
         m_host = std::make_unique<Host>();
         QVERIFY(isPlainPath(m_host->root()));
     }
     void cleanup() { m_host.reset(); }
 
-    // The standard allow-list, through the runner and through the manager.
-    void allowList_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("allowed");
-        for (const char* command :
-             {"tail -n 50 /usr/local/etc/named.conf", "brew list", "port installed bind9",
-              "which named", "pgrep -x named", "ps", "launchctl unload x",
-              "named-checkconf /usr/local/etc/named.conf", "named-checkzone example.com /tmp/db.x",
-              "sudo pkill named", "sudo", "/usr/local/sbin/named -v", "/opt/local/bin/port list",
-              "launchctl load a; rm b"})
-            QTest::newRow(command) << QString::fromLatin1(command) << true;
-        for (const char* command :
-             {"cat /usr/local/etc/named.conf", " brew list", "   ", "", "sudoedit /etc/hosts",
-              "/usr/localx/bin/tool", "/usr/local", "usr/local/sbin/named", "brew; rm b",
-              "Brew list", "brew\tlist", "brewer list", "rm -rf /"})
-            QTest::newRow(*command ? command : "empty") << QString::fromLatin1(command) << false;
+    // kind a: allowed ("1"/"0"); s: the cleaned line; p: a valid path ("1"/"0").
+    void policy_data() {
+        QTest::addColumn<char>("kind");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<QString>("expected");
+        const std::tuple<char, const char*, const char*> rows[] = {
+            {'a', "tail -n 50 /usr/local/etc/named.conf", "1"},
+            {'a', "/usr/local/sbin/named -v", "1"},
+            {'a', "launchctl load a; rm b", "1"},
+            {'a', "cat /usr/local/etc/named.conf", "0"},
+            {'a', " brew list", "0"},
+            {'a', "sudoedit /etc/hosts", "0"},
+            {'a', "brew; rm b", "0"},
+            {'a', "Brew list", "0"},
+            {'s', "a&b|c;d`e$f(g)h<i>j\\k\"l'm", "abcdefghijklm"},
+            {'s', "echo $(whoami) `id` > /tmp/x", "echo whoami id  /tmp/x"},
+            {'s', "; brew  list &", "brew  list"},
+            {'p', "/usr/local/etc/named.conf", "1"},
+            {'p', "/usr/local//etc/./named.conf", "1"},
+            {'p', "/usr/local/etc", "0"},
+            {'p', "/usr/local/etc/../../../etc/passwd", "0"},
+            {'p', "/usr/local/etcetera/named.conf", "0"},
+            {'p', "/USR/LOCAL/ETC/named.conf", "0"},
+            {'h', "~/.korvi-area/named.conf", "1"},
+            {'h', "~/other/../.korvi-area/db.x", "1"},
+            {'h', "~nobody/.korvi-area/named.conf", "0"},
+            {'h', "/x/~/.korvi-area/named.conf", "0"}};
+        for (const auto& [kind, input, expected] : rows)
+            QTest::newRow(qPrintable(kind + QString::fromLatin1(input)))
+                << kind << QString::fromLatin1(input) << QString::fromLatin1(expected);
     }
-    void allowList() {
-        QFETCH(QString, command);
-        QFETCH(bool, allowed);
-        QCOMPARE(CommandRunner(SystemLayout::standard(), nullptr).isCommandAllowed(command),
-                 allowed);
-        QCOMPARE(m_standard->isCommandAllowed(command), allowed);
-    }
-
-    void sanitize_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("cleaned");
-        const std::pair<const char*, const char*> rows[] = {
-            {"launchctl load a; rm b", "launchctl load a rm b"},
-            {"named-checkzone \"my zone\" /tmp/x", "named-checkzone my zone /tmp/x"},
-            {"brew install 'bind 9'", "brew install bind 9"},
-            {"brew list && rm -rf /", "brew list  rm -rf /"},
-            {"a&b|c;d`e$f(g)h<i>j\\k\"l'm", "abcdefghijklm"},
-            {"echo $(whoami) `id` > /tmp/x", "echo whoami id  /tmp/x"},
-            {"  \n brew list \t\n", "brew list"},
-            {"; brew list &", "brew list"},
-            {"brew  list", "brew  list"},
-            {"", ""}};
-        for (const auto& [command, cleaned] : rows)
-            QTest::newRow(*command ? command : "empty")
-                << QString::fromLatin1(command) << QString::fromLatin1(cleaned);
-    }
-    void sanitize() {
-        QFETCH(QString, command);
-        QFETCH(QString, cleaned);
-        QCOMPARE(CommandRunner::sanitizeCommand(command), cleaned);
-        QCOMPARE(m_standard->sanitizeCommand(command), cleaned);
-    }
-
-    void validPath_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("valid");
-        for (const char* path : {"/usr/local/etc/named.conf", "/opt/local/var/named/db.example.com",
-                                 "/usr/local/var/named/db.example.com", "/opt/local/etc/named.conf",
-                                 "/usr/local//etc/named.conf", "/usr/local/etc/./named.conf",
-                                 "/usr/local/var/named/../named/db.x", "/usr/local/etc/bind/",
-                                 // home-relative, with the allowed folder in the home folder
-                                 "~/.korvi-area/named.conf", "~/other/../.korvi-area/db.x"})
-            QTest::newRow(path) << QString::fromLatin1(path) << true;
-        for (const char* path :
-             {"/usr/local/etc", "/usr/local/etc/", "/usr/local/etc/../../../etc/passwd",
-              "/usr/local/etc/../../../../../etc/passwd", "/var/log/named.log",
-              "/usr/local/var/log/named.log", "/usr/local/var/named/../log/x",
-              "/usr/local/etcetera/named.conf", "usr/local/etc/named.conf",
-              "/USR/LOCAL/ETC/named.conf", "", "~", "~/.korvi-area", "~/other/named.conf",
-              "~nobody/.korvi-area/named.conf", "/x/~/.korvi-area/named.conf"})
-            QTest::newRow(*path ? path : "empty") << QString::fromLatin1(path) << false;
-        QTest::newRow("home, expanded") << QDir::homePath() + u"/.korvi-area/named.conf"_s << true;
-    }
-    void validPath() {
-        QFETCH(QString, path);
-        QFETCH(bool, valid);
-        if (path.contains(u"korvi-area"_s)) {
-            SystemLayout homeLayout = SystemLayout::standard();
-            homeLayout.allowedPathPrefixes = {QDir::homePath() + u"/.korvi-area/"_s};
-            QCOMPARE(CommandRunner(homeLayout, nullptr).isValidPath(path), valid);
-            return;
-        }
-        QCOMPARE(CommandRunner(SystemLayout::standard(), nullptr).isValidPath(path), valid);
-        QCOMPARE(m_standard->isValidPath(path), valid);
-    }
-
-    // A program that cannot be started reports once, with the runner's line.
-    void startFailure_data() {
-        QTest::addColumn<bool>("throughShell");
-        QTest::addColumn<QString>("program"); // "missing", "plain" (not executable)
-        QTest::newRow("direct, missing") << false << "missing";
-        QTest::newRow("direct, not executable") << false << "plain";
-        QTest::newRow("shell, not executable") << true << "plain";
-        QTest::newRow("shell, missing") << true << "missing";
-    }
-    void startFailure() {
-        QFETCH(bool, throughShell);
-        QFETCH(QString, program);
-        const QString path = program == "plain"_L1 ? script(u"plain.txt"_s, "echo hi\n", false)
-                                                   : m_host->path(u"nowhere/named"_s);
-        if (throughShell)
-            m_host->layout.shellPath = path;
-        const auto m = manager();
-        auto outcome = run(1, [&](auto& o) {
-            if (throughShell)
-                m->executeCommand(u"which sh"_s, recordInto(o[0]));
-            else
-                m->runProcess(path, {u"-v"_s}, recordInto(o[0]));
-        })[0];
-        QVERIFY(!outcome->success);
-        QString line =
-            (throughShell ? u"❌ Command execution failed: "_s : u"Process execution failed: "_s) +
-            outcome->output;
-        if (!throughShell && program == "missing"_L1) {
-            QCOMPARE(outcome->output, u"Executable not found: "_s + path);
-            line = outcome->output;
-        }
-        QVERIFY(!outcome->output.isEmpty());
-        const LogLevel level = throughShell ? LogLevel::info : LogLevel::error;
-        QTRY_COMPARE(logCount(*m, line, level), 1);
-        QCOMPARE(logCount(*m, line), 1);
+    void policy() {
+        QFETCH(char, kind);
+        QFETCH(QString, input);
+        QFETCH(QString, expected);
+        SystemLayout layout = SystemLayout::standard();
+        if (kind == 'h')
+            layout.allowedPathPrefixes = {QDir::homePath() + u"/.korvi-area/"_s};
+        const CommandRunner runner(layout, nullptr);
+        const QString actual = kind == 's'
+                                   ? CommandRunner::sanitizeCommand(input)
+                                   : QString::number(kind == 'a' ? runner.isCommandAllowed(input)
+                                                                 : runner.isValidPath(input));
+        QCOMPARE(actual, expected);
     }
 
     void largeOutputReadCompletely() {
         const auto m = manager();
-        constexpr int total = 10 * 1024 * 1024;
-        // Lines of 16 bytes: "0123456789abcde\n".
-        auto outcome = run(1, [&](auto& o) {
+        constexpr int total = 10 * 1024 * 1024; // lines of 16 bytes
+        auto o = run(1, [&](auto& o) {
             m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"yes 0123456789abcde | head -c %1"_s.arg(total)},
                           recordInto(o[0]));
         })[0];
-        QVERIFY(outcome->success);
-        QCOMPARE(outcome->output.size(), total);
-        QCOMPARE(outcome->output.count(u'\n'), total / 16);
-        QVERIFY(outcome->output.startsWith(u"0123456789abcde\n"_s));
-        QVERIFY(outcome->output.endsWith(u"0123456789abcde\n"_s));
+        QVERIFY(o->success);
+        QCOMPARE(o->output.size(), total);
+        QCOMPARE(o->output.count(u"0123456789abcde\n"_s), total / 16);
     }
 
     // Merged stderr, PATH replaced, the shell's line cleaned, direct arguments untouched.
@@ -238,30 +145,28 @@ private Q_SLOTS:
         const QString args =
             script(u"args.sh"_s, "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done\n");
         const QString marker = m_host->path(u"marker"_s);
-        auto o = run(6, [&](auto& o) {
-            m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"echo out1; echo err1 >&2; echo out2; exit 0"_s},
+        auto o = run(5, [&](auto& o) {
+            m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"echo out1; echo err1 >&2; echo out2"_s},
                           recordInto(o[0]));
             m->executeCommand(env, recordInto(o[1]));
             m->runProcess(env, {}, recordInto(o[2]));
-            m->executeCommand(args + u" \"a b\" 'c d';e"_s, recordInto(o[3]));
-            m->executeCommand(args + u" x; touch "_s + marker, recordInto(o[4]));
-            m->runProcess(args, {u"a b"_s, u"$x;y"_s}, recordInto(o[5]));
+            m->executeCommand(args + u" \"a b\" x; touch "_s + marker, recordInto(o[3]));
+            m->runProcess(args, {u"a b"_s, u"$x;y"_s}, recordInto(o[4]));
         });
         qunsetenv("KORVI_RUNNER_PROBE");
-        QCOMPARE(results(o),
-                 QStringList({"ok: out1\nerr1\nout2\n",
-                              "ok: " + m_host->layout.shellSearchPath + "\nkept\n",
-                              "ok: " + m_host->layout.processSearchPath + "\nkept\n",
-                              "ok: [a]\n[b]\n[c]\n[de]\n", "ok: [x]\n[touch]\n[" + marker + "]\n",
-                              "ok: [a b]\n[$x;y]\n"}));
+        QCOMPARE(results(o), QStringList({"ok: out1\nerr1\nout2\n",
+                                          "ok: " + m_host->layout.shellSearchPath + "\nkept\n",
+                                          "ok: " + m_host->layout.processSearchPath + "\nkept\n",
+                                          "ok: [a]\n[b]\n[x]\n[touch]\n[" + marker + "]\n",
+                                          "ok: [a b]\n[$x;y]\n"}));
         QVERIFY(!QFileInfo::exists(marker));
     }
 
     // The time limit: SIGTERM, then SIGKILL; output so far delivered; a failure anyway.
     void timeLimit() {
         const auto m = manager(1000);
-        const QString slow = script(u"slow.sh"_s, "#!/bin/sh\necho before\nexec sleep 30\n");
-        const QString command = slow + u" 'quoted'"_s;
+        const QString command =
+            script(u"slow.sh"_s, "#!/bin/sh\necho before\nexec sleep 30\n") + u" 'quoted'"_s;
         const QStringList ignoring = {u"-c"_s,
                                       u"trap '' TERM; echo started; while :; do sleep 0.1; done"_s};
         auto o = run(3, [&](auto& o) {
@@ -288,9 +193,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("output");
         QTest::newRow("invalid bytes") << "printf '\\377\\376abc'" << true << "";
         QTest::newRow("invalid, failing") << "printf 'x\\377'; exit 4" << false << "";
-        QTest::newRow("cut-off sequence") << "printf 'ok\\342\\202'" << true << "";
-        QTest::newRow("overlong slash") << "printf '\\300\\257'" << true << "";
-        QTest::newRow("encoded surrogate") << "printf '\\355\\240\\200'" << true << "";
         QTest::newRow("valid multibyte")
             << "printf '\\342\\202\\254 caf\\303\\251 \\360\\237\\214\\215'" << true
             << u"€ café 🌍"_s;
@@ -300,45 +202,29 @@ private Q_SLOTS:
         QFETCH(bool, success);
         QFETCH(QString, output);
         const auto m = manager();
-        auto outcome = run(1, [&](auto& o) {
+        auto o = run(1, [&](auto& o) {
             m->runProcess(u"/bin/sh"_s, {u"-c"_s, script}, recordInto(o[0]));
         })[0];
-        QCOMPARE(outcome->success, success);
-        QCOMPARE(outcome->output, output);
+        QCOMPARE(o->success, success);
+        QCOMPARE(o->output, output);
     }
 
-    // A non-zero status or a crash: a failure with the output, nothing logged.
-    void unsuccessfulExit() {
-        const auto m = manager();
-        const QString fail = script(u"fail.sh"_s, "#!/bin/sh\necho nope >&2\nexit 2\n");
-        const qsizetype before = m->logs().size();
-        auto o = run(3, [&](auto& o) {
-            m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"echo oops; exit 3"_s}, recordInto(o[0]));
-            m->executeCommand(fail, recordInto(o[1]));
-            m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"echo dying; kill -SEGV $$"_s},
-                          recordInto(o[2]));
-        });
-        QCOMPARE(results(o), QStringList({"failed: oops\n", "failed: nope\n", "failed: dying\n"}));
-        QCOMPARE(m->logs().size(), before);
-    }
-
-    // Fifty runs of every kind at once, each with its own result.
+    // Fifty runs of every kind at once, each with its own result; failures log nothing.
     void fiftyRunsAtOnce() {
         const auto m = manager();
         const QString echo = script(u"echo.sh"_s, "#!/bin/sh\necho \"$1\"\n");
-        const QString notExecutable = script(u"data.txt"_s, "x", false);
-        QStringList expected; // "failed: " alone: any non-empty text
+        QStringList expected;
+        const qsizetype before = m->logs().size();
         auto o = run(50, [&](auto& o) {
             for (int i = 0; i < 50; ++i) {
                 const QString n = QString::number(i);
                 const QString missing = m_host->path(u"missing/"_s + n);
-                switch (i % 6) {
+                switch (i % 5) {
                 case 0:
                 case 1:
-                    m->runProcess(u"/bin/sh"_s,
-                                  {u"-c"_s, u"echo %1; exit %2"_s.arg(n).arg(i % 4 == 0)},
+                    m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"echo %1; exit %2"_s.arg(n).arg(i % 4)},
                                   recordInto(o[i]));
-                    expected.append((i % 4 ? u"ok: "_s : u"failed: "_s) + n + u'\n');
+                    expected.append((i % 4 ? u"failed: "_s : u"ok: "_s) + n + u'\n');
                     break;
                 case 2:
                     m->executeCommand(echo + u' ' + n, recordInto(o[i]));
@@ -348,53 +234,27 @@ private Q_SLOTS:
                     m->executeCommand(u"rm "_s + n, recordInto(o[i]));
                     expected.append(u"failed: "_s + blockedText);
                     break;
-                case 4:
+                default:
                     m->runProcess(missing, {}, recordInto(o[i]));
                     expected.append(u"failed: Executable not found: "_s + missing);
-                    break;
-                default:
-                    m->runProcess(notExecutable, {n}, recordInto(o[i]));
-                    expected.append(u"failed: "_s);
                 }
             }
         });
-        QStringList actual = results(o);
-        for (qsizetype i = 0; i < actual.size(); ++i) {
-            if (expected[i] == u"failed: "_s && actual[i].size() > expected[i].size())
-                actual[i] = expected[i];
-        }
-        QCOMPARE(actual, expected);
-    }
-
-    // Started from a worker thread, a run still reports on the main thread.
-    void runFromWorkerThread() {
-        const auto m = manager();
-        const QString missing = m_host->path(u"absent"_s);
-        auto o = run(2, [&](auto& o) {
-            std::unique_ptr<QThread> worker(QThread::create([&] {
-                m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"echo from-worker"_s}, recordInto(o[0]));
-                m->runProcess(missing, {}, recordInto(o[1]));
-            }));
-            worker->start();
-            worker->wait(5000);
-        });
-        QVERIFY(o[0]->success && o[0]->output == u"from-worker\n"_s);
-        QTRY_COMPARE(logCount(*m, u"Executable not found: "_s + missing, LogLevel::error), 1);
+        QCOMPARE(results(o), expected);
+        settle();
+        QCOMPARE(m->logs().size() - before, 20); // one refusal or "not found" line each
     }
 
     // Runs outlive the manager: they finish, and their completions come.
     void managerDestroyedWhileRunning() {
         auto m = manager(1000);
-        auto o = run(4, [&](auto& o) {
+        auto o = run(3, [&](auto& o) {
             m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"sleep 0.3; echo late"_s}, recordInto(o[0]));
             m->runProcess(u"/bin/sh"_s, {u"-c"_s, u"echo t; exec sleep 30"_s}, recordInto(o[1]));
             m->executeCommand(u"cat x"_s, recordInto(o[2]));
-            m->runProcess(m_host->path(u"absent"_s), {}, recordInto(o[3]));
             m.reset();
         });
-        QCOMPARE(results(o).mid(0, 3),
-                 QStringList({"ok: late\n", "failed: t\n", "failed: " + blockedText}));
-        QVERIFY(!o[3]->success);
+        QCOMPARE(results(o), QStringList({"ok: late\n", "failed: t\n", "failed: " + blockedText}));
     }
 };
 
