@@ -1,29 +1,22 @@
-// The korvi program itself: --help explains both modes, a wrong command
-// line is refused, and sandbox mode with --screenshots starts a real named
-// on 127.0.0.1 in its directory, saves a picture of every section, stops the
-// server and saves on the way out, leaving nothing running.
+// The korvi program itself: --help, wrong command lines refused, and sandbox
+// mode running a real named on 127.0.0.1, saving a picture of every section.
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include "SandboxServer.h"
 #include "manager/ZoneStorage.h"
 #include "platform/PreferencesStore.h"
 
 using namespace korvi;
+using korvi::test::serversOf;
 
 namespace {
 
@@ -37,12 +30,11 @@ Run runKorvi(const QStringList& arguments, const QString& home, int timeoutMs = 
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home);
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    for (const char* name : {"CONFIG", "DATA", "CACHE"})
+        environment.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(name)),
+                           home + u'/' + QString::fromLatin1(name).toLower());
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(QStringLiteral(KORVI_PROGRAM), arguments);
@@ -53,29 +45,6 @@ Run runKorvi(const QStringList& arguments, const QString& home, int timeoutMs = 
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAll())};
-}
-
-// Live processes (not zombies waiting to be reaped) whose command line names
-// this file (the sandbox's named).
-QList<qint64> processesWith(const QString& argument) {
-    QList<qint64> pids;
-    const QByteArray wanted = argument.toUtf8();
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const qint64 pid = entry.toLongLong(&number);
-        if (!number || pid == ::getpid())
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().split('\0').contains(wanted) ||
-            !stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray state = stat.readAll();
-        const qsizetype close = state.lastIndexOf(')');
-        if (close < 0 || state.mid(close + 2, 1) != "Z")
-            pids.append(pid);
-    }
-    return pids;
 }
 
 // Holds a UDP port on 127.0.0.1 while it lives; 0 when the port was taken.
@@ -152,8 +121,8 @@ private Q_SLOTS:
             m_home.path());
         const QString conf = sandbox + QStringLiteral("/etc/named.conf");
         // Stopping signals named; it takes a moment to finish.
-        QTRY_VERIFY2_WITH_TIMEOUT(processesWith(conf).isEmpty(),
-                                  "the sandbox's named is still running", 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(serversOf(conf).isEmpty(), "the sandbox's named is still running",
+                                  10000);
         QVERIFY2(run.exitCode == 0, qPrintable(run.output));
 
         const QRegularExpression mode(QStringLiteral("🧪 Sandbox mode in (\\S+): named on "

@@ -1,0 +1,559 @@
+// The DNS records screen (zone column, search, rows, stopped and empty
+// states) and the add and edit record forms, driven through the real widgets.
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QJsonDocument>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include "ScreenTestSupport.h"
+#include "ui/AddRecordView.h"
+#include "ui/DNSRecordView.h"
+#include "ui/EditRecordView.h"
+#include "ui/IntegerField.h"
+#include "ui/RecordFormFields.h"
+#include "ui/RecordListModel.h"
+#include "ui/RecordRowView.h"
+#include "ui/RecordsListView.h"
+#include "ui/ZoneRowView.h"
+
+using namespace korvi;
+using namespace korvi::test;
+
+Q_DECLARE_METATYPE(korvi::DNSRecord)
+
+namespace {
+
+DNSRecord record(const QString& name, DNSRecordType type, const QString& value,
+                 std::optional<qint64> priority = {}, std::optional<qint64> weight = {},
+                 std::optional<qint64> port = {}) {
+    DNSRecord made(name, type, value, 3600);
+    made.priority = priority;
+    made.weight = weight;
+    made.port = port;
+    return made;
+}
+
+// A zone with one record of most kinds, in a known order.
+ZonePtr sampleZone(const QString& name = QStringLiteral("example.com")) {
+    auto zone = ZonePtr::create(name, QStringLiteral("/nowhere/db.") + name);
+    zone->setRecords({record("", DNSRecordType::NS, "ns1.example.com."),
+                      record("www", DNSRecordType::A, "192.0.2.1"),
+                      record("mail", DNSRecordType::MX, "mail.example.com.", 10),
+                      record("", DNSRecordType::TXT, "\"v=spf1 mx -all\""),
+                      record("ftp", DNSRecordType::CNAME, "www.example.com."),
+                      record("_sip._tcp", DNSRecordType::SRV, "sip.example.com.", 10, 5, 5060),
+                      record("v6", DNSRecordType::AAAA, "2001:db8::1")});
+    return zone;
+}
+
+// Records in their stored form, so that every field is compared.
+QByteArrayList stored(const QList<DNSRecord>& records) {
+    QByteArrayList texts;
+    for (const DNSRecord& one : records)
+        texts.append(QJsonDocument(one.toJson()).toJson(QJsonDocument::Compact));
+    return texts;
+}
+
+QStringList shownNames(const RecordListModel* model) {
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row)
+        names.append(RecordRowView::shownName(model->recordAt(row)));
+    return names;
+}
+
+void chooseType(QWidget* form, DNSRecordType type) {
+    child<QComboBox>(form, QStringLiteral("typePicker"))
+        ->setCurrentIndex(int(allRecordTypes().indexOf(type)));
+}
+
+IntegerField* numberField(QWidget* form, const char* name) {
+    return child<IntegerField>(form, QLatin1String(name));
+}
+
+QLineEdit* valueField(QWidget* form) {
+    return child<QLineEdit>(form, QStringLiteral("valueField"));
+}
+
+} // namespace
+
+class RecordScreensTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<DNSServerManager> m_manager;
+    ZonePtr m_zone;
+
+    // A records screen on the shared manager, showing these zones.
+    std::unique_ptr<DNSRecordView> openScreen(const QList<ZonePtr>& zones, ServerStatus status) {
+        m_manager->setServerStatus(status);
+        m_manager->setZones(zones);
+        auto view = std::make_unique<DNSRecordView>(m_manager.get());
+        showScreen(view.get());
+        return view;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { m_manager = screenManager(m_dir.path(), ServerStatus::running); }
+
+    void init() {
+        m_zone = ZonePtr::create(QStringLiteral("example.com"),
+                                 m_manager->zoneDirectory() + QStringLiteral("/db.example.com"));
+        m_manager->setServerStatus(ServerStatus::running);
+        m_manager->setZones({m_zone});
+    }
+
+    void search_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("empty") << ""
+                               << QStringList{"@", "www", "mail", "@", "ftp", "_sip._tcp", "v6"};
+        // Type, name and value, in any letter case; TTL, priority, weight and port are not.
+        QTest::newRow("type upper") << "MX" << QStringList{"mail", "@"};
+        QTest::newRow("mixed case") << "wWw" << QStringList{"www", "ftp"};
+        QTest::newRow("type only") << "aaaa" << QStringList{"v6"};
+        QTest::newRow("service label") << "_SIP" << QStringList{"_sip._tcp"};
+        QTest::newRow("value part") << "2001:DB8" << QStringList{"v6"};
+        QTest::newRow("ttl") << "3600" << QStringList{};
+        QTest::newRow("port") << "5060" << QStringList{};
+    }
+
+    void search() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, names);
+        const auto view = openScreen({sampleZone()}, ServerStatus::running);
+        typeInto(child<QLineEdit>(view.get(), QStringLiteral("searchField")), text);
+        QCOMPARE(shownNames(view->recordsList()->model()), names);
+        QCOMPARE(view->recordsList()->listView()->isVisible(), !names.isEmpty());
+        if (names.isEmpty()) {
+            QCOMPARE(labelText(view.get(), "recordsEmptyTitle"), "No DNS records found");
+            QCOMPARE(labelText(view.get(), "recordsEmptyHint"), "Try adjusting your search terms");
+        }
+    }
+
+    void searchFollowsTheLocale_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("found");
+        const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        // Dotted capital I is small i in Turkish; plain capital I is dotless ı.
+        QTest::newRow("tr dotted I") << turkish << "İSTANBUL"
+                                     << "istanbul" << true;
+        QTest::newRow("tr plain I") << turkish << "I"
+                                    << "mail" << false;
+        QTest::newRow("en plain I") << english << "I"
+                                    << "mail" << true;
+        QTest::newRow("en accented") << english << "ÉCOLE"
+                                     << "école" << true;
+    }
+
+    void searchFollowsTheLocale() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QFETCH(QString, name);
+        QFETCH(bool, found);
+        auto zone = ZonePtr::create(QStringLiteral("example.com"), QStringLiteral("/x"));
+        zone->setRecords({record(name, DNSRecordType::A, "192.0.2.1")});
+        RecordListModel model;
+        model.setLocale(locale);
+        model.setZone(zone);
+        model.setSearchText(text);
+        QCOMPARE(model.rowCount(), found ? 1 : 0);
+    }
+
+    // Rows and count follow records added, removed and replaced, under a search.
+    void rowsFollowTheZone() {
+        const ZonePtr zone = sampleZone();
+        const auto view = openScreen({zone}, ServerStatus::running);
+        RecordListModel* model = view->recordsList()->model();
+        QCOMPARE(labelText(view.get(), "zoneRecordCountLabel"), "7 records");
+        typeInto(child<QLineEdit>(view.get(), QStringLiteral("searchField")), "www");
+        QCOMPARE(model->rowCount(), 2);
+        zone->addRecord(record("www2", DNSRecordType::A, "192.0.2.2"));
+        zone->addRecord(record("db", DNSRecordType::A, "192.0.2.3"));
+        QCOMPARE(shownNames(model), (QStringList{"www", "ftp", "www2"}));
+        QCOMPARE(labelText(view.get(), "zoneRecordCountLabel"), "9 records");
+        zone->removeRecord(zone->records().at(1).id);
+        QCOMPARE(shownNames(model), (QStringList{"ftp", "www2"}));
+        DNSRecord changed = zone->records().at(3); // ftp -> www.example.com.
+        changed.value = QStringLiteral("files.example.net.");
+        zone->updateRecord(changed);
+        QCOMPARE(shownNames(model), QStringList{"www2"});
+        // An SOA change alone keeps the rows; without a search a replaced record is redrawn.
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removals(model, &QAbstractItemModel::rowsRemoved);
+        zone->setSoaRecord(SOARecord{});
+        QCOMPARE(resets.size() + inserts.size() + removals.size(), 0);
+        typeInto(child<QLineEdit>(view.get(), QStringLiteral("searchField")), QString());
+        resets.clear();
+        QSignalSpy changes(model, &QAbstractItemModel::dataChanged);
+        changed.value = QStringLiteral("ftp.example.net.");
+        zone->updateRecord(changed);
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(model->recordAt(3).value, "ftp.example.net.");
+        QCOMPARE(resets.size() + inserts.size() + removals.size(), 0);
+    }
+
+    // Stopped: rows and "Add Record" open nothing; running: they open the forms.
+    void runningAndStopped() {
+        const ZonePtr zone = sampleZone();
+        const auto view = openScreen({zone, sampleZone("example.org")}, ServerStatus::stopped);
+        QVERIFY(shows(view.get(), "stoppedBanner"));
+        QCOMPARE(labelText(view.get(), "stoppedBannerText"),
+                 "DNS record management is disabled. Start the BIND server to add, edit, or "
+                 "delete records.");
+        QCOMPARE(labelText(view.get(), "zoneCountBadge"), "2");
+        QCOMPARE(view->selectedZoneId(), zone->id()); // the first zone, with no choice made
+        QCOMPARE(labelText(view.get(), "zoneTitleLabel"), "example.com Zone");
+        auto* add = child<QPushButton>(view.get(), QStringLiteral("addRecordButton"));
+        QVERIFY(!add->isEnabled());
+        QVERIFY(!qobject_cast<ZoneRowView*>(view->zoneList()->itemDelegate())->isBindRunning());
+        clickRow(view->recordsList()->listView(), 1);
+        QVERIFY(!view->editRecordSheet());
+        QTest::mouseClick(add, Qt::LeftButton);
+        QVERIFY(!view->addRecordSheet());
+
+        m_manager->setServerStatus(ServerStatus::running);
+        QVERIFY(!shows(view.get(), "stoppedBanner") && add->isEnabled());
+        QVERIFY(view->recordsList()->rowView()->isBindRunning());
+        QVERIFY(saveScreenshot(view.get(), QStringLiteral("records"), QStringLiteral("list")));
+        clickRow(view->recordsList()->listView(), 2);
+        QVERIFY(view->editRecordSheet());
+        QCOMPARE(view->editRecordSheet()->record().id, zone->records().at(2).id);
+        view->editRecordSheet()->reject();
+        QTRY_VERIFY(!view->editRecordSheet());
+        QTest::mouseClick(add, Qt::LeftButton);
+        QVERIFY(view->addRecordSheet());
+        QCOMPARE(view->addRecordSheet()->zone(), zone);
+        view->addRecordSheet()->reject();
+        clickRow(view->zoneList(), 1);
+        QCOMPARE(view->selectedZone(), m_manager->zones().at(1));
+        QCOMPARE(labelText(view.get(), "zoneTitleLabel"), "example.org Zone");
+    }
+
+    void emptyStates() {
+        const auto view = openScreen({}, ServerStatus::running);
+        QCOMPARE(labelText(view.get(), "zoneCountBadge"), "0");
+        QVERIFY(shows(view.get(), "noZones") && shows(view.get(), "noSelection"));
+        QCOMPARE(labelText(view.get(), "noZonesText"),
+                 "Create a zone in Zone Management to start adding DNS records");
+        QCOMPARE(labelText(view.get(), "noSelectionTitle"), "Select a zone to view records");
+        const auto empty = ZonePtr::create(QStringLiteral("empty.test"), QStringLiteral("/x"));
+        const ZonePtr other = sampleZone();
+        m_manager->setZones({empty, other});
+        view->selectZone(empty->id());
+        QVERIFY(shows(view.get(), "recordsEmptyState"));
+        QCOMPARE(labelText(view.get(), "recordsEmptyHint"),
+                 "Add your first DNS record to get started");
+        // The chosen zone removed elsewhere: back to the hint.
+        view->selectZone(other->id());
+        QVERIFY(!shows(view.get(), "noSelection"));
+        m_manager->setZones({empty});
+        QVERIFY(shows(view.get(), "noSelection") && !view->selectedZone());
+    }
+
+    void rowDetails() {
+        QCOMPARE(RecordRowView::detailTexts(record("mail", DNSRecordType::MX, "mx.", 10)),
+                 (QStringList{"TTL: 3600", "Priority: 10"}));
+        QCOMPARE(RecordRowView::detailTexts(record("_x._tcp", DNSRecordType::SRV, "t.", 0, 5, 443)),
+                 (QStringList{"TTL: 3600", "Priority: 0", "Weight: 5", "Port: 443"}));
+        QCOMPARE(RecordRowView::detailTexts(record("", DNSRecordType::A, "192.0.2.1", {}, {}, 80)),
+                 (QStringList{"TTL: 3600", "Port: 80"}));
+    }
+
+    void composeValue_data() {
+        QTest::addColumn<DNSRecordType>("type");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("saved");
+        const auto row = [](const char* tag, DNSRecordType type, const char* typed,
+                            const char* saved) { QTest::newRow(tag) << type << typed << saved; };
+        row("mx host", DNSRecordType::MX, "mail.example.com", "mail.example.com.");
+        row("cname address", DNSRecordType::CNAME, "192.168.1.10", "192.168.1.10");
+        row("ns dotted", DNSRecordType::NS, "ns1.example.com.", "ns1.example.com.");
+        row("ptr trimmed", DNSRecordType::PTR, "  host.example.com\n", "host.example.com.");
+        row("cname four labels", DNSRecordType::CNAME, "a.b.c.d", "a.b.c.d");
+        row("cname empty labels", DNSRecordType::CNAME, "a..b.c.d", "a..b.c.d");
+        row("cname five labels", DNSRecordType::CNAME, "a.b.c.d.e", "a.b.c.d.e.");
+        row("srv address", DNSRecordType::SRV, "192.168.1.10", "192.168.1.10.");
+        row("empty stays empty", DNSRecordType::MX, "   ", "");
+        row("a cleaned", DNSRecordType::A, " 192.0.2.1x ", "192.0.2.1");
+        row("txt as typed", DNSRecordType::TXT, "  \"v=spf1 -all\" ", "\"v=spf1 -all\"");
+        row("mx cleaned", DNSRecordType::MX, "mail_server.example.com", "mailserver.example.com.");
+    }
+
+    void composeValue() {
+        QFETCH(DNSRecordType, type);
+        QFETCH(QString, typed);
+        QFETCH(QString, saved);
+        QCOMPARE(RecordFormFields::composeValue(typed, type), saved);
+    }
+
+    void addFormSaves_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<DNSRecordType>("type");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("ttl");      // typed; empty: as the form set it
+        QTest::addColumn<QString>("priority"); // typed; empty: not touched
+        QTest::addColumn<DNSRecord>("saved");
+        const auto row = [](const char* tag, const char* name, DNSRecordType type,
+                            const char* value, const char* ttl, const char* priority,
+                            const DNSRecord& saved) {
+            QTest::newRow(tag) << name << type << value << ttl << priority << saved;
+        };
+        const auto saved = [](const char* name, DNSRecordType type, const char* value, qint64 ttl,
+                              std::optional<qint64> priority = {}) {
+            DNSRecord made = record(name, type, value, priority);
+            made.ttl = ttl;
+            return made;
+        };
+        const auto a = DNSRecordType::A;
+        row("empty name is apex", "", a, "192.0.2.1", "", "", saved("", a, "192.0.2.1", 86400));
+        row("@ is apex", "@", a, "192.0.2.1", "", "", saved("", a, "192.0.2.1", 86400));
+        row("ttl 0 saved as 1", "www", a, "192.0.2.1", "0", "", saved("www", a, "192.0.2.1", 1));
+        row("ttl above the limit", "www", a, "192.0.2.1", "99999999999", "",
+            saved("www", a, "192.0.2.1", 2147483647));
+        row("mx gets dot", "@", DNSRecordType::MX, "mail.example.com", "", "5",
+            saved("", DNSRecordType::MX, "mail.example.com.", 3600, 5));
+        row("txt type ttl", "info", DNSRecordType::TXT, "\"v=DMARC1; p=none\"", "", "",
+            saved("info", DNSRecordType::TXT, "\"v=DMARC1; p=none\"", 300));
+    }
+
+    void addFormSaves() {
+        QFETCH(QString, name);
+        QFETCH(DNSRecordType, type);
+        QFETCH(QString, value);
+        QFETCH(QString, ttl);
+        QFETCH(QString, priority);
+        QFETCH(DNSRecord, saved);
+        QPointer<AddRecordView> form = new AddRecordView(m_manager.get(), m_zone);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->open();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        typeInto(child<QLineEdit>(form, QStringLiteral("nameField")), name);
+        chooseType(form, type);
+        typeInto(valueField(form), value);
+        if (!ttl.isEmpty())
+            typeInto(numberField(form, "ttlField"), ttl);
+        if (!priority.isEmpty())
+            typeInto(numberField(form, "priorityField"), priority);
+        click(form, QStringLiteral("saveButton"));
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_zone->records().size(), 1);
+        saved.id = m_zone->records().first().id;
+        QCOMPARE(stored(m_zone->records()), stored({saved}));
+    }
+
+    // Priority, weight and port show stand-ins (10, 5, 80) but hold nothing until typed.
+    void shownNumbersStayAbsent() {
+        AddRecordView form(m_manager.get(), m_zone);
+        form.show();
+        chooseType(&form, DNSRecordType::SRV);
+        QCOMPARE(numberField(&form, "priorityField")->text(), "10");
+        QCOMPARE(numberField(&form, "weightField")->text(), "5");
+        QCOMPARE(numberField(&form, "portField")->text(), "80");
+        QCOMPARE(form.fields()->priority(), std::nullopt);
+        typeInto(numberField(&form, "portField"), QStringLiteral("5060"));
+        QCOMPARE(form.fields()->port(), 5060);
+        typeInto(numberField(&form, "portField"), QString());
+        QCOMPARE(form.fields()->port(), std::nullopt);
+        // Handed over without them, the record is refused by the manager, which says why.
+        typeInto(valueField(&form), QStringLiteral("sip.example.com"));
+        click(&form, QStringLiteral("saveButton"));
+        QVERIFY(m_zone->records().isEmpty());
+        QTRY_COMPARE(logCount(*m_manager, QStringLiteral("  • SRV records require a weight value."),
+                              LogLevel::error),
+                     1);
+    }
+
+    // A type change sets the type's TTL, keeps the priority where it still applies.
+    void typeChangeRules() {
+        AddRecordView form(m_manager.get(), m_zone);
+        form.show();
+        RecordFormFields* fields = form.fields();
+        auto* priorityGroup = child<QGroupBox>(&form, QStringLiteral("priorityGroup"));
+        auto* srvGroup = child<QGroupBox>(&form, QStringLiteral("srvGroup"));
+        QCOMPARE(fields->ttl(), 86400);
+        QVERIFY(!priorityGroup->isVisible() && !srvGroup->isVisible());
+        chooseType(&form, DNSRecordType::SRV);
+        QVERIFY(priorityGroup->isVisible() && srvGroup->isVisible());
+        QCOMPARE(fields->ttl(), 3600);
+        typeInto(numberField(&form, "priorityField"), QStringLiteral("20"));
+        typeInto(numberField(&form, "weightField"), QStringLiteral("30"));
+        typeInto(numberField(&form, "portField"), QStringLiteral("40"));
+        chooseType(&form, DNSRecordType::MX);
+        QCOMPARE(fields->priority(), 20);
+        QCOMPARE(fields->weight(), std::nullopt);
+        QCOMPARE(fields->port(), std::nullopt);
+        QVERIFY(priorityGroup->isVisible() && !srvGroup->isVisible());
+        chooseType(&form, DNSRecordType::A);
+        QCOMPARE(fields->priority(), std::nullopt);
+        chooseType(&form, DNSRecordType::TXT);
+        QCOMPARE(fields->ttl(), 300);
+        chooseType(&form, DNSRecordType::CAA);
+        QCOMPARE(fields->ttl(), 86400);
+        chooseType(&form, DNSRecordType::MX);
+        QCOMPARE(numberField(&form, "priorityField")->text(), "10");
+        QCOMPARE(fields->priority(), std::nullopt);
+    }
+
+    // Both forms: the quick TTL menu, and no save without a value.
+    void quickTtlAndSaveNeedsAValue() {
+        AddRecordView add(m_manager.get(), m_zone);
+        EditRecordView edit(m_manager.get(), m_zone, record("www", DNSRecordType::A, "192.0.2.1"));
+        for (RecordSheet* form : std::initializer_list<RecordSheet*>{&add, &edit}) {
+            form->show();
+            const QList<QAction*> actions =
+                child<QPushButton>(form, QStringLiteral("quickTtlButton"))->menu()->actions();
+            QCOMPARE(actions.size(), 4);
+            const QList<std::pair<QString, qint64>> ttls{{"5 minutes (300)", 300},
+                                                         {"1 hour (3600)", 3600},
+                                                         {"24 hours (86400)", 86400},
+                                                         {"1 week (604800)", 604800}};
+            for (int i = 0; i < actions.size(); ++i) {
+                QCOMPARE(actions[i]->text(), ttls[i].first);
+                actions[i]->trigger();
+                QCOMPARE(form->fields()->ttl(), ttls[i].second);
+            }
+            typeInto(valueField(form), QString());
+            QVERIFY(!form->saveButton()->isEnabled());
+            typeInto(valueField(form), QStringLiteral("1"));
+            QVERIFY(form->saveButton()->isEnabled());
+            typeInto(valueField(form), QString());
+            QVERIFY(!form->saveButton()->isEnabled());
+            QTest::mouseClick(form->saveButton(), Qt::LeftButton);
+            QVERIFY(form->isVisible());
+        }
+        QCOMPARE(add.saveButton()->text(), "Save Record");
+        QCOMPARE(edit.saveButton()->text(), "Save Changes");
+    }
+
+    void formTextsForEveryType_data() {
+        QTest::addColumn<DNSRecordType>("type");
+        for (DNSRecordType type : allRecordTypes())
+            QTest::newRow(qPrintable(rawValue(type))) << type;
+    }
+
+    // The texts and groups each type brings, in the add form and in the edit form.
+    void formTextsForEveryType() {
+        QFETCH(DNSRecordType, type);
+        const bool priority = type == DNSRecordType::MX || type == DNSRecordType::SRV;
+        const DNSRecord shown = record("host", type, valuePlaceholder(type),
+                                       priority ? std::optional<qint64>(10) : std::nullopt);
+        AddRecordView add(m_manager.get(), m_zone);
+        EditRecordView edit(m_manager.get(), m_zone, shown);
+        chooseType(&add, type);
+        for (RecordSheet* form : std::initializer_list<RecordSheet*>{&add, &edit}) {
+            const bool isEdit = form == &edit;
+            form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(form));
+            QCOMPARE(child<QComboBox>(form, QStringLiteral("typePicker"))->currentText(),
+                     rawValue(type) + QStringLiteral(" - ") + displayName(type));
+            QCOMPARE(labelText(form, "typeSummaryLabel"), summary(type));
+            QCOMPARE(valueField(form)->placeholderText(), valuePlaceholder(type));
+            QCOMPARE(labelText(form, "valueHelpLabel"), valueHelp(type));
+            QCOMPARE(labelText(form, "nameHelpLabel"),
+                     "Record name relative to example.com (@ for root domain)");
+            QCOMPARE(shows(form, "priorityGroup"), priority);
+            QCOMPARE(shows(form, "srvGroup"), type == DNSRecordType::SRV);
+            QCOMPARE(form->windowTitle(), isEdit ? "Edit DNS Record" : "Add DNS Record");
+            QCOMPARE(labelText(form, "headerSubtitle"),
+                     isEdit ? "Modify record in example.com"
+                            : "Create a new DNS record for example.com");
+            QCOMPARE(shows(form, "deleteRecordButton"), isEdit);
+            QCOMPARE(form->width(), 700);
+            if (type == DNSRecordType::SRV) {
+                form->resize(700, form->preferredHeight()); // the whole form, for the eye
+                QVERIFY(saveScreenshot(form, QStringLiteral("records"),
+                                       isEdit ? QStringLiteral("edit-record")
+                                              : QStringLiteral("add-record")));
+            }
+        }
+    }
+
+    // Saved in place, same id and position; the edit form's type change keeps the TTL.
+    void editFormSavesInPlace() {
+        DNSRecord mx = record("", DNSRecordType::MX, "mx1.example.com.", 20);
+        mx.ttl = 7200;
+        const DNSRecord first = record("www", DNSRecordType::A, "192.0.2.1");
+        const DNSRecord last = record("ftp", DNSRecordType::A, "192.0.2.2");
+        m_zone->setRecords({first, mx, last});
+        QPointer<EditRecordView> form = new EditRecordView(m_manager.get(), m_zone, mx);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        QVERIFY(!form->isInitialized());
+        form->open();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QVERIFY(form->isInitialized());
+        QCOMPARE(form->fields()->type(), DNSRecordType::MX);
+        QCOMPARE(valueField(form)->text(), "mx1.example.com.");
+        QCOMPARE(numberField(form, "priorityField")->text(), "20");
+        chooseType(form, DNSRecordType::TXT);
+        QCOMPARE(form->fields()->ttl(), 7200);
+        chooseType(form, DNSRecordType::MX);
+        typeInto(numberField(form, "priorityField"), QStringLiteral("30"));
+        typeInto(valueField(form), QStringLiteral("mx2.example.com"));
+        click(form, QStringLiteral("saveButton"));
+        QTRY_VERIFY(!form);
+        DNSRecord expected = mx;
+        expected.value = QStringLiteral("mx2.example.com.");
+        expected.priority = 30;
+        QCOMPARE(stored(m_zone->records()), stored({first, expected, last}));
+    }
+
+    // The forms have no flag or tag: an edited CAA loses them and the manager refuses it.
+    void editDropsFieldsWithoutControls() {
+        DNSRecord caa = record("", DNSRecordType::CAA, "ca.example.net");
+        caa.flag = 128;
+        caa.tag = QStringLiteral("issue");
+        m_zone->setRecords({caa});
+        EditRecordView form(m_manager.get(), m_zone, caa);
+        form.show();
+        typeInto(valueField(&form), QStringLiteral("other.example.net"));
+        QCOMPARE(form.recordToSave().flag, std::nullopt);
+        QCOMPARE(form.recordToSave().tag, std::nullopt);
+        click(&form, QStringLiteral("saveButton"));
+        QCOMPARE(m_zone->records().first().value, "ca.example.net");
+        QTRY_COMPARE(logCount(*m_manager, QStringLiteral("  • CAA records require a flag value."),
+                              LogLevel::error),
+                     1);
+    }
+
+    // "Delete Record" removes the record opened, whatever was typed; Cancel changes nothing.
+    void deleteAndCancel() {
+        const DNSRecord www = record("www", DNSRecordType::A, "192.0.2.1");
+        const DNSRecord ftp = record("ftp", DNSRecordType::A, "192.0.2.2");
+        m_zone->setRecords({www, ftp});
+        EditRecordView cancelled(m_manager.get(), m_zone, ftp);
+        AddRecordView added(m_manager.get(), m_zone);
+        for (RecordSheet* form : std::initializer_list<RecordSheet*>{&cancelled, &added}) {
+            form->show();
+            typeInto(valueField(form), QStringLiteral("192.0.2.50"));
+            click(form, QStringLiteral("cancelButton"));
+            QVERIFY(!form->isVisible());
+        }
+        QCOMPARE(stored(m_zone->records()), stored({www, ftp}));
+        QPointer<EditRecordView> form = new EditRecordView(m_manager.get(), m_zone, www);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->open();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        typeInto(valueField(form), QStringLiteral("192.0.2.99"));
+        QCOMPARE(child<QPushButton>(form, QStringLiteral("deleteRecordButton"))->text(),
+                 "Delete Record");
+        click(form, QStringLiteral("deleteRecordButton"));
+        QTRY_VERIFY(!form);
+        QCOMPARE(stored(m_zone->records()), stored({ftp}));
+        QTRY_COMPARE(
+            logCount(*m_manager,
+                     QStringLiteral("🗑️ A record 'www' deleted from zone 'example.com'"),
+                     LogLevel::info),
+            1);
+    }
+};
+
+QTEST_MAIN(RecordScreensTest)
+#include "tst_record_screens.moc"
