@@ -1,8 +1,7 @@
 #pragma once
 
-// Shared by the window and screen tests: managers and a main window on a host
-// inside a temporary directory, widgets found by name, typing and clicking as
-// a user does, and pictures of screens saved into the build tree.
+// Window and screen tests: managers and a main window on a host in a temporary
+// directory, widgets by name, typing and clicking, and screenshots.
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -11,15 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QWidget>
 
-#include <memory>
-#include <optional>
-
 #include "HostTestSupport.h"
-#include "manager/DNSServerManager.h"
-#include "platform/PreferencesStore.h"
 #include "ui/ContentView.h"
 
 namespace korvi::test {
@@ -45,7 +38,7 @@ template <typename T> T* child(const QObject* parent, const QString& name) {
 
 inline QString labelText(const QObject* parent, const char* name) {
     const auto* label = parent->findChild<QLabel*>(QLatin1String(name));
-    return label ? label->text() : QStringLiteral("<missing %1>").arg(QLatin1String(name));
+    return label ? label->text() : u"<missing %1>"_s.arg(QLatin1String(name));
 }
 
 inline bool shows(const QObject* parent, const char* name) {
@@ -80,7 +73,7 @@ inline bool saveScreenshot(QWidget* widget, const QString& area, const QString& 
     QApplication::processEvents();
     const QString folder = QStringLiteral(KORVI_TEST_BUILD_DIR "/screenshots/") + area;
     QDir().mkpath(folder);
-    return widget->grab().save(folder + u'/' + name + QStringLiteral(".png"));
+    return widget->grab().save(folder + u'/' + name + u".png"_s);
 }
 
 // Shows a screen at a size a window would give it.
@@ -102,7 +95,7 @@ public:
     }
     bool isReady() const { return m_dir.isValid() && m_settled; }
     QString root() const { return m_dir.path(); }
-    QString preferencesPath() const { return m_dir.filePath(QStringLiteral("prefs.ini")); }
+    QString preferencesPath() const { return m_dir.filePath(u"prefs.ini"_s); }
     ContentView* window() const { return m_window.get(); }
     DNSServerManager* manager() const { return m_window->dnsManager(); }
     template <typename T> T* find(const QString& name) const {

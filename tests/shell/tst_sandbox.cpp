@@ -16,6 +16,7 @@
 #include "platform/PreferencesStore.h"
 
 using namespace korvi;
+using namespace Qt::StringLiterals;
 using korvi::test::serversOf;
 
 namespace {
@@ -29,9 +30,9 @@ struct Run {
 Run runKorvi(const QStringList& arguments, const QString& home, int timeoutMs = 90000) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(u"HOME"_s, home);
     for (const char* name : {"CONFIG", "DATA", "CACHE"})
-        environment.insert(QStringLiteral("XDG_%1_HOME").arg(QLatin1String(name)),
+        environment.insert(u"XDG_%1_HOME"_s.arg(QLatin1String(name)),
                            home + u'/' + QString::fromLatin1(name).toLower());
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QLatin1String(name));
@@ -80,7 +81,7 @@ private:
 
 private Q_SLOTS:
     void helpExplainsBothModes() {
-        const Run run = runKorvi({QStringLiteral("--help")}, m_home.path(), 20000);
+        const Run run = runKorvi({u"--help"_s}, m_home.path(), 20000);
         QCOMPARE(run.exitCode, 0);
         for (const char* part : {"Standard mode", "/usr/local/etc/named.conf", "Sandbox mode",
                                  "--sandbox", "--screenshots", "15353"})
@@ -99,27 +100,25 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         const Run run = runKorvi(arguments, m_home.path(), 20000);
         QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.output.contains(QStringLiteral("korvi: ")));
-        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/with space")));
+        QVERIFY(run.output.contains(u"korvi: "_s));
+        QVERIFY(!QFileInfo::exists(u"/tmp/with space"_s));
     }
 
     void screenshotsRunTheSandboxServer() {
-        if (QStandardPaths::findExecutable(QStringLiteral("named"),
-                                           {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
-                                            QStringLiteral("/usr/local/sbin")})
+        if (QStandardPaths::findExecutable(u"named"_s,
+                                           {u"/usr/sbin"_s, u"/usr/bin"_s, u"/usr/local/sbin"_s})
                 .isEmpty())
             QSKIP("BIND is not installed");
         QTemporaryDir dir;
-        const QString sandbox = dir.filePath(QStringLiteral("sandbox"));
+        const QString sandbox = dir.filePath(u"sandbox"_s);
         const QString pictures = QStringLiteral(KORVI_TEST_BUILD_DIR "/screenshots/sandbox-run");
         QDir(pictures).removeRecursively();
         // The default port is taken, so the sandbox moves to a later one.
         PortHolder held(15353);
 
-        const Run run = runKorvi(
-            {QStringLiteral("--sandbox"), sandbox, QStringLiteral("--screenshots"), pictures},
-            m_home.path());
-        const QString conf = sandbox + QStringLiteral("/etc/named.conf");
+        const Run run =
+            runKorvi({u"--sandbox"_s, sandbox, u"--screenshots"_s, pictures}, m_home.path());
+        const QString conf = sandbox + u"/etc/named.conf"_s;
         // Stopping signals named; it takes a moment to finish.
         QTRY_VERIFY2_WITH_TIMEOUT(serversOf(conf).isEmpty(), "the sandbox's named is still running",
                                   10000);
@@ -145,17 +144,16 @@ private Q_SLOTS:
         QFile file(conf);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
-        QVERIFY(text.contains(QStringLiteral("listen-on port %1 { 127.0.0.1; };").arg(port)));
-        QVERIFY(text.contains(sandbox + QStringLiteral("/var/named")));
-        QVERIFY(QFileInfo::exists(sandbox + QStringLiteral("/var/named/data/named.run")));
+        QVERIFY(text.contains(u"listen-on port %1 { 127.0.0.1; };"_s.arg(port)));
+        QVERIFY(text.contains(sandbox + u"/var/named"_s));
+        QVERIFY(QFileInfo::exists(sandbox + u"/var/named/data/named.run"_s));
 
         // Korvi's preferences live in the sandbox, not in the home folder.
-        PreferencesStore preferences(sandbox + QStringLiteral("/preferences.ini"));
+        PreferencesStore preferences(sandbox + u"/preferences.ini"_s);
         QVERIFY(preferences.data(ZoneStorage::savedZonesKey()).has_value());
-        QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("config/Korvi/Korvi.conf"))));
+        QVERIFY(!QFileInfo::exists(m_home.filePath(u"config/Korvi/Korvi.conf"_s)));
 
-        const QStringList saved =
-            QDir(pictures).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+        const QStringList saved = QDir(pictures).entryList({u"*.png"_s}, QDir::Files, QDir::Name);
         QCOMPARE(saved, (QStringList{"01-dashboard.png", "02-zone-management.png",
                                      "03-dns-records.png", "04-server-configuration.png",
                                      "05-logs.png", "06-tutorial.png", "07-about.png"}));
