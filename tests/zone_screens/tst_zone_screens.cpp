@@ -88,7 +88,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("statusLine");
         QTest::newRow("stopped") << ServerStatus::stopped << "Current Status: Stopped";
         QTest::newRow("error") << ServerStatus::error << "Current Status: Error";
-        QTest::newRow("unknown") << ServerStatus::unknown << "Current Status: Unknown";
         QTest::newRow("not installed")
             << ServerStatus::notInstalled << "Current Status: Not Installed";
     }
