@@ -144,35 +144,17 @@ private Q_SLOTS:
         }
     }
 
-    void searchFollowsTheLocale_data() {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("found");
-        const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
-        const QLocale english(QLocale::English, QLocale::UnitedStates);
-        const auto row = [](const char* tag, const QLocale& locale, const char* text,
-                            const char* name, bool found) {
-            QTest::newRow(tag) << locale << QString::fromUtf8(text) << QString::fromUtf8(name)
-                               << found;
-        };
-        // Plain capital I is dotless ı in Turkish, small i elsewhere.
-        row("tr plain I", turkish, "I", "mail", false);
-        row("en plain I", english, "I", "mail", true);
-    }
-
+    // The search folds case by the locale: plain capital I is dotless ı in Turkish.
     void searchFollowsTheLocale() {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, text);
-        QFETCH(QString, name);
-        QFETCH(bool, found);
         auto zone = ZonePtr::create(u"example.com"_s, u"/x"_s);
-        zone->setRecords({record(name, DNSRecordType::A, "192.0.2.1")});
-        RecordListModel model;
-        model.setLocale(locale);
-        model.setZone(zone);
-        model.setSearchText(text);
-        QCOMPARE(model.rowCount(), found ? 1 : 0);
+        zone->setRecords({record("mail", DNSRecordType::A, "192.0.2.1")});
+        for (const QLocale::Language language : {QLocale::Turkish, QLocale::English}) {
+            RecordListModel model;
+            model.setLocale(QLocale(language));
+            model.setZone(zone);
+            model.setSearchText(u"I"_s);
+            QCOMPARE(model.rowCount(), language == QLocale::English ? 1 : 0);
+        }
     }
 
     // Rows and count follow records added, removed and replaced, under a search.

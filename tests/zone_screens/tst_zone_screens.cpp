@@ -369,38 +369,32 @@ private Q_SLOTS:
                  (QStringList{"8.8.4.4", "10.0.0.1", "8.8.8.8"}));
     }
 
-    void configurationStatus_data() {
-        QTest::addColumn<ServerStatus>("status");
-        QTest::addColumn<QString>("statusText");
-        QTest::newRow("running") << ServerStatus::running << "BIND Server Status: Running";
-        QTest::newRow("not installed")
-            << ServerStatus::notInstalled << "BIND Server Status: Not Installed";
-    }
-
     void configurationStatus() {
-        QFETCH(ServerStatus, status);
-        QFETCH(QString, statusText);
-        m_manager->setServerStatus(status);
-        DNSConfigView screen(m_manager.get());
-        showScreen(&screen);
-        const bool running = status == ServerStatus::running;
-        QCOMPARE(labelText(&screen, "statusLabel"), statusText);
-        QCOMPARE(child<QLabel>(&screen, u"statusIcon"_s)->property("symbol").toString(),
-                 running ? "checkmark.circle.fill" : "exclamationmark.triangle.fill");
-        QCOMPARE(child<QLabel>(&screen, u"statusLabel"_s)->palette().color(QPalette::WindowText),
-                 namedColor(running ? NamedColor::green : NamedColor::orange));
-        QCOMPARE(labelText(&screen, "statusHintLabel"),
-                 running ? "Configuration changes will take effect after server reload"
-                         : "Configuration changes will take effect when server starts");
-        QCOMPARE(labelText(&screen, "infoLabel"),
-                 running ? "Configuration changes are available immediately but require server "
-                           "reload to take effect"
-                         : "Configuration changes will be saved and applied when the server "
-                           "starts");
-        auto* reload = child<QPushButton>(&screen, u"reloadServerButton"_s);
-        QCOMPARE(reload->text(), running ? "Reload Server" : "Reload Server (Disabled)");
-        QCOMPARE(reload->isEnabled(), running);
-        QVERIFY(child<QPushButton>(&screen, u"saveConfigurationButton"_s)->isEnabled());
+        for (const bool running : {true, false}) {
+            m_manager->setServerStatus(running ? ServerStatus::running
+                                               : ServerStatus::notInstalled);
+            DNSConfigView screen(m_manager.get());
+            showScreen(&screen);
+            QCOMPARE(labelText(&screen, "statusLabel"),
+                     running ? "BIND Server Status: Running" : "BIND Server Status: Not Installed");
+            QCOMPARE(child<QLabel>(&screen, u"statusIcon"_s)->property("symbol").toString(),
+                     running ? "checkmark.circle.fill" : "exclamationmark.triangle.fill");
+            QCOMPARE(
+                child<QLabel>(&screen, u"statusLabel"_s)->palette().color(QPalette::WindowText),
+                namedColor(running ? NamedColor::green : NamedColor::orange));
+            QCOMPARE(labelText(&screen, "statusHintLabel"),
+                     running ? "Configuration changes will take effect after server reload"
+                             : "Configuration changes will take effect when server starts");
+            QCOMPARE(labelText(&screen, "infoLabel"),
+                     running ? "Configuration changes are available immediately but require server "
+                               "reload to take effect"
+                             : "Configuration changes will be saved and applied when the server "
+                               "starts");
+            auto* reload = child<QPushButton>(&screen, u"reloadServerButton"_s);
+            QCOMPARE(reload->text(), running ? "Reload Server" : "Reload Server (Disabled)");
+            QCOMPARE(reload->isEnabled(), running);
+            QVERIFY(child<QPushButton>(&screen, u"saveConfigurationButton"_s)->isEnabled());
+        }
     }
 
     // Unsaved edits give way to what the file holds; what the file does not set stays.
