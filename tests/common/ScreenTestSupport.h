@@ -17,10 +17,15 @@
 
 namespace korvi::test {
 
-// A manager on an isolated host below root, its start-up detections over, in this status.
-inline std::unique_ptr<DNSServerManager> screenManager(const QString& root, ServerStatus status) {
+// The folders of an isolated host that saves expect to find.
+inline void makeHostFolders(const QString& root) {
     for (const char* folder : {"etc", "var/named", "tmp"})
         QDir(root).mkpath(QLatin1String(folder));
+}
+
+// A manager on an isolated host below root, its start-up detections over, in this status.
+inline std::unique_ptr<DNSServerManager> screenManager(const QString& root, ServerStatus status) {
+    makeHostFolders(root);
     auto manager = makeManager(root, isolatedLayout(root));
     if (!waitForDetections(*manager))
         qWarning("start-up detections did not report in time");
@@ -88,6 +93,7 @@ inline void showScreen(QWidget* screen, QSize size = QSize(1000, 720)) {
 class WindowHost {
 public:
     WindowHost() {
+        makeHostFolders(m_dir.path());
         m_window = std::make_unique<ContentView>(
             isolatedLayout(m_dir.path()), std::make_shared<PreferencesStore>(preferencesPath()));
         m_window->show();

@@ -483,19 +483,25 @@ private Q_SLOTS:
         KorviApp app(*qApp);
         QVERIFY(QApplication::quitOnLastWindowClosed());
         QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral(KORVI_VERSION));
-        WindowHost host;
-        QVERIFY(host.isReady());
-        host.manager()->setZones({ZonePtr::create(u"quit.test"_s, u"db.quit.test"_s)});
-        StdoutCapture capture(m_dir.filePath(u"stdout"_s));
-        QTimer::singleShot(0, host.window(), &QWidget::close);
+        QTemporaryDir dir;
+        makeHostFolders(dir.path());
+        const QString preferences = dir.filePath(u"prefs.ini"_s);
+        ContentView* window = app.openMainWindow(isolatedLayout(dir.path()),
+                                                 std::make_shared<PreferencesStore>(preferences));
+        QVERIFY(waitForDetections(*window->dnsManager()));
+        window->dnsManager()->setZones({ZonePtr::create(u"quit.test"_s, u"db.quit.test"_s)});
+        StdoutCapture capture(dir.filePath(u"stdout"_s));
+        QTimer::singleShot(0, window, &QWidget::close);
         QCOMPARE(QCoreApplication::exec(), 0);
         const QStringList lines = capture.finish();
-        QVERIFY(lines.contains(u"🔄 App terminating, saving data..."_s));
+        QCOMPARE(lines.count(u"🔄 App terminating, saving data..."_s), 1);
         QVERIFY(lines.contains(u"🔍 Zones to save: [\"quit.test\"] (total: 1)"_s));
         QVERIFY(lines.contains(u"✅ 💾 Configuration and zones saved on app termination"_s));
         const std::optional<QByteArray> zones =
-            PreferencesStore(host.preferencesPath()).data(ZoneStorage::savedZonesKey());
+            PreferencesStore(preferences).data(ZoneStorage::savedZonesKey());
         QVERIFY(zones && zones->contains("\"quit.test\""));
+        // The window closed only once the checked named.conf was on disk.
+        QVERIFY(readFile(dir.filePath(u"etc/named.conf"_s)).contains("options {"));
     }
 };
 
