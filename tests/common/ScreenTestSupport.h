@@ -95,13 +95,13 @@ public:
     WindowHost() {
         makeHostFolders(m_dir.path());
         m_window = std::make_unique<ContentView>(
-            isolatedLayout(m_dir.path()), std::make_shared<PreferencesStore>(preferencesPath()));
+            isolatedLayout(m_dir.path()),
+            std::make_shared<PreferencesStore>(m_dir.filePath(u"prefs.ini"_s)));
         m_window->show();
         m_settled = waitForDetections(*m_window->dnsManager());
     }
     bool isReady() const { return m_dir.isValid() && m_settled; }
     QString root() const { return m_dir.path(); }
-    QString preferencesPath() const { return m_dir.filePath(u"prefs.ini"_s); }
     ContentView* window() const { return m_window.get(); }
     DNSServerManager* manager() const { return m_window->dnsManager(); }
     template <typename T> T* find(const QString& name) const {
