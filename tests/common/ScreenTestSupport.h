@@ -1,30 +1,31 @@
 #pragma once
 
-// Shared by the tests of the zone, record and configuration screens: a
-// manager on a private host, widgets found by name, typing as a user does,
-// and screenshots in the build tree.
+// Window and screen tests: managers and a main window on a host in a temporary
+// directory, widgets by name, typing and clicking, and screenshots.
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
-#include <QTest>
+#include <QTemporaryDir>
 #include <QWidget>
 
-#include <memory>
-
 #include "HostTestSupport.h"
-#include "manager/DNSServerManager.h"
+#include "ui/ContentView.h"
 
 namespace korvi::test {
 
-// A manager on an isolated host below root (zone and etc folders made), its
-// start-up detections over, in the given status.
+// The folders of an isolated host that saves expect to find.
+inline void makeHostFolders(const QString& root) {
+    for (const char* folder : {"etc", "var/named", "tmp"})
+        QDir(root).mkpath(QLatin1String(folder));
+}
+
+// A manager on an isolated host below root, its start-up detections over, in this status.
 inline std::unique_ptr<DNSServerManager> screenManager(const QString& root, ServerStatus status) {
-    QDir(root).mkpath(QStringLiteral("etc"));
-    QDir(root).mkpath(QStringLiteral("var/named"));
-    QDir(root).mkpath(QStringLiteral("tmp"));
+    makeHostFolders(root);
     auto manager = makeManager(root, isolatedLayout(root));
     if (!waitForDetections(*manager))
         qWarning("start-up detections did not report in time");
@@ -32,12 +33,27 @@ inline std::unique_ptr<DNSServerManager> screenManager(const QString& root, Serv
     return manager;
 }
 
-// The one child of this type and name; fails the test when there is none.
+// The one child of this type and name; warns when there is none.
 template <typename T> T* child(const QObject* parent, const QString& name) {
     T* found = parent->findChild<T*>(name);
     if (!found)
         qWarning("no %s named %s", T::staticMetaObject.className(), qPrintable(name));
     return found;
+}
+
+inline QString labelText(const QObject* parent, const char* name) {
+    const auto* label = parent->findChild<QLabel*>(QLatin1String(name));
+    return label ? label->text() : u"<missing %1>"_s.arg(QLatin1String(name));
+}
+
+inline bool shows(const QObject* parent, const char* name) {
+    const auto* widget = parent->findChild<QWidget*>(QLatin1String(name));
+    return widget && widget->isVisible();
+}
+
+inline void click(const QObject* parent, const QString& name) {
+    if (auto* button = child<QAbstractButton>(parent, name))
+        QTest::mouseClick(button, Qt::LeftButton);
 }
 
 // Replaces a field's text by typing, as a user who selects all and types.
@@ -50,19 +66,19 @@ inline void typeInto(QLineEdit* field, const QString& text) {
         QTest::keyClicks(field, text);
 }
 
-// Clicks a row of a list view at a point relative to the row's rectangle
-// (its centre when none is given).
+// Clicks a row of a list view at a point of the row (its centre when none is given).
 inline void clickRow(QAbstractItemView* view, int row, std::optional<QPoint> at = std::nullopt) {
     const QRect rect = view->visualRect(view->model()->index(row, 0));
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at ? *at : rect.center());
 }
 
-// Saves a picture of the widget as screenshots/<name>.png in the build tree.
-inline bool saveScreenshot(QWidget* widget, const QString& name) {
-    const QString directory = QStringLiteral(KORVI_TEST_BUILD_DIR "/screenshots");
-    QDir().mkpath(directory);
+// Saves a picture of the widget as <build>/screenshots/<area>/<name>.png.
+inline bool saveScreenshot(QWidget* widget, const QString& area, const QString& name) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     QApplication::processEvents();
-    return widget->grab().save(directory + u'/' + name + QStringLiteral(".png"));
+    const QString folder = QStringLiteral(KORVI_TEST_BUILD_DIR "/screenshots/") + area;
+    QDir().mkpath(folder);
+    return widget->grab().save(folder + u'/' + name + u".png"_s);
 }
 
 // Shows a screen at a size a window would give it.
@@ -72,5 +88,30 @@ inline void showScreen(QWidget* screen, QSize size = QSize(1000, 720)) {
     if (!QTest::qWaitForWindowExposed(screen))
         qWarning("the screen was not shown");
 }
+
+// A main window on an isolated layout in its own temporary directory, detections settled.
+class WindowHost {
+public:
+    WindowHost() {
+        makeHostFolders(m_dir.path());
+        m_window = std::make_unique<ContentView>(
+            isolatedLayout(m_dir.path()),
+            std::make_shared<PreferencesStore>(m_dir.filePath(u"prefs.ini"_s)));
+        m_window->show();
+        m_settled = waitForDetections(*m_window->dnsManager());
+    }
+    bool isReady() const { return m_dir.isValid() && m_settled; }
+    QString root() const { return m_dir.path(); }
+    ContentView* window() const { return m_window.get(); }
+    DNSServerManager* manager() const { return m_window->dnsManager(); }
+    template <typename T> T* find(const QString& name) const {
+        return m_window->findChild<T*>(name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<ContentView> m_window;
+    bool m_settled = false;
+};
 
 } // namespace korvi::test

@@ -1,29 +1,23 @@
-// The korvi program itself: --help explains both modes, a wrong command
-// line is refused, and sandbox mode with --screenshots starts a real named
-// on 127.0.0.1 in its directory, saves a picture of every section, stops the
-// server and saves on the way out, leaving nothing running.
+// The korvi program itself: --help, wrong command lines refused, and sandbox
+// mode running a real named on 127.0.0.1, saving a picture of every section.
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include "SandboxServer.h"
 #include "manager/ZoneStorage.h"
 #include "platform/PreferencesStore.h"
 
 using namespace korvi;
+using namespace Qt::StringLiterals;
+using korvi::test::serversOf;
 
 namespace {
 
@@ -36,13 +30,12 @@ struct Run {
 Run runKorvi(const QStringList& arguments, const QString& home, int timeoutMs = 90000) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home);
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(u"HOME"_s, home);
+    for (const char* name : {"CONFIG", "DATA", "CACHE"})
+        environment.insert(u"XDG_%1_HOME"_s.arg(QLatin1String(name)),
+                           home + u'/' + QString::fromLatin1(name).toLower());
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(QStringLiteral(KORVI_PROGRAM), arguments);
@@ -53,29 +46,6 @@ Run runKorvi(const QStringList& arguments, const QString& home, int timeoutMs = 
     }
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAll())};
-}
-
-// Live processes (not zombies waiting to be reaped) whose command line names
-// this file (the sandbox's named).
-QList<qint64> processesWith(const QString& argument) {
-    QList<qint64> pids;
-    const QByteArray wanted = argument.toUtf8();
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        const qint64 pid = entry.toLongLong(&number);
-        if (!number || pid == ::getpid())
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!cmdline.open(QIODevice::ReadOnly) || !cmdline.readAll().split('\0').contains(wanted) ||
-            !stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray state = stat.readAll();
-        const qsizetype close = state.lastIndexOf(')');
-        if (close < 0 || state.mid(close + 2, 1) != "Z")
-            pids.append(pid);
-    }
-    return pids;
 }
 
 // Holds a UDP port on 127.0.0.1 while it lives; 0 when the port was taken.
@@ -111,7 +81,7 @@ private:
 
 private Q_SLOTS:
     void helpExplainsBothModes() {
-        const Run run = runKorvi({QStringLiteral("--help")}, m_home.path(), 20000);
+        const Run run = runKorvi({u"--help"_s}, m_home.path(), 20000);
         QCOMPARE(run.exitCode, 0);
         for (const char* part : {"Standard mode", "/usr/local/etc/named.conf", "Sandbox mode",
                                  "--sandbox", "--screenshots", "15353"})
@@ -130,30 +100,28 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         const Run run = runKorvi(arguments, m_home.path(), 20000);
         QCOMPARE(run.exitCode, 2);
-        QVERIFY(run.output.contains(QStringLiteral("korvi: ")));
-        QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/with space")));
+        QVERIFY(run.output.contains(u"korvi: "_s));
+        QVERIFY(!QFileInfo::exists(u"/tmp/with space"_s));
     }
 
     void screenshotsRunTheSandboxServer() {
-        if (QStandardPaths::findExecutable(QStringLiteral("named"),
-                                           {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
-                                            QStringLiteral("/usr/local/sbin")})
+        if (QStandardPaths::findExecutable(u"named"_s,
+                                           {u"/usr/sbin"_s, u"/usr/bin"_s, u"/usr/local/sbin"_s})
                 .isEmpty())
             QSKIP("BIND is not installed");
         QTemporaryDir dir;
-        const QString sandbox = dir.filePath(QStringLiteral("sandbox"));
+        const QString sandbox = dir.filePath(u"sandbox"_s);
         const QString pictures = QStringLiteral(KORVI_TEST_BUILD_DIR "/screenshots/sandbox-run");
         QDir(pictures).removeRecursively();
         // The default port is taken, so the sandbox moves to a later one.
         PortHolder held(15353);
 
-        const Run run = runKorvi(
-            {QStringLiteral("--sandbox"), sandbox, QStringLiteral("--screenshots"), pictures},
-            m_home.path());
-        const QString conf = sandbox + QStringLiteral("/etc/named.conf");
+        const Run run =
+            runKorvi({u"--sandbox"_s, sandbox, u"--screenshots"_s, pictures}, m_home.path());
+        const QString conf = sandbox + u"/etc/named.conf"_s;
         // Stopping signals named; it takes a moment to finish.
-        QTRY_VERIFY2_WITH_TIMEOUT(processesWith(conf).isEmpty(),
-                                  "the sandbox's named is still running", 10000);
+        QTRY_VERIFY2_WITH_TIMEOUT(serversOf(conf).isEmpty(), "the sandbox's named is still running",
+                                  10000);
         QVERIFY2(run.exitCode == 0, qPrintable(run.output));
 
         const QRegularExpression mode(QStringLiteral("🧪 Sandbox mode in (\\S+): named on "
@@ -176,17 +144,16 @@ private Q_SLOTS:
         QFile file(conf);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
-        QVERIFY(text.contains(QStringLiteral("listen-on port %1 { 127.0.0.1; };").arg(port)));
-        QVERIFY(text.contains(sandbox + QStringLiteral("/var/named")));
-        QVERIFY(QFileInfo::exists(sandbox + QStringLiteral("/var/named/data/named.run")));
+        QVERIFY(text.contains(u"listen-on port %1 { 127.0.0.1; };"_s.arg(port)));
+        QVERIFY(text.contains(sandbox + u"/var/named"_s));
+        QVERIFY(QFileInfo::exists(sandbox + u"/var/named/data/named.run"_s));
 
         // Korvi's preferences live in the sandbox, not in the home folder.
-        PreferencesStore preferences(sandbox + QStringLiteral("/preferences.ini"));
+        PreferencesStore preferences(sandbox + u"/preferences.ini"_s);
         QVERIFY(preferences.data(ZoneStorage::savedZonesKey()).has_value());
-        QVERIFY(!QFileInfo::exists(m_home.filePath(QStringLiteral("config/Korvi/Korvi.conf"))));
+        QVERIFY(!QFileInfo::exists(m_home.filePath(u"config/Korvi/Korvi.conf"_s)));
 
-        const QStringList saved =
-            QDir(pictures).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+        const QStringList saved = QDir(pictures).entryList({u"*.png"_s}, QDir::Files, QDir::Name);
         QCOMPARE(saved, (QStringList{"01-dashboard.png", "02-zone-management.png",
                                      "03-dns-records.png", "04-server-configuration.png",
                                      "05-logs.png", "06-tutorial.png", "07-about.png"}));
