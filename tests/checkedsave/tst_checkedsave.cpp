@@ -340,6 +340,41 @@ private Q_SLOTS:
         QVERIFY2(!bytes.contains("slow"), bytes.constData());
         QCOMPARE(bytes, textAtHeaderTime(*m, bytes));
     }
+
+    // The manager goes while its check runs: nothing is logged and nothing crashes;
+    // an accepted zone file is still written, named.conf (the manager's) is not.
+    void managerGoneBeforeCompletion_data() {
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("refused") << false;
+    }
+    void managerGoneBeforeCompletion() {
+        QFETCH(bool, accepted);
+        auto m = manager();
+        if (!accepted) {
+            m_zone->addRecord(record(u"www"_s, DNSRecordType::CNAME, u"example.net."_s));
+            m->configuration()->setListenPort(70000);
+        }
+        const bool written = accepted && !conf;
+        qsizetype copies = 0;
+        const QStringList lines = m_host->lines([&] {
+            save(*m);
+            copies = scratchFiles().size();
+            m.reset();
+            (void)QTest::qWaitFor([&] { return scratchFiles().isEmpty(); }, waitMs);
+            if (written)
+                (void)QTest::qWaitFor([&] { return QFileInfo::exists(target()); }, waitMs);
+            QTest::qWait(200);
+        });
+        QVERIFY2(lines.isEmpty(), qPrintable(lines.join(u'\n')));
+        QCOMPARE(copies, 1);
+        QCOMPARE(scratchFiles(), QStringList());
+        QCOMPARE(QFileInfo::exists(target()), written);
+        if (written) {
+            const QByteArray bytes = readFile(target());
+            QCOMPARE(bytes, m_zone->zoneFileText(headerTime(bytes)).toUtf8());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(CheckedSaveTest)
