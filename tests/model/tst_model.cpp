@@ -140,19 +140,40 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QJsonValue>("value");
         QTest::addColumn<bool>("readable");
-        const QStringList rows =
-            u"id||1#id|\"0f8fad5b-d9cb-469f-a165-70867728950e\"|1#"
-            "id|\"{0F8FAD5B-D9CB-469F-A165-70867728950E}\"|0#id|42|0#name||0#name|null|0#type||0#"
-            "type|null|0#type|\"mx\"|0#value||0#value|[\"a\"]|0#ttl||0#ttl|null|0#ttl|\"3600\"|0#"
-            "ttl|3600.5|0#ttl|0|1#name|\" my host! \"|1#priority|null|1#priority|\"10\"|0#tag|0|0"_s
-                .split(u'#');
-        for (const QString& row : rows) {
-            const QStringList parts = row.split(u'|');
+        // The value as JSON text; null pointer: the key removed.
+        const struct {
+            const char* key;
+            const char* json;
+            bool readable;
+        } rows[] = {
+            {"id", nullptr, true},
+            {"id", R"("0f8fad5b-d9cb-469f-a165-70867728950e")", true},
+            {"id", R"("{0F8FAD5B-D9CB-469F-A165-70867728950E}")", false},
+            {"id", "42", false},
+            {"name", nullptr, false},
+            {"name", "null", false},
+            {"name", R"(" my host! ")", true},
+            {"type", nullptr, false},
+            {"type", "null", false},
+            {"type", R"("mx")", false},
+            {"value", nullptr, false},
+            {"value", R"(["a"])", false},
+            {"ttl", nullptr, false},
+            {"ttl", "null", false},
+            {"ttl", R"("3600")", false},
+            {"ttl", "3600.5", false},
+            {"ttl", "0", true},
+            {"priority", "null", true},
+            {"priority", R"("10")", false},
+            {"tag", "0", false},
+        };
+        for (const auto& row : rows) {
             const QJsonValue value =
-                parts[1].isEmpty()
-                    ? QJsonValue(QJsonValue::Undefined)
-                    : QJsonDocument::fromJson(("[" + parts[1] + "]").toUtf8()).array()[0];
-            QTest::newRow(qPrintable(row)) << parts[0] << value << (parts[2] == "1"_L1);
+                row.json ? QJsonDocument::fromJson("["_ba + row.json + "]").array()[0]
+                         : QJsonValue(QJsonValue::Undefined);
+            QTest::newRow(qPrintable(QString::fromUtf8(row.key) + u' ' +
+                                     QString::fromUtf8(row.json ? row.json : "removed")))
+                << QString::fromUtf8(row.key) << value << row.readable;
         }
     }
     void jsonRead() {
@@ -361,14 +382,34 @@ private Q_SLOTS:
     void namesAndAddresses_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("kinds");
-        // "text|kinds" separated by ";".
-        const QStringList rows =
-            u"localhost|D;example.com.|D;a-b.x--y.com|D;bücher.例え|D;e\u0301xample.com|D;|;.|;"
-            "example.com..|;.example.com|;_dmarc.example.com|;-a.com|;a-.com|;a b.com|;😀.com|;"
-            "a\u200Db.com|;255.255.255.255|D4;01.2.3.4|D;1.2.3.256|D;::|6;1:2:3:4:5:6:7:8|6;"
-            "::ffff:1.2.3.4|6;2001:db8::1::1|;fe80::1%eth0|;12345::1|"_s.split(u';');
-        for (const QString& row : rows)
-            QTest::newRow(qPrintable(row)) << row.section(u'|', 0, 0) << row.section(u'|', 1);
+        const std::pair<QString, QString> rows[] = {
+            {u"localhost"_s, u"D"_s},
+            {u"example.com."_s, u"D"_s},
+            {u"a-b.x--y.com"_s, u"D"_s},
+            {u"bücher.例え"_s, u"D"_s},
+            {u"e\u0301xample.com"_s, u"D"_s},
+            {u""_s, {}},
+            {u"."_s, {}},
+            {u"example.com.."_s, {}},
+            {u".example.com"_s, {}},
+            {u"_dmarc.example.com"_s, {}},
+            {u"-a.com"_s, {}},
+            {u"a-.com"_s, {}},
+            {u"a b.com"_s, {}},
+            {u"😀.com"_s, {}},
+            {u"a\u200Db.com"_s, {}},
+            {u"255.255.255.255"_s, u"D4"_s},
+            {u"01.2.3.4"_s, u"D"_s},
+            {u"1.2.3.256"_s, u"D"_s},
+            {u"::"_s, u"6"_s},
+            {u"1:2:3:4:5:6:7:8"_s, u"6"_s},
+            {u"::ffff:1.2.3.4"_s, u"6"_s},
+            {u"2001:db8::1::1"_s, {}},
+            {u"fe80::1%eth0"_s, {}},
+            {u"12345::1"_s, {}},
+        };
+        for (const auto& [text, kinds] : rows)
+            QTest::newRow(qPrintable(text + u" -> "_s + kinds)) << text << kinds;
         const QString l63(63, u'a');
         const QString name253 = l63 + u'.' + l63 + u'.' + l63 + u'.' + QString(61, u'a');
         QTest::newRow("label 63") << QString(l63 + u".com"_s) << u"D"_s;
