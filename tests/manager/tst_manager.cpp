@@ -126,8 +126,9 @@ private Q_SLOTS:
         const int observers = center.observerCount(appWillTerminateNotification);
         auto a = m_host.manager();
         auto b = m_host.manager();
-        a->setZones({ZonePtr::create(u"b.example"_s, QString()),
-                     ZonePtr::create(u"a.example"_s, QString())});
+        const ZonePtr first = ZonePtr::create(u"b.example"_s, QString());
+        const ZonePtr second = ZonePtr::create(u"a.example"_s, QString());
+        a->setZones({first, second});
         QStringList lines = m_host.lines([&] {
             center.post(appWillTerminateNotification);
             QCoreApplication::processEvents();

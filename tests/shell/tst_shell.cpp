@@ -489,7 +489,8 @@ private Q_SLOTS:
         ContentView* window = app.openMainWindow(isolatedLayout(dir.path()),
                                                  std::make_shared<PreferencesStore>(preferences));
         QVERIFY(waitForDetections(*window->dnsManager()));
-        window->dnsManager()->setZones({ZonePtr::create(u"quit.test"_s, u"db.quit.test"_s)});
+        const ZonePtr quitting = ZonePtr::create(u"quit.test"_s, u"db.quit.test"_s);
+        window->dnsManager()->setZones({quitting});
         StdoutCapture capture(dir.filePath(u"stdout"_s));
         QTimer::singleShot(0, window, &QWidget::close);
         QCOMPARE(QCoreApplication::exec(), 0);
