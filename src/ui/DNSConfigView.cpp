@@ -72,9 +72,7 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea;
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
+    auto* scroll = ScreenWidgets::scrollArea();
     auto* content = new QWidget;
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(20, 20, 20, 20);

@@ -9,6 +9,7 @@
 #include "manager/DNSServerManager.h"
 #include "ui/Palette.h"
 #include "ui/RoundedPanel.h"
+#include "ui/ScreenWidgets.h"
 #include "ui/ServerStatusStyle.h"
 #include "ui/SymbolIcons.h"
 #include "ui/Typography.h"
@@ -31,11 +32,8 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
     setObjectName(QStringLiteral("dashboardView"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
     // Every text wraps, so the page always fits the width.
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* scroll = ScreenWidgets::scrollArea(this, true);
     outer->addWidget(scroll);
     auto* content = new QWidget(scroll);
     scroll->setWidget(content);

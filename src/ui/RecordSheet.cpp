@@ -25,11 +25,8 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    auto* scroll = new QScrollArea;
+    auto* scroll = ScreenWidgets::scrollArea(nullptr, true);
     scroll->setObjectName(QStringLiteral("formScrollArea"));
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* content = new QWidget;
     m_content = content;
     m_column = new QVBoxLayout(content);

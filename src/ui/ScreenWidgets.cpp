@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmapCache>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "ui/Palette.h"
@@ -24,6 +25,15 @@ QString rgba(const QColor& color) {
 }
 
 } // namespace
+
+QScrollArea* ScreenWidgets::scrollArea(QWidget* parent, bool wrapsToWidth) {
+    auto* scroll = new QScrollArea(parent);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    if (wrapsToWidth)
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return scroll;
+}
 
 QLabel* ScreenWidgets::label(const QString& text, TextStyle style, const QString& objectName,
                              QWidget* parent) {

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QWidget;
 
 namespace korvi {
@@ -20,6 +21,9 @@ class RoundedPanel;
 // symbol icons, cards, the "server is not running" banner and badges.
 class ScreenWidgets {
 public:
+    // A frameless scroll area whose page follows its width; with wrapped
+    // texts the page never needs a horizontal scroll bar.
+    static QScrollArea* scrollArea(QWidget* parent = nullptr, bool wrapsToWidth = false);
     // A label in a text style and the primary text colour.
     static QLabel* label(const QString& text, TextStyle style, const QString& objectName = {},
                          QWidget* parent = nullptr);

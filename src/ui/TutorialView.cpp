@@ -13,6 +13,7 @@
 #include "ui/KorviOverviewSection.h"
 #include "ui/Palette.h"
 #include "ui/RecordTypesSection.h"
+#include "ui/ScreenWidgets.h"
 #include "ui/ServerConfigurationSection.h"
 #include "ui/SymbolIcons.h"
 #include "ui/TroubleshootingSection.h"
@@ -102,12 +103,9 @@ TutorialView::TutorialView(QWidget* parent) : QWidget(parent) {
     });
     layout->addWidget(m_list);
 
-    m_scroll = new QScrollArea(this);
-    m_scroll->setObjectName(QStringLiteral("tutorialContent"));
-    m_scroll->setWidgetResizable(true);
-    m_scroll->setFrameShape(QFrame::NoFrame);
     // Every text wraps, so the page always fits the width.
-    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll = ScreenWidgets::scrollArea(this, true);
+    m_scroll->setObjectName(QStringLiteral("tutorialContent"));
     layout->addWidget(m_scroll, 1);
 
     setSelectedSection(0);
