@@ -2,8 +2,11 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 #include "model/DNSConfiguration.h"
 #include "model/RecordValidator.h"
+#include "model/TextLines.h"
 #include "model/ZoneFileWriter.h"
 
 namespace korvi {
@@ -14,18 +17,9 @@ const QString indent1 = QStringLiteral("    ");
 const QString indent2 = QStringLiteral("        ");
 
 bool hasBreakingCharacter(const QString& text) {
-    for (const uint cp : text.toUcs4()) {
-        switch (QChar::category(cp)) {
-        case QChar::Other_Control:
-        case QChar::Other_Format:
-        case QChar::Separator_Line:
-        case QChar::Separator_Paragraph:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
+    const QList<uint> codePoints = text.toUcs4();
+    return std::any_of(codePoints.begin(), codePoints.end(),
+                       [](uint cp) { return TextLines::isBreaking(cp); });
 }
 
 // Items that could end the statement are left out of the list; see

@@ -47,4 +47,16 @@ QStringList TextLines::split(const QString& text, qsizetype maximumLines) {
     return lines;
 }
 
+bool TextLines::isBreaking(char32_t codePoint) {
+    switch (QChar::category(codePoint)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace korvi

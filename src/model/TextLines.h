@@ -30,6 +30,11 @@ public:
 
     // The characters `split` breaks lines at.
     static bool isLineBreak(char32_t codePoint);
+
+    // Characters that could end a line or hide what follows when written into
+    // a file: control characters (tab included; callers that allow a literal
+    // tab test for it first), format characters, line and paragraph separators.
+    static bool isBreaking(char32_t codePoint);
 };
 
 } // namespace korvi

@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QList>
 
+#include "model/TextLines.h"
+
 namespace korvi {
 
 namespace {
@@ -33,21 +35,6 @@ void appendOctets(QString& out, char32_t cp) {
     }
 }
 
-// Characters that could end a line or hide what follows: control characters
-// (tab included; callers that allow a literal tab test for it first), format
-// characters, line and paragraph separators.
-bool isBreaking(char32_t cp) {
-    switch (QChar::category(cp)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isDigit(char32_t cp) {
     return cp >= '0' && cp <= '9';
 }
@@ -66,7 +53,7 @@ bool isDecimalEscape(const CodePoints& cps, qsizetype i) {
 // A character a backslash may stand before in presentation text: anything
 // printable, and the tab.
 bool isEscapable(char32_t cp) {
-    return cp == '\t' || !isBreaking(cp);
+    return cp == '\t' || !TextLines::isBreaking(cp);
 }
 
 // How many code points the user's backslash at cps[i] covers: 4 for "\DDD",
@@ -117,7 +104,7 @@ QString ZoneFileEscaper::token(const QString& text) {
             } else {
                 out.append(QChar(static_cast<char16_t>(cp)));
             }
-        } else if (QChar::isSpace(cp) || isBreaking(cp)) {
+        } else if (QChar::isSpace(cp) || TextLines::isBreaking(cp)) {
             appendOctets(out, cp);
         } else {
             appendCodePoint(out, cp);
@@ -165,7 +152,7 @@ QString ZoneFileEscaper::presentation(const QString& text) {
             ++i;
             continue;
         }
-        if (c != '\t' && isBreaking(c))
+        if (c != '\t' && TextLines::isBreaking(c))
             appendOctets(out, c);
         else if (!inQuote && (c == ';' || c == '(' || c == ')'))
             out.append(u'\\').append(QChar(static_cast<char16_t>(c)));
@@ -186,7 +173,7 @@ QString ZoneFileEscaper::quoted(const QString& text) {
     for (const uint cp : content.toUcs4()) {
         if (cp == '"' || cp == '\\')
             out.append(u'\\').append(QChar(static_cast<char16_t>(cp)));
-        else if (cp != '\t' && isBreaking(cp))
+        else if (cp != '\t' && TextLines::isBreaking(cp))
             appendOctets(out, cp);
         else
             appendCodePoint(out, cp);
@@ -199,7 +186,7 @@ QString ZoneFileEscaper::comment(const QString& text) {
     QString out;
     out.reserve(text.size());
     for (const uint cp : text.toUcs4()) {
-        if (cp != '\t' && isBreaking(cp))
+        if (cp != '\t' && TextLines::isBreaking(cp))
             appendOctets(out, cp);
         else
             appendCodePoint(out, cp);
