@@ -5,14 +5,22 @@ set -euo pipefail
 KORVI_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 KORVI_BUILD_DIR="${KORVI_BUILD_DIR:-$KORVI_ROOT/build}"
 
-# Debian 12 packages: compiler, build tools, Qt 6, BIND with its tools, and the
-# fonts the window needs (the log lines carry emoji).
+# Every Debian 12 package that building, testing, benchmarking and running
+# Korvi needs: compiler and build tools, Qt 6 (widgets, SQL with its SQLite
+# driver), Google Benchmark, BIND with its tools, and the fonts the window
+# needs (the log lines carry emoji).
 KORVI_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite
+  libbenchmark-dev
   bind9 bind9-utils bind9-dnsutils
   procps fonts-dejavu-core fonts-noto-color-emoji
 )
+
+# How often a download is tried before the install gives up, and how long it
+# waits between tries (a mirror that hiccups should not fail a whole run).
+KORVI_APT_TRIES="${KORVI_APT_TRIES:-3}"
+KORVI_APT_PAUSE="${KORVI_APT_PAUSE:-10}"
 
 say() { printf '==> %s\n' "$*"; }
 die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -27,13 +35,30 @@ as_root() {
   fi
 }
 
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# Runs an apt-get command up to KORVI_APT_TRIES times; true when one try worked.
+apt_with_retries() {
+  local try
+  for ((try = 1; try <= KORVI_APT_TRIES; try++)); do
+    if as_root env DEBIAN_FRONTEND=noninteractive apt-get "$@"; then
+      return 0
+    fi
+    if [ "$try" -lt "$KORVI_APT_TRIES" ]; then
+      say "apt-get $1 failed (try $try of $KORVI_APT_TRIES); trying again in ${KORVI_APT_PAUSE} s"
+      sleep "$KORVI_APT_PAUSE"
+    fi
+  done
+  return 1
+}
+
 install_dependencies() {
   local missing=()
   local pkg
   for pkg in "${KORVI_PACKAGES[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
-      missing+=("$pkg")
-    fi
+    is_installed "$pkg" || missing+=("$pkg")
   done
   if [ ${#missing[@]} -eq 0 ]; then
     say "All required packages are installed"
@@ -41,9 +66,19 @@ install_dependencies() {
   fi
   command -v apt-get >/dev/null 2>&1 || die "apt-get not found; install by hand: ${missing[*]}"
   say "Installing missing packages: ${missing[*]}"
-  as_root apt-get update -qq || die "apt-get update failed"
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" || die "apt-get install failed for: ${missing[*]}"
+  apt_with_retries update -qq || die "apt-get update failed $KORVI_APT_TRIES times"
+  if ! apt_with_retries install -y -qq --no-install-recommends "${missing[@]}"; then
+    # Name the packages that did not make it, one apt-get each, so the
+    # message points at the culprit rather than the whole list.
+    local failed=()
+    for pkg in "${missing[@]}"; do
+      is_installed "$pkg" && continue
+      as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "$pkg" >/dev/null 2>&1 || failed+=("$pkg")
+    done
+    [ ${#failed[@]} -gt 0 ] || failed=("${missing[@]}")
+    die "apt-get install failed for: ${failed[*]}"
+  fi
   # The Debian package starts a system named on port 53; Korvi never needs it,
   # and its tests run their own server in a sandbox, so leave it as the
   # package left it.

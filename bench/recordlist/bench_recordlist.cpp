@@ -100,9 +100,15 @@ struct Screen {
     }
 };
 
+// Made on first use and destroyed in main() before the QApplication: widgets
+// must never outlive the application object (a function-local static would be
+// destroyed after it, during exit).
+std::unique_ptr<Screen> sharedScreen;
+
 Screen& screen() {
-    static Screen instance;
-    return instance;
+    if (!sharedScreen)
+        sharedScreen = std::make_unique<Screen>();
+    return *sharedScreen;
 }
 
 void runTimed(benchmark::State& state, const std::function<void()>& prepare,
@@ -285,5 +291,6 @@ int main(int argc, char** argv) {
     reporter.SetErrorStream(&std::cerr);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    sharedScreen.reset();
     return 0;
 }

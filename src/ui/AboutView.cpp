@@ -20,7 +20,7 @@ QString AboutView::versionText() {
 }
 
 const char* AboutView::webAddress() {
-    return "https://korvi.example.org";
+    return "https://www.gnu.org/licenses/gpl-3.0.html";
 }
 
 AboutView::AboutView(QWidget* parent) : QWidget(parent) {
@@ -61,7 +61,7 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
     Typography::setTextColor(divider, semanticColor(SemanticColor::separator));
     layout->addWidget(divider);
 
-    auto* link = new ProminentButton(QStringLiteral("Visit korvi.example.org"), this);
+    auto* link = new ProminentButton(QStringLiteral("Read the GNU GPL"), this);
     link->setObjectName(QStringLiteral("websiteButton"));
     link->setIcon(symbolIcon(QStringLiteral("globe"), semanticColor(SemanticColor::textOnAccent)));
     link->setIconSize(QSize(16, 16));
@@ -71,8 +71,10 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
 
     centred(Typography::label(QStringLiteral("© 2026 The Korvi developers"), TextStyle::subheadline,
                               QFont::Medium, label, QStringLiteral("copyrightLabel"), this));
-    centred(Typography::label(QStringLiteral("All rights reserved."), TextStyle::caption,
-                              QFont::Normal, secondary, QStringLiteral("rightsLabel"), this));
+    centred(Typography::label(QStringLiteral("Free software under the GNU General Public License, "
+                                             "version 3 or later."),
+                              TextStyle::caption, QFont::Normal, secondary,
+                              QStringLiteral("rightsLabel"), this));
     layout->addStretch();
 }
 

@@ -18,7 +18,7 @@ KorviOverviewSection::KorviOverviewSection(QWidget* parent) : TutorialSection(pa
                  {QStringLiteral("doc.plaintext"), QStringLiteral("Logs"),
                   QStringLiteral("View real-time DNS server logs and troubleshoot issues")}});
     addHeading(QStringLiteral("Key Features"));
-    addBullets({QStringLiteral("• Native macOS interface with dark mode support"),
+    addBullets({QStringLiteral("• Native desktop interface that follows your system's look"),
                 QStringLiteral("• Real-time server status monitoring"),
                 QStringLiteral("• BIND configuration validation"),
                 QStringLiteral("• Import existing BIND configurations"),
