@@ -6,6 +6,9 @@ namespace korvi {
 
 namespace {
 
+// Serials are unsigned 32-bit numbers.
+constexpr qint64 serialMask = 0xFFFFFFFF;
+
 std::optional<qint64> dateDigits(const QDateTime& now) {
     bool ok = false;
     const qint64 digits =
@@ -32,15 +35,25 @@ qint64 nextSerial(qint64 current) {
 }
 
 qint64 nextSerial(qint64 current, const QDateTime& now) {
+    const qint64 counted = (current + 1) & serialMask;
     const auto digits = dateDigits(now);
     if (!digits)
-        return current + 1;
-    if (current / 100 != *digits)
-        return *digits * 100 + 1;
-    if (current % 100 < 99)
-        return current + 1;
-    // The day's 99 revisions are used up.
-    return now.toSecsSinceEpoch();
+        return counted;
+    const qint64 dated = current / 100 == *digits ? current + 1 : *digits * 100 + 1;
+    // The date form only while it moves forward: not after the day's 99th
+    // revision, and never below a serial that is already larger (a serial
+    // from a later date, a counted one, or one written by someone else).
+    const bool dayUsedUp = current / 100 == *digits && current % 100 == 99;
+    if (!dayUsedUp && dated > current && isSerialAfter(dated, current))
+        return dated;
+    return counted;
+}
+
+bool isSerialAfter(qint64 later, qint64 earlier) {
+    const quint64 a = static_cast<quint64>(earlier) & serialMask;
+    const quint64 b = static_cast<quint64>(later) & serialMask;
+    constexpr quint64 half = quint64(1) << 31;
+    return (a < b && b - a < half) || (a > b && a - b > half);
 }
 
 } // namespace korvi

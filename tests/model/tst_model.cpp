@@ -274,16 +274,35 @@ private Q_SLOTS:
 
     // Serials on 5 March 2025; the date is read in local time (13 hours east of UTC below).
     void serials() {
-        // Pairs of current and next serial; after 99 revisions in a day, the Unix time.
-        const qint64 pairs[] = {2025030507, 2025030508,
-                                2025030598, 2025030599,
-                                2025030499, 2025030501,
-                                0,          2025030501,
-                                2025030601, 2025030501,
-                                2025030500, 2025030501,
-                                2025030599, fifthOfMarch.toSecsSinceEpoch()};
-        for (size_t i = 0; i < std::size(pairs); i += 2)
-            QCOMPARE(korvi::nextSerial(pairs[i], fifthOfMarch), pairs[i + 1]);
+        // Pairs of current and next serial. The date form only while it
+        // moves forward; otherwise count on, modulo 2^32.
+        const qint64 pairs[] = {2025030507, 2025030508, // same day
+                                2025030598, 2025030599, // the day's last revision
+                                2025030599, 2025030600, // used up: count on
+                                2025030499, 2025030501, // an earlier day
+                                0,          2025030501, 2025030500,
+                                2025030501, 2025030601, 2025030602, // a later day stays ahead
+                                1741132800, 2025030501,             // a Unix-time serial
+                                4000000000, 4000000001,             // larger than any date form
+                                4294967295, 0};                     // wraps, still after
+        for (size_t i = 0; i < std::size(pairs); i += 2) {
+            const qint64 next = korvi::nextSerial(pairs[i], fifthOfMarch);
+            QCOMPARE(next, pairs[i + 1]);
+            QVERIFY(isSerialAfter(next, pairs[i]));
+        }
+        // 150 changes in one day: each serial is one a secondary accepts.
+        qint64 serial = generateSerial(fifthOfMarch);
+        for (int change = 0; change < 150; ++change) {
+            const qint64 next = korvi::nextSerial(serial, fifthOfMarch);
+            QVERIFY2(isSerialAfter(next, serial) && next > serial,
+                     qPrintable(u"%1 after %2"_s.arg(next).arg(serial)));
+            serial = next;
+        }
+        QCOMPARE(serial, 2025030501 + 150);
+        // Serial arithmetic itself: half the space ahead is after, the rest before.
+        QVERIFY(isSerialAfter(2147483647, 0) && !isSerialAfter(2147483648, 0));
+        QVERIFY(isSerialAfter(5, 4294967290) && !isSerialAfter(4294967290, 5));
+        QVERIFY(!isSerialAfter(7, 7));
         QCOMPARE(generateSerial(fifthOfMarch), 2025030501);
         QCOMPARE(korvi::nextSerial(41, QDateTime()), 42); // no date: count on
         const QByteArray saved = qgetenv("TZ");
