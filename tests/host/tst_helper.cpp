@@ -1,0 +1,198 @@
+// korvi-helper run as a program, the way pkexec runs it, on a copy of this
+// machine's /etc/bind rebased into a temporary folder. BIND's own checkers
+// judge every write; nothing outside the temporary folder is touched.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString helperPath = u"" KORVI_TEST_BUILD_DIR "/src/korvi-helper"_s;
+
+const QByteArray zoneText = "$TTL 3600\n"
+                            "@ IN SOA ns1 admin 1 3600 900 604800 300\n"
+                            "@ IN NS ns1\n"
+                            "ns1 IN A 192.0.2.1\n"
+                            "www IN A 192.0.2.2\n";
+
+struct Run {
+    int exitCode = -1;
+    QString output;
+};
+
+} // namespace
+
+class TestHelper : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_root;
+
+    QString path(const QString& relative) const { return m_root + relative; }
+
+    QByteArray read(const QString& relative) const {
+        QFile f(path(relative));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    void write(const QString& relative, const QByteArray& bytes) const {
+        QDir().mkpath(QFileInfo(path(relative)).absolutePath());
+        QFile f(path(relative));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+
+    Run helper(const QStringList& arguments, const QByteArray& input = {}) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"KORVI_HELPER_ROOT"_s, m_root);
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(helperPath, arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitCode(), QString::fromUtf8(process.readAll())};
+    }
+
+    QByteArray includeText(const QString& zone) const {
+        return "zone \"" + zone.toUtf8() + "\" {\n\ttype primary;\n\tfile \"" +
+               path(u"/var/lib/bind/korvi/db."_s + zone).toUtf8() + "\";\n};\n";
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        if (!QFileInfo::exists(u"/etc/bind/named.conf"_s))
+            QSKIP("BIND's Debian configuration is not installed here");
+        if (::geteuid() != 0)
+            QSKIP("named-checkconf checks the whole configuration chrooted, which needs root");
+        QVERIFY(m_dir.isValid());
+        m_root = m_dir.path();
+        // The distribution's files, with every /etc/bind path moved under the root.
+        QDirIterator it(u"/etc/bind"_s, QDir::Files);
+        while (it.hasNext()) {
+            const QString file = it.next();
+            QFile in(file);
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            QByteArray bytes = in.readAll();
+            bytes.replace("\"/etc/bind/", "\"" + m_root.toUtf8() + "/etc/bind/");
+            bytes.replace("\"/var/cache/bind\"", "\"" + m_root.toUtf8() + "/var/cache/bind\"");
+            write(u"/etc/bind/"_s + it.fileName(), bytes);
+        }
+        QDir().mkpath(path(u"/var/cache/bind"_s));
+        QDir().mkpath(path(u"/var/lib/bind"_s));
+    }
+
+    // A zone added and removed: the distribution's files change by the one
+    // include line only, and are byte for byte as before afterwards.
+    void addAndRemoveZone() {
+        const QByteArray local = read(u"/etc/bind/named.conf.local"_s);
+        const QByteArray options = read(u"/etc/bind/named.conf.options"_s);
+
+        Run run = helper({u"write-include"_s}, includeText(u"example.test"_s));
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        run = helper({u"write-zone"_s, u"example.test"_s}, zoneText);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QCOMPARE(read(u"/var/lib/bind/korvi/db.example.test"_s), zoneText);
+        run = helper({u"add-include"_s});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        QCOMPARE(read(u"/etc/bind/named.conf.local"_s),
+                 local + "include \"" + path(u"/etc/bind/named.conf.korvi"_s).toUtf8() + "\";\n");
+        QCOMPARE(helper({u"add-include"_s}).exitCode, 0); // a second time adds nothing
+        QCOMPARE(read(u"/etc/bind/named.conf.local"_s).count("named.conf.korvi"), 1);
+        QCOMPARE(read(u"/etc/bind/named.conf.options"_s), options);
+
+        // BIND itself accepts the whole configuration, zone files loaded.
+        QProcess check;
+        check.setProcessChannelMode(QProcess::MergedChannels);
+        check.start(u"named-checkconf"_s, {u"-z"_s, path(u"/etc/bind/named.conf"_s)});
+        QVERIFY(check.waitForFinished(30000));
+        const QString checked = QString::fromUtf8(check.readAll());
+        QVERIFY2(check.exitCode() == 0, qPrintable(checked));
+        QVERIFY2(checked.contains(u"zone example.test/IN: loaded serial 1"_s), qPrintable(checked));
+
+        struct stat info {};
+        QCOMPARE(::stat(qPrintable(path(u"/var/lib/bind/korvi/db.example.test"_s)), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0644));
+
+        QCOMPARE(helper({u"remove-include"_s}).exitCode, 0);
+        QCOMPARE(helper({u"remove-zone"_s, u"example.test"_s}).exitCode, 0);
+        QCOMPARE(read(u"/etc/bind/named.conf.local"_s), local);
+        QVERIFY(!QFileInfo::exists(path(u"/var/lib/bind/korvi/db.example.test"_s)));
+    }
+
+    // What the helper refuses, and that a refusal leaves every file as it was.
+    void refusals_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown verb") << QStringList{u"run"_s, u"id"_s} << QByteArray() << QString()
+                                      << 2 << u"unknown verb"_s;
+        QTest::newRow("no verb") << QStringList{} << QByteArray() << QString() << 2 << u"no verb"_s;
+        QTest::newRow("extra argument") << QStringList{u"remove-include"_s, u"/etc/passwd"_s}
+                                        << QByteArray() << QString() << 2 << u"wrong arguments"_s;
+        QTest::newRow("path as zone name") << QStringList{u"write-zone"_s, u"../../etc/x"_s}
+                                           << zoneText << QString() << 1 << u"not a zone name"_s;
+        QTest::newRow("line feed in zone name")
+            << QStringList{u"write-zone"_s, u"a\nb"_s} << zoneText << QString() << 1
+            << u"not a zone name"_s;
+        QTest::newRow("checker refuses the bytes")
+            << QStringList{u"write-zone"_s, u"example.test"_s} << QByteArray("@ IN A 192.0.2.1\n")
+            << QString() << 1 << u"named-checkzone refused"_s;
+        QTest::newRow("link in place of the zone file")
+            << QStringList{u"write-zone"_s, u"example.test"_s} << zoneText << u"link-file"_s << 1
+            << u"is a link"_s;
+        QTest::newRow("zone folder is a link")
+            << QStringList{u"write-zone"_s, u"example.test"_s} << zoneText << u"link-folder"_s << 1
+            << u"not a plain folder"_s;
+        QTest::newRow("include the checker refuses")
+            << QStringList{u"write-include"_s} << QByteArray("zone \"x\" { type primary; };\n")
+            << QString() << 1 << u"named-checkconf refused"_s;
+    }
+    void refusals() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(QString, prepare);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+
+        const QString zoneFolder = path(u"/var/lib/bind/korvi"_s);
+        QDir(zoneFolder).removeRecursively();
+        QFile::remove(zoneFolder);
+        const QString outside = path(u"/outside"_s);
+        QDir().mkpath(outside);
+        write(u"/outside/target"_s, "untouched\n");
+        if (prepare == u"link-file") {
+            QDir().mkpath(zoneFolder);
+            QVERIFY(QFile::link(outside + u"/target"_s, zoneFolder + u"/db.example.test"_s));
+        } else if (prepare == u"link-folder") {
+            QVERIFY(QFile::link(outside, zoneFolder));
+        }
+        const QByteArray local = read(u"/etc/bind/named.conf.local"_s);
+        const QByteArray include = read(u"/etc/bind/named.conf.korvi"_s);
+
+        const Run run = helper(arguments, input);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.output.contains(message), qPrintable(run.output));
+        QCOMPARE(read(u"/outside/target"_s), QByteArray("untouched\n"));
+        QCOMPARE(QDir(outside).entryList(QDir::Files), QStringList{u"target"_s});
+        QCOMPARE(read(u"/etc/bind/named.conf.local"_s), local);
+        QCOMPARE(read(u"/etc/bind/named.conf.korvi"_s), include);
+        if (prepare.isEmpty())
+            QVERIFY(!QFileInfo::exists(zoneFolder + u"/db.example.test"_s));
+        QFile::remove(zoneFolder);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHelper)
+#include "tst_helper.moc"
