@@ -1,0 +1,317 @@
+#include "model/ZoneParser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+extern "C" {
+#include <libknot/descriptor.h>
+#include <libknot/dname.h>
+#include <libknot/rrset-dump.h>
+#include <libknot/rrset.h>
+#include <libzscanner/scanner.h>
+}
+
+#include "model/RdataText.h"
+#include "model/ZoneDirectives.h"
+
+namespace korvi {
+
+namespace {
+
+// A scanner's default TTL that no file states: it marks a record that has no
+// TTL of its own while no $TTL is in force (BIND then takes the last TTL
+// stated, or for the SOA its minimum).
+constexpr uint32_t noDefaultTTL = 0xffffffffu;
+
+struct ScannerDeleter {
+    void operator()(zs_scanner_t* s) const {
+        zs_deinit(s);
+        delete s;
+    }
+};
+using Scanner = std::unique_ptr<zs_scanner_t, ScannerDeleter>;
+
+// Record identities, drawn from the system's random source in blocks rather
+// than one call per record.
+class IdSource {
+public:
+    QUuid next() {
+        if (m_used == m_block.size()) {
+            QRandomGenerator::system()->fillRange(m_block.data(), m_block.size());
+            m_used = 0;
+        }
+        quint32* w = m_block.data() + m_used;
+        m_used += 4;
+        uchar bytes[16];
+        std::memcpy(bytes, w, 16);
+        bytes[6] = (bytes[6] & 0x0f) | 0x40; // version 4
+        bytes[8] = (bytes[8] & 0x3f) | 0x80; // RFC 4122 variant
+        return QUuid::fromRfc4122(QByteArrayView(reinterpret_cast<const char*>(bytes), 16));
+    }
+
+private:
+    std::array<quint32, 4096> m_block{};
+    size_t m_used = m_block.size();
+};
+
+struct ReadState {
+    const ZoneParser* parser = nullptr;
+    uint8_t zone[KNOT_DNAME_MAXLEN];
+    int zoneLabels = 0;
+    QString includeDirectory;
+    ZoneReadResult* result = nullptr;
+    qint64 recordCount = 0;
+    bool lastTTLKnown = false;
+    uint32_t lastTTL = 0;
+    IdSource ids;
+};
+
+QString scannerMessage(const zs_scanner_t* s) {
+    return QString::fromUtf8(zs_strerror(s->error.code));
+}
+
+QString typeName(uint16_t type) {
+    char buffer[32];
+    if (knot_rrtype_to_string(type, buffer, sizeof buffer) < 0)
+        return QStringLiteral("TYPE%1").arg(type);
+    return QString::fromLatin1(buffer);
+}
+
+// BIND's TTL rules for a record without a TTL of its own before any $TTL.
+bool settleTTL(ReadState& st, zs_scanner_t* s, uint32_t& ttl) {
+    if (s->r_ttl != noDefaultTTL) {
+        ttl = s->r_ttl;
+        if (s->default_ttl == noDefaultTTL) {
+            st.lastTTL = ttl;
+            st.lastTTLKnown = true;
+        }
+    } else if (st.lastTTLKnown) {
+        ttl = st.lastTTL;
+    } else if (s->r_type == KNOT_RRTYPE_SOA && s->r_data_length >= 20) {
+        // An SOA without a TTL before any TTL is known takes its minimum,
+        // which then also serves as the default TTL of the records after it.
+        ttl = rdata::u32(s->r_data + s->r_data_length - 4);
+        s->default_ttl = ttl;
+    } else {
+        return false;
+    }
+    // As BIND: a TTL above 2^31 - 1 counts as 0.
+    if (ttl > 0x7fffffffu)
+        ttl = 0;
+    return true;
+}
+
+void addRecord(ReadState& st, zs_scanner_t* s, const QString& file, qint64 line, uint32_t ttl) {
+    // Names compare without regard to case.
+    uint8_t owner[KNOT_DNAME_MAXLEN];
+    std::memcpy(owner, s->r_owner, std::min<size_t>(s->r_owner_length, sizeof owner));
+    knot_dname_to_lower(owner);
+    const int depth = knot_dname_in_bailiwick(owner, st.zone);
+    if (depth < 0) {
+        st.result->outOfZone.append(
+            {file, line, rdata::absoluteName(s->r_owner), typeName(s->r_type)});
+        return;
+    }
+    const uint8_t* d = s->r_data;
+    const uint32_t n = s->r_data_length;
+    if (s->r_type == KNOT_RRTYPE_SOA && depth == 0 && !st.result->soa) {
+        if (auto soa = rdata::soa(d, n)) {
+            soa->ttl = ttl;
+            st.result->soa = *soa;
+            return;
+        }
+    }
+    DNSRecord record(st.ids.next());
+    record.name = rdata::relativeName(s->r_owner, depth);
+    record.ttl = ttl;
+    if (!rdata::fill(record, s->r_type, d, n)) {
+        knot_rrset_t rrset;
+        knot_rrset_init(&rrset, s->r_owner, s->r_type, s->r_class, ttl);
+        alignas(knot_rdata_t) uint8_t storage[sizeof(knot_rdata_t) + ZS_MAX_RDATA_LENGTH + 1];
+        auto* rd = reinterpret_cast<knot_rdata_t*>(storage);
+        knot_rdata_init(rd, static_cast<uint16_t>(n), d);
+        rrset.rrs.count = 1;
+        rrset.rrs.size = static_cast<uint32_t>(knot_rdata_size(static_cast<uint16_t>(n)));
+        rrset.rrs.rdata = rd;
+        static thread_local char text[4 * ZS_MAX_RDATA_LENGTH + 64];
+        const int written =
+            knot_rrset_txt_dump_data(&rrset, 0, text, sizeof text, &KNOT_DUMP_STYLE_DEFAULT);
+        record.keptType = typeName(s->r_type);
+        record.value = written >= 0
+                           ? QString::fromUtf8(text, written)
+                           : QStringLiteral("\\# %1 %2")
+                                 .arg(n)
+                                 .arg(QString::fromLatin1(
+                                     QByteArray(reinterpret_cast<const char*>(d), n).toHex()));
+    }
+    st.result->records.append(std::move(record));
+}
+
+bool readInto(ReadState& st, const QByteArray& raw, const QString& file, const QByteArray& origin,
+              uint32_t defaultTTL, int depth, uint32_t* ttlAfter);
+
+bool include(ReadState& st, zs_scanner_t* s, const QString& file, qint64 line, int depth) {
+    const QString name = QString::fromUtf8(s->include_filename);
+    const QString path =
+        QFileInfo(name).isAbsolute() ? name : QDir(st.includeDirectory).filePath(name);
+    if (depth + 1 > ZoneParser::maximumIncludeDepth) {
+        st.result->error = QStringLiteral("%1, line %2: $INCLUDE nested more than %3 deep")
+                               .arg(file)
+                               .arg(line)
+                               .arg(ZoneParser::maximumIncludeDepth);
+        return false;
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        st.result->error = QStringLiteral("%1, line %2: the included file %3 cannot be read (%4)")
+                               .arg(file)
+                               .arg(line)
+                               .arg(path, f.errorString());
+        return false;
+    }
+    if (f.size() > ZoneParser::maximumFileBytes) {
+        st.result->error = QStringLiteral("%1 is larger than %2 MiB, more than Korvi reads")
+                               .arg(path)
+                               .arg(ZoneParser::maximumFileBytes >> 20);
+        return false;
+    }
+    uint32_t ttlAfter = s->default_ttl;
+    if (!readInto(st, f.readAll(), path, QByteArray(reinterpret_cast<const char*>(s->buffer)),
+                  s->default_ttl, depth + 1, &ttlAfter))
+        return false;
+    // BIND keeps a $TTL met in the included file after the $INCLUDE line.
+    s->default_ttl = ttlAfter;
+    return true;
+}
+
+bool readInto(ReadState& st, const QByteArray& raw, const QString& file, const QByteArray& origin,
+              uint32_t defaultTTL, int depth, uint32_t* ttlAfter) {
+    const qint64 room = st.parser->recordLimit() - st.recordCount;
+    const ZoneDirectives::Result text = ZoneDirectives::expand(raw, origin, room < 0 ? 0 : room);
+    if (!text.error.isEmpty()) {
+        st.result->error =
+            text.generated > room
+                ? QStringLiteral("The zone holds more than %1 records, more than "
+                                 "Korvi reads; it was not read")
+                      .arg(st.parser->recordLimit())
+                : QStringLiteral("%1, line %2: %3").arg(file).arg(text.errorLine).arg(text.error);
+        return false;
+    }
+    Scanner s(new zs_scanner_t);
+    std::memset(s.get(), 0, sizeof(zs_scanner_t));
+    if (zs_init(s.get(), origin.constData(), KNOT_CLASS_IN, defaultTTL) != 0 ||
+        zs_set_input_string(s.get(), text.text.constData(), size_t(text.text.size())) != 0) {
+        st.result->error = QStringLiteral("%1: %2").arg(file, scannerMessage(s.get()));
+        return false;
+    }
+    // zs_init has already copied the origin; the default TTL it takes as given.
+    for (;;) {
+        if (zs_parse_record(s.get()) != 0 && s->state != ZS_STATE_ERROR) {
+            st.result->error = QStringLiteral("%1: %2").arg(file, scannerMessage(s.get()));
+            return false;
+        }
+        const qint64 line = ZoneDirectives::sourceLine(text, qint64(s->line_counter));
+        switch (s->state) {
+        case ZS_STATE_DATA: {
+            if (s->r_class != KNOT_CLASS_IN) {
+                st.result->error = QStringLiteral("%1, line %2: a record of a class other than IN")
+                                       .arg(file)
+                                       .arg(line);
+                return false;
+            }
+            if (++st.recordCount > st.parser->recordLimit()) {
+                st.result->error = QStringLiteral("The zone holds more than %1 records, more than "
+                                                  "Korvi reads; it was not read")
+                                       .arg(st.parser->recordLimit());
+                return false;
+            }
+            uint32_t ttl = 0;
+            if (!settleTTL(st, s.get(), ttl)) {
+                st.result->error = QStringLiteral("%1, line %2: a record without a TTL and no "
+                                                  "$TTL before it")
+                                       .arg(file)
+                                       .arg(line);
+                return false;
+            }
+            addRecord(st, s.get(), file, line, ttl);
+            break;
+        }
+        case ZS_STATE_INCLUDE:
+            if (!include(st, s.get(), file, line, depth))
+                return false;
+            break;
+        case ZS_STATE_ERROR:
+            st.result->error =
+                QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(scannerMessage(s.get()));
+            return false;
+        case ZS_STATE_EOF:
+        case ZS_STATE_STOP:
+            *ttlAfter = s->default_ttl;
+            return true;
+        default:
+            break;
+        }
+    }
+}
+
+} // namespace
+
+ZoneReadResult ZoneParser::readFile(const QString& path, const QString& zoneName,
+                                    const QString& includeDirectory) const {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        ZoneReadResult result;
+        result.error =
+            QStringLiteral("The zone file %1 cannot be read (%2)").arg(path, f.errorString());
+        return result;
+    }
+    if (f.size() > maximumFileBytes) {
+        ZoneReadResult result;
+        result.error = QStringLiteral("%1 is larger than %2 MiB, more than Korvi reads")
+                           .arg(path)
+                           .arg(maximumFileBytes >> 20);
+        return result;
+    }
+    const QString directory =
+        includeDirectory.isEmpty() ? QFileInfo(path).absolutePath() : includeDirectory;
+    return readText(f.readAll(), zoneName, directory, path);
+}
+
+ZoneReadResult ZoneParser::readText(const QByteArray& text, const QString& zoneName,
+                                    const QString& includeDirectory,
+                                    const QString& fileName) const {
+    ZoneReadResult result;
+    auto st = std::make_unique<ReadState>();
+    st->parser = this;
+    st->result = &result;
+    st->includeDirectory = includeDirectory;
+    QByteArray origin = zoneName.toUtf8();
+    if (!origin.endsWith('.'))
+        origin += '.';
+    if (knot_dname_from_str(st->zone, origin.constData(), sizeof st->zone) == nullptr) {
+        result.error = QStringLiteral("\"%1\" is not a zone name").arg(zoneName);
+        return result;
+    }
+    knot_dname_to_lower(st->zone);
+    uint32_t ttlAfter = 0;
+    if (!readInto(*st, text, fileName, origin, noDefaultTTL, 0, &ttlAfter)) {
+        result.soa.reset();
+        result.records.clear();
+        result.outOfZone.clear();
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace korvi
