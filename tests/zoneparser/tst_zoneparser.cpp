@@ -49,6 +49,8 @@ private Q_SLOTS:
         QTest::newRow("TXT strings kept apart")
             << QByteArray(R"(t TXT "two words" "with \"quote\"" bare)")
             << uR"(t|TXT|3600|"two words" "with \"quote\"" "bare")"_s;
+        QTest::newRow("TXT backslash escaped")
+            << QByteArray(R"(t TXT "a\\b" \\)") << uR"(t|TXT|3600|"a\\b" "\\")"_s;
         QTest::newRow("TXT UTF-8 as text, control as escape")
             << QByteArray(R"(t TXT "\195\169t\195\169 a\009b")")
             << QString::fromUtf8(R"(t|TXT|3600|"été a\009b")");
