@@ -13,6 +13,8 @@
 #include <cstring>
 #include <memory>
 
+#include <ldns/ldns.h>
+
 extern "C" {
 #include <libknot/descriptor.h>
 #include <libknot/dname.h>
@@ -71,6 +73,7 @@ struct ReadState {
     QString includeDirectory;
     ZoneReadResult* result = nullptr;
     qint64 recordCount = 0;
+    bool syntaxError = false; // the scanner refused the text's syntax
     bool lastTTLKnown = false;
     uint32_t lastTTL = 0;
     IdSource ids;
@@ -87,21 +90,32 @@ QString typeName(uint16_t type) {
     return QString::fromLatin1(buffer);
 }
 
+// One record as a scanner gives it: wire-form owner and data, and the TTL
+// read (noDefaultTTL when the record has none and no $TTL is in force).
+struct RawRecord {
+    const uint8_t* owner;
+    uint16_t type;
+    uint32_t ttl;
+    const uint8_t* data;
+    uint32_t length;
+};
+
 // BIND's TTL rules for a record without a TTL of its own before any $TTL.
-bool settleTTL(ReadState& st, zs_scanner_t* s, uint32_t& ttl) {
-    if (s->r_ttl != noDefaultTTL) {
-        ttl = s->r_ttl;
-        if (s->default_ttl == noDefaultTTL) {
+// `defaultTTL` is the scanner's default, which an SOA may set.
+bool settleTTL(ReadState& st, const RawRecord& r, uint32_t& defaultTTL, uint32_t& ttl) {
+    if (r.ttl != noDefaultTTL) {
+        ttl = r.ttl;
+        if (defaultTTL == noDefaultTTL) {
             st.lastTTL = ttl;
             st.lastTTLKnown = true;
         }
     } else if (st.lastTTLKnown) {
         ttl = st.lastTTL;
-    } else if (s->r_type == KNOT_RRTYPE_SOA && s->r_data_length >= 20) {
+    } else if (r.type == KNOT_RRTYPE_SOA && r.length >= 20) {
         // An SOA without a TTL before any TTL is known takes its minimum,
         // which then also serves as the default TTL of the records after it.
-        ttl = rdata::u32(s->r_data + s->r_data_length - 4);
-        s->default_ttl = ttl;
+        ttl = rdata::u32(r.data + r.length - 4);
+        defaultTTL = ttl;
     } else {
         return false;
     }
@@ -111,20 +125,19 @@ bool settleTTL(ReadState& st, zs_scanner_t* s, uint32_t& ttl) {
     return true;
 }
 
-void addRecord(ReadState& st, zs_scanner_t* s, const QString& file, qint64 line, uint32_t ttl) {
+void addRecord(ReadState& st, const RawRecord& r, const QString& file, qint64 line, uint32_t ttl) {
     // Names compare without regard to case.
     uint8_t owner[KNOT_DNAME_MAXLEN];
-    std::memcpy(owner, s->r_owner, std::min<size_t>(s->r_owner_length, sizeof owner));
+    std::memcpy(owner, r.owner, std::min<size_t>(knot_dname_size(r.owner), sizeof owner));
     knot_dname_to_lower(owner);
     const int depth = knot_dname_in_bailiwick(owner, st.zone);
     if (depth < 0) {
-        st.result->outOfZone.append(
-            {file, line, rdata::absoluteName(s->r_owner), typeName(s->r_type)});
+        st.result->outOfZone.append({file, line, rdata::absoluteName(r.owner), typeName(r.type)});
         return;
     }
-    const uint8_t* d = s->r_data;
-    const uint32_t n = s->r_data_length;
-    if (s->r_type == KNOT_RRTYPE_SOA && depth == 0 && !st.result->soa) {
+    const uint8_t* d = r.data;
+    const uint32_t n = r.length;
+    if (r.type == KNOT_RRTYPE_SOA && depth == 0 && !st.result->soa) {
         if (auto soa = rdata::soa(d, n)) {
             soa->ttl = ttl;
             st.result->soa = *soa;
@@ -132,11 +145,11 @@ void addRecord(ReadState& st, zs_scanner_t* s, const QString& file, qint64 line,
         }
     }
     DNSRecord record(st.ids.next());
-    record.name = rdata::relativeName(s->r_owner, depth);
+    record.name = rdata::relativeName(r.owner, depth);
     record.ttl = ttl;
-    if (!rdata::fill(record, s->r_type, d, n)) {
+    if (!rdata::fill(record, r.type, d, n)) {
         knot_rrset_t rrset;
-        knot_rrset_init(&rrset, s->r_owner, s->r_type, s->r_class, ttl);
+        knot_rrset_init(&rrset, const_cast<uint8_t*>(r.owner), r.type, KNOT_CLASS_IN, ttl);
         alignas(knot_rdata_t) uint8_t storage[sizeof(knot_rdata_t) + ZS_MAX_RDATA_LENGTH + 1];
         auto* rd = reinterpret_cast<knot_rdata_t*>(storage);
         knot_rdata_init(rd, static_cast<uint16_t>(n), d);
@@ -146,7 +159,7 @@ void addRecord(ReadState& st, zs_scanner_t* s, const QString& file, qint64 line,
         static thread_local char text[4 * ZS_MAX_RDATA_LENGTH + 64];
         const int written =
             knot_rrset_txt_dump_data(&rrset, 0, text, sizeof text, &KNOT_DUMP_STYLE_DEFAULT);
-        record.keptType = typeName(s->r_type);
+        record.keptType = typeName(r.type);
         // The printer ends some types' data with a separator; it is not data.
         record.value = written >= 0
                            ? QString::fromUtf8(text, written).trimmed()
@@ -236,15 +249,16 @@ bool readInto(ReadState& st, const QByteArray& raw, const QString& file, const Q
                                        .arg(st.parser->recordLimit());
                 return false;
             }
+            const RawRecord r{s->r_owner, s->r_type, s->r_ttl, s->r_data, s->r_data_length};
             uint32_t ttl = 0;
-            if (!settleTTL(st, s.get(), ttl)) {
+            if (!settleTTL(st, r, s->default_ttl, ttl)) {
                 st.result->error = QStringLiteral("%1, line %2: a record without a TTL and no "
                                                   "$TTL before it")
                                        .arg(file)
                                        .arg(line);
                 return false;
             }
-            addRecord(st, s.get(), file, line, ttl);
+            addRecord(st, r, file, line, ttl);
             break;
         }
         case ZS_STATE_INCLUDE:
@@ -252,6 +266,7 @@ bool readInto(ReadState& st, const QByteArray& raw, const QString& file, const Q
                 return false;
             break;
         case ZS_STATE_ERROR:
+            st.syntaxError = true;
             st.result->error =
                 QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(scannerMessage(s.get()));
             return false;
@@ -263,6 +278,60 @@ bool readInto(ReadState& st, const QByteArray& raw, const QString& file, const Q
             break;
         }
     }
+}
+
+// The same reading with NLnet Labs' ldns, for text whose syntax Knot's
+// scanner refuses but BIND takes (older record types, base64 split anywhere,
+// looser host names). Text with $INCLUDE is not read this way: ldns leaves
+// includes to its caller without naming the file.
+bool readWithLdns(ReadState& st, const QByteArray& raw, const QString& file,
+                  const QByteArray& origin) {
+    const ZoneDirectives::Result text =
+        ZoneDirectives::expand(raw, origin, st.parser->recordLimit());
+    if (!text.error.isEmpty() || text.text.isEmpty())
+        return false;
+    FILE* fp = fmemopen(const_cast<char*>(text.text.constData()), size_t(text.text.size()), "r");
+    if (!fp)
+        return false;
+    uint32_t defaultTTL = noDefaultTTL;
+    ldns_rdf* originName = ldns_dname_new_frm_str(origin.constData());
+    ldns_rdf* previous = nullptr;
+    ldns_buffer* buffer = ldns_buffer_new(65536);
+    int line = 0;
+    bool ok = originName && buffer;
+    while (ok && !std::feof(fp)) {
+        ldns_rr* rr = nullptr;
+        const ldns_status status =
+            ldns_rr_new_frm_fp_l(&rr, fp, &defaultTTL, &originName, &previous, &line);
+        if (status == LDNS_STATUS_SYNTAX_EMPTY || status == LDNS_STATUS_SYNTAX_TTL ||
+            status == LDNS_STATUS_SYNTAX_ORIGIN)
+            continue;
+        // ldns takes a type name it does not know for type 0, and reads the
+        // value lists of SVCB and HTTPS with other escapes than BIND: such
+        // text is left refused rather than read differently.
+        const ldns_rr_type type = status == LDNS_STATUS_OK ? ldns_rr_get_type(rr) : ldns_rr_type(0);
+        if (status != LDNS_STATUS_OK || ldns_rr_get_class(rr) != LDNS_RR_CLASS_IN || type == 0 ||
+            type == LDNS_RR_TYPE_SVCB || type == LDNS_RR_TYPE_HTTPS ||
+            ++st.recordCount > st.parser->recordLimit()) {
+            ldns_rr_free(rr);
+            ok = false;
+            break;
+        }
+        ldns_buffer_clear(buffer);
+        ok = ldns_rr_rdata2buffer_wire(buffer, rr) == LDNS_STATUS_OK;
+        const RawRecord r{ldns_rdf_data(ldns_rr_owner(rr)), uint16_t(ldns_rr_get_type(rr)),
+                          ldns_rr_ttl(rr), ldns_buffer_begin(buffer),
+                          uint32_t(ldns_buffer_position(buffer))};
+        uint32_t ttl = 0;
+        if (ok && (ok = settleTTL(st, r, defaultTTL, ttl)))
+            addRecord(st, r, file, ZoneDirectives::sourceLine(text, line), ttl);
+        ldns_rr_free(rr);
+    }
+    ldns_buffer_free(buffer);
+    ldns_rdf_deep_free(originName);
+    ldns_rdf_deep_free(previous);
+    std::fclose(fp);
+    return ok;
 }
 
 } // namespace
@@ -306,6 +375,17 @@ ZoneReadResult ZoneParser::readText(const QByteArray& text, const QString& zoneN
     knot_dname_to_lower(st->zone);
     uint32_t ttlAfter = 0;
     if (!readInto(*st, text, fileName, origin, noDefaultTTL, 0, &ttlAfter)) {
+        if (st->syntaxError && !text.toUpper().contains("$INCLUDE")) {
+            ZoneReadResult second;
+            auto again = std::make_unique<ReadState>();
+            again->parser = this;
+            again->result = &second;
+            std::memcpy(again->zone, st->zone, sizeof st->zone);
+            if (readWithLdns(*again, text, fileName, origin)) {
+                second.ok = true;
+                return second;
+            }
+        }
         result.soa.reset();
         result.records.clear();
         result.outOfZone.clear();

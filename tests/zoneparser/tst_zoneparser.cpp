@@ -94,6 +94,12 @@ private Q_SLOTS:
             << QByteArray(R"(u TYPE65280 \# 2 ABCD)") << uR"(u|kept TYPE65280|3600|\# 2 ABCD)"_s;
         QTest::newRow("known type in generic form")
             << QByteArray(R"(u A \# 4 C0000201)") << u"u|A|3600|192.0.2.1"_s;
+        // Kept in the generic form, which every DNS program reads.
+        QTest::newRow("type the scanner lacks, read by ldns")
+            << QByteArray("w X25 100099") << uR"(w|kept TYPE19|3600|\# 7 06313030303939)"_s;
+        QTest::newRow("base64 split anywhere, read by ldns")
+            << QByteArray("k DNSKEY 257 3 13 ( AQI DBA== )")
+            << u"k|kept DNSKEY|3600|257 3 13 AQIDBA=="_s;
         QTest::newRow("SOA below the apex kept")
             << QByteArray("@ SOA a. b. 1 2 3 4 5\nsub SOA a. b. 1 2 3 4 5")
             << u"sub|kept SOA|3600|a. b. 1 2 3 4 5"_s;
@@ -169,6 +175,11 @@ private Q_SLOTS:
             << qint64(100) << u"zone text, line 4: "_s;
         QTest::newRow("class other than IN") << QByteArray("a CH A 192.0.2.1") << qint64(100)
                                              << u"line 2: unsupported record type"_s;
+        QTest::newRow("type neither library knows")
+            << QByteArray("b BRID \\# 2 0000") << qint64(100) << u"line 2: "_s;
+        QTest::newRow("SVCB value list the scanner refuses")
+            << QByteArray("s SVCB 1 . alpn=\"h1\\\\,h2\" dohpath=/{?dns}") << qint64(100)
+            << u"line 2: "_s;
         QTest::newRow("include missing")
             << QByteArray("$INCLUDE no-such-file.zone") << qint64(100) << u"cannot be read"_s;
         QTest::newRow("$GENERATE unreadable")
