@@ -105,6 +105,13 @@ std::optional<QString> nameField(const uint8_t* data, uint32_t length) {
     return absoluteName(data);
 }
 
+// The host name that follows `fixed` bytes of numbers.
+std::optional<QString> nameAfter(const uint8_t* data, uint32_t length, uint32_t fixed) {
+    if (length <= fixed)
+        return std::nullopt;
+    return nameField(data + fixed, length - fixed);
+}
+
 } // namespace
 
 QString absoluteName(const uint8_t* name) {
@@ -213,9 +220,7 @@ bool fill(DNSRecord& r, uint16_t type, const uint8_t* d, uint32_t n) {
         return true;
     }
     case typeMX: {
-        if (n < 3)
-            return false;
-        const auto name = nameField(d + 2, n - 2);
+        const auto name = nameAfter(d, n, 2);
         if (!name)
             return false;
         r.type = DNSRecordType::MX;
@@ -224,9 +229,7 @@ bool fill(DNSRecord& r, uint16_t type, const uint8_t* d, uint32_t n) {
         return true;
     }
     case typeSRV: {
-        if (n < 7)
-            return false;
-        const auto name = nameField(d + 6, n - 6);
+        const auto name = nameAfter(d, n, 6);
         if (!name)
             return false;
         r.type = DNSRecordType::SRV;
