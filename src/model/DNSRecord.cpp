@@ -30,6 +30,8 @@ std::optional<QUuid> uuidFromText(const QString& text) {
 
 DNSRecord::DNSRecord() : id(QUuid::createUuid()) {}
 
+DNSRecord::DNSRecord(const QUuid& id_) : id(id_) {}
+
 DNSRecord::DNSRecord(const QString& name_, DNSRecordType type_, const QString& value_, qint64 ttl_,
                      const RecordOptions& options_)
     : RecordOptions(options_), id(QUuid::createUuid()), name(cleanRecordName(name_)), type(type_),
@@ -52,6 +54,8 @@ QJsonObject DNSRecord::toJson() const {
     json::putOptional(o, "digestType", digestType);
     json::putOptional(o, "usage", usage);
     json::putOptional(o, "selector", selector);
+    if (isKept())
+        o.insert(QStringLiteral("keptType"), keptType);
     return o;
 }
 
@@ -84,6 +88,7 @@ std::optional<DNSRecord> DNSRecord::fromJson(const QJsonValue& json, QString* er
     record.digestType = in.optionalInteger("digestType");
     record.usage = in.optionalInteger("usage");
     record.selector = in.optionalInteger("selector");
+    record.keptType = in.optionalString("keptType").value_or(QString());
     if (!in.ok()) {
         if (error)
             *error = in.error();

@@ -33,6 +33,9 @@ public:
     // A record with a fresh id, empty name and value, type A and TTL 3600,
     // taken as it stands (no cleaning).
     DNSRecord();
+    // The same with the given identity (readers that make many records draw
+    // their identities in one go).
+    explicit DNSRecord(const QUuid& id);
 
     // The cleaning constructor: fresh id, name and value cleaned by type, TTL
     // clamped to 1...2147483647; the optional fields are stored as given.
@@ -44,7 +47,14 @@ public:
     DNSRecordType type = DNSRecordType::A;
     QString value;
     qint64 ttl = 3600;
+    // Set for a record of a type Korvi keeps without editing it (DS, NAPTR,
+    // HTTPS, ...), or of one of the twelve types whose data the fields above
+    // cannot hold: the type as BIND names it ("DS", "TYPE65280"). `value` then
+    // holds the whole record data in master-file presentation form, to be
+    // written back exactly, and `type` and the optional fields are not used.
+    QString keptType;
 
+    bool isKept() const { return !keptType.isEmpty(); }
     const RecordOptions& options() const { return *this; }
 
     // Stored form: optional keys only when present, id in upper case.

@@ -5,13 +5,15 @@
 namespace korvi {
 
 QJsonObject SOARecord::toJson() const {
-    return QJsonObject{{QStringLiteral("primaryNameServer"), primaryNameServer},
-                       {QStringLiteral("adminEmail"), adminEmail},
-                       {QStringLiteral("serial"), serial},
-                       {QStringLiteral("refresh"), refresh},
-                       {QStringLiteral("retry"), retry},
-                       {QStringLiteral("expire"), expire},
-                       {QStringLiteral("minimum"), minimum}};
+    QJsonObject o{{QStringLiteral("primaryNameServer"), primaryNameServer},
+                  {QStringLiteral("adminEmail"), adminEmail},
+                  {QStringLiteral("serial"), serial},
+                  {QStringLiteral("refresh"), refresh},
+                  {QStringLiteral("retry"), retry},
+                  {QStringLiteral("expire"), expire},
+                  {QStringLiteral("minimum"), minimum}};
+    json::putOptional(o, "ttl", ttl);
+    return o;
 }
 
 std::optional<SOARecord> SOARecord::fromJson(const QJsonValue& json, QString* error) {
@@ -24,6 +26,7 @@ std::optional<SOARecord> SOARecord::fromJson(const QJsonValue& json, QString* er
     soa.retry = in.requiredInteger("retry");
     soa.expire = in.requiredInteger("expire");
     soa.minimum = in.requiredInteger("minimum");
+    soa.ttl = in.optionalInteger("ttl");
     if (!in.ok()) {
         if (error)
             *error = in.error();

@@ -22,11 +22,15 @@ struct SOARecord {
     qint64 retry = standardRetry;
     qint64 expire = standardExpire;
     qint64 minimum = standardMinimum;
+    // The TTL of the SOA record itself, when it was read from a file or set;
+    // absent in data stored before Korvi kept it.
+    std::optional<qint64> ttl = std::nullopt;
 
     bool operator==(const SOARecord&) const = default;
 
     QJsonObject toJson() const;
-    // All seven keys are required; the numbers must be integers.
+    // The seven SOA fields are required and "ttl" is optional; the numbers
+    // must be integers.
     static std::optional<SOARecord> fromJson(const QJsonValue& json, QString* error = nullptr);
 };
 
