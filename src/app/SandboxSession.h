@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "manager/CheckedSaver.h"
 #include "platform/SystemLayout.h"
 
 namespace korvi {
@@ -55,12 +56,14 @@ Q_SIGNALS:
 private:
     void writeNamedConf();
     void finish(bool written);
+    void saveFinished(SaveId id, bool written);
 
     QString m_directory;
     quint16 m_port;
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
     QPointer<DNSServerManager> m_manager;
+    SaveId m_saveId = 0;
     bool m_started = false;
     bool m_ready = false;
 };

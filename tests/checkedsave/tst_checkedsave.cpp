@@ -5,7 +5,7 @@
 
 #include "BindCheckers.h"
 #include "HostTestSupport.h"
-#include "manager/ConfigurationSaver.h"
+#include "platform/ScratchFolder.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -63,22 +63,30 @@ class CheckedSaveTest : public QObject {
     ZonePtr m_zone; // the zone saved, one named-checkzone accepts
 
     QString target() const { return conf ? m_host->layout.namedConfigPath : m_zone->filePath(); }
+    // This process's scratch folder below the host's temporary directory.
+    QString scratchFolder() const {
+        return ScratchFolder(m_host->layout.temporaryDirectory).path();
+    }
     // A scratch copy's name as a pattern: the folder, the stem, then an upper-case UUID.
     QString scratchPattern() const {
         return QRegularExpression::escape(
-                   m_host->path(conf ? u"tmp/named.conf.tmp."_s : u"tmp/db.example.com.tmp."_s)) +
+                   scratchFolder() + (conf ? u"/named.conf.tmp."_s : u"/db.example.com.tmp."_s)) +
                u"[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}"_s;
     }
     QStringList scratchFiles() const {
-        return QDir(m_host->path(u"tmp"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        return QDir(scratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     }
-    // A shell that notes each command line before handing it to bash.
+    // A checker in front of the one on the search path that notes each command before running it.
     void recordCommands() {
-        m_host->layout.shellPath =
-            m_host->write(u"bin/recording-shell"_s,
-                          "#!/bin/bash\nprintf '%s\\n' \"$2\" >> '" +
-                              m_host->path(u"runs"_s).toUtf8() + "'\nexec /bin/bash \"$@\"\n",
-                          true);
+        const QString name = checker.section(u' ', 0, 0);
+        const QString faked = m_host->path(u"fakebin/"_s + name);
+        const QString real = QFileInfo::exists(faked) ? faked : u"/usr/bin/"_s + name;
+        m_host->write(u"recbin/"_s + name,
+                      "#!/bin/sh\nprintf '%s\\n' \"" + name.toUtf8() + " $*\" >> '" +
+                          m_host->path(u"runs"_s).toUtf8() + "'\nexec '" + real.toUtf8() +
+                          "' \"$@\"\n",
+                      true);
+        m_host->layout.commandSearchPath = m_host->path(u"recbin:/usr/bin:/bin"_s);
     }
     QStringList commandsRun() const {
         return QString::fromUtf8(readFile(m_host->path(u"runs"_s)))
@@ -96,7 +104,7 @@ class CheckedSaveTest : public QObject {
     }
     // The text the save writes, rendered at the time stamped in the file.
     QByteArray textAtHeaderTime(const DNSServerManager& manager, const QByteArray& bytes) const {
-        NamedConfWriter::Options options = ConfigurationSaver::writerOptions(manager);
+        NamedConfWriter::Options options = manager.namedConfOptions();
         options.now = headerTime(bytes);
         return (conf ? manager.configuration()->namedConfText(options)
                      : m_zone->zoneFileText(headerTime(bytes)))
@@ -243,11 +251,11 @@ private Q_SLOTS:
             m_zone = ZonePtr::create(u"example.com"_s, m_host->layout.namedConfigPath);
             recordCommands();
         } else if (setup == "no checker"_L1) {
-            m_host->layout.shellSearchPath = m_host->path(u"emptybin"_s);
-            QDir().mkpath(m_host->layout.shellSearchPath);
+            m_host->layout.commandSearchPath = m_host->path(u"emptybin"_s);
+            QDir().mkpath(m_host->layout.commandSearchPath);
         } else if (setup.startsWith(u"checker "_s)) {
             m_host->write(u"fakebin/"_s + checker.section(u' ', 0, 0), setup.mid(8).toUtf8(), true);
-            m_host->layout.shellSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
+            m_host->layout.commandSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
             m_host->layout.commandTimeoutMs = 300;
             m_host->layout.commandKillGraceMs = 200;
         } else if (setup == "no scratch folder"_L1) {
@@ -305,7 +313,7 @@ private Q_SLOTS:
                           "#!/bin/sh\nfor copy; do :; done\n"
                           "if grep -q slow \"$copy\"; then sleep 1; fi\nexit 0\n",
                           true);
-            m_host->layout.shellSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
+            m_host->layout.commandSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
         }
         recordCommands();
         auto m = manager();

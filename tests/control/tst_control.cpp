@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "HostTestSupport.h"
-#include "manager/ServerController.h"
+#include "manager/LayoutServerControl.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -96,15 +96,15 @@ private Q_SLOTS:
         const QString second = start ? u"start-second"_s : u"stop-second"_s;
         program(host, first, qMax(firstExit, 0), "  first said no  \\n");
         program(host, second, qMax(secondExit, 0), "  second said no  \\n");
-        QString& firstCommand = start ? host.layout.startCommand : host.layout.stopCommand;
-        QString& secondCommand =
+        QStringList& firstCommand = start ? host.layout.startCommand : host.layout.stopCommand;
+        QStringList& secondCommand =
             start ? host.layout.startFallbackCommand : host.layout.stopFallbackCommand;
-        firstCommand += u" one"_s;
-        secondCommand += u" two"_s;
+        firstCommand.append(u"one"_s);
+        secondCommand.append(u"two"_s);
         if (firstExit == -1)
-            firstCommand = u"cat "_s + host.path(u"bin/"_s + first);
+            firstCommand = {u"cat"_s, host.path(u"bin/"_s + first)};
         if (secondExit == -1)
-            secondCommand = u"cat "_s + host.path(u"bin/"_s + second);
+            secondCommand = {u"cat"_s, host.path(u"bin/"_s + second)};
         if (secondExit == -2)
             secondCommand.clear();
         auto manager = host.manager();
@@ -128,9 +128,9 @@ private Q_SLOTS:
         QStringList expected;
         const QString blocked = u"Command blocked for security reasons: "_s;
         if (firstExit == -1)
-            expected.append(infoLine(blocked + firstCommand));
+            expected.append(infoLine(blocked + firstCommand.join(u' ')));
         if (firstExit != 0 && secondExit == -1)
-            expected.append(infoLine(blocked + secondCommand));
+            expected.append(infoLine(blocked + secondCommand.join(u' ')));
         expected.append(logLine(level, line));
         QCOMPARE(withoutTimeStamps(manager->logs().mid(before)), expected);
     }
@@ -163,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(host.path(u"reload.ran"_s)), "\n"_ba);
     }
 
-    // Command lines naming the layout's named run the detected named, if any.
+    // Commands naming the layout's named run the detected named, if any.
     void commandLine_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("detected");
@@ -184,7 +184,9 @@ private Q_SLOTS:
         QFETCH(QString, command);
         QFETCH(QString, detected);
         QFETCH(QString, expected);
-        QCOMPARE(ServerController::commandLine(command, SystemLayout::standard(), detected),
+        QCOMPARE(LayoutServerControl::withDetectedNamed(command.split(u' '),
+                                                        SystemLayout::standard(), detected)
+                     .join(u' '),
                  expected);
     }
 
@@ -196,7 +198,7 @@ private Q_SLOTS:
         host.layout.bindExecutablePath = host.write(u"bin/constant-named"_s, script, true);
         const QString found = host.write(u"usr/sbin/named"_s, script, true);
         host.layout.allowedCommandPrefixes.append(host.path(u"usr/sbin/"_s));
-        host.layout.startCommand = host.layout.bindExecutablePath + u" -c x.conf"_s;
+        host.layout.startCommand = {host.layout.bindExecutablePath, u"-c"_s, u"x.conf"_s};
         auto manager = host.manager();
         manager->startServer();
         QTRY_COMPARE(manager->serverStatus(), ServerStatus::running);
