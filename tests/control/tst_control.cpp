@@ -331,6 +331,36 @@ private Q_SLOTS:
                      QStringList({successLine(loadedLine(expected.size()))}));
     }
 
+    // A log path reaches the reader as one argument, whatever it holds: a space, a quote and a
+    // dollar are read from that very file, and a line feed starts no second command (with a
+    // shell, "\ntrue #" would make the failed read of the first line a success).
+    void logPathReachesTheReaderWhole_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("space") << u"named log.run"_s << true;
+        QTest::newRow("single quote") << u"named's.run"_s << true;
+        QTest::newRow("dollar") << u"$HOME.run"_s << true;
+        QTest::newRow("line feed") << u"missing.run\ntrue #"_s << false;
+    }
+    void logPathReachesTheReaderWhole() {
+        QFETCH(QString, name);
+        QFETCH(bool, exists);
+        Host host;
+        const QString path = host.path(u"var/named/data/"_s + name);
+        if (exists)
+            QVERIFY(!host.write(u"var/named/data/"_s + name, "first\nsecond\n").isEmpty());
+        auto manager = host.manager();
+        const qsizetype before = manager->logs().size();
+        manager->readBindLogFile(path);
+        const QString outcome = exists ? loadedLine(2) : readFailed + path;
+        QTRY_COMPARE(logCount(*manager, outcome), 1);
+        QTest::qWait(100);
+        QCOMPARE(withoutTimeStamps(manager->logs().mid(before)),
+                 exists
+                     ? QStringList({separator, u"first"_s, u"second"_s, successLine(loadedLine(2))})
+                     : QStringList{errorLine(outcome)});
+    }
+
     // Paths outside Korvi's folders (also through ".."), a failing read, a refused reader.
     void logReadFailures() {
         Host host;
