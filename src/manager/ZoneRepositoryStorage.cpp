@@ -29,8 +29,8 @@ QList<ZoneStorageDataV1> withoutDates(const QList<ZoneStorageDataV2>& current) {
 
 } // namespace
 
-// Replaces the zones with the stored ones, in stored order, and gives each
-// its entry in the configuration's zone-file table.
+// Replaces the zones with the stored ones, in stored order, gives each its
+// entry in the configuration's zone-file table, and says what was loaded.
 void ZoneRepository::rebuildZones(const QList<ZoneStorageDataV1>& stored, bool legacy) {
     const QString loadedLine =
         legacy ? QStringLiteral("✅ Loaded zone (legacy): ") : QStringLiteral("✅ Loaded zone: ");
@@ -48,6 +48,11 @@ void ZoneRepository::rebuildZones(const QList<ZoneStorageDataV1>& stored, bool l
         consoleLine(loadedLine + data.name + QStringLiteral(" with ") +
                     QString::number(data.records.size()) + QStringLiteral(" records"));
     }
+    const QString message = QStringLiteral("📱 Loaded ") + QString::number(m_zones.size()) +
+                            (legacy ? QStringLiteral(" zones from app storage (legacy format)")
+                                    : QStringLiteral(" zones from app storage"));
+    log(message, LogLevel::info);
+    consoleLine(QStringLiteral("✅ ") + message + QStringLiteral(": ") + namesList(m_zones));
 }
 
 // One pass of the load. When the document cannot be read in either form and
@@ -68,12 +73,6 @@ ZoneRepository::LoadPass ZoneRepository::loadStoredDocument(bool mayRestoreFromB
     QString currentError;
     if (const auto current = ZoneStorage::decodeCurrent(*document, &currentError)) {
         rebuildZones(withoutDates(*current), false);
-        const QString message = QStringLiteral("📱 Loaded ") +
-                                QString::number(m_zones.size()) +
-                                QStringLiteral(" zones from app storage");
-        log(message, LogLevel::info);
-        consoleLine(QStringLiteral("✅ ") + message + QStringLiteral(": ") +
-                    namesList(m_zones));
         return LoadPass::done;
     }
 
@@ -81,12 +80,6 @@ ZoneRepository::LoadPass ZoneRepository::loadStoredDocument(bool mayRestoreFromB
     QString legacyError;
     if (const auto legacy = ZoneStorage::decodeLegacy(*document, &legacyError)) {
         rebuildZones(*legacy, true);
-        const QString message = QStringLiteral("📱 Loaded ") +
-                                QString::number(m_zones.size()) +
-                                QStringLiteral(" zones from app storage (legacy format)");
-        log(message, LogLevel::info);
-        consoleLine(QStringLiteral("✅ ") + message + QStringLiteral(": ") +
-                    namesList(m_zones));
         // Rewrites the document in the current form; the legacy one becomes
         // the backup.
         saveToStorage();
