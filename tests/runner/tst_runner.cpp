@@ -1,6 +1,7 @@
 // The command runner on its own, logging into an AppLog: allow-list, path checks; real children
 // as commands and directly, each reporting once on the main thread; no shell between the data and
 // a child; no descriptor left behind by a failed start.
+#include <QProcess>
 #include <QTest>
 #include <QThread>
 
@@ -206,6 +207,39 @@ private Q_SLOTS:
             m.runCommand({u"tail"_s, u"-n"_s, u"1"_s, u"/etc/hostname"_s}, recordInto(o[1]));
         });
         QCOMPARE(results(o), QStringList({"ok: found x y\n", "failed: tail: command not found"}));
+    }
+
+    // What cannot be started is found before the fork, in the very words Qt's own failed start
+    // uses: each row's message is compared with what a QProcess reports for the same program.
+    void unstartableProgramsReportedAsQtDoes_data() {
+        QTest::addColumn<QString>("program");    // below the host's bin/
+        QTest::addColumn<QByteArray>("content"); // "-": none written; "/": a folder
+        QTest::addColumn<bool>("executable");
+        QTest::newRow("not executable") << u"plain.sh"_s << "#!/bin/sh\n"_ba << false;
+        QTest::newRow("missing") << u"gone"_s << "-"_ba << true;
+        QTest::newRow("a folder") << u"folder"_s << "/"_ba << true;
+        QTest::newRow("neither binary nor script") << u"text"_s << "just text\n"_ba << true;
+        QTest::newRow("missing interpreter") << u"lost.sh"_s << "#!/no/such/sh\n"_ba << true;
+        QTest::newRow("interpreter not executable")
+            << u"relay.sh"_s << "#!ROOT/bin/plain.sh\n"_ba << true;
+    }
+    void unstartableProgramsReportedAsQtDoes() {
+        QFETCH(QString, program);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executable);
+        script(u"plain.sh"_s, "#!/bin/sh\n", false);
+        const QString path = m_host->path(u"bin/"_s + program);
+        if (content == "/")
+            QVERIFY(QDir().mkpath(path));
+        else if (content != "-")
+            script(program, content.replace("ROOT", m_host->root().toUtf8()), executable);
+        QProcess qt; // with an environment of its own, as every run has
+        qt.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+        qt.start(path, QStringList());
+        QVERIFY(!qt.waitForStarted());
+        const CommandRunner m = runner();
+        auto o = run(1, [&](auto& o) { m.runCommand({path}, recordInto(o[0])); });
+        QCOMPARE(results(o), QStringList{u"failed: "_s + qt.errorString()});
     }
 
     // A start that fails (not executable, a folder, gone) leaves no descriptor open: 200 failed
