@@ -108,6 +108,11 @@ CheckedSaver::CheckedSaver(const SystemLayout& layout, const CommandRunner& runn
 
 CheckedSaver::~CheckedSaver() = default;
 
+void CheckedSaver::log(const QString& message, LogLevel level) const {
+    if (m_log)
+        m_log->add(message, level);
+}
+
 void CheckedSaver::createZoneDirectory() const {
     const QString folder = m_layout.zoneDirectory + QStringLiteral("/data");
     if (m_runner.isValidPath(folder))
@@ -121,7 +126,7 @@ SaveId CheckedSaver::saveZoneFile(const ZonePtr& zone) {
     const Kind kind = Kind::zoneFile(zone->name());
     if (!m_runner.isValidPath(path)) {
         const QString reason = QStringLiteral("Invalid zone file path: ") + path;
-        m_log->add(reason, LogLevel::info);
+        log(reason, LogLevel::info);
         finishLater(++m_lastId, path, false, reason);
         return m_lastId;
     }
@@ -132,7 +137,7 @@ SaveId CheckedSaver::saveConfiguration(const QString& text) {
     const QString path = m_layout.namedConfigPath;
     if (!m_runner.isValidPath(path)) {
         const QString reason = QStringLiteral("Invalid configuration file path");
-        m_log->add(reason, LogLevel::info);
+        log(reason, LogLevel::info);
         finishLater(++m_lastId, path, false, reason);
         return m_lastId;
     }
@@ -226,7 +231,7 @@ void CheckedSaver::check(const Kind& kind, const QString& text, const QString& z
         if (error.isEmpty())
             error = QStringLiteral("No such file or directory");
         const QString message = kind.createFailurePrefix + error;
-        m_log->add(QStringLiteral("❌ ") + message, LogLevel::info);
+        log(QStringLiteral("❌ ") + message, LogLevel::info);
         post([completion, message] { completion(false, message); });
         return;
     }

@@ -71,6 +71,7 @@ private:
                  const QString& zoneName, const ZonePtr& zone);
     void check(const Kind& kind, const QString& text, const QString& zoneName,
                CheckCompletion completion);
+    void log(const QString& message, LogLevel level) const;
     void finishLater(SaveId id, const QString& path, bool written, const QString& reason);
     static void complete(const QPointer<CheckedSaver>& saver, const QPointer<AppLog>& log,
                          const std::shared_ptr<WriteOrder>& order, const Save& save, bool success,
