@@ -133,13 +133,13 @@ void BM_NamedCheckzoneThroughShell(benchmark::State& state) {
                 QStringLiteral("named-checkzone ") + zoneName + u' ' + sandbox->copyPath});
 }
 
-// The manager's shell runner alone, on the same text.
+// The command runner alone, on the same text.
 void BM_NamedCheckzoneThroughRunner(benchmark::State& state) {
-    const QString command =
-        QStringLiteral("named-checkzone ") + zoneName + u' ' + sandbox->copyPath;
+    const QStringList command = {QStringLiteral("named-checkzone"), zoneName, sandbox->copyPath};
+    const CommandRunner runner(sandbox->manager->layout(), nullptr);
     for (auto _ : state) {
         bool done = false;
-        sandbox->manager->executeCommand(command, [&done](bool, const QString&) { done = true; });
+        runner.runCommand(command, [&done](bool, const QString&) { done = true; });
         while (!done)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }

@@ -97,9 +97,19 @@ void SandboxSession::writeNamedConf() {
     m_started = true;
     // The manager writes named.conf as always: only after named-checkconf has
     // accepted the same text, for the BIND version detection found.
-    connect(m_manager, &DNSServerManager::configurationSaveFinished, this, &SandboxSession::finish,
-            Qt::SingleShotConnection);
-    m_manager->saveConfiguration();
+    // Only this save counts: another save of named.conf ending first says
+    // nothing about the sandbox's text.
+    connect(m_manager, &DNSServerManager::configurationSaveFinished, this,
+            &SandboxSession::saveFinished);
+    m_saveId = m_manager->saveConfiguration();
+}
+
+void SandboxSession::saveFinished(SaveId id, bool written) {
+    if (id != m_saveId)
+        return;
+    disconnect(m_manager, &DNSServerManager::configurationSaveFinished, this,
+               &SandboxSession::saveFinished);
+    finish(written);
 }
 
 void SandboxSession::finish(bool written) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "manager/CheckedSaver.h"
 #include "platform/SystemLayout.h"
 
 namespace korvi {
@@ -26,8 +27,8 @@ public:
     // not plain (macOS: "Application Support"), ~/.korvi-sandbox.
     static QString defaultDirectory();
     // Whether the path can hold a sandbox: absolute, and without spaces,
-    // quotes or shell and pattern characters (it ends up in command lines
-    // and in the pattern that finds the sandbox's named).
+    // quotes or shell and pattern characters (it is also the pattern that
+    // finds the sandbox's named, and it is written into named.conf).
     static bool isPlainPath(const QString& path);
     // The first port from `first` on where both a UDP and a TCP socket can
     // be bound on 127.0.0.1; 0 when there is none.
@@ -55,12 +56,14 @@ Q_SIGNALS:
 private:
     void writeNamedConf();
     void finish(bool written);
+    void saveFinished(SaveId id, bool written);
 
     QString m_directory;
     quint16 m_port;
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
     QPointer<DNSServerManager> m_manager;
+    SaveId m_saveId = 0;
     bool m_started = false;
     bool m_ready = false;
 };

@@ -133,7 +133,7 @@ int main(int argc, char* argv[]) {
                         .arg(sandboxDirectory)
                         .arg(sandboxPort));
         window = korvi.openMainWindow(session->layout(), session->preferences());
-        session->attach(window->dnsManager());
+        session->attach(korvi.manager());
     } else {
         window = korvi.openMainWindow();
     }

@@ -2,51 +2,27 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
-#include "manager/DNSServerManager.h"
+#include "manager/AppLog.h"
 #include "manager/ProcessRun.h"
 
 namespace korvi {
 
-namespace {
+CommandRunner::CommandRunner(const SystemLayout& layout, AppLog* log)
+    : m_layout(layout), m_log(log) {}
 
-// Removed from every command line before the shell sees it, in this order, so
-// that a command can neither chain, pipe, redirect, substitute nor quote.
-const QStringList& shellMetacharacters() {
-    static const QStringList characters = {
-        QStringLiteral("&&"), QStringLiteral("||"), QStringLiteral(";"), QStringLiteral("|"),
-        QStringLiteral("`"),  QStringLiteral("$"),  QStringLiteral("("), QStringLiteral(")"),
-        QStringLiteral("<"),  QStringLiteral(">"),  QStringLiteral("&"), QStringLiteral("\\"),
-        QStringLiteral("\""), QStringLiteral("'")};
-    return characters;
-}
-
-} // namespace
-
-CommandRunner::CommandRunner(const SystemLayout& layout, DNSServerManager* manager)
-    : m_layout(layout), m_manager(manager) {}
-
-bool CommandRunner::isCommandAllowed(const QString& command) const {
-    // Only the text before the first space counts; a leading space makes it
-    // empty, and an empty first word is never allowed.
-    const qsizetype space = command.indexOf(u' ');
-    const QString firstWord = space < 0 ? command : command.left(space);
-    if (firstWord.isEmpty())
+bool CommandRunner::isCommandAllowed(const QString& program) const {
+    // An empty program is never allowed, whatever the lists hold.
+    if (program.isEmpty())
         return false;
-    if (m_layout.allowedCommands.contains(firstWord))
+    if (m_layout.allowedCommands.contains(program))
         return true;
     for (const QString& prefix : m_layout.allowedCommandPrefixes) {
-        if (!prefix.isEmpty() && firstWord.startsWith(prefix))
+        if (!prefix.isEmpty() && program.startsWith(prefix))
             return true;
     }
-    return firstWord == m_layout.allowedPrivilegeCommand;
-}
-
-QString CommandRunner::sanitizeCommand(const QString& command) {
-    QString cleaned = command;
-    for (const QString& characters : shellMetacharacters())
-        cleaned.remove(characters);
-    return cleaned.trimmed();
+    return program == m_layout.allowedPrivilegeCommand;
 }
 
 bool CommandRunner::isValidPath(const QString& path) const {
@@ -63,24 +39,41 @@ bool CommandRunner::isValidPath(const QString& path) const {
     return false;
 }
 
-void CommandRunner::executeCommand(const QString& command, CommandCompletion completion) const {
-    if (!isCommandAllowed(command)) {
-        log(QStringLiteral("Command blocked for security reasons: ") + command, LogLevel::info);
+QString CommandRunner::displayText(const QStringList& command) {
+    return command.join(u' ');
+}
+
+void CommandRunner::runCommand(const QStringList& command, CommandCompletion completion) const {
+    const QString program = command.value(0);
+    if (!isCommandAllowed(program)) {
+        log(QStringLiteral("Command blocked for security reasons: ") + displayText(command),
+            LogLevel::info);
         ProcessRun::deliver(completion, false,
                             QStringLiteral("Command blocked for security reasons"));
         return;
     }
+    // A bare name is looked for on the command search path only, never on
+    // Korvi's own PATH; a name found nowhere fails like a shell's lookup.
+    QString executable = program;
+    if (!program.contains(u'/')) {
+        executable = QStandardPaths::findExecutable(
+            program, m_layout.commandSearchPath.split(u':', Qt::SkipEmptyParts));
+        if (executable.isEmpty()) {
+            ProcessRun::deliver(completion, false, program + QStringLiteral(": command not found"));
+            return;
+        }
+    }
     ProcessRunRequest request;
-    request.program = m_layout.shellPath;
-    request.arguments = {QStringLiteral("-c"), sanitizeCommand(command)};
-    request.searchPath = m_layout.shellSearchPath;
+    request.program = executable;
+    request.arguments = command.mid(1);
+    request.searchPath = m_layout.commandSearchPath;
     request.timeoutMs = m_layout.commandTimeoutMs;
     request.killGraceMs = m_layout.commandKillGraceMs;
-    request.timeoutMessage = QStringLiteral("⚠️ Command timed out: ") + command;
+    request.timeoutMessage = QStringLiteral("⚠️ Command timed out: ") + displayText(command);
     request.timeoutLevel = LogLevel::info;
     request.startFailurePrefix = QStringLiteral("❌ Command execution failed: ");
     request.startFailureLevel = LogLevel::info;
-    request.manager = m_manager;
+    request.log = m_log;
     request.completion = std::move(completion);
     ProcessRun::start(request);
 }
@@ -104,37 +97,14 @@ void CommandRunner::runProcess(const QString& path, const QStringList& arguments
     request.timeoutLevel = LogLevel::warning;
     request.startFailurePrefix = QStringLiteral("Process execution failed: ");
     request.startFailureLevel = LogLevel::error;
-    request.manager = m_manager;
+    request.log = m_log;
     request.completion = std::move(completion);
     ProcessRun::start(request);
 }
 
 void CommandRunner::log(const QString& message, LogLevel level) const {
-    if (m_manager)
-        m_manager->addLog(message, level);
-}
-
-// The manager's own names for the runner's operations.
-
-bool DNSServerManager::isCommandAllowed(const QString& command) const {
-    return m_commandRunner.isCommandAllowed(command);
-}
-
-QString DNSServerManager::sanitizeCommand(const QString& command) const {
-    return CommandRunner::sanitizeCommand(command);
-}
-
-bool DNSServerManager::isValidPath(const QString& path) const {
-    return m_commandRunner.isValidPath(path);
-}
-
-void DNSServerManager::executeCommand(const QString& command, CommandCompletion completion) {
-    m_commandRunner.executeCommand(command, std::move(completion));
-}
-
-void DNSServerManager::runProcess(const QString& path, const QStringList& arguments,
-                                  CommandCompletion completion) {
-    m_commandRunner.runProcess(path, arguments, std::move(completion));
+    if (m_log)
+        m_log->add(message, level);
 }
 
 } // namespace korvi

@@ -11,7 +11,7 @@
 
 namespace korvi {
 
-class DNSServerManager;
+class AppLog;
 
 // The end of every run: whether the child was started and exited with status
 // 0, and everything it wrote to standard output and standard error (one
@@ -22,42 +22,44 @@ class DNSServerManager;
 using CommandCompletion = std::function<void(bool success, const QString& output)>;
 
 // The one way Korvi runs programs on the host, apart from the short detection
-// probes. Command lines go through the shell after an allow-list check on
-// their first word and the removal of shell metacharacters; known executables
-// are run directly. Every run is limited in time and never blocks the caller.
+// probes. Nothing goes through a shell: a command is a program and its
+// arguments, so no text in an argument (a space, a quote, a "$", a line feed)
+// can ever start a second command. Commands of the layout are checked against
+// its allow-list and found on its command search path; known executables are
+// run directly. Every run is limited in time and never blocks the caller.
 //
-// Runs hold the manager weakly: they add log lines only while it exists, and
-// they go on to the end and call their completion even after it is gone. A
-// completion that uses the manager must therefore hold it weakly as well.
+// Runs hold the log weakly: they add lines only while it exists, and they go
+// on to the end and call their completion even after it is gone.
 class CommandRunner {
 public:
-    // Log lines go to manager (may be null: no log lines).
-    CommandRunner(const SystemLayout& layout, DNSServerManager* manager);
+    // Log lines go to log (may be null: no log lines).
+    CommandRunner(const SystemLayout& layout, AppLog* log);
 
-    // Whether the first word of the command line (the text before the first
-    // space, empty when the line begins with a space) may be run.
-    bool isCommandAllowed(const QString& command) const;
-    // The command line with every shell metacharacter removed and white space
-    // trimmed at both ends.
-    static QString sanitizeCommand(const QString& command);
+    // Whether a program may be run as a command: it is one of the allowed
+    // names, begins with an allowed prefix or is the privilege command.
+    bool isCommandAllowed(const QString& program) const;
     // Whether the path, once standardised (tilde expanded, "." and ".."
     // resolved, doubled and trailing slashes dropped), lies in one of the
     // directories Korvi may read and write.
     bool isValidPath(const QString& path) const;
 
-    // Runs the command line through the shell. Returns at once.
-    void executeCommand(const QString& command, CommandCompletion completion) const;
-    // Runs the executable at path with the arguments, without a shell.
-    // Returns at once. May be called from any thread; the child is started on
-    // the main thread.
+    // Runs command[0] with the rest as its arguments, after the allow-list
+    // check; a bare name is looked up on the layout's command search path.
+    // Returns at once.
+    void runCommand(const QStringList& command, CommandCompletion completion) const;
+    // Runs the executable at path with the arguments. Returns at once. May be
+    // called from any thread; the child is started on the main thread.
     void runProcess(const QString& path, const QStringList& arguments,
                     CommandCompletion completion) const;
+
+    // The command as log lines show it: its words joined by single spaces.
+    static QString displayText(const QStringList& command);
 
 private:
     void log(const QString& message, LogLevel level) const;
 
     SystemLayout m_layout;
-    QPointer<DNSServerManager> m_manager;
+    QPointer<AppLog> m_log;
 };
 
 } // namespace korvi

@@ -1,12 +1,16 @@
 #include "manager/DNSServerManager.h"
 
-#include <QDateTime>
-#include <QMetaObject>
-
+#include "manager/AppLog.h"
+#include "manager/HostDetection.h"
+#include "manager/LayoutServerControl.h"
+#include "manager/PackageInstaller.h"
+#include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
 
 namespace korvi {
+
+static_assert(DNSServerManager::maximumLogLines == AppLog::maximumLines);
 
 DNSServerManager::DNSServerManager(QObject* parent)
     : DNSServerManager(SystemLayout::standard(), std::make_shared<PreferencesStore>(), parent) {}
@@ -14,12 +18,69 @@ DNSServerManager::DNSServerManager(QObject* parent)
 DNSServerManager::DNSServerManager(const SystemLayout& layout,
                                    std::shared_ptr<PreferencesStore> preferences, QObject* parent)
     : QObject(parent), m_layout(layout), m_preferences(std::move(preferences)),
-      m_commandRunner(m_layout, this), m_configuration(new DNSConfiguration(this)) {
+      m_configuration(new DNSConfiguration(this)), m_log(std::make_unique<AppLog>()),
+      m_runner(m_layout, m_log.get()),
+      m_detection(std::make_unique<HostDetection>(m_layout, m_runner, m_log.get())),
+      m_installer(
+          std::make_unique<PackageInstaller>(m_layout, m_runner, m_log.get(), m_detection.get())),
+      m_control(std::make_unique<LayoutServerControl>(m_layout, m_runner, m_log.get(),
+                                                      m_detection.get())),
+      m_saver(std::make_unique<CheckedSaver>(m_layout, m_runner, m_log.get())),
+      m_repository(std::make_unique<ZoneRepository>(m_log.get(), m_preferences, m_configuration,
+                                                    m_saver.get())) {
+    connectParts();
     startUp();
 }
 
 DNSServerManager::~DNSServerManager() {
     NotificationCenter::instance().removeObserver(this);
+}
+
+void DNSServerManager::connectParts() {
+    connect(m_log.get(), &AppLog::changed, this, &DNSServerManager::logsChanged);
+    connect(m_control.get(), &ServerControl::statusChanged, this,
+            &DNSServerManager::serverStatusChanged);
+    connect(m_control.get(), &ServerControl::reloadFinished, this, [this](bool success) {
+        if (success)
+            loadConfigurationFromFile();
+    });
+    connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
+            &DNSServerManager::zonesChanged);
+    connect(m_repository.get(), &ZoneRepository::configurationSaveNeeded, this,
+            &DNSServerManager::saveConfiguration);
+    connect(m_saver.get(), &CheckedSaver::finished, this,
+            [this](SaveId id, const QString&, bool written, const QString&) {
+                if (m_configurationSaves.remove(id))
+                    Q_EMIT configurationSaveFinished(id, written);
+            });
+
+    HostDetection* detection = m_detection.get();
+    connect(detection, &HostDetection::bindInstalledChanged, this,
+            &DNSServerManager::isBindInstalledChanged);
+    connect(detection, &HostDetection::bindVersionChanged, this,
+            &DNSServerManager::bindVersionChanged);
+    connect(detection, &HostDetection::bindVersionSupportedChanged, this,
+            &DNSServerManager::isBindVersionSupportedChanged);
+    connect(detection, &HostDetection::installedChanged, this,
+            [this](PackageManager manager, bool value) {
+                switch (manager) {
+                case PackageManager::homebrew:
+                    Q_EMIT isHomebrewInstalledChanged(value);
+                    break;
+                case PackageManager::macPorts:
+                    Q_EMIT isMacPortsInstalledChanged(value);
+                    break;
+                case PackageManager::apt:
+                    Q_EMIT isAptInstalledChanged(value);
+                    break;
+                case PackageManager::none:
+                    break;
+                }
+            });
+    connect(detection, &HostDetection::availableChanged, this, [this](PackageManager manager) {
+        Q_EMIT availablePackageManagerChanged(packageManagerName(manager));
+    });
+    connect(detection, &HostDetection::bindDetected, this, &DNSServerManager::bindDetected);
 }
 
 void DNSServerManager::startUp() {
@@ -32,17 +93,30 @@ void DNSServerManager::startUp() {
     consoleLine(QStringLiteral("📱 Loading zones from app storage..."));
     loadZonesFromStorage();
     consoleLine(QStringLiteral("📱 App storage loading complete. Current zones: ") +
-                QString::number(m_zones.size()));
+                QString::number(zones().size()));
 
     // The detections above report later, on the main thread, so the flag is
     // still false here; BIND detection runs these steps once it finds named.
-    if (m_isBindInstalled)
+    if (isBindInstalled())
         runInstalledBindSteps();
 
     NotificationCenter::instance().addObserver(appWillTerminateNotification, this,
                                                [this] { applicationWillTerminate(); });
     consoleLine(QStringLiteral("✅ DNSServerManager initialization complete with ") +
-                QString::number(m_zones.size()) + QStringLiteral(" zones"));
+                QString::number(zones().size()) + QStringLiteral(" zones"));
+}
+
+void DNSServerManager::bindDetected(const QString& path) {
+    if (path.isEmpty()) {
+        m_control->setStatus(ServerStatus::notInstalled);
+        return;
+    }
+    // The first time named is found, the manager also does what start-up
+    // does for an installed BIND; that includes the status check.
+    if (m_installedBindStepsDone)
+        checkServerStatus();
+    else
+        runInstalledBindSteps();
 }
 
 void DNSServerManager::runInstalledBindSteps() {
@@ -51,107 +125,94 @@ void DNSServerManager::runInstalledBindSteps() {
     consoleLine(QStringLiteral("💿 Loading zones from file system..."));
     loadZonesFromBindConfiguration();
     consoleLine(QStringLiteral("💿 File system loading complete. Total zones: ") +
-                QString::number(m_zones.size()));
+                QString::number(zones().size()));
     loadBindLogs();
-}
-
-void DNSServerManager::setServerStatus(ServerStatus status) {
-    m_serverStatus = status;
-    Q_EMIT serverStatusChanged(status);
-}
-
-void DNSServerManager::setZones(const QList<ZonePtr>& zones) {
-    m_zones = zones;
-    Q_EMIT zonesChanged();
-}
-
-void DNSServerManager::setBindInstalled(bool value) {
-    m_isBindInstalled = value;
-    Q_EMIT isBindInstalledChanged(value);
-}
-
-void DNSServerManager::setBindVersion(const QString& value) {
-    m_bindVersion = value;
-    Q_EMIT bindVersionChanged(value);
-}
-
-void DNSServerManager::setBindVersionSupported(bool value) {
-    m_isBindVersionSupported = value;
-    Q_EMIT isBindVersionSupportedChanged(value);
-}
-
-void DNSServerManager::setHomebrewInstalled(bool value) {
-    m_isHomebrewInstalled = value;
-    Q_EMIT isHomebrewInstalledChanged(value);
-}
-
-void DNSServerManager::setMacPortsInstalled(bool value) {
-    m_isMacPortsInstalled = value;
-    Q_EMIT isMacPortsInstalledChanged(value);
-}
-
-void DNSServerManager::setAptInstalled(bool value) {
-    m_isAptInstalled = value;
-    Q_EMIT isAptInstalledChanged(value);
-}
-
-void DNSServerManager::setAvailablePackageManager(const QString& value) {
-    m_availablePackageManager = value;
-    Q_EMIT availablePackageManagerChanged(value);
-}
-
-qsizetype DNSServerManager::totalRecords() const {
-    qsizetype total = 0;
-    for (const ZonePtr& zone : m_zones)
-        total += zone->records().size();
-    return total;
-}
-
-void DNSServerManager::addLog(const QString& message, LogLevel level) {
-    // QDateTime formatting is reentrant, so every thread formats its own stamp.
-    const QString line =
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u' ' +
-        levelWord(level) + QStringLiteral(": ") + message;
-    // Queued to the manager's thread; Qt drops the call if the manager is gone.
-    QMetaObject::invokeMethod(
-        this, [this, line] { appendLogLine(line); }, Qt::QueuedConnection);
-    consoleLine(line);
-}
-
-void DNSServerManager::appendLogLine(const QString& line) {
-    m_logs.append(line);
-    if (m_logs.size() > maximumLogLines)
-        m_logs.removeFirst();
-    Q_EMIT logsChanged();
-}
-
-void DNSServerManager::appendRawLogLines(const QStringList& lines) {
-    m_logs.append(lines);
-    Q_EMIT logsChanged();
-}
-
-void DNSServerManager::clearLogs() {
-    m_logs.clear();
-    Q_EMIT logsChanged();
-    addLog(QStringLiteral("Application logs cleared by user"), LogLevel::info);
-}
-
-QString DNSServerManager::namesList(const QList<ZonePtr>& zones) {
-    QStringList quoted;
-    for (const ZonePtr& zone : zones)
-        quoted.append(u'"' + zone->name() + u'"');
-    return u'[' + quoted.join(QStringLiteral(", ")) + u']';
 }
 
 void DNSServerManager::applicationWillTerminate() {
     consoleLine(QStringLiteral("🔄 App terminating, saving data..."));
-    consoleLine(QStringLiteral("🔍 Zones to save: ") + namesList(m_zones) +
-                QStringLiteral(" (total: ") + QString::number(m_zones.size()) + u')');
-    saveConfiguration();
+    consoleLine(QStringLiteral("🔍 Zones to save: ") + namesList(zones()) +
+                QStringLiteral(" (total: ") + QString::number(zones().size()) + u')');
+    m_terminationSaveId = saveConfiguration();
     saveZonesToStorage();
     const QString message = QStringLiteral("💾 Configuration and zones saved on app termination");
     addLog(message, LogLevel::info);
     consoleLine(QStringLiteral("✅ ") + message);
+}
+
+// Published state, held by the parts.
+
+ServerStatus DNSServerManager::serverStatus() const {
+    return m_control->status();
+}
+void DNSServerManager::setServerStatus(ServerStatus status) {
+    m_control->setStatus(status);
+}
+const QList<ZonePtr>& DNSServerManager::zones() const {
+    return m_repository->zones();
+}
+void DNSServerManager::setZones(const QList<ZonePtr>& zones) {
+    m_repository->setZones(zones);
+}
+const QStringList& DNSServerManager::logs() const {
+    return m_log->lines();
+}
+bool DNSServerManager::isBindInstalled() const {
+    return m_detection->isBindInstalled();
+}
+void DNSServerManager::setBindInstalled(bool value) {
+    m_detection->setBindInstalled(value);
+}
+const QString& DNSServerManager::bindVersion() const {
+    return m_detection->bindVersion();
+}
+void DNSServerManager::setBindVersion(const QString& value) {
+    m_detection->setBindVersion(value);
+}
+bool DNSServerManager::isBindVersionSupported() const {
+    return m_detection->isBindVersionSupported();
+}
+void DNSServerManager::setBindVersionSupported(bool value) {
+    m_detection->setBindVersionSupported(value);
+}
+bool DNSServerManager::isHomebrewInstalled() const {
+    return m_detection->isInstalled(PackageManager::homebrew);
+}
+void DNSServerManager::setHomebrewInstalled(bool value) {
+    m_detection->setInstalled(PackageManager::homebrew, value);
+}
+bool DNSServerManager::isMacPortsInstalled() const {
+    return m_detection->isInstalled(PackageManager::macPorts);
+}
+void DNSServerManager::setMacPortsInstalled(bool value) {
+    m_detection->setInstalled(PackageManager::macPorts, value);
+}
+bool DNSServerManager::isAptInstalled() const {
+    return m_detection->isInstalled(PackageManager::apt);
+}
+void DNSServerManager::setAptInstalled(bool value) {
+    m_detection->setInstalled(PackageManager::apt, value);
+}
+QString DNSServerManager::availablePackageManager() const {
+    return packageManagerName(m_detection->available());
+}
+void DNSServerManager::setAvailablePackageManager(const QString& value) {
+    m_detection->setAvailable(packageManagerFromName(value));
+}
+const QString& DNSServerManager::detectedBindPath() const {
+    return m_detection->bindPath();
+}
+qsizetype DNSServerManager::totalRecords() const {
+    return m_repository->totalRecords();
+}
+void DNSServerManager::addLog(const QString& message, LogLevel level) {
+    m_log->add(message, level);
+}
+void DNSServerManager::clearLogs() {
+    m_log->clearByUser();
+}
+QString DNSServerManager::namesList(const QList<ZonePtr>& zones) {
+    return ZoneRepository::namesList(zones);
 }
 
 } // namespace korvi

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QSharedPointer>
 #include <QStringList>
 
@@ -10,25 +11,36 @@
 #include <memory>
 #include <optional>
 
+#include "manager/CheckedSaver.h"
 #include "manager/CommandRunner.h"
 #include "manager/ServerStatus.h"
 #include "model/DNSConfiguration.h"
 #include "model/DNSZone.h"
+#include "model/NamedConfWriter.h"
 #include "platform/PreferencesStore.h"
 #include "platform/SystemLayout.h"
 
 namespace korvi {
 
+class AppLog;
+class HostDetection;
+class PackageInstaller;
+class ServerControl;
+class ZoneRepository;
+
 using ZonePtr = QSharedPointer<DNSZone>;
 
-// The one controller of the application. It owns the zones, the server
-// configuration, the application log and what detection found, and runs every
-// operation on them. Published fields are assigned on the main thread only,
-// and each assignment is announced through its own change signal.
+// The one controller the window sees: a façade over parts that stand alone
+// (the log, host detection, server control, the checked saver and the zone
+// repository). It builds them, ties their signals to its published fields and
+// runs start-up and the save at termination. Published fields are assigned on
+// the main thread only, and each assignment is announced through its own
+// change signal.
 class DNSServerManager : public QObject {
     Q_OBJECT
 
 public:
+    // The application log keeps its last 200 lines (see AppLog).
     static constexpr int maximumLogLines = 200;
 
     // The standard host layout and the platform's preferences.
@@ -39,30 +51,31 @@ public:
     ~DNSServerManager() override;
 
     // Published state.
-    ServerStatus serverStatus() const { return m_serverStatus; }
+    ServerStatus serverStatus() const;
     void setServerStatus(ServerStatus status);
-    const QList<ZonePtr>& zones() const { return m_zones; }
+    const QList<ZonePtr>& zones() const;
     void setZones(const QList<ZonePtr>& zones);
-    const QStringList& logs() const { return m_logs; }
+    const QStringList& logs() const;
     DNSConfiguration* configuration() const { return m_configuration; }
-    bool isBindInstalled() const { return m_isBindInstalled; }
+    bool isBindInstalled() const;
     void setBindInstalled(bool value);
-    const QString& bindVersion() const { return m_bindVersion; }
+    const QString& bindVersion() const;
     void setBindVersion(const QString& value);
-    bool isBindVersionSupported() const { return m_isBindVersionSupported; }
+    bool isBindVersionSupported() const;
     void setBindVersionSupported(bool value);
-    bool isHomebrewInstalled() const { return m_isHomebrewInstalled; }
+    bool isHomebrewInstalled() const;
     void setHomebrewInstalled(bool value);
-    bool isMacPortsInstalled() const { return m_isMacPortsInstalled; }
+    bool isMacPortsInstalled() const;
     void setMacPortsInstalled(bool value);
     // Debian and its kin: APT is the third package manager, after Homebrew
     // and MacPorts.
-    bool isAptInstalled() const { return m_isAptInstalled; }
+    bool isAptInstalled() const;
     void setAptInstalled(bool value);
-    const QString& availablePackageManager() const { return m_availablePackageManager; }
+    // "Homebrew", "MacPorts", "APT" or "None"; any other text counts as "None".
+    QString availablePackageManager() const;
     void setAvailablePackageManager(const QString& value);
     // The named that the last BIND detection found; empty when none.
-    const QString& detectedBindPath() const { return m_detectedBindPath; }
+    const QString& detectedBindPath() const;
 
     // Constants of the host layout.
     const SystemLayout& layout() const { return m_layout; }
@@ -74,7 +87,7 @@ public:
 
     // Derived values.
     qsizetype totalRecords() const;
-    bool isRunning() const { return m_serverStatus == ServerStatus::running; }
+    bool isRunning() const { return serverStatus() == ServerStatus::running; }
 
     // Adds a time-stamped line to the application log. Safe from any thread:
     // the line goes to standard output at once and into logs() on the main
@@ -85,15 +98,13 @@ public:
 
     // Saves named.conf and the zones; runs on "AppWillTerminate".
     void applicationWillTerminate();
+    // The named.conf save that the last termination started (0: none yet).
+    SaveId terminationSaveId() const { return m_terminationSaveId; }
 
-    // Command runner (see CommandRunner): the allow-list, the cleaning of
-    // command lines, the path check, and the two ways of running a child.
-    // Both runners return at once and call the completion once, later, on the
-    // main thread, even if the manager is gone by then.
-    bool isCommandAllowed(const QString& command) const;
-    QString sanitizeCommand(const QString& command) const;
+    // The path check and the direct runner (see CommandRunner). The runner
+    // returns at once and calls the completion once, later, on the main
+    // thread, even if the manager is gone by then.
     bool isValidPath(const QString& path) const;
-    void executeCommand(const QString& command, CommandCompletion completion);
     void runProcess(const QString& path, const QStringList& arguments,
                     CommandCompletion completion);
 
@@ -133,13 +144,16 @@ public:
     void refreshFromFileSystem();
 
     // Zone files and named.conf are written only after BIND's checker has
-    // accepted a temporary copy of exactly the same text.
-    using ValidationCompletion =
-        std::function<void(bool success, const std::optional<QString>& message)>;
-    void saveZoneFile(const ZonePtr& zone);
+    // accepted a temporary copy of exactly the same text. Each save returns
+    // its id; a named.conf save ends with configurationSaveFinished(id, ...).
+    using ValidationCompletion = CheckedSaver::CheckCompletion;
+    SaveId saveZoneFile(const ZonePtr& zone);
     void validateZoneFile(const QString& text, const QString& zoneName,
                           ValidationCompletion completion);
-    void saveConfiguration();
+    SaveId saveConfiguration();
+    // How named.conf is written: the zone directory as "directory", the BIND
+    // version detection found (empty when unknown), the layout's extra lines.
+    NamedConfWriter::Options namedConfOptions() const;
     void validateConfiguration(const QString& text, ValidationCompletion completion);
 
     // Zone and record operations: validated, serial advanced, files and
@@ -151,6 +165,8 @@ public:
     void deleteRecord(const DNSRecord& record, const ZonePtr& zone);
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
+    // Why the new-zone form may not create a zone of this name, or nothing.
+    std::optional<QString> newZoneRefusal(const QString& name) const;
 
     // The time SOA serials are made from: the local clock unless replaced
     // (tests fix the day with it). An empty function restores the local clock.
@@ -171,39 +187,32 @@ Q_SIGNALS:
     void isMacPortsInstalledChanged(bool value);
     void isAptInstalledChanged(bool value);
     void availablePackageManagerChanged(const QString& value);
-    // A save of named.conf has ended: written, or refused or failed (its
-    // reason is in the log).
-    void configurationSaveFinished(bool written);
+    // The named.conf save with this id has ended: written, or refused,
+    // failed or overtaken by a later save (the reason is in the log).
+    void configurationSaveFinished(korvi::SaveId id, bool written);
 
 private:
-    friend class BindDetector;
-    friend class ServerLogReader;
-
+    void connectParts();
     void startUp();
-    void appendLogLine(const QString& line);
-    // Appends lines to the log as they are, without time stamp or level.
-    void appendRawLogLines(const QStringList& lines);
+    void bindDetected(const QString& path);
     // What start-up does once BIND is known to be installed: the status
     // check, the zones of BIND's own configuration, and the server's log.
     void runInstalledBindSteps();
 
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
-    Clock m_clock;
-    CommandRunner m_commandRunner;
-
-    ServerStatus m_serverStatus = ServerStatus::unknown;
-    QList<ZonePtr> m_zones;
-    QStringList m_logs;
     DNSConfiguration* m_configuration;
-    bool m_isBindInstalled = false;
-    QString m_bindVersion;
-    bool m_isBindVersionSupported = false;
-    bool m_isHomebrewInstalled = false;
-    bool m_isMacPortsInstalled = false;
-    bool m_isAptInstalled = false;
-    QString m_availablePackageManager = QStringLiteral("None");
-    QString m_detectedBindPath;
+    // The parts, built in this order and destroyed in the reverse one.
+    std::unique_ptr<AppLog> m_log;
+    CommandRunner m_runner;
+    std::unique_ptr<HostDetection> m_detection;
+    std::unique_ptr<PackageInstaller> m_installer;
+    std::unique_ptr<ServerControl> m_control;
+    std::unique_ptr<CheckedSaver> m_saver;
+    std::unique_ptr<ZoneRepository> m_repository;
+
+    QSet<SaveId> m_configurationSaves;
+    SaveId m_terminationSaveId = 0;
     bool m_installedBindStepsDone = false;
 };
 

@@ -2,6 +2,7 @@
 // zones and their files, the zone files hold the records.
 
 #include "manager/DNSServerManager.h"
+#include "manager/ZoneRepository.h"
 
 #include <QFileInfo>
 
@@ -24,7 +25,7 @@ void DNSServerManager::loadZonesFromBindConfiguration() {
     // QMap iterates in name order, so zones are appended sorted by name.
     for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
         const QString& name = it.key();
-        const bool known = std::any_of(m_zones.cbegin(), m_zones.cend(),
+        const bool known = std::any_of(zones().cbegin(), zones().cend(),
                                        [&](const ZonePtr& zone) { return zone->name() == name; });
         if (known) {
             addLog(QStringLiteral("⏭️ Zone '%1' already loaded from app storage, skipping file "
@@ -49,8 +50,7 @@ void DNSServerManager::loadZonesFromBindConfiguration() {
         }
         auto zone = ZonePtr::create(name, path);
         zone->loadZoneFile(*text);
-        m_zones.append(zone);
-        Q_EMIT zonesChanged();
+        m_repository->appendZone(zone);
         addLog(QStringLiteral("✅ Loaded zone '%1' from file system (%2 records)")
                    .arg(name)
                    .arg(zone->records().size()),
@@ -77,7 +77,7 @@ void DNSServerManager::refreshFromFileSystem() {
            LogLevel::info);
     loadConfigurationFromFile();
 
-    const QList<ZonePtr> previousZones = m_zones;
+    const QList<ZonePtr> previousZones = zones();
     const QMap<QString, QString> previousZoneFiles = m_configuration->zoneFiles();
     setZones({});
     m_configuration->setZoneFiles({});
@@ -86,10 +86,10 @@ void DNSServerManager::refreshFromFileSystem() {
         m_configuration->loadNamedConf(*text);
     loadZonesFromBindConfiguration();
 
-    if (!m_zones.isEmpty()) {
+    if (!zones().isEmpty()) {
         validateDataIntegrity();
         saveZonesToStorage();
-        addLog(QStringLiteral("Refreshed %1 zones from BIND configuration").arg(m_zones.size()),
+        addLog(QStringLiteral("Refreshed %1 zones from BIND configuration").arg(zones().size()),
                LogLevel::success);
         return;
     }

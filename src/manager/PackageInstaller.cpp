@@ -1,72 +1,87 @@
 #include "manager/PackageInstaller.h"
 
 #include <QFileInfo>
-#include <QPointer>
 #include <QUrl>
 
 #include <unistd.h>
 
-#include "manager/DNSServerManager.h"
+#include "manager/AppLog.h"
 #include "manager/DetectionProbe.h"
 #include "platform/WebPageOpener.h"
 
 namespace korvi {
 
-void PackageInstaller::installBind(DNSServerManager& manager) {
-    const QString packageManager = manager.availablePackageManager();
-    if (packageManager == QStringLiteral("None")) {
-        manager.addLog(
-            QStringLiteral(
+PackageInstaller::PackageInstaller(const SystemLayout& layout, const CommandRunner& runner,
+                                   AppLog* log, HostDetection* detection)
+    : m_layout(layout), m_runner(runner), m_log(log), m_detection(detection) {}
+
+void PackageInstaller::log(const QString& message, LogLevel level) const {
+    if (m_log)
+        m_log->add(message, level);
+}
+
+void PackageInstaller::installBind() {
+    const PackageManager manager = m_detection->available();
+    if (manager == PackageManager::none) {
+        log(QStringLiteral(
                 "No package manager available. Please install Homebrew or MacPorts first."),
             LogLevel::info);
         return;
     }
-    manager.addLog(QStringLiteral("Using ") + packageManager +
-                       QStringLiteral(" to install BIND..."),
-                   LogLevel::info);
-    if (packageManager == QStringLiteral("Homebrew"))
-        installWithHomebrew(manager);
-    else if (packageManager == QStringLiteral("APT"))
-        installWithApt(manager);
-    else
-        installWithMacPorts(manager);
+    log(QStringLiteral("Using ") + packageManagerName(manager) +
+            QStringLiteral(" to install BIND..."),
+        LogLevel::info);
+    installWith(manager);
 }
 
-void PackageInstaller::installWithHomebrew(DNSServerManager& manager) {
-    const QString brew = DetectionProbe::firstExisting(manager.layout().homebrewInstallPaths);
+void PackageInstaller::installWith(PackageManager manager) {
+    switch (manager) {
+    case PackageManager::homebrew:
+        installWithHomebrew();
+        break;
+    case PackageManager::macPorts:
+        installWithMacPorts();
+        break;
+    case PackageManager::apt:
+        installWithApt();
+        break;
+    case PackageManager::none:
+        break;
+    }
+}
+
+void PackageInstaller::installWithHomebrew() {
+    const QString brew = DetectionProbe::firstExisting(m_layout.homebrewInstallPaths);
     if (brew.isEmpty()) {
-        manager.addLog(QStringLiteral("Homebrew executable not found in standard locations"),
-                       LogLevel::error);
+        log(QStringLiteral("Homebrew executable not found in standard locations"), LogLevel::error);
         return;
     }
-    manager.addLog(QStringLiteral("Installing BIND using Homebrew at: ") + brew, LogLevel::info);
-    run(manager, {brew, manager.layout().homebrewInstallArguments},
+    log(QStringLiteral("Installing BIND using Homebrew at: ") + brew, LogLevel::info);
+    run({brew, m_layout.homebrewInstallArguments},
         QStringLiteral("BIND installation completed successfully with Homebrew"),
         QStringLiteral("Homebrew installation failed: "));
 }
 
-void PackageInstaller::installWithMacPorts(DNSServerManager& manager) {
-    const QString port = manager.layout().macPortsInstallPath;
+void PackageInstaller::installWithMacPorts() {
+    const QString port = m_layout.macPortsInstallPath;
     if (port.isEmpty() || !QFileInfo::exists(port)) {
-        manager.addLog(QStringLiteral("MacPorts executable not found at: ") + port,
-                       LogLevel::error);
+        log(QStringLiteral("MacPorts executable not found at: ") + port, LogLevel::error);
         return;
     }
-    manager.addLog(QStringLiteral("Installing BIND using MacPorts"), LogLevel::info);
-    run(manager, {port, manager.layout().macPortsInstallArguments},
+    log(QStringLiteral("Installing BIND using MacPorts"), LogLevel::info);
+    run({port, m_layout.macPortsInstallArguments},
         QStringLiteral("BIND installation completed successfully with MacPorts"),
         QStringLiteral("MacPorts installation failed: "));
 }
 
-void PackageInstaller::installWithApt(DNSServerManager& manager) {
-    const SystemLayout& layout = manager.layout();
-    if (layout.aptInstallPath.isEmpty() || !QFileInfo::exists(layout.aptInstallPath)) {
-        manager.addLog(QStringLiteral("APT executable not found at: ") + layout.aptInstallPath,
-                       LogLevel::error);
+void PackageInstaller::installWithApt() {
+    if (m_layout.aptInstallPath.isEmpty() || !QFileInfo::exists(m_layout.aptInstallPath)) {
+        log(QStringLiteral("APT executable not found at: ") + m_layout.aptInstallPath,
+            LogLevel::error);
         return;
     }
-    manager.addLog(QStringLiteral("Installing BIND using APT"), LogLevel::info);
-    run(manager, aptInvocation(layout, ::geteuid() == 0),
+    log(QStringLiteral("Installing BIND using APT"), LogLevel::info);
+    run(aptInvocation(m_layout, ::geteuid() == 0),
         QStringLiteral("BIND installation completed successfully with APT"),
         QStringLiteral("APT installation failed: "));
 }
@@ -80,53 +95,35 @@ PackageInstaller::Invocation PackageInstaller::aptInvocation(const SystemLayout&
             QStringList{layout.aptInstallPath} + layout.aptInstallArguments};
 }
 
-void PackageInstaller::run(DNSServerManager& manager, const Invocation& invocation,
-                           const QString& successLine, const QString& failurePrefix) {
-    const QPointer<DNSServerManager> guard(&manager);
-    manager.runProcess(invocation.program, invocation.arguments,
-                       [guard, successLine, failurePrefix](bool success, const QString& output) {
-                           if (!guard)
-                               return;
-                           if (!success) {
-                               guard->addLog(failurePrefix + output, LogLevel::error);
-                               return;
-                           }
-                           guard->addLog(successLine, LogLevel::success);
-                           guard->checkBindInstallation();
-                       });
+void PackageInstaller::run(const Invocation& invocation, const QString& successLine,
+                           const QString& failurePrefix) {
+    const QPointer<AppLog> log = m_log;
+    const QPointer<HostDetection> detection = m_detection;
+    m_runner.runProcess(
+        invocation.program, invocation.arguments,
+        [log, detection, successLine, failurePrefix](bool success, const QString& output) {
+            // Nothing more once the detection (and with it
+            // the manager) is gone.
+            if (!detection || !log)
+                return;
+            if (!success) {
+                log->add(failurePrefix + output, LogLevel::error);
+                return;
+            }
+            log->add(successLine, LogLevel::success);
+            detection->detectBind();
+        });
 }
 
-void PackageInstaller::openInstallationGuide(DNSServerManager& manager) {
-    const SystemLayout& layout = manager.layout();
-    manager.addLog(QStringLiteral("Opening package manager installation instructions..."),
-                   LogLevel::info);
-    WebPageOpener::open(QUrl(layout.homebrewInstallationPage));
-    manager.addLog(QStringLiteral("Opened Homebrew installation page: ") +
-                       layout.homebrewInstallationPage,
-                   LogLevel::info);
-    manager.addLog(QStringLiteral("Alternative: MacPorts - ") + layout.macPortsInstallationPage,
-                   LogLevel::info);
-    manager.addLog(
-        QStringLiteral("After installing a package manager, use 'Refresh' to detect it."),
+void PackageInstaller::openInstallationGuide() {
+    log(QStringLiteral("Opening package manager installation instructions..."), LogLevel::info);
+    WebPageOpener::open(QUrl(m_layout.homebrewInstallationPage));
+    log(QStringLiteral("Opened Homebrew installation page: ") + m_layout.homebrewInstallationPage,
         LogLevel::info);
-}
-
-// The manager's own names for installation.
-
-void DNSServerManager::installBind() {
-    PackageInstaller::installBind(*this);
-}
-void DNSServerManager::installBindWithHomebrew() {
-    PackageInstaller::installWithHomebrew(*this);
-}
-void DNSServerManager::installBindWithMacPorts() {
-    PackageInstaller::installWithMacPorts(*this);
-}
-void DNSServerManager::installBindWithApt() {
-    PackageInstaller::installWithApt(*this);
-}
-void DNSServerManager::openPackageManagerInstallationGuide() {
-    PackageInstaller::openInstallationGuide(*this);
+    log(QStringLiteral("Alternative: MacPorts - ") + m_layout.macPortsInstallationPage,
+        LogLevel::info);
+    log(QStringLiteral("After installing a package manager, use 'Refresh' to detect it."),
+        LogLevel::info);
 }
 
 } // namespace korvi

@@ -1,23 +1,29 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
+#include "manager/CommandRunner.h"
+#include "manager/HostDetection.h"
 #include "platform/SystemLayout.h"
 
 namespace korvi {
 
-class DNSServerManager;
+class AppLog;
 
 // Installs BIND through a package manager, and points the user to the
-// package managers' own installation instructions.
+// package managers' own installation instructions. After a successful
+// installation BIND is detected again.
 class PackageInstaller {
 public:
-    static void installBind(DNSServerManager& manager);
-    static void installWithHomebrew(DNSServerManager& manager);
-    static void installWithMacPorts(DNSServerManager& manager);
-    static void installWithApt(DNSServerManager& manager);
-    static void openInstallationGuide(DNSServerManager& manager);
+    PackageInstaller(const SystemLayout& layout, const CommandRunner& runner, AppLog* log,
+                     HostDetection* detection);
+
+    // Through the available package manager.
+    void installBind();
+    void installWith(PackageManager manager);
+    void openInstallationGuide();
 
     // The program and arguments that install BIND with APT: apt-get itself
     // when Korvi runs as root, otherwise apt-get through the layout's
@@ -29,10 +35,19 @@ public:
     static Invocation aptInvocation(const SystemLayout& layout, bool runningAsRoot);
 
 private:
+    void installWithHomebrew();
+    void installWithMacPorts();
+    void installWithApt();
     // Runs the installer; on success logs the success line and detects BIND
     // again, on failure logs the failure prefix followed by the output.
-    static void run(DNSServerManager& manager, const Invocation& invocation,
-                    const QString& successLine, const QString& failurePrefix);
+    void run(const Invocation& invocation, const QString& successLine,
+             const QString& failurePrefix);
+    void log(const QString& message, LogLevel level) const;
+
+    SystemLayout m_layout;
+    CommandRunner m_runner;
+    QPointer<AppLog> m_log;
+    QPointer<HostDetection> m_detection;
 };
 
 } // namespace korvi

@@ -1,14 +1,59 @@
 #include "manager/ProcessRun.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMetaObject>
 #include <QProcessEnvironment>
 #include <QTimer>
 
-#include "manager/DNSServerManager.h"
 #include "platform/TextFile.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace korvi {
+
+namespace {
+
+// Why execve would refuse the program, in the words Qt uses for a failed
+// start ("execve: Permission denied"), or nothing when it would run. Qt 6.4
+// leaves one pipe open for every start that fails after the fork, so the
+// usual reasons are found here, before any child exists: a missing file,
+// one that is not a regular file or not executable, an unknown format, and a
+// script whose interpreter is missing or not executable.
+std::optional<QString> startRefusal(const QString& program, int depth = 0) {
+    const auto refusal = [](int code) {
+        return QStringLiteral("execve: ") + QString::fromLocal8Bit(std::strerror(code));
+    };
+    const QByteArray path = QFile::encodeName(program);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0)
+        return refusal(errno);
+    if (!S_ISREG(info.st_mode) || ::access(path.constData(), X_OK) != 0)
+        return refusal(EACCES);
+    QFile file(program);
+    if (!file.open(QIODevice::ReadOnly))
+        return refusal(EACCES);
+    const QByteArray head = file.read(256);
+    if (head.startsWith("\x7f"
+                        "ELF"))
+        return std::nullopt;
+    if (!head.startsWith("#!"))
+        return refusal(ENOEXEC);
+    // "#!interpreter [argument]": the interpreter must run in its own right.
+    const QByteArray line = head.mid(2, head.indexOf('\n') < 0 ? -1 : head.indexOf('\n') - 2);
+    const QList<QByteArray> words = line.simplified().split(' ');
+    if (words.isEmpty() || words.first().isEmpty())
+        return refusal(ENOEXEC);
+    if (depth > 3)
+        return std::nullopt;
+    // execve reports a missing or refused interpreter as the script's own error.
+    return startRefusal(QFile::decodeName(words.first()), depth + 1);
+}
+
+} // namespace
 
 void ProcessRun::start(const ProcessRunRequest& request) {
     QCoreApplication* application = QCoreApplication::instance();
@@ -80,6 +125,11 @@ void ProcessRun::begin() {
     // The limit counts from just before the start. A start failure may be
     // reported from inside start() itself; handleError copes with that.
     m_timeLimit->start(m_request.timeoutMs);
+    if (const std::optional<QString> refusal = startRefusal(m_request.program)) {
+        log(m_request.startFailurePrefix + *refusal, m_request.startFailureLevel);
+        finish(false, *refusal);
+        return;
+    }
     m_process->start();
 }
 
@@ -135,8 +185,8 @@ void ProcessRun::finish(bool success, const QString& output) {
 }
 
 void ProcessRun::log(const QString& message, LogLevel level) const {
-    if (m_request.manager)
-        m_request.manager->addLog(message, level);
+    if (m_request.log)
+        m_request.log->add(message, level);
 }
 
 } // namespace korvi

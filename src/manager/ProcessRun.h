@@ -7,14 +7,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "manager/AppLog.h"
 #include "manager/CommandRunner.h"
-#include "manager/ServerStatus.h"
 
 class QTimer;
 
 namespace korvi {
-
-class DNSServerManager;
 
 // Everything one run needs: what to start, its search path, its time limit,
 // the log lines it writes when the limit ends it or the start fails, and
@@ -29,7 +27,7 @@ struct ProcessRunRequest {
     LogLevel timeoutLevel = LogLevel::info;
     QString startFailurePrefix; // logged before the error's description
     LogLevel startFailureLevel = LogLevel::info;
-    QPointer<DNSServerManager> manager; // log lines only while it exists
+    QPointer<AppLog> log; // log lines only while it exists
     CommandCompletion completion;
 };
 
@@ -39,7 +37,7 @@ struct ProcessRunRequest {
 // (SIGTERM, then SIGKILL once the grace period has passed), and the
 // completion is posted to the main thread exactly once, whatever ends the run.
 // The run deletes itself afterwards. It belongs to the application object, not
-// to the manager, so it finishes even when the manager is gone; runs still
+// to the log or the manager, so it finishes even when they are gone; runs still
 // going when the application object itself is destroyed kill their child and
 // report nothing, as there is no event loop left to report to.
 class ProcessRun : public QObject {

@@ -1,29 +1,13 @@
 #include "manager/WriteOrder.h"
 
-#include <QHash>
-
 namespace korvi {
 
-namespace {
-
-struct Counters {
-    quint64 started = 0;
-    quint64 written = 0;
-};
-
-QHash<QString, Counters>& counters() {
-    static QHash<QString, Counters> table;
-    return table;
-}
-
-} // namespace
-
 quint64 WriteOrder::begin(const QString& path) {
-    return ++counters()[path].started;
+    return ++m_counters[path].started;
 }
 
 bool WriteOrder::mayWrite(const QString& path, quint64 number) {
-    Counters& entry = counters()[path];
+    Counters& entry = m_counters[path];
     if (number < entry.written)
         return false;
     entry.written = number;

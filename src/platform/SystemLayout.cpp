@@ -38,8 +38,7 @@ SystemLayout SystemLayout::standard() {
     layout.allowedPathPrefixes = {
         QStringLiteral("/usr/local/etc/"), QStringLiteral("/usr/local/var/named/"),
         QStringLiteral("/opt/local/etc/"), QStringLiteral("/opt/local/var/named/")};
-    layout.shellPath = QStringLiteral("/bin/bash");
-    layout.shellSearchPath =
+    layout.commandSearchPath =
         QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/local/bin");
     layout.processSearchPath = QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/"
                                               "local/bin:/opt/homebrew/bin:/opt/homebrew/sbin");
@@ -83,16 +82,20 @@ SystemLayout SystemLayout::standard() {
                            QStringLiteral("/var/log/named.log"),
                            QStringLiteral("/usr/local/var/log/named.log"),
                            QStringLiteral("/opt/local/var/log/named.log")};
-    layout.logReadCommandPrefix = QStringLiteral("tail -n 50 ");
+    layout.logReadCommand = {QStringLiteral("tail"), QStringLiteral("-n"), QStringLiteral("50")};
 
     layout.launchDaemonPlistPath =
         QStringLiteral("/usr/local/etc/LaunchDaemons/org.isc.named.plist");
-    layout.startCommand = QStringLiteral("launchctl load -w ") + layout.launchDaemonPlistPath;
-    layout.startFallbackCommand = QStringLiteral("sudo ") + layout.bindExecutablePath +
-                                  QStringLiteral(" -c ") + layout.namedConfigPath;
-    layout.stopCommand = QStringLiteral("launchctl unload ") + layout.launchDaemonPlistPath;
-    layout.stopFallbackCommand = QStringLiteral("sudo pkill named");
-    layout.reloadCommand = QStringLiteral("sudo pkill -HUP named");
+    layout.startCommand = {QStringLiteral("launchctl"), QStringLiteral("load"),
+                           QStringLiteral("-w"), layout.launchDaemonPlistPath};
+    layout.startFallbackCommand = {QStringLiteral("sudo"), layout.bindExecutablePath,
+                                   QStringLiteral("-c"), layout.namedConfigPath};
+    layout.stopCommand = {QStringLiteral("launchctl"), QStringLiteral("unload"),
+                          layout.launchDaemonPlistPath};
+    layout.stopFallbackCommand = {QStringLiteral("sudo"), QStringLiteral("pkill"),
+                                  QStringLiteral("named")};
+    layout.reloadCommand = {QStringLiteral("sudo"), QStringLiteral("pkill"), QStringLiteral("-HUP"),
+                            QStringLiteral("named")};
 
     layout.homebrewInstallationPage = QStringLiteral("https://brew.sh");
     layout.macPortsInstallationPage = QStringLiteral("https://www.macports.org/install.php");
@@ -131,21 +134,21 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port) {
     // process on the machine is started with. The pattern for pgrep and
     // pkill begins with "[/]": it matches the path in named's command line
     // but not in its own, nor in that of another pgrep or pkill looking for
-    // the same server; and the shell leaves it alone, since a bracket never
-    // matches a slash in a file name.
+    // the same server.
     const QString conf = layout.namedConfigPath;
     const QString pattern = QStringLiteral("[/]") + conf.mid(1);
-    layout.startCommand = layout.bindExecutablePath + QStringLiteral(" -c ") + conf +
-                          QStringLiteral(" -p ") + QString::number(port);
+    layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-c"), conf,
+                           QStringLiteral("-p"), QString::number(port)};
     layout.startFallbackCommand.clear();
-    layout.stopCommand = QStringLiteral("pkill -f ") + pattern;
+    layout.stopCommand = {QStringLiteral("pkill"), QStringLiteral("-f"), pattern};
     layout.stopFallbackCommand.clear();
-    layout.reloadCommand = QStringLiteral("pkill -HUP -f ") + pattern;
+    layout.reloadCommand = {QStringLiteral("pkill"), QStringLiteral("-HUP"), QStringLiteral("-f"),
+                            pattern};
     layout.launchDaemonPlistPath.clear();
     layout.statusCheckArguments = {QStringLiteral("-f"), pattern};
     layout.bindLogPaths = {zones + QStringLiteral("/data/named.run")};
 
-    // Only what the sandbox itself runs through the shell: its named (under
+    // Only what the sandbox itself runs as commands: its named (under
     // any of the names detection may find), pkill, the log reader and BIND's
     // checkers. No sudo, no launchctl, no package managers.
     layout.allowedCommands = {QStringLiteral("named-checkconf"), QStringLiteral("named-checkzone"),

@@ -27,16 +27,15 @@ struct SystemLayout {
     QString serverAddress;
     quint16 serverPort = 53;
 
-    // Command runner: first words a shell command line may begin with, the
-    // prefixes a first word may begin with, and the word admitted as is.
+    // Command runner: programs a command may name, the prefixes a program
+    // may begin with, and the program admitted as is.
     QStringList allowedCommands;
     QStringList allowedCommandPrefixes;
     QString allowedPrivilegeCommand;
     // Directories whose contents Korvi may read and write.
     QStringList allowedPathPrefixes;
 
-    QString shellPath;         // the shell that runs command lines
-    QString shellSearchPath;   // PATH for command lines run through the shell
+    QString commandSearchPath; // where commands' programs are found; their PATH
     QString processSearchPath; // PATH for programs run directly
     QString temporaryDirectory;
     int commandTimeoutMs = 30000;
@@ -72,19 +71,20 @@ struct SystemLayout {
     QString statusCheckPath;
     QStringList statusCheckArguments;
 
-    // Server log: files tested in order; the read command is the prefix
-    // followed by the file's path.
+    // Server log: files tested in order; the read command is this command
+    // with the file's path as its last argument.
     QStringList bindLogPaths;
-    QString logReadCommandPrefix;
+    QStringList logReadCommand;
 
-    // Server control, run through the shell. An empty fallback means the
-    // first command is the only attempt.
+    // Server control: each command is a program and its arguments, run
+    // without a shell. An empty fallback means the first command is the only
+    // attempt.
     QString launchDaemonPlistPath;
-    QString startCommand;
-    QString startFallbackCommand;
-    QString stopCommand;
-    QString stopFallbackCommand;
-    QString reloadCommand;
+    QStringList startCommand;
+    QStringList startFallbackCommand;
+    QStringList stopCommand;
+    QStringList stopFallbackCommand;
+    QStringList reloadCommand;
 
     // Where the package managers explain how to install them.
     QString homebrewInstallationPage;
@@ -93,7 +93,8 @@ struct SystemLayout {
     static SystemLayout standard();
 
     // A private server rooted in rootDir (a path without spaces, quotes or
-    // shell metacharacters): named.conf in rootDir/etc, zones in
+    // pattern characters, since it is also the pattern that finds its named):
+    // named.conf in rootDir/etc, zones in
     // rootDir/var/named, temporary files in rootDir/tmp, and only rootDir may
     // be read and written. Its named runs as the current user on 127.0.0.1 at
     // the given port, and start, stop, reload and status act only on the

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "manager/ZoneRepository.h"
 #include "model/RecordValidator.h"
 #include "model/TextCleaning.h"
 #include "platform/Console.h"
@@ -214,27 +215,6 @@ void AddZoneView::updateCreateButton() {
     m_createButton->setEnabled(!empty && valid && !m_creating);
 }
 
-QString AddZoneView::completedHost(const QString& text, const QString& fallback) {
-    if (text.isEmpty())
-        return fallback;
-    return text.endsWith(u'.') ? text : text + u'.';
-}
-
-SOARecord AddZoneView::newZoneSOA(const QString& zoneName, const QString& primaryNameServer,
-                                  const QString& adminEmail, qint64 serial) {
-    SOARecord soa;
-    soa.primaryNameServer =
-        cleanHostText(completedHost(primaryNameServer, QStringLiteral("ns1.") + zoneName + u'.'));
-    soa.adminEmail =
-        cleanHostText(completedHost(adminEmail, QStringLiteral("admin.") + zoneName + u'.'));
-    soa.serial = serial;
-    soa.refresh = SOARecord::standardRefresh;
-    soa.retry = SOARecord::standardRetry;
-    soa.expire = SOARecord::standardExpire;
-    soa.minimum = SOARecord::standardMinimum;
-    return soa;
-}
-
 void AddZoneView::createDomain() {
     if (m_creating)
         return;
@@ -250,24 +230,16 @@ void AddZoneView::createDomain() {
         return;
     }
     if (m_manager) {
-        for (const ZonePtr& zone : m_manager->zones()) {
-            if (zone->name() == name) {
-                showError(QStringLiteral("A zone for this domain already exists"));
-                return;
-            }
+        if (const std::optional<QString> refusal = m_manager->newZoneRefusal(name)) {
+            showError(*refusal);
+            return;
         }
     }
     consoleLine(QStringLiteral("✅ Validation passed, creating zone..."));
 
-    auto zone = ZonePtr::create(name, zoneFilePath(name));
-    const QString primary =
-        completedHost(primaryNameServer(), QStringLiteral("ns1.") + name + u'.');
-    zone->setSoaRecord(
-        newZoneSOA(name, primaryNameServer(), adminEmail(), QDateTime::currentSecsSinceEpoch()));
+    const ZonePtr zone = ZoneRepository::newZone(name, zoneFilePath(name), primaryNameServer(),
+                                                 adminEmail(), QDateTime::currentSecsSinceEpoch());
     consoleLine(QStringLiteral("✅ SOA record created"));
-    // The cleaning constructor gives the empty (apex) name and the value
-    // cleaned for an NS record.
-    zone->addRecord(DNSRecord(QString(), DNSRecordType::NS, primary, 86400));
     consoleLine(QStringLiteral("✅ NS record added"));
 
     // The zone reaches the manager once this click has been handled, even if

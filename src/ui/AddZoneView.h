@@ -30,13 +30,6 @@ public:
     // fails it a looser fallback. Writes its reasoning to standard output.
     static bool isValidDomainForForm(const QString& name);
 
-    // The SOA a new zone gets, from the form's two texts (completed with the
-    // zone name when empty, given a trailing dot, cleaned).
-    static SOARecord newZoneSOA(const QString& zoneName, const QString& primaryNameServer,
-                                const QString& adminEmail, qint64 serial);
-    // The text completed: the fallback when empty, else a trailing dot added.
-    static QString completedHost(const QString& text, const QString& fallback);
-
     // The error alert while it is shown.
     QMessageBox* errorAlert() const { return m_errorAlert; }
     const QString& errorMessage() const { return m_errorMessage; }

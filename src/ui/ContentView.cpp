@@ -11,7 +11,6 @@
 
 #include "manager/DNSServerManager.h"
 #include "platform/NotificationCenter.h"
-#include "platform/PreferencesStore.h"
 #include "ui/AboutWindowController.h"
 #include "ui/DNSConfigView.h"
 #include "ui/DNSRecordView.h"
@@ -26,13 +25,8 @@
 
 namespace korvi {
 
-ContentView::ContentView(QWidget* parent)
-    : ContentView(SystemLayout::standard(), std::make_shared<PreferencesStore>(), parent) {}
-
-ContentView::ContentView(const SystemLayout& layout, std::shared_ptr<PreferencesStore> preferences,
-                         QWidget* parent)
-    : QMainWindow(parent),
-      m_dnsManager(std::make_unique<DNSServerManager>(layout, std::move(preferences))) {
+ContentView::ContentView(DNSServerManager* manager, QWidget* parent)
+    : QMainWindow(parent), m_dnsManager(manager) {
     setObjectName(QStringLiteral("contentView"));
     setWindowTitle(QStringLiteral("Korvi"));
     setWindowIcon(applicationIcon());
@@ -55,10 +49,15 @@ void ContentView::closeEvent(QCloseEvent* event) {
         m_terminationSaved = true;
         close();
     };
-    connect(m_dnsManager.get(), &DNSServerManager::configurationSaveFinished, this, closeNow,
-            Qt::SingleShotConnection);
-    QTimer::singleShot(terminationSaveLimitMs, this, closeNow);
     NotificationCenter::instance().post(appWillTerminateNotification);
+    // The save's end is always posted, so its id is known before it comes.
+    const SaveId own = m_dnsManager->terminationSaveId();
+    connect(m_dnsManager, &DNSServerManager::configurationSaveFinished, this,
+            [own, closeNow](SaveId id, bool) {
+                if (id == own)
+                    closeNow();
+            });
+    QTimer::singleShot(terminationSaveLimitMs, this, closeNow);
 }
 
 ContentView::~ContentView() {
@@ -71,7 +70,7 @@ void ContentView::buildWindow() {
     splitter->setObjectName(QStringLiteral("navigationSplit"));
     splitter->setChildrenCollapsible(false);
 
-    m_sidebar = new SidebarView(m_dnsManager.get(), splitter);
+    m_sidebar = new SidebarView(m_dnsManager, splitter);
     m_sidebar->setMinimumWidth(sidebarMinimumWidth);
     m_sidebar->setMaximumWidth(sidebarMaximumWidth);
     connect(m_sidebar, &SidebarView::selectedTabChanged, this, &ContentView::showScreen);
@@ -145,23 +144,23 @@ QWidget* ContentView::makeScreen(int tab) {
     QString name;
     switch (tab) {
     case 0:
-        screen = new DashboardView(m_dnsManager.get(), m_detail);
+        screen = new DashboardView(m_dnsManager, m_detail);
         name = QStringLiteral("DashboardView");
         break;
     case 1:
-        screen = new ZoneManagementView(m_dnsManager.get(), m_detail);
+        screen = new ZoneManagementView(m_dnsManager, m_detail);
         name = QStringLiteral("ZoneManagementView");
         break;
     case 2:
-        screen = new DNSRecordView(m_dnsManager.get(), m_detail);
+        screen = new DNSRecordView(m_dnsManager, m_detail);
         name = QStringLiteral("DNSRecordView");
         break;
     case 3:
-        screen = new DNSConfigView(m_dnsManager.get(), m_detail);
+        screen = new DNSConfigView(m_dnsManager, m_detail);
         name = QStringLiteral("DNSConfigView");
         break;
     case 4:
-        screen = new LogsView(m_dnsManager.get(), m_detail);
+        screen = new LogsView(m_dnsManager, m_detail);
         name = QStringLiteral("LogsView");
         break;
     case 5:

@@ -3,23 +3,18 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <memory>
-
-#include "platform/SystemLayout.h"
-
 class QAction;
 class QSplitter;
 
 namespace korvi {
 
 class DNSServerManager;
-class PreferencesStore;
 class SidebarView;
 
 // The main window: the sidebar with its six sections on the left, the
 // screen of the selected section on the right, the toolbar refresh and the
-// "About Korvi" menu item. It creates the one manager of the application and
-// hands it to every screen.
+// "About Korvi" menu item. It shows the application's one manager, which the
+// application owns, and hands it to every screen.
 class ContentView : public QMainWindow {
     Q_OBJECT
 
@@ -30,14 +25,11 @@ public:
     static constexpr int sidebarMaximumWidth = 250;
     static constexpr int detailMinimumWidth = 600;
 
-    // The manager on the standard host layout and the user's preferences.
-    explicit ContentView(QWidget* parent = nullptr);
-    // The manager on the given layout and preferences (sandbox mode, tests).
-    ContentView(const SystemLayout& layout, std::shared_ptr<PreferencesStore> preferences,
-                QWidget* parent = nullptr);
+    // The manager must outlive the window.
+    explicit ContentView(DNSServerManager* manager, QWidget* parent = nullptr);
     ~ContentView() override;
 
-    DNSServerManager* dnsManager() const { return m_dnsManager.get(); }
+    DNSServerManager* dnsManager() const { return m_dnsManager; }
 
     int selectedTab() const { return m_selectedTab; }
     void setSelectedTab(int tab);
@@ -56,7 +48,8 @@ public:
 protected:
     // Closing the main window ends Korvi. The data is saved first: the zones
     // at once, named.conf once BIND's checker has answered, so the window
-    // closes when that save has ended, a moment later.
+    // closes when that very save has ended, a moment later (an earlier save
+    // ending first does not count).
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -66,7 +59,7 @@ private:
     QWidget* makeScreen(int tab);
     void refresh();
 
-    std::unique_ptr<DNSServerManager> m_dnsManager;
+    DNSServerManager* m_dnsManager;
     int m_selectedTab = 0;
     SidebarView* m_sidebar = nullptr;
     QWidget* m_detail = nullptr;

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 
+#include "manager/DNSServerManager.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PreferencesStore.h"
 #include "platform/WebPageOpener.h"
@@ -49,16 +50,14 @@ KorviApp::~KorviApp() {
 }
 
 ContentView* KorviApp::openMainWindow() {
-    return show(std::make_unique<ContentView>());
+    return openMainWindow(SystemLayout::standard(), std::make_shared<PreferencesStore>());
 }
 
 ContentView* KorviApp::openMainWindow(const SystemLayout& layout,
                                       std::shared_ptr<PreferencesStore> preferences) {
-    return show(std::make_unique<ContentView>(layout, std::move(preferences)));
-}
-
-ContentView* KorviApp::show(std::unique_ptr<ContentView> window) {
-    m_mainWindow = std::move(window);
+    m_mainWindow.reset();
+    m_manager = std::make_unique<DNSServerManager>(layout, std::move(preferences));
+    m_mainWindow = std::make_unique<ContentView>(m_manager.get());
     m_mainWindow->resize(ContentView::defaultWidth, ContentView::defaultHeight);
     m_mainWindow->show();
     return m_mainWindow.get();

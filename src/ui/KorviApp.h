@@ -11,11 +11,13 @@ class QApplication;
 namespace korvi {
 
 class ContentView;
+class DNSServerManager;
 class PreferencesStore;
 
 // The application: its identity, its behaviour at the end (the
 // "AppWillTerminate" notice, quitting when the last window closes), the way
-// web pages open, and its one main window.
+// web pages open, its one manager and its one main window, which shows the
+// manager.
 class KorviApp : public QObject {
     Q_OBJECT
 
@@ -28,16 +30,19 @@ public:
     explicit KorviApp(QApplication& application);
     ~KorviApp() override;
 
-    // Builds the main window on the standard host layout and the user's
-    // preferences, or on the given ones, and shows it at its default size.
+    // Builds the manager and the main window on the standard host layout and
+    // the user's preferences, or on the given ones, and shows the window at
+    // its default size.
     ContentView* openMainWindow();
     ContentView* openMainWindow(const SystemLayout& layout,
                                 std::shared_ptr<PreferencesStore> preferences);
     ContentView* mainWindow() const { return m_mainWindow.get(); }
+    DNSServerManager* manager() const { return m_manager.get(); }
 
 private:
-    ContentView* show(std::unique_ptr<ContentView> window);
-
+    // The window observes the manager, so it is declared after it and goes
+    // first.
+    std::unique_ptr<DNSServerManager> m_manager;
     std::unique_ptr<ContentView> m_mainWindow;
 };
 

@@ -5,7 +5,8 @@
 
 #include "BindCheckers.h"
 #include "HostTestSupport.h"
-#include "manager/ConfigurationSaver.h"
+#include "manager/CheckedSaver.h"
+#include "platform/ScratchFolder.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -63,22 +64,30 @@ class CheckedSaveTest : public QObject {
     ZonePtr m_zone; // the zone saved, one named-checkzone accepts
 
     QString target() const { return conf ? m_host->layout.namedConfigPath : m_zone->filePath(); }
+    // This process's scratch folder below the host's temporary directory.
+    QString scratchFolder() const {
+        return ScratchFolder(m_host->layout.temporaryDirectory).path();
+    }
     // A scratch copy's name as a pattern: the folder, the stem, then an upper-case UUID.
     QString scratchPattern() const {
         return QRegularExpression::escape(
-                   m_host->path(conf ? u"tmp/named.conf.tmp."_s : u"tmp/db.example.com.tmp."_s)) +
+                   scratchFolder() + (conf ? u"/named.conf.tmp."_s : u"/db.example.com.tmp."_s)) +
                u"[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}"_s;
     }
     QStringList scratchFiles() const {
-        return QDir(m_host->path(u"tmp"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        return QDir(scratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     }
-    // A shell that notes each command line before handing it to bash.
+    // A checker in front of the one on the search path that notes each command before running it.
     void recordCommands() {
-        m_host->layout.shellPath =
-            m_host->write(u"bin/recording-shell"_s,
-                          "#!/bin/bash\nprintf '%s\\n' \"$2\" >> '" +
-                              m_host->path(u"runs"_s).toUtf8() + "'\nexec /bin/bash \"$@\"\n",
-                          true);
+        const QString name = checker.section(u' ', 0, 0);
+        const QString faked = m_host->path(u"fakebin/"_s + name);
+        const QString real = QFileInfo::exists(faked) ? faked : u"/usr/bin/"_s + name;
+        m_host->write(u"recbin/"_s + name,
+                      "#!/bin/sh\nprintf '%s\\n' \"" + name.toUtf8() + " $*\" >> '" +
+                          m_host->path(u"runs"_s).toUtf8() + "'\nexec '" + real.toUtf8() +
+                          "' \"$@\"\n",
+                      true);
+        m_host->layout.commandSearchPath = m_host->path(u"recbin:/usr/bin:/bin"_s);
     }
     QStringList commandsRun() const {
         return QString::fromUtf8(readFile(m_host->path(u"runs"_s)))
@@ -96,7 +105,7 @@ class CheckedSaveTest : public QObject {
     }
     // The text the save writes, rendered at the time stamped in the file.
     QByteArray textAtHeaderTime(const DNSServerManager& manager, const QByteArray& bytes) const {
-        NamedConfWriter::Options options = ConfigurationSaver::writerOptions(manager);
+        NamedConfWriter::Options options = manager.namedConfOptions();
         options.now = headerTime(bytes);
         return (conf ? manager.configuration()->namedConfText(options)
                      : m_zone->zoneFileText(headerTime(bytes)))
@@ -243,11 +252,11 @@ private Q_SLOTS:
             m_zone = ZonePtr::create(u"example.com"_s, m_host->layout.namedConfigPath);
             recordCommands();
         } else if (setup == "no checker"_L1) {
-            m_host->layout.shellSearchPath = m_host->path(u"emptybin"_s);
-            QDir().mkpath(m_host->layout.shellSearchPath);
+            m_host->layout.commandSearchPath = m_host->path(u"emptybin"_s);
+            QDir().mkpath(m_host->layout.commandSearchPath);
         } else if (setup.startsWith(u"checker "_s)) {
             m_host->write(u"fakebin/"_s + checker.section(u' ', 0, 0), setup.mid(8).toUtf8(), true);
-            m_host->layout.shellSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
+            m_host->layout.commandSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
             m_host->layout.commandTimeoutMs = 300;
             m_host->layout.commandKillGraceMs = 200;
         } else if (setup == "no scratch folder"_L1) {
@@ -290,6 +299,138 @@ private Q_SLOTS:
             QCOMPARE(commandsRun(), QStringList());
     }
 
+    // No shell stands between the data and the checker. A scratch folder whose path holds a
+    // space, a quote or a dollar is checked as it is, and the file lands; a zone name holding a
+    // line feed reaches the checker whole, which refuses the zone's bad record: with a shell,
+    // "\ntrue #" would have run a second command whose exit status hid the verdict, and the
+    // unchecked file would have been written.
+    void dataReachesTheCheckerWhole_data() {
+        QTest::addColumn<QString>("folder"); // the temporary directory, below the host
+        QTest::addColumn<QString>("zoneName");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("space in the scratch path") << u"tmp/a b"_s << QString() << true;
+        QTest::newRow("quote in the scratch path") << u"tmp/it's"_s << QString() << true;
+        QTest::newRow("dollar in the scratch path") << u"tmp/$HOME"_s << QString() << true;
+        if (!conf)
+            QTest::newRow("line feed in the zone name")
+                << QString() << u"example.com\ntrue #"_s << false;
+    }
+    void dataReachesTheCheckerWhole() {
+        QFETCH(QString, folder);
+        QFETCH(QString, zoneName);
+        QFETCH(bool, written);
+        if (!folder.isEmpty()) {
+            m_host->layout.temporaryDirectory = m_host->path(folder);
+            QVERIFY(QDir().mkpath(m_host->layout.temporaryDirectory));
+        }
+        if (!zoneName.isEmpty()) {
+            m_zone->setName(zoneName);
+            m_zone->addRecord(record(u"www"_s, DNSRecordType::CNAME, u"example.net."_s));
+        }
+        auto m = manager();
+        const qsizetype from = m->logs().size();
+        save(*m);
+        (void)linesFrom(*m, from, written ? savedLines.size() : 2);
+        QTRY_COMPARE_WITH_TIMEOUT(scratchFiles(), QStringList(), waitMs);
+        QCOMPARE(QFileInfo::exists(target()), written);
+        if (written) {
+            QCOMPARE(infoMessages(*m, from), savedLines);
+            const QByteArray bytes = readFile(target());
+            QCOMPARE(bytes, textAtHeaderTime(*m, bytes));
+        } else {
+            QVERIFY2(logCount(*m, u"Invalid zone file for '"_s + zoneName + u"': "_s) == 0 &&
+                         infoMessages(*m, from).filter(u"Invalid zone file for '"_s).size() == 1,
+                     qPrintable(infoMessages(*m, from).join(u'\n')));
+        }
+    }
+
+    // The check alone, through the manager: with a line feed in the zone name, the checker
+    // still judges the text (and refuses this one).
+    void checkOnlyJudgesTheText() {
+        if (conf)
+            QSKIP("zone files only");
+        auto m = manager();
+        std::optional<bool> verdict;
+        m->validateZoneFile(
+            u"not a zone file\n"_s, u"example.com\ntrue #"_s,
+            [&verdict](bool success, const std::optional<QString>&) { verdict = success; });
+        QTRY_VERIFY_WITH_TIMEOUT(verdict.has_value(), waitMs);
+        QCOMPARE(*verdict, false);
+    }
+
+    // Every save ends exactly once, with its own id and after the call has returned, also one
+    // refused at once (path) or overtaken by a later save of the same file.
+    void everySaveEndsOnceWithItsId() {
+        const QString name = checker.section(u' ', 0, 0);
+        // The first copy's check takes its time, so that the second save writes first.
+        m_host->write(u"fakebin/"_s + name,
+                      "#!/bin/sh\nfor copy; do :; done\n"
+                      "if grep -q slow \"$copy\"; then sleep 1; fi\nexit 0\n",
+                      true);
+        m_host->layout.commandSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
+        CommandRunner runner(m_host->layout, nullptr);
+        CheckedSaver saver(m_host->layout, runner, nullptr);
+        QList<std::tuple<SaveId, QString, bool, QString>> ends;
+        connect(&saver, &CheckedSaver::finished, this,
+                [&ends](SaveId id, const QString& path, bool written, const QString& reason) {
+                    ends.append({id, path, written, reason});
+                });
+        const auto start = [&](const QString& text) {
+            return conf ? saver.saveConfiguration(text)
+                        : (m_zone->setRecords({record(text, DNSRecordType::A, u"192.0.2.1"_s)}),
+                           saver.saveZoneFile(m_zone));
+        };
+        const SaveId older = start(u"slow"_s);
+        const SaveId newer = start(u"fast"_s);
+        const QString target = this->target();
+        m_host->layout.namedConfigPath = m_host->path(u"outside/named.conf"_s);
+        const QString outside = m_host->layout.namedConfigPath;
+        CheckedSaver refusing(m_host->layout, runner, nullptr);
+        connect(&refusing, &CheckedSaver::finished, this,
+                [&ends](SaveId id, const QString& path, bool written, const QString& reason) {
+                    ends.append({id, path, written, reason});
+                });
+        const auto refusedZone = ZonePtr::create(u"example.com"_s, outside);
+        const SaveId refused =
+            conf ? refusing.saveConfiguration(u"x"_s) : refusing.saveZoneFile(refusedZone);
+        QVERIFY(ends.isEmpty());
+        QVERIFY(older != newer);
+        QTRY_COMPARE_WITH_TIMEOUT(ends.size(), 3, waitMs);
+        QTest::qWait(200);
+        QCOMPARE(ends.size(), 3);
+        const QString refusal =
+            conf ? u"Invalid configuration file path"_s : u"Invalid zone file path: "_s + outside;
+        QCOMPARE(ends[0], std::make_tuple(refused, outside, false, refusal));
+        QCOMPARE(ends[1], std::make_tuple(newer, target, true, QString()));
+        QCOMPARE(std::get<0>(ends[2]), older);
+        QCOMPARE(std::get<2>(ends[2]), false);
+        QVERIFY(readFile(target).contains("fast"));
+    }
+
+    // At start, scratch folders of Korvi processes that no longer run go; those of running
+    // processes and anything that is not a process's folder stay.
+    void staleScratchFoldersRemoved() {
+        const QString user = ScratchFolder::userFolder(m_host->layout.temporaryDirectory);
+        QProcess finished;
+        finished.start(u"/bin/true"_s, QStringList());
+        QVERIFY(finished.waitForStarted());
+        const qint64 pid = finished.processId();
+        QVERIFY(finished.waitForFinished());
+        const QString dead = QString::number(pid);
+        QVERIFY(!ScratchFolder::processRuns(pid));
+        const QString alive = QString::number(QCoreApplication::applicationPid());
+        for (const QString& folder : {dead, alive, u"notes"_s})
+            QVERIFY(!m_host
+                         ->write(user.mid(m_host->root().size() + 1) + u'/' + folder +
+                                     u"/db.left.tmp.1"_s,
+                                 "left\n")
+                         .isEmpty());
+        auto m = manager();
+        QVERIFY(!QFileInfo::exists(user + u'/' + dead));
+        QVERIFY(QFileInfo::exists(user + u'/' + alive + u"/db.left.tmp.1"_s));
+        QVERIFY(QFileInfo::exists(user + u"/notes/db.left.tmp.1"_s));
+    }
+
     // Two quick saves: two scratch copies, two commands, and the newer text on
     // disk even when the older check finishes last (that save then writes nothing).
     void twoQuickSavesUseTwoCopies_data() {
@@ -305,7 +446,7 @@ private Q_SLOTS:
                           "#!/bin/sh\nfor copy; do :; done\n"
                           "if grep -q slow \"$copy\"; then sleep 1; fi\nexit 0\n",
                           true);
-            m_host->layout.shellSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
+            m_host->layout.commandSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
         }
         recordCommands();
         auto m = manager();

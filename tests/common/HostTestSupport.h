@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -25,7 +26,7 @@ namespace korvi::test {
 
 using namespace Qt::StringLiterals;
 
-// Command lines lose shell metacharacters, so test folders must have plain names.
+// The sandbox's pattern and BIND's files want plain folder names.
 inline bool isPlainPath(const QString& path) {
     static const QRegularExpression unsafe(u"[\\s&|;`$()<>\\\\\"'\\[\\]*?]"_s);
     return !unsafe.match(path).hasMatch();
@@ -43,6 +44,16 @@ inline QString writeFile(const QString& root, const QString& relativePath,
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
                         (executable ? QFile::ExeOwner : QFile::Permissions()));
     return path;
+}
+
+// Every file below a folder, its subfolders included (Korvi's scratch folders stay, empty).
+inline QStringList filesBelow(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(it.next());
+    return files;
 }
 
 inline QByteArray readFile(const QString& path) {
@@ -84,11 +95,11 @@ inline SystemLayout isolatedLayout(const QString& root) {
     layout.statusCheckArguments = {u"-f"_s, u"[/]"_s + root.mid(1) + u"/nothing"_s};
     layout.bindLogPaths = all({"/var/named/data/named.run", "/var/log/named.log"});
     layout.launchDaemonPlistPath.clear();
-    layout.startCommand = at("/bin/start-first");
-    layout.startFallbackCommand = at("/bin/start-second");
-    layout.stopCommand = at("/bin/stop-first");
-    layout.stopFallbackCommand = at("/bin/stop-second");
-    layout.reloadCommand = at("/bin/reload");
+    layout.startCommand = {at("/bin/start-first")};
+    layout.startFallbackCommand = {at("/bin/start-second")};
+    layout.stopCommand = {at("/bin/stop-first")};
+    layout.stopFallbackCommand = {at("/bin/stop-second")};
+    layout.reloadCommand = {at("/bin/reload")};
     return layout;
 }
 

@@ -94,9 +94,10 @@ class WindowHost {
 public:
     WindowHost() {
         makeHostFolders(m_dir.path());
-        m_window = std::make_unique<ContentView>(
+        m_manager = std::make_unique<DNSServerManager>(
             isolatedLayout(m_dir.path()),
             std::make_shared<PreferencesStore>(m_dir.filePath(u"prefs.ini"_s)));
+        m_window = std::make_unique<ContentView>(m_manager.get());
         m_window->show();
         m_settled = waitForDetections(*m_window->dnsManager());
     }
@@ -110,6 +111,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<DNSServerManager> m_manager;
     std::unique_ptr<ContentView> m_window;
     bool m_settled = false;
 };

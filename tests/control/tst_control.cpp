@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "HostTestSupport.h"
-#include "manager/ServerController.h"
+#include "manager/LayoutServerControl.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -96,15 +96,15 @@ private Q_SLOTS:
         const QString second = start ? u"start-second"_s : u"stop-second"_s;
         program(host, first, qMax(firstExit, 0), "  first said no  \\n");
         program(host, second, qMax(secondExit, 0), "  second said no  \\n");
-        QString& firstCommand = start ? host.layout.startCommand : host.layout.stopCommand;
-        QString& secondCommand =
+        QStringList& firstCommand = start ? host.layout.startCommand : host.layout.stopCommand;
+        QStringList& secondCommand =
             start ? host.layout.startFallbackCommand : host.layout.stopFallbackCommand;
-        firstCommand += u" one"_s;
-        secondCommand += u" two"_s;
+        firstCommand.append(u"one"_s);
+        secondCommand.append(u"two"_s);
         if (firstExit == -1)
-            firstCommand = u"cat "_s + host.path(u"bin/"_s + first);
+            firstCommand = {u"cat"_s, host.path(u"bin/"_s + first)};
         if (secondExit == -1)
-            secondCommand = u"cat "_s + host.path(u"bin/"_s + second);
+            secondCommand = {u"cat"_s, host.path(u"bin/"_s + second)};
         if (secondExit == -2)
             secondCommand.clear();
         auto manager = host.manager();
@@ -128,9 +128,9 @@ private Q_SLOTS:
         QStringList expected;
         const QString blocked = u"Command blocked for security reasons: "_s;
         if (firstExit == -1)
-            expected.append(infoLine(blocked + firstCommand));
+            expected.append(infoLine(blocked + firstCommand.join(u' ')));
         if (firstExit != 0 && secondExit == -1)
-            expected.append(infoLine(blocked + secondCommand));
+            expected.append(infoLine(blocked + secondCommand.join(u' ')));
         expected.append(logLine(level, line));
         QCOMPARE(withoutTimeStamps(manager->logs().mid(before)), expected);
     }
@@ -163,7 +163,7 @@ private Q_SLOTS:
         QCOMPARE(readFile(host.path(u"reload.ran"_s)), "\n"_ba);
     }
 
-    // Command lines naming the layout's named run the detected named, if any.
+    // Commands naming the layout's named run the detected named, if any.
     void commandLine_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("detected");
@@ -184,7 +184,9 @@ private Q_SLOTS:
         QFETCH(QString, command);
         QFETCH(QString, detected);
         QFETCH(QString, expected);
-        QCOMPARE(ServerController::commandLine(command, SystemLayout::standard(), detected),
+        QCOMPARE(LayoutServerControl::withDetectedNamed(command.split(u' '),
+                                                        SystemLayout::standard(), detected)
+                     .join(u' '),
                  expected);
     }
 
@@ -196,7 +198,7 @@ private Q_SLOTS:
         host.layout.bindExecutablePath = host.write(u"bin/constant-named"_s, script, true);
         const QString found = host.write(u"usr/sbin/named"_s, script, true);
         host.layout.allowedCommandPrefixes.append(host.path(u"usr/sbin/"_s));
-        host.layout.startCommand = host.layout.bindExecutablePath + u" -c x.conf"_s;
+        host.layout.startCommand = {host.layout.bindExecutablePath, u"-c"_s, u"x.conf"_s};
         auto manager = host.manager();
         manager->startServer();
         QTRY_COMPARE(manager->serverStatus(), ServerStatus::running);
@@ -327,6 +329,36 @@ private Q_SLOTS:
         QCOMPARE(withoutTimeStamps(manager->logs().mid(before)),
                  QStringList({infoLine(loadingLine), separator}) + expected +
                      QStringList({successLine(loadedLine(expected.size()))}));
+    }
+
+    // A log path reaches the reader as one argument, whatever it holds: a space, a quote and a
+    // dollar are read from that very file, and a line feed starts no second command (with a
+    // shell, "\ntrue #" would make the failed read of the first line a success).
+    void logPathReachesTheReaderWhole_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("space") << u"named log.run"_s << true;
+        QTest::newRow("single quote") << u"named's.run"_s << true;
+        QTest::newRow("dollar") << u"$HOME.run"_s << true;
+        QTest::newRow("line feed") << u"missing.run\ntrue #"_s << false;
+    }
+    void logPathReachesTheReaderWhole() {
+        QFETCH(QString, name);
+        QFETCH(bool, exists);
+        Host host;
+        const QString path = host.path(u"var/named/data/"_s + name);
+        if (exists)
+            QVERIFY(!host.write(u"var/named/data/"_s + name, "first\nsecond\n").isEmpty());
+        auto manager = host.manager();
+        const qsizetype before = manager->logs().size();
+        manager->readBindLogFile(path);
+        const QString outcome = exists ? loadedLine(2) : readFailed + path;
+        QTRY_COMPARE(logCount(*manager, outcome), 1);
+        QTest::qWait(100);
+        QCOMPARE(withoutTimeStamps(manager->logs().mid(before)),
+                 exists
+                     ? QStringList({separator, u"first"_s, u"second"_s, successLine(loadedLine(2))})
+                     : QStringList{errorLine(outcome)});
     }
 
     // Paths outside Korvi's folders (also through ".."), a failing read, a refused reader.

@@ -295,6 +295,36 @@ private Q_SLOTS:
                          infoLine(QString(installing).replace(u"%1"_s, path(executable))), last}));
     }
 
+    // The published name chooses the package manager; any other text is no package manager at
+    // all (it used to install through MacPorts).
+    void availableNameChoosesTheInstaller_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("published");
+        QTest::addColumn<QString>("firstLine");
+        const QString none =
+            u"No package manager available. Please install Homebrew or MacPorts first."_s;
+        QTest::newRow("MacPorts") << u"MacPorts"_s << u"MacPorts"_s
+                                  << u"Using MacPorts to install BIND..."_s;
+        QTest::newRow("unknown text") << u"Fink"_s << u"None"_s << none;
+        QTest::newRow("wrong case") << u"macports"_s << u"None"_s << none;
+        QTest::newRow("empty") << QString() << u"None"_s << none;
+    }
+    void availableNameChoosesTheInstaller() {
+        QFETCH(QString, name);
+        QFETCH(QString, published);
+        QFETCH(QString, firstLine);
+        auto m = m_host->manager();
+        QSignalSpy changes(m.get(), &DNSServerManager::availablePackageManagerChanged);
+        m->setAvailablePackageManager(name);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(changes.first().first().toString(), published);
+        QCOMPARE(m->availablePackageManager(), published);
+        const qsizetype before = m->logs().size();
+        m->installBind();
+        QTRY_VERIFY(m->logs().size() > before);
+        QCOMPARE(parseLogLine(m->logs().at(before)).message, firstLine);
+    }
+
     // Nothing to install with; MacPorts missing; a brew found at no installation path.
     void installFailsEarly() {
         auto m = m_host->manager();

@@ -1,9 +1,10 @@
-// The manager's application log, its start-up and termination console lines.
+// The application log on its own, and the manager's start-up and termination console lines.
 #include <QtTest>
 
 #include <thread>
 
 #include "HostTestSupport.h"
+#include "manager/AppLog.h"
 #include "platform/NotificationCenter.h"
 
 using namespace korvi;
@@ -54,21 +55,21 @@ private Q_SLOTS:
 
     // One line per level: queued behind earlier work, on the console at once.
     void logLine() {
-        auto m = m_host.manager();
+        AppLog log;
         for (LogLevel level : allLogLevels()) {
-            const qsizetype base = m->logs().size();
+            const qsizetype base = log.lines().size();
             const QString message = u"50% of %1 done: 😀 ünïcode"_s;
             qsizetype seenByEarlierWork = -1;
             QMetaObject::invokeMethod(
-                m.get(), [&] { seenByEarlierWork = m->logs().size(); }, Qt::QueuedConnection);
+                &log, [&] { seenByEarlierWork = log.lines().size(); }, Qt::QueuedConnection);
             const qint64 before = QDateTime::currentSecsSinceEpoch();
-            const QStringList console = m_host.lines([&] { m->addLog(message, level); });
+            const QStringList console = m_host.lines([&] { log.add(message, level); });
             const qint64 after = QDateTime::currentSecsSinceEpoch();
-            QCOMPARE(m->logs().size(), base); // queued, not yet appended
+            QCOMPARE(log.lines().size(), base); // queued, not yet appended
             QCoreApplication::processEvents();
             QCOMPARE(seenByEarlierWork, base);
-            QCOMPARE(m->logs().size(), base + 1);
-            const QString line = m->logs().last();
+            QCOMPARE(log.lines().size(), base + 1);
+            const QString line = log.lines().last();
             QCOMPARE(withoutTimeStamps({line}), console);
             const auto match = lineForm.match(line);
             QVERIFY2(match.hasMatch(), qPrintable(line));
@@ -83,23 +84,23 @@ private Q_SLOTS:
     // Lines from other threads land whole, on the main thread, each writer's order kept, the
     // last 200 in the log and all on the console.
     void logFromThreads() {
-        auto m = m_host.manager();
+        AppLog log;
         static const QRegularExpression ours(u": writer\\d+ \\d+$"_s);
         QStringList arrived;
         bool onMainThread = true;
-        connect(m.get(), &DNSServerManager::logsChanged, this, [&] {
+        connect(&log, &AppLog::changed, this, [&] {
             onMainThread &= QThread::currentThread() == qApp->thread();
-            if (ours.match(m->logs().last()).hasMatch())
-                arrived.append(m->logs().last());
+            if (ours.match(log.lines().last()).hasMatch())
+                arrived.append(log.lines().last());
         });
         constexpr int writers = 4, lines = 200;
-        DNSServerManager* manager = m.get();
+        AppLog* shared = &log;
         const QStringList console = m_host.lines([&] {
             std::vector<std::thread> threads;
             for (int k = 0; k < writers; ++k) {
-                threads.emplace_back([manager, k] {
+                threads.emplace_back([shared, k] {
                     for (int i = 0; i < lines; ++i)
-                        manager->addLog(u"writer%1 %2"_s.arg(k).arg(i), LogLevel::warning);
+                        shared->add(u"writer%1 %2"_s.arg(k).arg(i), LogLevel::warning);
                 });
             }
             for (auto& t : threads)
@@ -107,7 +108,7 @@ private Q_SLOTS:
         });
         QTRY_COMPARE_WITH_TIMEOUT(arrived.size(), writers * lines, 20000);
         QVERIFY(onMainThread);
-        QCOMPARE(m->logs(), arrived.mid(arrived.size() - 200)); // the last 200 lines
+        QCOMPARE(log.lines(), arrived.mid(arrived.size() - 200)); // the last 200 lines
         QCOMPARE(console.filter(QRegularExpression(u"^⚠️ WARNING: writer\\d+ \\d+$"_s)).size(),
                  writers * lines);
         QHash<QString, int> next;
@@ -141,6 +142,9 @@ private Q_SLOTS:
             u"🔍 Zones to save: [] (total: 0)"_s,
             u"✅ "_s + saved};
         QCOMPARE(picked(lines, expected), expected);
+        // Each termination names its own named.conf save, the one the window waits for.
+        const SaveId firstSave = a->terminationSaveId();
+        QVERIFY(firstSave != 0);
         for (DNSServerManager* m : {a.get(), b.get()})
             QCOMPARE(withoutTimeStamps(m->logs()).filter(saved), QStringList{infoLine(saved)});
         lines = m_host.lines([&] {
@@ -151,6 +155,7 @@ private Q_SLOTS:
         });
         QCOMPARE(center.observerCount(appWillTerminateNotification), observers + 1);
         QCOMPARE(lines.count(terminating), 1);
+        QVERIFY(a->terminationSaveId() > firstSave);
         QCOMPARE(a->logs().filter(saved).size(), 2);
     }
 };

@@ -6,6 +6,9 @@
 
 #include "BindCheckers.h"
 #include "HostTestSupport.h"
+#include "manager/AppLog.h"
+#include "manager/CheckedSaver.h"
+#include "manager/ZoneRepository.h"
 #include "manager/ZoneStorage.h"
 #include "model/RecordValidator.h"
 
@@ -102,6 +105,47 @@ private Q_SLOTS:
     void cleanup() {
         settle();
         m_host.reset();
+    }
+
+    // The new-zone rules, on the repository alone: a name in use is refused (letter case
+    // counts, as in the list), and a new zone gets its SOA and apex NS from the form's texts.
+    void newZoneRules_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("primary");
+        QTest::addColumn<QString>("admin");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("soaNames"); // primary and admin as written
+        const QString inUse = u"A zone for this domain already exists"_s;
+        QTest::newRow("in use") << u"example.com"_s << QString() << QString() << inUse << QString();
+        QTest::newRow("empty names") << u"example.org"_s << QString() << QString() << QString()
+                                     << u"ns1.example.org. admin.example.org."_s;
+        QTest::newRow("dots added")
+            << u"Example.com"_s << u"ns.example.net"_s << u"hostmaster.example.net."_s << QString()
+            << u"ns.example.net. hostmaster.example.net."_s;
+    }
+    void newZoneRules() {
+        QFETCH(QString, name);
+        QFETCH(QString, primary);
+        QFETCH(QString, admin);
+        QFETCH(QString, refusal);
+        QFETCH(QString, soaNames);
+        AppLog log;
+        DNSConfiguration configuration;
+        const CommandRunner runner(m_host->layout, &log);
+        CheckedSaver saver(m_host->layout, runner, &log);
+        ZoneRepository repository(&log, m_host->preferences(), &configuration, &saver);
+        repository.setZones({makeZone(u"example.com"_s)});
+        QCOMPARE(repository.newZoneRefusal(name).value_or(QString()), refusal);
+        if (!refusal.isEmpty())
+            return;
+        const ZonePtr zone = ZoneRepository::newZone(name, u"/x/db."_s + name, primary, admin, 7);
+        QVERIFY(zone->soaRecord());
+        QCOMPARE(zone->soaRecord()->primaryNameServer + u' ' + zone->soaRecord()->adminEmail,
+                 soaNames);
+        QCOMPARE(zone->soaRecord()->serial, 7);
+        QCOMPARE(zone->records().size(), 1);
+        QCOMPARE(zone->records().first().type, DNSRecordType::NS);
+        QCOMPARE(zone->records().first().value, soaNames.section(u' ', 0, 0));
     }
 
     // Adding zones: the lines, named.conf saved afterwards, namesakes, invalid names refused.

@@ -28,6 +28,26 @@
 #include "ui/Typography.h"
 
 using namespace korvi;
+
+namespace {
+
+// Runs a function when its object receives an event of one type.
+class EventWatcher : public QObject {
+public:
+    EventWatcher(QEvent::Type type, std::function<void()> onEvent)
+        : m_type(type), m_onEvent(std::move(onEvent)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == m_type)
+            m_onEvent();
+        return false;
+    }
+
+private:
+    QEvent::Type m_type;
+    std::function<void()> m_onEvent;
+};
+
+} // namespace
 using namespace korvi::test;
 
 Q_DECLARE_METATYPE(korvi::ServerStatus)
@@ -503,6 +523,52 @@ private Q_SLOTS:
         QVERIFY(zones && zones->contains("\"quit.test\""));
         // The window closed only once the checked named.conf was on disk.
         QVERIFY(readFile(dir.filePath(u"etc/named.conf"_s)).contains("options {"));
+    }
+
+    // Quit waits for its own named.conf save. An older save still in its check when the window
+    // is closed may end first (here the stand-in checker takes its time over the newest text
+    // only); the window must stay until the save that quitting started has written.
+    void quitWaitsForItsOwnSave() {
+        QApplication::setQuitOnLastWindowClosed(false);
+        QTemporaryDir dir;
+        makeHostFolders(dir.path());
+        SystemLayout layout = isolatedLayout(dir.path());
+        writeFile(dir.path(), u"fakebin/named-checkconf"_s,
+                  "#!/bin/sh\nfor copy; do :; done\n"
+                  "if grep -q newest.test \"$copy\"; then sleep 1.5; fi\nexit 0\n");
+        layout.commandSearchPath = dir.filePath(u"fakebin"_s) + u":/usr/bin:/bin"_s;
+        DNSServerManager manager(layout,
+                                 std::make_shared<PreferencesStore>(dir.filePath(u"prefs.ini"_s)));
+        QVERIFY(waitForDetections(manager));
+        ContentView window(&manager);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        // What named.conf holds at the moment the window goes, and which saves had ended.
+        QList<SaveId> ended;
+        connect(&manager, &DNSServerManager::configurationSaveFinished, this,
+                [&ended](SaveId id, bool) { ended.append(id); });
+        std::optional<QByteArray> atClose;
+        QList<SaveId> endedAtClose;
+        EventWatcher watcher(QEvent::Hide, [&] {
+            atClose = readFile(layout.namedConfigPath);
+            endedAtClose = ended;
+        });
+        window.installEventFilter(&watcher);
+
+        const SaveId older = manager.saveConfiguration();
+        manager.configuration()->setZoneFile(u"newest.test"_s, u"db.newest.test"_s);
+        window.close();
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(atClose.has_value(), 15000);
+        const SaveId own = manager.terminationSaveId();
+        QVERIFY(own != 0 && own != older);
+        // The race happened: the older save had ended before the window went ...
+        QVERIFY(endedAtClose.contains(older));
+        QCOMPARE(endedAtClose.last(), own);
+        // ... and the window went only once the newest named.conf was on disk.
+        QVERIFY2(atClose->contains("\"newest.test\""), atClose->constData());
+        QApplication::setQuitOnLastWindowClosed(true);
     }
 };
 

@@ -1,0 +1,267 @@
+#include "manager/CheckedSaver.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMetaObject>
+#include <QUuid>
+
+#include "manager/AppLog.h"
+#include "manager/TextFileWriter.h"
+#include "manager/WriteOrder.h"
+#include "model/DNSRecord.h"
+
+namespace korvi {
+
+// The words and ways of one kind of save. The zone-file and named.conf saves
+// are one pipeline with two sets of these.
+struct CheckedSaver::Kind {
+    bool isZone = false;
+    QString createFailurePrefix;  // message when the copy cannot be written
+    QString passedLine;           // logged when the checker accepts the text
+    QString errorPrefix;          // message before the checker's output
+    QString unknownError;         // message when the checker fails silently
+    QString cleanupFailurePrefix; // logged before the copy's path
+    QString invalidPrefix;        // logged before the check's message
+    QString writeFailurePrefix;   // logged before the write error
+    QString writtenLine;          // logged after the write; empty: none
+
+    static Kind zoneFile(const QString& zoneName) {
+        const QString quoted = u'\'' + zoneName + u'\'';
+        Kind kind;
+        kind.isZone = true;
+        kind.createFailurePrefix = QStringLiteral("Failed to create temporary zone file for ") +
+                                   quoted + QStringLiteral(": ");
+        kind.passedLine = QStringLiteral("✅ Zone file validation passed for ") + quoted;
+        kind.errorPrefix = QStringLiteral("Zone file error for ") + quoted + QStringLiteral(": ");
+        kind.unknownError = QStringLiteral("Unknown zone file error");
+        kind.cleanupFailurePrefix =
+            QStringLiteral("⚠️ Failed to clean up temporary zone file: ");
+        kind.invalidPrefix =
+            QStringLiteral("Invalid zone file for ") + quoted + QStringLiteral(": ");
+        kind.writeFailurePrefix =
+            QStringLiteral("Failed to save zone file for ") + quoted + QStringLiteral(": ");
+        return kind;
+    }
+
+    static Kind configuration() {
+        Kind kind;
+        kind.createFailurePrefix =
+            QStringLiteral("Failed to create temporary configuration file: ");
+        kind.passedLine = QStringLiteral("✅ Configuration validation passed");
+        kind.errorPrefix = QStringLiteral("Configuration error: ");
+        kind.unknownError = QStringLiteral("Unknown configuration error");
+        kind.cleanupFailurePrefix = QStringLiteral("⚠️ Failed to clean up temporary file: ");
+        kind.invalidPrefix = QStringLiteral("Invalid configuration: ");
+        kind.writeFailurePrefix = QStringLiteral("Failed to save configuration: ");
+        kind.writtenLine = QStringLiteral("Configuration saved successfully");
+        return kind;
+    }
+};
+
+// One save between its check and its write.
+struct CheckedSaver::Save {
+    SaveId id = 0;
+    Kind kind;
+    QString path;
+    QString text;
+    ZonePtr zone; // held until the write
+    QString dataFolder;
+    bool mayCreateFolder = false;
+    quint64 order = 0;
+};
+
+namespace {
+
+const QString supersededReason = QStringLiteral("A later save of this file was written first");
+
+// Runs the work on the main thread once the current code has returned to the
+// event loop (at once without an application object: there is no loop).
+void post(std::function<void()> work) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application) {
+        work();
+        return;
+    }
+    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+}
+
+// A zone name as part of a file name: nothing that would leave the folder or
+// break the name.
+QString fileNamePart(const QString& zoneName) {
+    QString part = zoneName;
+    for (QChar& c : part) {
+        if (c == u'/' || c.category() == QChar::Other_Control)
+            c = u'_';
+    }
+    return part;
+}
+
+} // namespace
+
+CheckedSaver::CheckedSaver(const SystemLayout& layout, const CommandRunner& runner, AppLog* log,
+                           QObject* parent)
+    : QObject(parent), m_layout(layout), m_runner(runner), m_log(log),
+      m_scratch(layout.temporaryDirectory), m_order(std::make_shared<WriteOrder>()) {
+    ScratchFolder::removeStale(layout.temporaryDirectory);
+}
+
+CheckedSaver::~CheckedSaver() = default;
+
+void CheckedSaver::log(const QString& message, LogLevel level) const {
+    if (m_log)
+        m_log->add(message, level);
+}
+
+void CheckedSaver::createZoneDirectory() const {
+    const QString folder = m_layout.zoneDirectory + QStringLiteral("/data");
+    if (m_runner.isValidPath(folder))
+        QDir().mkpath(folder);
+}
+
+SaveId CheckedSaver::saveZoneFile(const ZonePtr& zone) {
+    if (!zone)
+        return 0;
+    const QString path = zone->filePath();
+    const Kind kind = Kind::zoneFile(zone->name());
+    if (!m_runner.isValidPath(path)) {
+        const QString reason = QStringLiteral("Invalid zone file path: ") + path;
+        log(reason, LogLevel::info);
+        finishLater(++m_lastId, path, false, reason);
+        return m_lastId;
+    }
+    return start(kind, path, zone->zoneFileText(), zone->name(), zone);
+}
+
+SaveId CheckedSaver::saveConfiguration(const QString& text) {
+    const QString path = m_layout.namedConfigPath;
+    if (!m_runner.isValidPath(path)) {
+        const QString reason = QStringLiteral("Invalid configuration file path");
+        log(reason, LogLevel::info);
+        finishLater(++m_lastId, path, false, reason);
+        return m_lastId;
+    }
+    // named-checkconf refuses a "directory" that does not exist, and named
+    // needs its data/ folder for the log file, so both are made first.
+    createZoneDirectory();
+    return start(Kind::configuration(), path, text, QString(), ZonePtr());
+}
+
+SaveId CheckedSaver::start(const Kind& kind, const QString& path, const QString& text,
+                           const QString& zoneName, const ZonePtr& zone) {
+    Save save;
+    save.id = ++m_lastId;
+    save.kind = kind;
+    save.path = path;
+    save.text = text;
+    save.zone = zone;
+    // Kept for the write, which happens even if the saver is gone by then.
+    save.dataFolder = m_layout.zoneDirectory + QStringLiteral("/data");
+    save.mayCreateFolder = kind.isZone && m_runner.isValidPath(save.dataFolder);
+    // Checks of two quick saves may finish in either order; the later save's
+    // text is the one that stays on disk.
+    save.order = m_order->begin(path);
+
+    const QPointer<CheckedSaver> saver(this);
+    const QPointer<AppLog> log = m_log;
+    const std::shared_ptr<WriteOrder> order = m_order;
+    check(kind, text, zoneName,
+          [saver, log, order, save](bool success, const std::optional<QString>& message) {
+              complete(saver, log, order, save, success, message);
+          });
+    return save.id;
+}
+
+void CheckedSaver::complete(const QPointer<CheckedSaver>& saver, const QPointer<AppLog>& log,
+                            const std::shared_ptr<WriteOrder>& order, const Save& save,
+                            bool success, const std::optional<QString>& message) {
+    // named.conf is the saver's owner's: once it is gone, nothing more happens.
+    if (!save.kind.isZone && !saver)
+        return;
+    const auto finish = [&](bool written, const QString& reason) {
+        if (saver)
+            Q_EMIT saver->finished(save.id, save.path, written, reason);
+    };
+    if (!success) {
+        const QString reason = message.value_or(QStringLiteral("Unknown error"));
+        if (log)
+            log->add(save.kind.invalidPrefix + reason, LogLevel::info);
+        finish(false, reason);
+        return;
+    }
+    if (!order->mayWrite(save.path, save.order)) {
+        finish(false, supersededReason);
+        return;
+    }
+    if (save.mayCreateFolder)
+        QDir().mkpath(save.dataFolder);
+    QString error;
+    const QString target = save.zone ? save.zone->filePath() : save.path;
+    const bool written = TextFileWriter::replaceFile(target, save.text, &error);
+    if (log) {
+        if (!written)
+            log->add(save.kind.writeFailurePrefix + error, LogLevel::info);
+        else if (!save.kind.writtenLine.isEmpty())
+            log->add(save.kind.writtenLine, LogLevel::info);
+    }
+    finish(written, error);
+}
+
+void CheckedSaver::checkZoneFile(const QString& text, const QString& zoneName,
+                                 CheckCompletion completion) {
+    check(Kind::zoneFile(zoneName), text, zoneName, std::move(completion));
+}
+
+void CheckedSaver::checkConfiguration(const QString& text, CheckCompletion completion) {
+    check(Kind::configuration(), text, QString(), std::move(completion));
+}
+
+void CheckedSaver::check(const Kind& kind, const QString& text, const QString& zoneName,
+                         CheckCompletion completion) {
+    const QString suffix = QStringLiteral(".tmp.") + uuidText(QUuid::createUuid());
+    const QString scratch = m_scratch.path() + u'/' +
+                            (kind.isZone ? QStringLiteral("db.") + fileNamePart(zoneName)
+                                         : QStringLiteral("named.conf")) +
+                            suffix;
+    const QStringList command =
+        kind.isZone ? QStringList{QStringLiteral("named-checkzone"), zoneName, scratch}
+                    : QStringList{QStringLiteral("named-checkconf"), scratch};
+    QString error;
+    if (!m_scratch.prepare() || !TextFileWriter::writeNewFile(scratch, text, &error)) {
+        if (error.isEmpty())
+            error = QStringLiteral("No such file or directory");
+        const QString message = kind.createFailurePrefix + error;
+        log(QStringLiteral("❌ ") + message, LogLevel::info);
+        post([completion, message] { completion(false, message); });
+        return;
+    }
+    const QPointer<AppLog> log = m_log;
+    m_runner.runCommand(
+        command, [log, scratch, kind, completion](bool success, const QString& output) {
+            // The completion is posted, not called: it runs after the copy below
+            // is gone, and after the lines logged here.
+            if (success) {
+                if (log)
+                    log->add(kind.passedLine, LogLevel::info);
+                post([completion] { completion(true, std::nullopt); });
+            } else {
+                const QString message =
+                    output.isEmpty() ? kind.unknownError : kind.errorPrefix + output;
+                if (log)
+                    log->add(QStringLiteral("❌ ") + message, LogLevel::info);
+                post([completion, message] { completion(false, message); });
+            }
+            if (!QFile::remove(scratch) && log)
+                log->add(kind.cleanupFailurePrefix + scratch, LogLevel::info);
+        });
+}
+
+void CheckedSaver::finishLater(SaveId id, const QString& path, bool written,
+                               const QString& reason) {
+    // Posted, so that the caller has the id before the save ends.
+    QMetaObject::invokeMethod(
+        this, [this, id, path, written, reason] { Q_EMIT finished(id, path, written, reason); },
+        Qt::QueuedConnection);
+}
+
+} // namespace korvi

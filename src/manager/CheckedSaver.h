@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "manager/CommandRunner.h"
+#include "model/DNSZone.h"
+#include "platform/ScratchFolder.h"
+#include "platform/SystemLayout.h"
+
+namespace korvi {
+
+class AppLog;
+class WriteOrder;
+
+using ZonePtr = QSharedPointer<DNSZone>;
+using SaveId = quint64;
+
+// Writes zone files and named.conf only after BIND's checker has accepted a
+// scratch copy of exactly the same text. Every save gets an id and ends with
+// exactly one finished() carrying it, never before the call that started it
+// has returned. The checkers are run as a program and its arguments, so no
+// zone name or path can reach a shell.
+class CheckedSaver : public QObject {
+    Q_OBJECT
+
+public:
+    using CheckCompletion =
+        std::function<void(bool success, const std::optional<QString>& message)>;
+
+    // Removes the scratch folders of Korvi processes that no longer run.
+    CheckedSaver(const SystemLayout& layout, const CommandRunner& runner, AppLog* log,
+                 QObject* parent = nullptr);
+    ~CheckedSaver() override;
+
+    // The zone's text and name are taken now; the zone is held until the
+    // write, which happens even if the saver is gone by then.
+    SaveId saveZoneFile(const ZonePtr& zone);
+    // The text is named.conf's; nothing is written once the saver is gone.
+    SaveId saveConfiguration(const QString& text);
+
+    // Only the check: the completion runs on the main thread after the
+    // scratch copy is gone and the check's lines are logged.
+    void checkZoneFile(const QString& text, const QString& zoneName, CheckCompletion completion);
+    void checkConfiguration(const QString& text, CheckCompletion completion);
+
+    // Creates the zone directory's data/ folder when missing and allowed:
+    // named will not start without it, and named-checkconf refuses a
+    // directory option naming a missing folder.
+    void createZoneDirectory() const;
+
+    // This process's folder for scratch copies.
+    QString scratchFolder() const { return m_scratch.path(); }
+
+Q_SIGNALS:
+    // written: the file now holds the save's text. Otherwise reason says why
+    // (the checker's words, the write error, or a later save that wrote
+    // first).
+    void finished(korvi::SaveId id, const QString& path, bool written, const QString& reason);
+
+private:
+    struct Kind;
+    struct Save;
+
+    SaveId start(const Kind& kind, const QString& path, const QString& text,
+                 const QString& zoneName, const ZonePtr& zone);
+    void check(const Kind& kind, const QString& text, const QString& zoneName,
+               CheckCompletion completion);
+    void log(const QString& message, LogLevel level) const;
+    void finishLater(SaveId id, const QString& path, bool written, const QString& reason);
+    static void complete(const QPointer<CheckedSaver>& saver, const QPointer<AppLog>& log,
+                         const std::shared_ptr<WriteOrder>& order, const Save& save, bool success,
+                         const std::optional<QString>& message);
+
+    SystemLayout m_layout;
+    CommandRunner m_runner;
+    QPointer<AppLog> m_log;
+    ScratchFolder m_scratch;
+    // Shared with pending saves, so a zone file written after the saver has
+    // gone still keeps to the order.
+    std::shared_ptr<WriteOrder> m_order;
+    SaveId m_lastId = 0;
+};
+
+} // namespace korvi

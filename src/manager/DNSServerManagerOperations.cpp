@@ -1,0 +1,143 @@
+// DNSServerManager: the operations the window calls, each handed to the part
+// that does it.
+
+#include "manager/AppLog.h"
+#include "manager/DNSServerManager.h"
+#include "manager/HostDetection.h"
+#include "manager/PackageInstaller.h"
+#include "manager/ServerControl.h"
+#include "manager/ZoneRepository.h"
+
+namespace korvi {
+
+bool DNSServerManager::isValidPath(const QString& path) const {
+    return m_runner.isValidPath(path);
+}
+void DNSServerManager::runProcess(const QString& path, const QStringList& arguments,
+                                  CommandCompletion completion) {
+    m_runner.runProcess(path, arguments, std::move(completion));
+}
+
+void DNSServerManager::checkHomebrewInstallation() {
+    m_detection->detectPackageManager(PackageManager::homebrew);
+}
+void DNSServerManager::checkMacPortsInstallation() {
+    m_detection->detectPackageManager(PackageManager::macPorts);
+}
+void DNSServerManager::checkAptInstallation() {
+    m_detection->detectPackageManager(PackageManager::apt);
+}
+void DNSServerManager::checkBindInstallation() {
+    m_detection->detectBind();
+}
+void DNSServerManager::refreshPackageManagerDetection() {
+    addLog(QStringLiteral("Refreshing package manager detection..."), LogLevel::info);
+    checkHomebrewInstallation();
+    checkMacPortsInstallation();
+    checkAptInstallation();
+}
+void DNSServerManager::updateAvailablePackageManager() {
+    m_detection->updateAvailable();
+}
+QString DNSServerManager::parseBindVersion(const QString& output) {
+    return HostDetection::parseBindVersion(output);
+}
+bool DNSServerManager::isVersionSupported(const QString& version) {
+    return HostDetection::isVersionSupported(version);
+}
+
+void DNSServerManager::installBind() {
+    m_installer->installBind();
+}
+void DNSServerManager::installBindWithHomebrew() {
+    m_installer->installWith(PackageManager::homebrew);
+}
+void DNSServerManager::installBindWithMacPorts() {
+    m_installer->installWith(PackageManager::macPorts);
+}
+void DNSServerManager::installBindWithApt() {
+    m_installer->installWith(PackageManager::apt);
+}
+void DNSServerManager::openPackageManagerInstallationGuide() {
+    m_installer->openInstallationGuide();
+}
+
+void DNSServerManager::checkServerStatus() {
+    m_control->checkStatus();
+}
+void DNSServerManager::startServer() {
+    m_control->start();
+}
+void DNSServerManager::stopServer() {
+    m_control->stop();
+}
+void DNSServerManager::reloadServer() {
+    m_control->reload();
+}
+void DNSServerManager::loadBindLogs() {
+    m_control->loadLog();
+}
+void DNSServerManager::readBindLogFile(const QString& path) {
+    m_control->readLogFile(path);
+}
+
+SaveId DNSServerManager::saveZoneFile(const ZonePtr& zone) {
+    return m_saver->saveZoneFile(zone);
+}
+void DNSServerManager::validateZoneFile(const QString& text, const QString& zoneName,
+                                        ValidationCompletion completion) {
+    m_saver->checkZoneFile(text, zoneName, std::move(completion));
+}
+NamedConfWriter::Options DNSServerManager::namedConfOptions() const {
+    NamedConfWriter::Options options;
+    options.directory = m_layout.zoneDirectory;
+    options.bindVersion = bindVersion();
+    options.extraOptionLines = m_layout.namedConfOptionLines;
+    options.extraStatements = m_layout.namedConfStatements;
+    return options;
+}
+SaveId DNSServerManager::saveConfiguration() {
+    const SaveId id =
+        m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
+    m_configurationSaves.insert(id);
+    return id;
+}
+void DNSServerManager::validateConfiguration(const QString& text, ValidationCompletion completion) {
+    m_saver->checkConfiguration(text, std::move(completion));
+}
+
+void DNSServerManager::saveZonesToStorage() {
+    m_repository->saveToStorage();
+}
+void DNSServerManager::loadZonesFromStorage() {
+    m_repository->loadFromStorage();
+}
+void DNSServerManager::addZone(const ZonePtr& zone) {
+    m_repository->addZone(zone);
+}
+void DNSServerManager::removeZone(const ZonePtr& zone) {
+    m_repository->removeZone(zone);
+}
+void DNSServerManager::addRecord(const DNSRecord& record, const ZonePtr& zone) {
+    m_repository->addRecord(record, zone);
+}
+void DNSServerManager::updateRecord(const DNSRecord& record, const ZonePtr& zone) {
+    m_repository->updateRecord(record, zone);
+}
+void DNSServerManager::deleteRecord(const DNSRecord& record, const ZonePtr& zone) {
+    m_repository->deleteRecord(record, zone);
+}
+void DNSServerManager::updateSOASerial(const ZonePtr& zone) {
+    m_repository->updateSOASerial(zone);
+}
+void DNSServerManager::validateDataIntegrity() {
+    m_repository->validateDataIntegrity();
+}
+std::optional<QString> DNSServerManager::newZoneRefusal(const QString& name) const {
+    return m_repository->newZoneRefusal(name);
+}
+void DNSServerManager::setClock(Clock clock) {
+    m_repository->setClock(std::move(clock));
+}
+
+} // namespace korvi
