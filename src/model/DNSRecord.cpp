@@ -30,6 +30,8 @@ std::optional<QUuid> uuidFromText(const QString& text) {
 
 DNSRecord::DNSRecord() : id(QUuid::createUuid()) {}
 
+DNSRecord::DNSRecord(const QUuid& storedId) : id(storedId) {}
+
 DNSRecord::DNSRecord(const QString& name_, DNSRecordType type_, const QString& value_, qint64 ttl_,
                      const RecordOptions& options_)
     : RecordOptions(options_), id(QUuid::createUuid()), name(cleanRecordName(name_)), type(type_),
@@ -57,13 +59,14 @@ QJsonObject DNSRecord::toJson() const {
 
 std::optional<DNSRecord> DNSRecord::fromJson(const QJsonValue& json, QString* error) {
     json::Reader in(json, QStringLiteral("record"));
-    DNSRecord record;
+    std::optional<QUuid> storedId;
     if (const auto idText = in.optionalString("id")) {
-        if (const auto parsed = uuidFromText(*idText))
-            record.id = *parsed;
-        else
+        storedId = uuidFromText(*idText);
+        if (!storedId)
             in.fail(QStringLiteral("record \"id\" is not a UUID"));
     }
+    // A fresh id only for a record stored without one.
+    DNSRecord record = storedId ? DNSRecord(*storedId) : DNSRecord();
     record.name = in.requiredString("name");
     const QString typeText = in.requiredString("type");
     record.value = in.requiredString("value");

@@ -34,6 +34,11 @@ public:
     // taken as it stands (no cleaning).
     DNSRecord();
 
+    // A record that keeps a stored id, with the fields of DNSRecord() until
+    // the reader fills them in. Reading stored records goes through here so
+    // that no fresh id is made only to be overwritten.
+    explicit DNSRecord(const QUuid& storedId);
+
     // The cleaning constructor: fresh id, name and value cleaned by type, TTL
     // clamped to 1...2147483647; the optional fields are stored as given.
     DNSRecord(const QString& name, DNSRecordType type, const QString& value, qint64 ttl,
