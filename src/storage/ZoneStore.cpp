@@ -122,32 +122,32 @@ StoreResult ZoneStore::open(const QString& path) {
     close();
     if (!QFileInfo(path).isFile())
         return StoreResult::failure(QStringLiteral("there is no database file at %1").arg(path));
+    QString error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
         db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (!db.open()) {
-            const QString error = QStringLiteral("cannot open %1").arg(path);
-            close();
-            return StoreResult::failure(error);
+            error = QStringLiteral("cannot open %1").arg(path);
+        } else {
+            // FULL: a change reported as written is on the disk, also after a
+            // power cut. The write-ahead log makes a commit one append and
+            // one sync.
+            QSqlQuery mode(db);
+            if (!mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !mode.next() ||
+                mode.value(0).toString() != QLatin1String("wal")) {
+                exec(mode, &error);
+                error = QStringLiteral("the write-ahead log cannot be turned on: ") + error;
+            } else if (!execute(db, QStringLiteral("PRAGMA foreign_keys = ON"), &error) ||
+                       !execute(db, QStringLiteral("PRAGMA synchronous = FULL"), &error)) {
+                error = QStringLiteral("the database settings cannot be applied: ") + error;
+            }
         }
-        // FULL: a change reported as written is on the disk, also after a
-        // power cut. The write-ahead log keeps readers and the one writer
-        // apart and makes a commit one append and one sync.
-        QString error;
-        QSqlQuery mode(db);
-        if (!mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !mode.next() ||
-            mode.value(0).toString() != QLatin1String("wal")) {
-            error = QStringLiteral("the write-ahead log cannot be turned on");
-        } else if (!execute(db, QStringLiteral("PRAGMA foreign_keys = ON"), &error) ||
-                   !execute(db, QStringLiteral("PRAGMA synchronous = FULL"), &error)) {
-            error = QStringLiteral("the database settings cannot be applied: ") + error;
-        }
-        mode.finish();
-        if (!error.isEmpty()) {
-            close();
-            return StoreResult::failure(error);
-        }
+    }
+    // Closed only once no handle of the connection is left in scope.
+    if (!error.isEmpty()) {
+        close();
+        return StoreResult::failure(error);
     }
     return StoreResult::success();
 }
