@@ -38,7 +38,7 @@ const QList<QStringList>& migrations() {
                            " tag TEXT, algorithm INTEGER, digest_type INTEGER,"
                            " usage INTEGER, selector INTEGER)"),
             QStringLiteral("CREATE INDEX records_by_zone ON records(zone, position)"),
-            QStringLiteral("CREATE INDEX records_by_id ON records(zone, id)"),
+            QStringLiteral("CREATE INDEX records_by_id ON records(zone, id, position)"),
             QStringLiteral("CREATE TABLE store_notes (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
         },
     };
