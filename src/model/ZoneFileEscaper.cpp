@@ -234,6 +234,15 @@ template <typename Seq> void commentInto(QString& out, const Seq& cps) {
 
 const QString emptyField = QStringLiteral("\"\"");
 
+// Runs `escape` over the text as ASCII code units when it is all ASCII,
+// otherwise over its code points.
+template <typename Escape> void walk(QStringView text, Escape&& escape) {
+    if (isAscii(text))
+        escape(AsciiUnits{text});
+    else
+        escape(codePoints(text));
+}
+
 } // namespace
 
 void ZoneFileEscaper::appendToken(QString& out, QStringView text) {
@@ -241,10 +250,8 @@ void ZoneFileEscaper::appendToken(QString& out, QStringView text) {
         out.append(emptyField);
     else if (isPlainToken(text))
         out.append(text);
-    else if (isAscii(text))
-        tokenInto(out, AsciiUnits{text});
     else
-        tokenInto(out, codePoints(text));
+        walk(text, [&](const auto& units) { tokenInto(out, units); });
 }
 
 void ZoneFileEscaper::appendOwner(QString& out, QStringView name) {
@@ -257,10 +264,8 @@ void ZoneFileEscaper::appendOwner(QString& out, QStringView name) {
 void ZoneFileEscaper::appendPresentation(QString& out, QStringView text) {
     if (text.isEmpty())
         out.append(emptyField);
-    else if (isAscii(text))
-        presentationInto(out, AsciiUnits{text});
     else
-        presentationInto(out, codePoints(text));
+        walk(text, [&](const auto& units) { presentationInto(out, units); });
 }
 
 void ZoneFileEscaper::appendQuoted(QString& out, QStringView text) {
@@ -268,18 +273,12 @@ void ZoneFileEscaper::appendQuoted(QString& out, QStringView text) {
     if (content.size() >= 2 && content.startsWith(u'"') && content.endsWith(u'"'))
         content = content.mid(1, content.size() - 2);
     out.append(u'"');
-    if (isAscii(content))
-        quotedInto(out, AsciiUnits{content});
-    else
-        quotedInto(out, codePoints(content));
+    walk(content, [&](const auto& units) { quotedInto(out, units); });
     out.append(u'"');
 }
 
 void ZoneFileEscaper::appendComment(QString& out, QStringView text) {
-    if (isAscii(text))
-        commentInto(out, AsciiUnits{text});
-    else
-        commentInto(out, codePoints(text));
+    walk(text, [&](const auto& units) { commentInto(out, units); });
 }
 
 QString ZoneFileEscaper::token(const QString& text) {

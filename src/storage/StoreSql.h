@@ -16,7 +16,7 @@ namespace korvi::storesql {
 
 // Small helpers over QSqlQuery shared by the zone store and its schema.
 
-// A prepared statement; `ok` is false (with `error`) when it cannot be prepared.
+// A prepared statement; *error tells why when it cannot be prepared.
 QSqlQuery prepare(const QSqlDatabase& db, const QString& sql, QString* error);
 // Runs a prepared statement; false with the driver's words in *error.
 bool exec(QSqlQuery& query, QString* error);

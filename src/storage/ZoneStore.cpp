@@ -347,71 +347,69 @@ StoreResult ZoneStore::removeZone(const QUuid& zone) {
     });
 }
 
-StoreResult ZoneStore::addRecord(const QUuid& zone, const DNSRecord& record,
-                                 const std::optional<SOARecord>& soa) {
-    return run(QStringLiteral("adding a record"), [&] {
+StoreResult ZoneStore::recordChange(
+    const QString& what, const QUuid& zone, const std::optional<SOARecord>& soa,
+    const std::function<bool(const QSqlDatabase&, qint64 row, QString* error)>& body) {
+    return run(what, [&] {
         QString error;
         const QSqlDatabase db = database();
         const auto row = zoneRow(db, zone, &error);
-        if (!row)
-            return StoreResult::failure(error);
-        const auto position = nextRecordPosition(db, *row, &error);
-        if (!position)
-            return StoreResult::failure(error);
-        QSqlQuery query =
-            prepare(db,
-                    QStringLiteral("INSERT INTO records (zone, position, ") + recordColumns() +
-                        QStringLiteral(") VALUES (?, ?, ") + recordPlaceholders() + u')',
-                    &error);
-        query.bindValue(0, *row);
-        query.bindValue(1, *position);
-        bindRecord(query, 2, record);
-        if (!exec(query, &error))
+        if (!row || !body(db, *row, &error))
             return StoreResult::failure(error);
         return soa ? writeSoa(db, *row, soa) : StoreResult::success();
     });
+}
+
+StoreResult ZoneStore::addRecord(const QUuid& zone, const DNSRecord& record,
+                                 const std::optional<SOARecord>& soa) {
+    return recordChange(QStringLiteral("adding a record"), zone, soa,
+                        [&](const QSqlDatabase& db, qint64 row, QString* error) {
+                            const auto position = nextRecordPosition(db, row, error);
+                            if (!position)
+                                return false;
+                            QSqlQuery query =
+                                prepare(db,
+                                        QStringLiteral("INSERT INTO records (zone, position, ") +
+                                            recordColumns() + QStringLiteral(") VALUES (?, ?, ") +
+                                            recordPlaceholders() + u')',
+                                        error);
+                            query.bindValue(0, row);
+                            query.bindValue(1, *position);
+                            bindRecord(query, 2, record);
+                            return exec(query, error);
+                        });
 }
 
 StoreResult ZoneStore::updateRecord(const QUuid& zone, const DNSRecord& record,
                                     const std::optional<SOARecord>& soa) {
-    return run(QStringLiteral("updating a record"), [&] {
-        QString error;
-        const QSqlDatabase db = database();
-        const auto row = zoneRow(db, zone, &error);
-        if (!row)
-            return StoreResult::failure(error);
-        QSqlQuery query = prepare(
-            db,
-            QStringLiteral("UPDATE records SET (") + recordColumns() + QStringLiteral(") = (") +
-                recordPlaceholders() +
-                QStringLiteral(") WHERE row = (SELECT row FROM records WHERE zone = ? AND id = ? "
-                               "ORDER BY position LIMIT 1)"),
-            &error);
-        bindRecord(query, 0, record);
-        query.bindValue(14, *row);
-        query.bindValue(15, idValue(record.id));
-        if (!exec(query, &error))
-            return StoreResult::failure(error);
-        return soa ? writeSoa(db, *row, soa) : StoreResult::success();
-    });
+    return recordChange(
+        QStringLiteral("updating a record"), zone, soa,
+        [&](const QSqlDatabase& db, qint64 row, QString* error) {
+            QSqlQuery query =
+                prepare(db,
+                        QStringLiteral("UPDATE records SET (") + recordColumns() +
+                            QStringLiteral(") = (") + recordPlaceholders() +
+                            QStringLiteral(") WHERE row = (SELECT row FROM records WHERE zone = ? "
+                                           "AND id = ? ORDER BY position LIMIT 1)"),
+                        error);
+            bindRecord(query, 0, record);
+            query.bindValue(14, row);
+            query.bindValue(15, idValue(record.id));
+            return exec(query, error);
+        });
 }
 
 StoreResult ZoneStore::deleteRecord(const QUuid& zone, const QUuid& record,
                                     const std::optional<SOARecord>& soa) {
-    return run(QStringLiteral("deleting a record"), [&] {
-        QString error;
-        const QSqlDatabase db = database();
-        const auto row = zoneRow(db, zone, &error);
-        if (!row)
-            return StoreResult::failure(error);
-        QSqlQuery query =
-            prepare(db, QStringLiteral("DELETE FROM records WHERE zone = ? AND id = ?"), &error);
-        query.bindValue(0, *row);
-        query.bindValue(1, idValue(record));
-        if (!exec(query, &error))
-            return StoreResult::failure(error);
-        return soa ? writeSoa(db, *row, soa) : StoreResult::success();
-    });
+    return recordChange(
+        QStringLiteral("deleting a record"), zone, soa,
+        [&](const QSqlDatabase& db, qint64 row, QString* error) {
+            QSqlQuery query =
+                prepare(db, QStringLiteral("DELETE FROM records WHERE zone = ? AND id = ?"), error);
+            query.bindValue(0, row);
+            query.bindValue(1, idValue(record));
+            return exec(query, error);
+        });
 }
 
 StoreResult ZoneStore::setSoa(const QUuid& zone, const std::optional<SOARecord>& soa) {

@@ -82,6 +82,11 @@ public:
 private:
     QSqlDatabase database() const;
     StoreResult run(const QString& what, const std::function<StoreResult()>& body);
+    // A change to one zone's records in one transaction: `body` writes the
+    // record rows, then the SOA is written when one is given.
+    StoreResult
+    recordChange(const QString& what, const QUuid& zone, const std::optional<SOARecord>& soa,
+                 const std::function<bool(const QSqlDatabase&, qint64 row, QString* error)>& body);
 
     QString m_connection;
 };

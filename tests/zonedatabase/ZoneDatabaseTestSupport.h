@@ -51,7 +51,7 @@ inline std::optional<QString> writeOutcome(ZoneDatabase& database,
     QSignalSpy written(&database, &ZoneDatabase::written);
     QSignalSpy failed(&database, &ZoneDatabase::writeFailed);
     std::optional<QString> outcome;
-    QTest::qWaitFor(
+    const bool answered = QTest::qWaitFor(
         [&] {
             for (const auto& args : written) {
                 if (args.first().toULongLong() == request)
@@ -64,7 +64,7 @@ inline std::optional<QString> writeOutcome(ZoneDatabase& database,
             return outcome.has_value();
         },
         20000);
-    return outcome;
+    return answered ? outcome : std::nullopt;
 }
 
 inline bool stored(ZoneDatabase& database, ZoneDatabase::RequestId request) {

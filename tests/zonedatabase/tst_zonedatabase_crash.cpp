@@ -78,7 +78,7 @@ private Q_SLOTS:
             // opening, checking or copying), half after a number of commits.
             QByteArray output;
             if (random.bounded(2) == 0) {
-                const int delayMs = random.bounded(80);
+                const int delayMs = random.bounded(50);
                 QElapsedTimer waited;
                 waited.start();
                 while (waited.elapsed() < delayMs) {
@@ -86,7 +86,7 @@ private Q_SLOTS:
                     output += child.readAllStandardOutput();
                 }
             } else {
-                const qint64 commits = random.bounded(1, 30);
+                const qint64 commits = random.bounded(1, 20);
                 const qint64 target = expected.applied() + commits;
                 QElapsedTimer waited;
                 waited.start();
