@@ -61,13 +61,14 @@ QJsonObject DNSRecord::toJson() const {
 
 std::optional<DNSRecord> DNSRecord::fromJson(const QJsonValue& json, QString* error) {
     json::Reader in(json, QStringLiteral("record"));
-    DNSRecord record;
+    std::optional<QUuid> storedId;
     if (const auto idText = in.optionalString("id")) {
-        if (const auto parsed = uuidFromText(*idText))
-            record.id = *parsed;
-        else
+        storedId = uuidFromText(*idText);
+        if (!storedId)
             in.fail(QStringLiteral("record \"id\" is not a UUID"));
     }
+    // A fresh id only for a record stored without one.
+    DNSRecord record = storedId ? DNSRecord(*storedId) : DNSRecord();
     record.name = in.requiredString("name");
     const QString typeText = in.requiredString("type");
     record.value = in.requiredString("value");

@@ -33,8 +33,9 @@ public:
     // A record with a fresh id, empty name and value, type A and TTL 3600,
     // taken as it stands (no cleaning).
     DNSRecord();
-    // The same with the given identity (readers that make many records draw
-    // their identities in one go).
+    // The same with a given identity: a stored id kept as it is, or one of a
+    // block a reader drew in one go. Reading stored records goes through here
+    // so that no fresh id is made only to be overwritten.
     explicit DNSRecord(const QUuid& id);
 
     // The cleaning constructor: fresh id, name and value cleaned by type, TTL

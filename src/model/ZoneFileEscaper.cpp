@@ -3,13 +3,40 @@
 #include <QChar>
 #include <QList>
 
+#include <array>
+
 #include "model/TextLines.h"
 
 namespace korvi {
 
 namespace {
 
-using CodePoints = QList<uint>;
+// Text is walked either as UTF-16 code units, when every unit is ASCII (each
+// unit is then a whole code point), or as the code points QString::toUcs4
+// gives. The escaping rules below are written once for both.
+struct AsciiUnits {
+    QStringView text;
+    char32_t operator[](qsizetype i) const { return text[i].unicode(); }
+    qsizetype size() const { return text.size(); }
+};
+
+struct CodePoints {
+    QList<uint> cps;
+    char32_t operator[](qsizetype i) const { return cps[i]; }
+    qsizetype size() const { return cps.size(); }
+};
+
+bool isAscii(QStringView text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+CodePoints codePoints(QStringView text) {
+    return {text.toUcs4()};
+}
 
 void appendCodePoint(QString& out, char32_t cp) {
     if (QChar::requiresSurrogates(cp)) {
@@ -35,12 +62,20 @@ void appendOctets(QString& out, char32_t cp) {
     }
 }
 
+// Control characters, format characters, line and paragraph separators. In
+// ASCII these are exactly the C0 controls and DEL.
+bool isBreaking(char32_t cp) {
+    if (cp < 0x80)
+        return cp < 0x20 || cp == 0x7F;
+    return TextLines::isBreaking(cp);
+}
+
 bool isDigit(char32_t cp) {
     return cp >= '0' && cp <= '9';
 }
 
 // True when cps[i] is a backslash followed by three digits of a value up to 255.
-bool isDecimalEscape(const CodePoints& cps, qsizetype i) {
+template <typename Seq> bool isDecimalEscape(const Seq& cps, qsizetype i) {
     if (i + 3 >= cps.size())
         return false;
     if (!isDigit(cps[i + 1]) || !isDigit(cps[i + 2]) || !isDigit(cps[i + 3]))
@@ -53,12 +88,12 @@ bool isDecimalEscape(const CodePoints& cps, qsizetype i) {
 // A character a backslash may stand before in presentation text: anything
 // printable, and the tab.
 bool isEscapable(char32_t cp) {
-    return cp == '\t' || !TextLines::isBreaking(cp);
+    return cp == '\t' || !isBreaking(cp);
 }
 
 // How many code points the user's backslash at cps[i] covers: 4 for "\DDD",
 // 2 for "\X", 0 when the backslash stands for itself.
-qsizetype userEscapeLength(const CodePoints& cps, qsizetype i) {
+template <typename Seq> qsizetype userEscapeLength(const Seq& cps, qsizetype i) {
     if (i + 1 >= cps.size())
         return 0;
     const char32_t next = cps[i + 1];
@@ -69,7 +104,7 @@ qsizetype userEscapeLength(const CodePoints& cps, qsizetype i) {
 
 // Index of the double quote that closes a quoted string starting at `from`,
 // or -1 when there is none.
-qsizetype closingQuote(const CodePoints& cps, qsizetype from) {
+template <typename Seq> qsizetype closingQuote(const Seq& cps, qsizetype from) {
     qsizetype j = from;
     while (j < cps.size()) {
         if (cps[j] == '\\') {
@@ -84,21 +119,18 @@ qsizetype closingQuote(const CodePoints& cps, qsizetype from) {
     return -1;
 }
 
-const QString emptyField = QStringLiteral("\"\"");
+constexpr bool isTokenSpecial(char32_t cp) {
+    return cp == '"' || cp == '(' || cp == ')' || cp == ';' || cp == '\\' || cp == '@' ||
+           cp == '$' || cp == '#';
+}
 
-} // namespace
-
-QString ZoneFileEscaper::token(const QString& text) {
-    if (text.isEmpty())
-        return emptyField;
-    QString out;
-    out.reserve(text.size() + 8);
-    for (const uint cp : text.toUcs4()) {
+template <typename Seq> void tokenInto(QString& out, const Seq& cps) {
+    for (qsizetype i = 0; i < cps.size(); ++i) {
+        const char32_t cp = cps[i];
         if (cp < 0x80) {
             if (cp <= 0x20 || cp == 0x7F) {
                 appendOctets(out, cp);
-            } else if (cp == '"' || cp == '(' || cp == ')' || cp == ';' || cp == '\\' ||
-                       cp == '@' || cp == '$' || cp == '#') {
+            } else if (isTokenSpecial(cp)) {
                 out.append(u'\\');
                 out.append(QChar(static_cast<char16_t>(cp)));
             } else {
@@ -110,6 +142,151 @@ QString ZoneFileEscaper::token(const QString& text) {
             appendCodePoint(out, cp);
         }
     }
+}
+
+// Printable ASCII that a token writes as it stands, looked up per code unit.
+constexpr std::array<bool, 128> plainTokenUnits = [] {
+    std::array<bool, 128> plain{};
+    for (char16_t u = 0x21; u < 0x7F; ++u)
+        plain[u] = !isTokenSpecial(u);
+    return plain;
+}();
+
+// True when an ASCII token needs no escape at all.
+bool isPlainToken(QStringView text) {
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 || !plainTokenUnits[u])
+            return false;
+    }
+    return true;
+}
+
+// Appends cps[from, to) as they stand: ASCII text as one block.
+void appendRange(QString& out, const AsciiUnits& units, qsizetype from, qsizetype to) {
+    out.append(units.text.sliced(from, to - from));
+}
+
+void appendRange(QString& out, const CodePoints& cps, qsizetype from, qsizetype to) {
+    for (qsizetype k = from; k < to; ++k)
+        appendCodePoint(out, cps[k]);
+}
+
+// Characters that are written as they stand are collected into runs and
+// appended together; only what needs an escape is written one by one.
+template <typename Seq> void presentationInto(QString& out, const Seq& cps) {
+    bool inQuote = false;
+    qsizetype run = 0;
+    qsizetype i = 0;
+    const auto replace = [&](qsizetype at, auto&& write) {
+        appendRange(out, cps, run, at);
+        write();
+        run = at + 1;
+    };
+    while (i < cps.size()) {
+        const char32_t c = cps[i];
+        if (c == '\\') {
+            const qsizetype length = userEscapeLength(cps, i);
+            if (length == 0)
+                replace(i, [&] { out.append(QStringLiteral("\\\\")); });
+            // The user's own escape is kept as typed.
+            i += length > 0 ? length : 1;
+            continue;
+        }
+        if (c == '"') {
+            if (inQuote)
+                inQuote = false;
+            else if (closingQuote(cps, i + 1) >= 0)
+                inQuote = true;
+            else
+                replace(i, [&] { out.append(QStringLiteral("\\\"")); });
+        } else if (c != '\t' && isBreaking(c)) {
+            replace(i, [&] { appendOctets(out, c); });
+        } else if (!inQuote && (c == ';' || c == '(' || c == ')')) {
+            replace(i, [&] { out.append(u'\\').append(QChar(static_cast<char16_t>(c))); });
+        }
+        ++i;
+    }
+    appendRange(out, cps, run, cps.size());
+}
+
+template <typename Seq> void quotedInto(QString& out, const Seq& cps) {
+    for (qsizetype i = 0; i < cps.size(); ++i) {
+        const char32_t cp = cps[i];
+        if (cp == '"' || cp == '\\')
+            out.append(u'\\').append(QChar(static_cast<char16_t>(cp)));
+        else if (cp != '\t' && isBreaking(cp))
+            appendOctets(out, cp);
+        else
+            appendCodePoint(out, cp);
+    }
+}
+
+template <typename Seq> void commentInto(QString& out, const Seq& cps) {
+    for (qsizetype i = 0; i < cps.size(); ++i) {
+        const char32_t cp = cps[i];
+        if (cp != '\t' && isBreaking(cp))
+            appendOctets(out, cp);
+        else
+            appendCodePoint(out, cp);
+    }
+}
+
+const QString emptyField = QStringLiteral("\"\"");
+
+// Runs `escape` over the text as ASCII code units when it is all ASCII,
+// otherwise over its code points.
+template <typename Escape> void walk(QStringView text, Escape&& escape) {
+    if (isAscii(text))
+        escape(AsciiUnits{text});
+    else
+        escape(codePoints(text));
+}
+
+} // namespace
+
+void ZoneFileEscaper::appendToken(QString& out, QStringView text) {
+    if (text.isEmpty())
+        out.append(emptyField);
+    else if (isPlainToken(text))
+        out.append(text);
+    else
+        walk(text, [&](const auto& units) { tokenInto(out, units); });
+}
+
+void ZoneFileEscaper::appendOwner(QString& out, QStringView name) {
+    if (name.isEmpty())
+        out.append(u'@');
+    else
+        appendToken(out, name);
+}
+
+void ZoneFileEscaper::appendPresentation(QString& out, QStringView text) {
+    if (text.isEmpty())
+        out.append(emptyField);
+    else
+        walk(text, [&](const auto& units) { presentationInto(out, units); });
+}
+
+void ZoneFileEscaper::appendQuoted(QString& out, QStringView text) {
+    QStringView content = text;
+    if (content.size() >= 2 && content.startsWith(u'"') && content.endsWith(u'"'))
+        content = content.mid(1, content.size() - 2);
+    out.append(u'"');
+    walk(content, [&](const auto& units) { quotedInto(out, units); });
+    out.append(u'"');
+}
+
+void ZoneFileEscaper::appendComment(QString& out, QStringView text) {
+    walk(text, [&](const auto& units) { commentInto(out, units); });
+}
+
+QString ZoneFileEscaper::token(const QString& text) {
+    if (!text.isEmpty() && isPlainToken(text))
+        return text;
+    QString out;
+    out.reserve(text.size() + 8);
+    appendToken(out, text);
     return out;
 }
 
@@ -118,79 +295,23 @@ QString ZoneFileEscaper::owner(const QString& name) {
 }
 
 QString ZoneFileEscaper::presentation(const QString& text) {
-    if (text.isEmpty())
-        return emptyField;
-    const CodePoints cps = text.toUcs4();
     QString out;
     out.reserve(text.size() + 8);
-    bool inQuote = false;
-    qsizetype i = 0;
-    while (i < cps.size()) {
-        const char32_t c = cps[i];
-        if (c == '\\') {
-            const qsizetype length = userEscapeLength(cps, i);
-            if (length == 0) {
-                out.append(QStringLiteral("\\\\"));
-                ++i;
-            } else {
-                for (qsizetype k = 0; k < length; ++k)
-                    appendCodePoint(out, cps[i + k]);
-                i += length;
-            }
-            continue;
-        }
-        if (c == '"') {
-            if (inQuote) {
-                inQuote = false;
-                out.append(u'"');
-            } else if (closingQuote(cps, i + 1) >= 0) {
-                inQuote = true;
-                out.append(u'"');
-            } else {
-                out.append(QStringLiteral("\\\""));
-            }
-            ++i;
-            continue;
-        }
-        if (c != '\t' && TextLines::isBreaking(c))
-            appendOctets(out, c);
-        else if (!inQuote && (c == ';' || c == '(' || c == ')'))
-            out.append(u'\\').append(QChar(static_cast<char16_t>(c)));
-        else
-            appendCodePoint(out, c);
-        ++i;
-    }
+    appendPresentation(out, text);
     return out;
 }
 
 QString ZoneFileEscaper::quoted(const QString& text) {
-    QString content = text;
-    if (content.size() >= 2 && content.startsWith(u'"') && content.endsWith(u'"'))
-        content = content.mid(1, content.size() - 2);
     QString out;
-    out.reserve(content.size() + 4);
-    out.append(u'"');
-    for (const uint cp : content.toUcs4()) {
-        if (cp == '"' || cp == '\\')
-            out.append(u'\\').append(QChar(static_cast<char16_t>(cp)));
-        else if (cp != '\t' && TextLines::isBreaking(cp))
-            appendOctets(out, cp);
-        else
-            appendCodePoint(out, cp);
-    }
-    out.append(u'"');
+    out.reserve(text.size() + 4);
+    appendQuoted(out, text);
     return out;
 }
 
 QString ZoneFileEscaper::comment(const QString& text) {
     QString out;
     out.reserve(text.size());
-    for (const uint cp : text.toUcs4()) {
-        if (cp != '\t' && TextLines::isBreaking(cp))
-            appendOctets(out, cp);
-        else
-            appendCodePoint(out, cp);
-    }
+    appendComment(out, text);
     return out;
 }
 

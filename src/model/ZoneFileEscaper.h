@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace korvi {
 
@@ -43,6 +44,15 @@ public:
 
     // Text inside a comment line: only what would end the line is escaped.
     static QString comment(const QString& text);
+
+    // The same escapes appended to `out`, for writers that build one long
+    // text. Plain ASCII text, the common case, is copied without being
+    // split into code points.
+    static void appendToken(QString& out, QStringView text);
+    static void appendOwner(QString& out, QStringView name);
+    static void appendPresentation(QString& out, QStringView text);
+    static void appendQuoted(QString& out, QStringView text);
+    static void appendComment(QString& out, QStringView text);
 };
 
 } // namespace korvi

@@ -120,13 +120,27 @@ private Q_SLOTS:
                     {"TXT", "a ; ( b ) c", "a \\; \\( b \\) c"},
                     {"TXT", "\"a\" \"b", "\"a\" \\\"b"},
                     {"TXT", "\"a\\\"b\\\\c\\065\"", "\"a\\\"b\\\\c\\065\""},
-                    {"TXT", "\\256 \\12x \\1", "\\\\256 \\\\12x \\\\1"}};
+                    {"TXT", "\\256 \\12x \\1", "\\\\256 \\\\12x \\\\1"},
+                    // Non-ASCII text next to what must be escaped, and the
+                    // user's escapes between runs of plain text.
+                    {"TXT", "\"h\u00e9llo\" ; x\u2028y", "\"h\u00e9llo\" \\; x\\226\\128\\168y"},
+                    {"TXT", "\U0001F600(", "\U0001F600\\("},
+                    {"TXT", "a\\;b \"c;d\"", "a\\;b \"c;d\""},
+                    {"CAA", "\"\u00fc\u2028\"", "0\tissue\t\"\u00fc\\226\\128\\168\""},
+                    {"A", "\u00fc;x", "\u00fc\\;x"}};
         for (const auto& row : rows) {
             const DNSRecord record =
                 rawRecord(u"h"_s, *recordTypeFromRawValue(QLatin1String(row.type)),
                           QString::fromUtf8(row.value));
             QTest::addRow("%s %s", row.type, row.value)
                 << record << QString::fromUtf8(row.expected);
+        }
+        // Each character a token escapes, alone among plain ASCII.
+        for (const char c : QByteArray("\"();\\@$#")) {
+            const QString special(QLatin1Char{c});
+            QTest::addRow("token x%cy", c)
+                << rawRecord(u"h"_s, DNSRecordType::A, u"x"_s + special + u'y')
+                << u"x\\"_s + special + u'y';
         }
         QTest::newRow("whole line") << rawRecord(" #x;y\n", DNSRecordType::A, "1")
                                     << u"\\032\\#x\\;y\\010\t3600\tIN\tA\t1"_s;

@@ -1,0 +1,52 @@
+#include "storage/StoreSchema.h"
+
+namespace korvi::storeschema {
+
+const QList<QStringList>& migrations() {
+    static const QList<QStringList> steps = {
+        // 1: zones, their SOA and their records, each a row; a note of the
+        // one-time import from the preferences.
+        {
+            QStringLiteral("CREATE TABLE zones ("
+                           " row INTEGER PRIMARY KEY,"
+                           " id BLOB NOT NULL UNIQUE,"
+                           " position INTEGER NOT NULL,"
+                           " name TEXT NOT NULL,"
+                           " file_path TEXT NOT NULL)"),
+            QStringLiteral("CREATE INDEX zones_by_position ON zones(position)"),
+            QStringLiteral("CREATE TABLE soa_records ("
+                           " zone INTEGER PRIMARY KEY REFERENCES zones(row) ON DELETE CASCADE,"
+                           " primary_name_server TEXT NOT NULL,"
+                           " admin_email TEXT NOT NULL,"
+                           " serial INTEGER NOT NULL,"
+                           " refresh INTEGER NOT NULL,"
+                           " retry INTEGER NOT NULL,"
+                           " expire INTEGER NOT NULL,"
+                           " minimum INTEGER NOT NULL)"),
+            // Record ids are not unique: data kept by older versions may hold
+            // one id twice, and both copies are kept.
+            QStringLiteral("CREATE TABLE records ("
+                           " row INTEGER PRIMARY KEY,"
+                           " zone INTEGER NOT NULL REFERENCES zones(row) ON DELETE CASCADE,"
+                           " position INTEGER NOT NULL,"
+                           " id BLOB NOT NULL,"
+                           " name TEXT NOT NULL,"
+                           " type TEXT NOT NULL,"
+                           " value TEXT NOT NULL,"
+                           " ttl INTEGER NOT NULL,"
+                           " priority INTEGER, weight INTEGER, port INTEGER, flag INTEGER,"
+                           " tag TEXT, algorithm INTEGER, digest_type INTEGER,"
+                           " usage INTEGER, selector INTEGER)"),
+            QStringLiteral("CREATE INDEX records_by_zone ON records(zone, position)"),
+            QStringLiteral("CREATE INDEX records_by_id ON records(zone, id, position)"),
+            QStringLiteral("CREATE TABLE store_notes (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+        },
+    };
+    return steps;
+}
+
+int latestVersion() {
+    return int(migrations().size());
+}
+
+} // namespace korvi::storeschema
