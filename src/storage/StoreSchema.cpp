@@ -22,7 +22,8 @@ const QList<QStringList>& migrations() {
                            " refresh INTEGER NOT NULL,"
                            " retry INTEGER NOT NULL,"
                            " expire INTEGER NOT NULL,"
-                           " minimum INTEGER NOT NULL)"),
+                           " minimum INTEGER NOT NULL,"
+                           " ttl INTEGER)"),
             // Record ids are not unique: data kept by older versions may hold
             // one id twice, and both copies are kept.
             QStringLiteral("CREATE TABLE records ("
@@ -36,7 +37,9 @@ const QList<QStringList>& migrations() {
                            " ttl INTEGER NOT NULL,"
                            " priority INTEGER, weight INTEGER, port INTEGER, flag INTEGER,"
                            " tag TEXT, algorithm INTEGER, digest_type INTEGER,"
-                           " usage INTEGER, selector INTEGER)"),
+                           " usage INTEGER, selector INTEGER,"
+                           // The type name of a record kept as read, not edited.
+                           " kept_type TEXT NOT NULL DEFAULT '')"),
             QStringLiteral("CREATE INDEX records_by_zone ON records(zone, position)"),
             QStringLiteral("CREATE INDEX records_by_id ON records(zone, id, position)"),
             QStringLiteral("CREATE TABLE store_notes (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),

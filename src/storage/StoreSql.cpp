@@ -62,14 +62,14 @@ std::optional<qint64> numberFrom(const QVariant& value) {
 
 QString recordColumns() {
     return QStringLiteral("id, name, type, value, ttl, priority, weight, port, flag, tag, "
-                          "algorithm, digest_type, usage, selector");
+                          "algorithm, digest_type, usage, selector, kept_type");
 }
 
 QString recordPlaceholders() {
-    return QStringLiteral("?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?");
+    return QStringLiteral("?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?");
 }
 
-void bindRecord(QSqlQuery& query, int first, const DNSRecord& record) {
+int bindRecord(QSqlQuery& query, int first, const DNSRecord& record) {
     int i = first;
     query.bindValue(i++, idValue(record.id));
     query.bindValue(i++, textValue(record.name));
@@ -86,6 +86,8 @@ void bindRecord(QSqlQuery& query, int first, const DNSRecord& record) {
     query.bindValue(i++, optionalNumber(record.digestType));
     query.bindValue(i++, optionalNumber(record.usage));
     query.bindValue(i++, optionalNumber(record.selector));
+    query.bindValue(i++, textValue(record.keptType));
+    return i;
 }
 
 std::optional<DNSRecord> readRecord(const QSqlQuery& query, int first) {
@@ -111,12 +113,13 @@ std::optional<DNSRecord> readRecord(const QSqlQuery& query, int first) {
     record.digestType = numberFrom(query.value(i++));
     record.usage = numberFrom(query.value(i++));
     record.selector = numberFrom(query.value(i++));
+    record.keptType = query.value(i++).toString();
     return record;
 }
 
 QString soaColumns() {
     return QStringLiteral("primary_name_server, admin_email, serial, refresh, retry, expire, "
-                          "minimum");
+                          "minimum, ttl");
 }
 
 void bindSoa(QSqlQuery& query, int first, const SOARecord& soa) {
@@ -128,6 +131,7 @@ void bindSoa(QSqlQuery& query, int first, const SOARecord& soa) {
     query.bindValue(i++, soa.retry);
     query.bindValue(i++, soa.expire);
     query.bindValue(i++, soa.minimum);
+    query.bindValue(i++, optionalNumber(soa.ttl));
 }
 
 SOARecord readSoa(const QSqlQuery& query, int first) {
@@ -140,6 +144,7 @@ SOARecord readSoa(const QSqlQuery& query, int first) {
     soa.retry = query.value(i++).toLongLong();
     soa.expire = query.value(i++).toLongLong();
     soa.minimum = query.value(i++).toLongLong();
+    soa.ttl = numberFrom(query.value(i++));
     return soa;
 }
 

@@ -40,7 +40,7 @@ std::optional<qint64> numberFrom(const QVariant& value);
 QString recordColumns();
 QString recordPlaceholders();
 // Binds the record's columns in recordColumns() order from `first` on.
-void bindRecord(QSqlQuery& query, int first, const DNSRecord& record);
+int bindRecord(QSqlQuery& query, int first, const DNSRecord& record);
 // Reads a record from the columns of recordColumns() starting at `first`.
 // Nothing when the stored type is not one Korvi knows.
 std::optional<DNSRecord> readRecord(const QSqlQuery& query, int first);

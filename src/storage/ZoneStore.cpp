@@ -47,7 +47,7 @@ StoreResult writeSoa(const QSqlDatabase& db, qint64 row, const std::optional<SOA
     QSqlQuery query =
         prepare(db,
                 QStringLiteral("INSERT OR REPLACE INTO soa_records (zone, ") + soaColumns() +
-                    QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                    QStringLiteral(") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
                 &error);
     query.bindValue(0, row);
     bindSoa(query, 1, *soa);
@@ -392,9 +392,9 @@ StoreResult ZoneStore::updateRecord(const QUuid& zone, const DNSRecord& record,
                             QStringLiteral(") WHERE row = (SELECT row FROM records WHERE zone = ? "
                                            "AND id = ? ORDER BY position LIMIT 1)"),
                         error);
-            bindRecord(query, 0, record);
-            query.bindValue(14, row);
-            query.bindValue(15, idValue(record.id));
+            const int next = bindRecord(query, 0, record);
+            query.bindValue(next, row);
+            query.bindValue(next + 1, idValue(record.id));
             return exec(query, error);
         });
 }
