@@ -117,12 +117,8 @@ private Q_SLOTS:
         // The AppArmor list is read from wherever the layout says; here, nowhere.
         m_layout.appArmorProfilesPath = m_root + u"/no-apparmor"_s;
         QDir().mkpath(m_layout.zoneDirectory + u"/data"_s);
-    }
 
-    void cleanupTestCase() { stopServersOf(m_layout.namedConfigPath); }
-
-    // The sandbox's key comes from rndc-confgen through Korvi's runner, once.
-    void keyCreated() {
+        // The sandbox's key comes from rndc-confgen through Korvi's runner.
         Rig rig(m_layout);
         bool done = false, created = false;
         createRndcKeyIfMissing(rig.layout, rig.runner, [&](bool success, const QString&) {
@@ -141,6 +137,8 @@ private Q_SLOTS:
         QVERIFY(check.waitForFinished(20000));
         QVERIFY2(check.exitCode() == 0, check.readAllStandardOutput().constData());
     }
+
+    void cleanupTestCase() { stopServersOf(m_layout.namedConfigPath); }
 
     void serverControlledThroughRndc() {
         Rig rig(m_layout);
