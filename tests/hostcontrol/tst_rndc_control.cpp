@@ -3,9 +3,14 @@
 // the sandbox's own key and control port, stop; never a process looked for by its name. Also
 // AppArmor's warning and denial lines from captured kernel and named text.
 #include <QSignalSpy>
+
 #include <QTemporaryDir>
 #include <QTest>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "ControlTestSupport.h"
 #include "HostTestSupport.h"
 #include "SandboxServer.h"
 #include "manager/AppLog.h"
@@ -29,17 +34,6 @@ QByteArray zoneText(const char* zone, int serial, const char* address) {
     return QByteArray("$TTL 300\n@ IN SOA ns1.") + zone + ". admin." + zone + ". " +
            QByteArray::number(serial) + " 3600 600 86400 300\n@ IN NS ns1." + zone +
            ".\nns1 IN A 192.0.2.53\nwww IN A " + address + "\n";
-}
-
-// Messages of the log's time-stamped lines.
-QStringList messages(const AppLog& log) {
-    QStringList result;
-    for (const QString& line : log.lines()) {
-        const LogEntry entry = parseLogLine(line);
-        if (entry.level)
-            result.append(entry.message);
-    }
-    return result;
 }
 
 // A control with its parts, on a sandbox layout in the test's folder.
@@ -293,6 +287,42 @@ private Q_SLOTS:
         QCOMPARE(warnings.size(), warned ? 1 : 0);
         if (warned)
             QVERIFY(warnings[0].contains(layout.zoneDirectory));
+    }
+
+    // named's run folder as Debian's init script makes it: root, the group of named's user, 0775.
+    void runDirectoryPrepared_data() {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<bool>("asLink");
+        QTest::addColumn<QString>("refusal"); // empty when prepared
+        QTest::newRow("bind's folder") << u"bind"_s << false << QString();
+        QTest::newRow("a link in its place") << u"bind"_s << true << u"is a symbolic link"_s;
+        QTest::newRow("no such user") << u"no-such-user-here"_s << false << u"there is no user"_s;
+    }
+    void runDirectoryPrepared() {
+        QFETCH(QString, user);
+        QFETCH(bool, asLink);
+        QFETCH(QString, refusal);
+        const passwd* account = ::getpwnam(user.toLocal8Bit().constData());
+        if (refusal.isEmpty() && (!account || ::geteuid() != 0))
+            QSKIP("needs root and the user bind");
+        QTemporaryDir dir;
+        const QString run = dir.path() + u"/run/named"_s;
+        if (asLink) {
+            QDir().mkpath(dir.path() + u"/run"_s);
+            QVERIFY(QFile::link(dir.path(), run));
+        }
+        const std::optional<QString> reason = RndcServerControl::prepareRunDirectory(run, user);
+        if (!refusal.isEmpty()) {
+            QVERIFY(reason && reason->contains(refusal));
+            return;
+        }
+        QVERIFY2(!reason, qPrintable(reason.value_or(QString())));
+        struct stat info {};
+        QCOMPARE(::lstat(run.toLocal8Bit().constData(), &info), 0);
+        QVERIFY(S_ISDIR(info.st_mode));
+        QCOMPARE(info.st_uid, uid_t(0));
+        QCOMPARE(info.st_gid, account->pw_gid);
+        QCOMPARE(info.st_mode & 07777, mode_t(0775));
     }
 
     // The texts themselves, as the kernel and named write them.

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ControlTestSupport.h"
 #include "HostTestSupport.h"
 #include "manager/AppLog.h"
 #include "manager/CommandRunner.h"
@@ -15,20 +16,6 @@ Q_DECLARE_METATYPE(korvi::ServerStatus)
 
 using namespace korvi;
 using namespace korvi::test;
-
-namespace {
-
-QStringList messages(const AppLog& log) {
-    QStringList result;
-    for (const QString& line : log.lines()) {
-        const LogEntry entry = parseLogLine(line);
-        if (entry.level)
-            result.append(entry.message);
-    }
-    return result;
-}
-
-} // namespace
 
 class SystemdControlTest : public QObject {
     Q_OBJECT
