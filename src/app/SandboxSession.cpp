@@ -9,7 +9,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "manager/CommandRunner.h"
 #include "manager/DNSServerManager.h"
+#include "manager/ServerControlFactory.h"
 #include "platform/Console.h"
 #include "platform/PreferencesStore.h"
 #include "platform/TextFile.h"
@@ -59,7 +61,7 @@ quint16 SandboxSession::firstFreePort(quint16 first) {
 
 SandboxSession::SandboxSession(const QString& directory, quint16 port, QObject* parent)
     : QObject(parent), m_directory(QDir::cleanPath(directory)), m_port(port),
-      m_layout(SystemLayout::sandbox(m_directory, port)),
+      m_layout(SystemLayout::sandbox(m_directory, port, firstFreePort(quint16(port + 1)))),
       m_preferences(
           std::make_shared<PreferencesStore>(m_directory + QStringLiteral("/preferences.ini"))) {
     QDir().mkpath(m_layout.zoneDirectory + QStringLiteral("/data"));
@@ -95,6 +97,25 @@ void SandboxSession::attach(DNSServerManager* manager) {
 
 void SandboxSession::writeNamedConf() {
     m_started = true;
+    // named.conf includes the sandbox's rndc key, so the checker needs it.
+    const QPointer<SandboxSession> guard(this);
+    createRndcKeyIfMissing(
+        m_layout, CommandRunner(m_layout, nullptr), [guard](bool created, const QString& output) {
+            if (!guard || !guard->m_manager)
+                return;
+            if (!created) {
+                guard->m_manager->addLog(QStringLiteral("🧪 Sandbox: could not create the rndc "
+                                                        "key: ") +
+                                             output.trimmed(),
+                                         LogLevel::error);
+                guard->finish(false);
+                return;
+            }
+            guard->saveNamedConf();
+        });
+}
+
+void SandboxSession::saveNamedConf() {
     // The manager writes named.conf as always: only after named-checkconf has
     // accepted the same text, for the BIND version detection found.
     // Only this save counts: another save of named.conf ending first says

@@ -27,8 +27,8 @@ public:
     // not plain (macOS: "Application Support"), ~/.korvi-sandbox.
     static QString defaultDirectory();
     // Whether the path can hold a sandbox: absolute, and without spaces,
-    // quotes or shell and pattern characters (it is also the pattern that
-    // finds the sandbox's named, and it is written into named.conf).
+    // quotes or shell and pattern characters (it ends up in command lines
+    // and is written into named.conf).
     static bool isPlainPath(const QString& path);
     // The first port from `first` on where both a UDP and a TCP socket can
     // be bound on 127.0.0.1; 0 when there is none.
@@ -55,6 +55,7 @@ Q_SIGNALS:
 
 private:
     void writeNamedConf();
+    void saveNamedConf();
     void finish(bool written);
     void saveFinished(SaveId id, bool written);
 

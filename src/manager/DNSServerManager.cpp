@@ -2,8 +2,8 @@
 
 #include "manager/AppLog.h"
 #include "manager/HostDetection.h"
-#include "manager/LayoutServerControl.h"
 #include "manager/PackageInstaller.h"
+#include "manager/ServerControlFactory.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -23,8 +23,7 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
       m_detection(std::make_unique<HostDetection>(m_layout, m_runner, m_log.get())),
       m_installer(
           std::make_unique<PackageInstaller>(m_layout, m_runner, m_log.get(), m_detection.get())),
-      m_control(std::make_unique<LayoutServerControl>(m_layout, m_runner, m_log.get(),
-                                                      m_detection.get())),
+      m_control(makeServerControl(m_layout, m_runner, m_log.get(), m_detection.get())),
       m_saver(std::make_unique<CheckedSaver>(m_layout, m_runner, m_log.get())),
       m_repository(std::make_unique<ZoneRepository>(m_log.get(), m_preferences, m_configuration,
                                                     m_saver.get())) {

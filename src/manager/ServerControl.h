@@ -27,6 +27,14 @@ public:
     virtual void stop() = 0;
     // Makes the server read its configuration again; never changes the status.
     virtual void reload() = 0;
+    // Makes the server load one zone's file again, after a record change.
+    // Controls without a finer command reload everything.
+    virtual void reloadZone(const QString& zone) {
+        Q_UNUSED(zone);
+        reload();
+    }
+    // Makes the server read its configuration for added or removed zones.
+    virtual void reconfigure() { reload(); }
     // Sets running or stopped, or notInstalled when there is no BIND.
     virtual void checkStatus() = 0;
     // Shows the last lines of the server's log in the application log.
@@ -35,7 +43,8 @@ public:
 
 Q_SIGNALS:
     void statusChanged(korvi::ServerStatus status);
-    // A reload has ended; the success line (or the failure) is already logged.
+    // A reload (of everything, one zone or the configuration) has ended; the success line (or the
+    // failure) is already logged.
     void reloadFinished(bool success);
 
 private:

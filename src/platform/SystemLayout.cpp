@@ -74,6 +74,8 @@ SystemLayout SystemLayout::standard() {
                                   QStringLiteral("bind9"), QStringLiteral("bind9-utils")};
     layout.privilegePromptPath = QStringLiteral("/usr/bin/pkexec");
 
+    layout.appArmorProfilesPath = QStringLiteral("/sys/kernel/security/apparmor/profiles");
+
     layout.statusCheckPath = QStringLiteral("/usr/bin/pgrep");
     layout.statusCheckArguments = {QStringLiteral("named")};
 
@@ -102,7 +104,7 @@ SystemLayout SystemLayout::standard() {
     return layout;
 }
 
-SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port) {
+SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port, quint16 controlPort) {
     SystemLayout layout = standard();
     const QString root = QDir::cleanPath(QDir(rootDir).absolutePath());
     layout.namedConfigPath = root + QStringLiteral("/etc/named.conf");
@@ -125,35 +127,42 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port) {
             u';',
         QStringLiteral("memstatistics-file ") +
             quoted(zones + QStringLiteral("/data/named.memstats")) + u';'};
-    // No control channel: rndc is not used, and the default one would take
-    // port 953 on the machine, which another server may hold.
-    layout.namedConfStatements = {QStringLiteral("controls { };")};
+    // A control channel of its own: rndc with the sandbox's key on 127.0.0.1
+    // at a high port, never the machine's 953 or its key.
+    layout.serverControl = Control::rndc;
+    layout.rndcKeyPath = root + QStringLiteral("/etc/rndc.key");
+    layout.rndcControlPort = controlPort != 0 ? controlPort : quint16(port + 1);
+    layout.pidFilePath = zones + QStringLiteral("/named.pid");
+    layout.namedConfStatements = {
+        QStringLiteral("include ") + quoted(layout.rndcKeyPath) + u';',
+        QStringLiteral("controls { inet 127.0.0.1 port ") +
+            QString::number(layout.rndcControlPort) +
+            QStringLiteral(" allow { 127.0.0.1; } keys { \"rndc-key\"; }; };")};
 
     // The sandbox's named is started without sudo, so it runs as the current
-    // user, and it is found again by its own named.conf, which no other
-    // process on the machine is started with. The pattern for pgrep and
-    // pkill begins with "[/]": it matches the path in named's command line
-    // but not in its own, nor in that of another pgrep or pkill looking for
-    // the same server.
+    // user. Stop and reload go through rndc; the status is its pid file and a
+    // query, so no other process on the machine is ever looked at.
     const QString conf = layout.namedConfigPath;
-    const QString pattern = QStringLiteral("[/]") + conf.mid(1);
     layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-c"), conf,
                            QStringLiteral("-p"), QString::number(port)};
     layout.startFallbackCommand.clear();
-    layout.stopCommand = {QStringLiteral("pkill"), QStringLiteral("-f"), pattern};
+    layout.stopCommand.clear();
     layout.stopFallbackCommand.clear();
-    layout.reloadCommand = {QStringLiteral("pkill"), QStringLiteral("-HUP"), QStringLiteral("-f"),
-                            pattern};
+    layout.reloadCommand.clear();
     layout.launchDaemonPlistPath.clear();
-    layout.statusCheckArguments = {QStringLiteral("-f"), pattern};
+    layout.statusCheckPath.clear();
+    layout.statusCheckArguments.clear();
     layout.bindLogPaths = {zones + QStringLiteral("/data/named.run")};
 
-    // Only what the sandbox itself runs as commands: its named (under
-    // any of the names detection may find), pkill, the log reader and BIND's
-    // checkers. No sudo, no launchctl, no package managers.
-    layout.allowedCommands = {QStringLiteral("named-checkconf"), QStringLiteral("named-checkzone"),
-                              QStringLiteral("tail"), QStringLiteral("pgrep"),
-                              QStringLiteral("pkill")};
+    // Only what the sandbox itself runs as commands: its named (under any of
+    // the names detection may find), rndc and its key generator, dig, the log
+    // reader and BIND's checkers. No sudo, no launchctl, no package managers.
+    layout.allowedCommands = {QStringLiteral("named-checkconf"),
+                              QStringLiteral("named-checkzone"),
+                              QStringLiteral("tail"),
+                              QStringLiteral("rndc"),
+                              QStringLiteral("rndc-confgen"),
+                              QStringLiteral("dig")};
     layout.allowedCommands.append(namedLocations());
     layout.allowedCommandPrefixes.clear();
     layout.allowedPrivilegeCommand.clear();

@@ -86,6 +86,26 @@ struct SystemLayout {
     QStringList stopFallbackCommand;
     QStringList reloadCommand;
 
+    // Which control the manager uses: the commands above (launchd and sudo,
+    // as on macOS), named started from startCommand and driven through rndc,
+    // or the distribution's systemd unit.
+    enum class Control { layoutCommands, rndc, systemd };
+    Control serverControl = Control::layoutCommands;
+    // rndc's key file and control port on serverAddress; empty and 0 leave
+    // both to rndc's own configuration.
+    QString rndcKeyPath;
+    quint16 rndcControlPort = 0;
+    // named's pid file: the status check asks whether that process is alive.
+    QString pidFilePath;
+    // The user named switches to after start-up (its -u) and the folder made
+    // for its pid file first, group-owned by that user's group; both empty
+    // for a named that runs as the current user.
+    QString namedUser;
+    QString runDirectory;
+    QString systemdUnit; // with Control::systemd
+    // The kernel's list of AppArmor profiles, where the kernel has AppArmor.
+    QString appArmorProfilesPath;
+
     // Where the package managers explain how to install them.
     QString homebrewInstallationPage;
     QString macPortsInstallationPage;
@@ -93,13 +113,15 @@ struct SystemLayout {
     static SystemLayout standard();
 
     // A private server rooted in rootDir (a path without spaces, quotes or
-    // pattern characters, since it is also the pattern that finds its named):
+    // shell characters, since it appears in command lines and named.conf):
     // named.conf in rootDir/etc, zones in
     // rootDir/var/named, temporary files in rootDir/tmp, and only rootDir may
     // be read and written. Its named runs as the current user on 127.0.0.1 at
-    // the given port, and start, stop, reload and status act only on the
-    // named started with this named.conf. Creates rootDir/etc and rootDir/tmp.
-    static SystemLayout sandbox(const QString& rootDir, quint16 port);
+    // the given port. Creates rootDir/etc and rootDir/tmp.
+    // It is controlled through rndc with the key rootDir/etc/rndc.key (which
+    // must exist before named.conf is checked) on 127.0.0.1 at controlPort
+    // (0: port + 1).
+    static SystemLayout sandbox(const QString& rootDir, quint16 port, quint16 controlPort = 0);
 };
 
 } // namespace korvi

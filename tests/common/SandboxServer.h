@@ -85,6 +85,16 @@ inline void stopServersOf(const QString& namedConfigPath) {
     qWarning("a server of this test outlived SIGKILL");
 }
 
+// The sandbox layout's rndc key, made as Korvi makes it (rndc-confgen -a); false when it failed.
+inline bool makeRndcKey(const QString& keyPath) {
+    QProcess process;
+    process.start(QStringLiteral("rndc-confgen"),
+                  {QStringLiteral("-a"), QStringLiteral("-k"), QStringLiteral("rndc-key"),
+                   QStringLiteral("-c"), keyPath});
+    return process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0 && QFile::exists(keyPath);
+}
+
 // The records dig gets for the name at 127.0.0.1:port, one a line; empty for none.
 inline QString dig(quint16 port, const QString& name, const QString& type = QStringLiteral("A")) {
     const QString program = QStandardPaths::findExecutable(QStringLiteral("dig"));

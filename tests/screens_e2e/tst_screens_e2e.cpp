@@ -83,6 +83,7 @@ private Q_SLOTS:
         m_port = freePort();
         QVERIFY(m_port > 20000);
         m_layout = SystemLayout::sandbox(m_dir.path(), m_port);
+        QVERIFY(makeRndcKey(m_layout.rndcKeyPath)); // named.conf includes it
     }
 
     void cleanupTestCase() { stopServersOf(m_layout.namedConfigPath); }

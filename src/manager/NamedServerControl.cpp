@@ -1,0 +1,134 @@
+#include "manager/NamedServerControl.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <signal.h>
+
+#include "host/HostFacts.h"
+#include "manager/AppLog.h"
+
+namespace korvi {
+
+NamedServerControl::NamedServerControl(const SystemLayout& layout, const CommandRunner& runner,
+                                       AppLog* log, const HostDetection* detection, QObject* parent)
+    : ServerControl(parent), m_layout(layout), m_runner(runner), m_log(log),
+      m_detection(detection) {}
+
+void NamedServerControl::log(const QString& message, LogLevel level) const {
+    if (m_log)
+        m_log->add(message, level);
+}
+
+QStringList NamedServerControl::rndcCommand(const SystemLayout& layout, const QStringList& verbs) {
+    QStringList command{QStringLiteral("rndc")};
+    if (!layout.rndcKeyPath.isEmpty())
+        command << QStringLiteral("-k") << layout.rndcKeyPath;
+    if (layout.rndcControlPort != 0)
+        command << QStringLiteral("-s") << layout.serverAddress << QStringLiteral("-p")
+                << QString::number(layout.rndcControlPort);
+    return command + verbs;
+}
+
+QStringList NamedServerControl::queryCommand(const SystemLayout& layout) {
+    return {
+        QStringLiteral("dig"),        QStringLiteral("+time=1"), QStringLiteral("+tries=2"),
+        QStringLiteral("+norecurse"), QStringLiteral("-p"),      QString::number(layout.serverPort),
+        u'@' + layout.serverAddress,  QStringLiteral("."),       QStringLiteral("SOA")};
+}
+
+std::optional<QString> NamedServerControl::appArmorDenialLine(const QString& text) {
+    for (const QString& line : text.split(u'\n')) {
+        if (const std::optional<AppArmorDenial> denial = parseAppArmorDenial(line)) {
+            return QStringLiteral("🛡️ AppArmor kept named from opening ") + denial->path +
+                   QStringLiteral(" (") + denial->operation +
+                   QStringLiteral("): named's AppArmor profile does not allow that path; "
+                                  "put the files where the profile allows (for example below "
+                                  "/var/lib/bind) or add the path to "
+                                  "/etc/apparmor.d/local/usr.sbin.named");
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> NamedServerControl::appArmorSandboxWarning(const QString& profilesText,
+                                                                  const QString& zoneDirectory,
+                                                                  const QString& homeDirectory) {
+    const QString home = QDir::cleanPath(homeDirectory);
+    const QString zones = QDir::cleanPath(zoneDirectory);
+    const bool underHome = home.size() > 1 && (zones == home || zones.startsWith(home + u'/'));
+    if (!underHome || !hasEnforcingNamedProfile(profilesText))
+        return std::nullopt;
+    return QStringLiteral("🛡️ AppArmor enforces a profile for named that allows nothing under "
+                          "the home folder, so named will probably be refused its files in ") +
+           zones +
+           QStringLiteral(": start the sandbox in a folder outside the home folder "
+                          "(korvi --sandbox /srv/korvi-sandbox, for example), or allow the folder "
+                          "in /etc/apparmor.d/local/usr.sbin.named and reload the profile");
+}
+
+std::optional<qint64> NamedServerControl::livePid(const QString& pidFilePath) {
+    QFile file(pidFilePath);
+    if (pidFilePath.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    bool number = false;
+    const qint64 pid = QString::fromLatin1(file.read(32)).trimmed().toLongLong(&number);
+    if (!number || pid <= 1)
+        return std::nullopt;
+    // Alive for kill(pid, 0) (EPERM: alive, but another user's), and not a
+    // zombie waiting for its parent.
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return std::nullopt;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray text = stat.readAll();
+        const qsizetype close = text.lastIndexOf(')');
+        if (close >= 0 && text.mid(close + 2, 1) == "Z")
+            return std::nullopt;
+    }
+    return pid;
+}
+
+void NamedServerControl::runRndcReload(const QStringList& verbs, const QString& successLine,
+                                       const QString& failurePrefix) {
+    const QPointer<NamedServerControl> guard(this);
+    m_runner.runCommand(rndcCommand(m_layout, verbs),
+                        [guard, successLine, failurePrefix](bool success, const QString& output) {
+                            if (!guard)
+                                return;
+                            const QString answer = output.trimmed();
+                            if (success) {
+                                guard->log(successLine, LogLevel::success);
+                                if (!answer.isEmpty())
+                                    guard->log(QStringLiteral("rndc: ") + answer, LogLevel::info);
+                            } else {
+                                guard->log(failurePrefix + answer, LogLevel::error);
+                            }
+                            Q_EMIT guard->reloadFinished(success);
+                        });
+}
+
+void NamedServerControl::reloadZone(const QString& zone) {
+    runRndcReload({QStringLiteral("reload"), zone},
+                  QStringLiteral("Zone reloaded successfully: ") + zone,
+                  QStringLiteral("Failed to reload zone ") + zone + QStringLiteral(": "));
+}
+
+void NamedServerControl::reconfigure() {
+    runRndcReload({QStringLiteral("reconfig")},
+                  QStringLiteral("Server configuration reread successfully"),
+                  QStringLiteral("Failed to reread the server configuration: "));
+}
+
+void NamedServerControl::queryServer(
+    std::function<void(bool answered, const QString& output)> completion) {
+    m_runner.runCommand(queryCommand(m_layout), std::move(completion));
+}
+
+void NamedServerControl::logAppArmorDenial(const QString& text) const {
+    if (const std::optional<QString> line = appArmorDenialLine(text))
+        log(*line, LogLevel::error);
+}
+
+} // namespace korvi

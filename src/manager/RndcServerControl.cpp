@@ -1,0 +1,194 @@
+#include "manager/RndcServerControl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "manager/AppLog.h"
+#include "manager/HostDetection.h"
+#include "manager/LayoutServerControl.h"
+#include "platform/TextFile.h"
+
+namespace korvi {
+
+namespace {
+
+// How often and how long a stop waits for named's process to end.
+constexpr int exitPollMs = 100;
+constexpr int exitPolls = 150;
+
+} // namespace
+
+RndcServerControl::RndcServerControl(const SystemLayout& layout, const CommandRunner& runner,
+                                     AppLog* log, const HostDetection* detection, QObject* parent)
+    : NamedServerControl(layout, runner, log, detection, parent),
+      m_logReader(new LayoutServerControl(layout, runner, log, detection, this)) {}
+
+std::optional<QString> RndcServerControl::prepareRunDirectory(const QString& path,
+                                                              const QString& user) {
+    const passwd* account = ::getpwnam(user.toLocal8Bit().constData());
+    if (!account)
+        return QStringLiteral("there is no user ") + user;
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return path + QStringLiteral(" is a symbolic link");
+    if (!QDir().mkpath(path))
+        return QStringLiteral("cannot create ") + path;
+    const QByteArray local = path.toLocal8Bit();
+    if (::chown(local.constData(), 0, account->pw_gid) != 0 ||
+        ::chmod(local.constData(), 0775) != 0)
+        return QStringLiteral("cannot give ") + path + QStringLiteral(" to the group of ") + user;
+    return std::nullopt;
+}
+
+void RndcServerControl::warnAboutAppArmor() const {
+    const QString profilesPath = layout().appArmorProfilesPath;
+    if (profilesPath.isEmpty() || !QFileInfo::exists(profilesPath))
+        return;
+    const std::optional<QString> profiles = readTextFile(profilesPath);
+    if (!profiles)
+        return;
+    if (const std::optional<QString> warning =
+            appArmorSandboxWarning(*profiles, layout().zoneDirectory, QDir::homePath()))
+        log(*warning, LogLevel::warning);
+}
+
+void RndcServerControl::start() {
+    // named will not start when the folder of its log file is missing.
+    const QString dataDirectory = layout().zoneDirectory + QStringLiteral("/data");
+    if (!QDir().mkpath(dataDirectory))
+        log(QStringLiteral("⚠️ Could not create the server's data folder: ") + dataDirectory,
+            LogLevel::warning);
+    warnAboutAppArmor();
+    if (!layout().namedUser.isEmpty() && !layout().runDirectory.isEmpty()) {
+        if (const std::optional<QString> reason =
+                prepareRunDirectory(layout().runDirectory, layout().namedUser))
+            log(QStringLiteral("⚠️ Could not prepare named's run folder: ") + *reason,
+                LogLevel::warning);
+    }
+    const QStringList command = LayoutServerControl::withDetectedNamed(
+        layout().startCommand, layout(), detection()->bindPath());
+    const QPointer<RndcServerControl> guard(this);
+    // named returns once its server has loaded the configuration (or failed to).
+    runner().runCommand(command, [guard](bool success, const QString& output) {
+        if (guard)
+            guard->started(success, output);
+    });
+}
+
+QString RndcServerControl::logTail() const {
+    for (const QString& path : layout().bindLogPaths) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        constexpr qint64 tail = 64 * 1024;
+        if (file.size() > tail)
+            file.seek(file.size() - tail);
+        return QString::fromUtf8(file.readAll());
+    }
+    return QString();
+}
+
+void RndcServerControl::started(bool success, const QString& output) {
+    logAppArmorDenial(output + u'\n' + logTail());
+    if (!success) {
+        setStatus(ServerStatus::error);
+        log(QStringLiteral("Failed to start DNS server: ") + output, LogLevel::error);
+        return;
+    }
+    setStatus(ServerStatus::running);
+    log(QStringLiteral("DNS server started successfully"), LogLevel::success);
+}
+
+void RndcServerControl::stop() {
+    const std::optional<qint64> pid = livePid(layout().pidFilePath);
+    const QPointer<RndcServerControl> guard(this);
+    runner().runCommand(
+        rndcCommand(layout(), {QStringLiteral("stop")}),
+        [guard, pid](bool success, const QString& output) {
+            if (!guard)
+                return;
+            if (!success) {
+                guard->setStatus(ServerStatus::error);
+                guard->log(QStringLiteral("Failed to stop DNS server: ") + output.trimmed(),
+                           LogLevel::error);
+                return;
+            }
+            if (!output.trimmed().isEmpty())
+                guard->log(QStringLiteral("rndc: ") + output.trimmed(), LogLevel::info);
+            // rndc returns when named has been asked; stopped is when its
+            // process has ended.
+            guard->waitForExit(pid.value_or(0), exitPolls);
+        });
+}
+
+void RndcServerControl::waitForExit(qint64 pid, int attemptsLeft) {
+    const bool alive = pid > 0 && livePid(layout().pidFilePath) == pid;
+    if (!alive) {
+        setStatus(ServerStatus::stopped);
+        log(QStringLiteral("DNS server stopped successfully"), LogLevel::success);
+        return;
+    }
+    if (attemptsLeft == 0) {
+        setStatus(ServerStatus::error);
+        log(QStringLiteral("Failed to stop DNS server: named (PID ") + QString::number(pid) +
+                QStringLiteral(") is still running"),
+            LogLevel::error);
+        return;
+    }
+    QTimer::singleShot(exitPollMs, this,
+                       [this, pid, attemptsLeft] { waitForExit(pid, attemptsLeft - 1); });
+}
+
+void RndcServerControl::reload() {
+    runRndcReload({QStringLiteral("reload")}, QStringLiteral("Configuration reloaded successfully"),
+                  QStringLiteral("Failed to reload configuration: "));
+}
+
+void RndcServerControl::checkStatus() {
+    if (!detection()->isBindInstalled()) {
+        setStatus(ServerStatus::notInstalled);
+        return;
+    }
+    const std::optional<qint64> pid = livePid(layout().pidFilePath);
+    if (!pid) {
+        setStatus(ServerStatus::stopped);
+        log(QStringLiteral("DNS server process not found"), LogLevel::debug);
+        return;
+    }
+    const QPointer<RndcServerControl> guard(this);
+    queryServer([guard, pid](bool answered, const QString& output) {
+        if (guard)
+            guard->applyStatus(*pid, answered, output);
+    });
+}
+
+void RndcServerControl::applyStatus(qint64 pid, bool answered, const QString& output) {
+    if (answered) {
+        setStatus(ServerStatus::running);
+        log(QStringLiteral("DNS server process detected (PID: ") + QString::number(pid) + u')',
+            LogLevel::debug);
+        return;
+    }
+    setStatus(ServerStatus::error);
+    log(QStringLiteral("⚠️ named (PID ") + QString::number(pid) +
+            QStringLiteral(") does not answer queries at ") + layout().serverAddress + u'#' +
+            QString::number(layout().serverPort) + QStringLiteral(": ") + output.trimmed(),
+        LogLevel::warning);
+}
+
+void RndcServerControl::loadLog() {
+    m_logReader->loadLog();
+}
+
+void RndcServerControl::readLogFile(const QString& path) {
+    m_logReader->readLogFile(path);
+}
+
+} // namespace korvi

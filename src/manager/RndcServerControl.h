@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTimer>
+
+#include "manager/NamedServerControl.h"
+
+namespace korvi {
+
+class LayoutServerControl;
+
+// named started directly and driven through rndc: the sandbox (named as the
+// current user) and a machine without systemd (named -u <user>, as the
+// distribution's init script starts it). Stop, reload, a zone's reload and a
+// reconfiguration are rndc's, and what rndc answered is logged. The status is
+// the pid file's process and an answer to a query, never a process name.
+class RndcServerControl : public NamedServerControl {
+    Q_OBJECT
+
+public:
+    RndcServerControl(const SystemLayout& layout, const CommandRunner& runner, AppLog* log,
+                      const HostDetection* detection, QObject* parent = nullptr);
+
+    void start() override;
+    void stop() override;
+    void reload() override;
+    void checkStatus() override;
+    void loadLog() override;
+    void readLogFile(const QString& path) override;
+
+    // Creates named's run folder as the init script does: root-owned, the
+    // group of the user named runs as, mode 0775. The reason when it cannot.
+    static std::optional<QString> prepareRunDirectory(const QString& path, const QString& user);
+
+private:
+    void warnAboutAppArmor() const;
+    void started(bool success, const QString& output);
+    void waitForExit(qint64 pid, int attemptsLeft);
+    void applyStatus(qint64 pid, bool answered, const QString& output);
+    QString logTail() const;
+
+    // Reads the server's log files the way the layout names them.
+    LayoutServerControl* m_logReader;
+};
+
+} // namespace korvi
