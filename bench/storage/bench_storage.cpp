@@ -142,8 +142,8 @@ struct Fixture {
         layout.temporaryDirectory = dir.path();
         // No named-checkzone is found, so no checker runs beside the
         // measurements (both stores save zone files the same way).
-        layout.shellSearchPath = dir.filePath(QStringLiteral("no-programs"));
-        layout.processSearchPath = layout.shellSearchPath;
+        layout.commandSearchPath = dir.filePath(QStringLiteral("no-programs"));
+        layout.processSearchPath = layout.commandSearchPath;
         manager = std::make_unique<DNSServerManager>(layout, preferences);
         manager->setZones(makeZones(zoneCount, recordsPerZone));
         manager->saveZonesToStorage();
