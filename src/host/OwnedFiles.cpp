@@ -320,21 +320,33 @@ FileOperationResult OwnedFiles::writeInclude(const QByteArray& bytes) const {
                        QFileInfo(m_layout.korviInclude).absolutePath());
 }
 
-FileOperationResult OwnedFiles::addIncludeLine() const {
-    if (isSymbolicLink(m_layout.includeHost) || isSymbolicLink(m_layout.korviInclude))
+// The file that carries Korvi's include line, read whole; refused when it is
+// a link, since Korvi never writes through one.
+FileOperationResult OwnedFiles::readIncludeHost(QByteArray* bytes) const {
+    if (isSymbolicLink(m_layout.includeHost))
         return FileOperationResult::refused(
             QStringLiteral("%1 is a link; Korvi does not write through it")
                 .arg(m_layout.includeHost));
-    if (!QFileInfo::exists(m_layout.korviInclude))
-        return FileOperationResult::refused(
-            QStringLiteral("%1 does not exist yet; it is written before it is included")
-                .arg(m_layout.korviInclude));
     QFile host(m_layout.includeHost);
     if (!host.open(QIODevice::ReadOnly))
         return FileOperationResult::failed(
             QStringLiteral("Could not read %1").arg(host.fileName()));
-    QByteArray bytes = host.readAll();
-    host.close();
+    *bytes = host.readAll();
+    return FileOperationResult::done();
+}
+
+FileOperationResult OwnedFiles::addIncludeLine() const {
+    if (isSymbolicLink(m_layout.korviInclude))
+        return FileOperationResult::refused(
+            QStringLiteral("%1 is a link; Korvi does not write through it")
+                .arg(m_layout.korviInclude));
+    if (!QFileInfo::exists(m_layout.korviInclude))
+        return FileOperationResult::refused(
+            QStringLiteral("%1 does not exist yet; it is written before it is included")
+                .arg(m_layout.korviInclude));
+    QByteArray bytes;
+    if (const FileOperationResult read = readIncludeHost(&bytes); !read.ok())
+        return read;
     if (bytes.contains(m_layout.includeLine()))
         return FileOperationResult::done(QStringLiteral("The include line is already there"));
     bytes += m_layout.includeLine() + '\n';
@@ -345,16 +357,9 @@ FileOperationResult OwnedFiles::addIncludeLine() const {
 }
 
 FileOperationResult OwnedFiles::removeIncludeLine() const {
-    if (isSymbolicLink(m_layout.includeHost))
-        return FileOperationResult::refused(
-            QStringLiteral("%1 is a link; Korvi does not write through it")
-                .arg(m_layout.includeHost));
-    QFile host(m_layout.includeHost);
-    if (!host.open(QIODevice::ReadOnly))
-        return FileOperationResult::failed(
-            QStringLiteral("Could not read %1").arg(host.fileName()));
-    QByteArray bytes = host.readAll();
-    host.close();
+    QByteArray bytes;
+    if (const FileOperationResult read = readIncludeHost(&bytes); !read.ok())
+        return read;
     const QByteArray line = m_layout.includeLine() + '\n';
     const qsizetype at = bytes.indexOf(line);
     if (at < 0)

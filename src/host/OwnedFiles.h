@@ -73,6 +73,7 @@ public:
 private:
     FileOperationResult checkZone(const QString& zone, const QByteArray& bytes) const;
     FileOperationResult checkConfiguration(const QString& path, const QByteArray& bytes) const;
+    FileOperationResult readIncludeHost(QByteArray* bytes) const;
     // The working folders ("directory") the live configuration names.
     QStringList workingDirectories() const;
     FileOperationResult replaceFile(const QString& path, const QByteArray& bytes,
