@@ -174,8 +174,12 @@ struct Fixture {
     }
 };
 
+// Made on first use and destroyed in main() while the application object
+// still exists: a zone database stops its worker thread through the event
+// loop, which must not outlive the application.
+std::map<std::pair<int, int>, std::unique_ptr<Fixture>> fixtures;
+
 Fixture& fixture(const benchmark::State& state) {
-    static std::map<std::pair<int, int>, std::unique_ptr<Fixture>> fixtures;
     auto& slot = fixtures[{int(state.range(0)), int(state.range(1))}];
     if (!slot)
         slot = std::make_unique<Fixture>(int(state.range(0)), int(state.range(1)));
@@ -365,5 +369,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixtures.clear();
     return 0;
 }
