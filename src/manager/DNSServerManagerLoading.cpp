@@ -88,7 +88,6 @@ void DNSServerManager::refreshFromFileSystem() {
 
     if (!zones().isEmpty()) {
         validateDataIntegrity();
-        saveZonesToStorage();
         addLog(QStringLiteral("Refreshed %1 zones from BIND configuration").arg(zones().size()),
                LogLevel::success);
         return;

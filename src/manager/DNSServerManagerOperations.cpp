@@ -106,11 +106,14 @@ void DNSServerManager::validateConfiguration(const QString& text, ValidationComp
     m_saver->checkConfiguration(text, std::move(completion));
 }
 
-void DNSServerManager::saveZonesToStorage() {
-    m_repository->saveToStorage();
-}
 void DNSServerManager::loadZonesFromStorage() {
     m_repository->loadFromStorage();
+}
+bool DNSServerManager::isStorageLoaded() const {
+    return m_repository->isStorageLoaded();
+}
+bool DNSServerManager::hasPendingStorageWrites() const {
+    return m_repository->hasPendingWrites();
 }
 void DNSServerManager::addZone(const ZonePtr& zone) {
     m_repository->addZone(zone);

@@ -1,6 +1,7 @@
 #include "platform/SystemLayout.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QtGlobal>
 
 namespace korvi {
@@ -43,6 +44,7 @@ SystemLayout SystemLayout::standard() {
     layout.processSearchPath = QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/"
                                               "local/bin:/opt/homebrew/bin:/opt/homebrew/sbin");
     layout.temporaryDirectory = QStringLiteral("/tmp");
+    layout.dataDirectory = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     layout.commandTimeoutMs = 30000;
     layout.commandKillGraceMs = 5000;
 
@@ -110,6 +112,7 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port, quint16
     layout.namedConfigPath = root + QStringLiteral("/etc/named.conf");
     layout.zoneDirectory = root + QStringLiteral("/var/named");
     layout.temporaryDirectory = root + QStringLiteral("/tmp");
+    layout.dataDirectory = root + QStringLiteral("/data");
     layout.allowedPathPrefixes = {root + u'/'};
     layout.serverAddress = QStringLiteral("127.0.0.1");
     layout.serverPort = port;

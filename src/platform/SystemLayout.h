@@ -38,6 +38,9 @@ struct SystemLayout {
     QString commandSearchPath; // where commands' programs are found; their PATH
     QString processSearchPath; // PATH for programs run directly
     QString temporaryDirectory;
+    // Korvi's own data (the zone database). Empty keeps the zones in memory
+    // only, for the session.
+    QString dataDirectory;
     int commandTimeoutMs = 30000;
     // After the time limit has asked a child to end (SIGTERM), how long it
     // gets before it is killed outright (SIGKILL).
