@@ -347,7 +347,7 @@ private Q_SLOTS:
         m->setZones({zone});
         lines([&] { m->saveZonesToStorage(); });
         const QByteArray before = storedBytes(*m);
-        DNSRecord bad = rawRecord(u"www"_s, DNSRecordType::A, u"999.1.1.1"_s, 0); // two faults
+        DNSRecord bad = rawRecord(u"www"_s, DNSRecordType::A, u"999.1.1.1"_s, -1); // two faults
         if (update)
             bad.id = original.id;
         const QStringList errors = validateRecord(bad).errors;
