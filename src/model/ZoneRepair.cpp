@@ -261,7 +261,9 @@ bool ZoneRepair::repair(QByteArray& text, const QList<qint64>& lines, const QByt
         } else {
             ok = false;
             if (unrepaired)
-                *unrepaired = std::max(record.firstLine, lines.front());
+                *unrepaired = *std::find_if(lines.begin(), lines.end(), [&](qint64 l) {
+                    return l >= record.firstLine && l <= record.lastLine;
+                });
         }
     };
     const auto start = [&](qsizetype at) {
