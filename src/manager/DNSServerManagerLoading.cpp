@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "model/ZoneParser.h"
 #include "platform/TextFile.h"
 
 namespace korvi {
@@ -43,13 +44,29 @@ void DNSServerManager::loadZonesFromBindConfiguration() {
             addLog(QStringLiteral("❌ Zone file not found: ") + path, LogLevel::info);
             continue;
         }
-        const std::optional<QString> text = readTextFile(path);
-        if (!text) {
-            addLog(QStringLiteral("❌ Failed to read zone file: ") + path, LogLevel::info);
+        // Read whole or not at all: a zone the reader refuses (syntax, more
+        // than ZoneParser's stated limits) is named with the reason.
+        const ZoneReadResult read = ZoneParser().readFile(path, name, m_layout.zoneDirectory);
+        if (!read.ok) {
+            addLog(QStringLiteral("❌ Zone '%1' not loaded: %2").arg(name, read.error),
+                   LogLevel::warning);
             continue;
         }
+        if (!read.outOfZone.isEmpty()) {
+            const OutOfZoneRecord& first = read.outOfZone.first();
+            addLog(
+                QStringLiteral("⚠️ Zone '%1': %2 record(s) outside the zone not kept, as BIND "
+                               "ignores them (first: %3 %4, %5 line %6)")
+                    .arg(name)
+                    .arg(read.outOfZone.size())
+                    .arg(first.owner, first.type, first.file)
+                    .arg(first.line),
+                LogLevel::warning);
+        }
         auto zone = ZonePtr::create(name, path);
-        zone->loadZoneFile(*text);
+        zone->setRecords(read.records);
+        if (read.soa)
+            zone->setSoaRecord(read.soa);
         m_repository->appendZone(zone);
         addLog(QStringLiteral("✅ Loaded zone '%1' from file system (%2 records)")
                    .arg(name)

@@ -344,7 +344,7 @@ private Q_SLOTS:
         zone->setRecords({original});
         m->setZones({zone});
         const QByteArray before = storedBytes(*m);
-        DNSRecord bad = rawRecord(u"www"_s, DNSRecordType::A, u"999.1.1.1"_s, 0); // two faults
+        DNSRecord bad = rawRecord(u"www"_s, DNSRecordType::A, u"999.1.1.1"_s, -1); // two faults
         if (update)
             bad.id = original.id;
         const QStringList errors = validateRecord(bad).errors;

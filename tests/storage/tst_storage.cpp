@@ -222,13 +222,13 @@ private Q_SLOTS:
         QCOMPARE(storedZones(*m)->size(), 1); // the loading zone is not written empty
     }
 
-    // One line per entry: read, outside, missing, not UTF-8; zones in name order; a zone
-    // already stored wins over its file.
+    // One line per entry: read, outside, missing, refused by the zone reader; zones in name
+    // order; a zone already stored wins over its file.
     void eachEntryOfTheMap() {
         Host host;
         host.write(u"var/named/db.b.example"_s, zoneText);
         host.write(u"var/named/db.a.example"_s, "www 60 IN A 192.0.2.1\n");
-        host.write(u"var/named/db.bad"_s, "www 60 IN TXT \"\xff\xfe\"\n");
+        host.write(u"var/named/db.bad"_s, "www 60 IN A 192.0.2.300\n");
         host.write(u"var/named/db.stored"_s, zoneText);
         auto m = host.manager();
         const auto stored = ZonePtr::create(u"stored.example"_s, u"/elsewhere"_s);
@@ -256,7 +256,8 @@ private Q_SLOTS:
                          infoLine("✅ Loaded zone 'b.example' from file system (2 records)"),
                          infoLine("❌ Invalid zone file path: " + dir + "../../../outside/db.x"),
                          infoLine("❌ Zone file not found: " + dir + "db.missing"),
-                         infoLine("❌ Failed to read zone file: " + dir + "db.bad"),
+                         warningLine("❌ Zone 'e.example' not loaded: " + dir +
+                                     "db.bad, line 1: invalid IPv4 address"),
                          infoLine("⏭️ Zone 'stored.example' already loaded from app storage, "
                                   "skipping file system version")}));
         m->configuration()->setZoneFiles({});
