@@ -1,5 +1,6 @@
 #include "manager/DNSServerManager.h"
 
+#include "host/HostLayout.h"
 #include "manager/AppLog.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
@@ -13,7 +14,8 @@ namespace korvi {
 static_assert(DNSServerManager::maximumLogLines == AppLog::maximumLines);
 
 DNSServerManager::DNSServerManager(QObject* parent)
-    : DNSServerManager(SystemLayout::standard(), std::make_shared<PreferencesStore>(), parent) {}
+    : DNSServerManager(standardLayoutFor(readHostLayoutFacts()),
+                       std::make_shared<PreferencesStore>(), parent) {}
 
 DNSServerManager::DNSServerManager(const SystemLayout& layout,
                                    std::shared_ptr<PreferencesStore> preferences, QObject* parent)
@@ -42,6 +44,15 @@ void DNSServerManager::connectParts() {
     connect(m_control.get(), &ServerControl::reloadFinished, this, [this](bool success) {
         if (success)
             loadConfigurationFromFile();
+    });
+    // A running distribution server learns of Korvi's changes at once.
+    connect(m_saver.get(), &CheckedSaver::serverChangeNeeded, this, [this](const QString& zone) {
+        if (!isRunning())
+            return;
+        if (zone.isEmpty())
+            m_control->reconfigure();
+        else
+            m_control->reloadZone(zone);
     });
     connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
             &DNSServerManager::zonesChanged);
