@@ -37,6 +37,7 @@ struct OwnedFileLayout {
     QString zoneDirectory; // Korvi's zone files
     QString serverGroup;   // the group named runs as ("bind", "named")
     bool relabel = false;  // SELinux labels restored after a write
+    QString relabelProgram; // restorecon
 
     static OwnedFileLayout forFamily(HostFamily family, const QString& root = {});
     // The exact line Korvi adds to includeHost.
@@ -66,7 +67,7 @@ public:
     // Korvi's include file, checked as part of the whole configuration.
     FileOperationResult writeInclude(const QByteArray& bytes) const;
     // Adds or removes the one include line; the rest of the file stays as
-    // it was, byte for byte.
+    // it was, byte for byte. Removing the line also removes Korvi's include.
     FileOperationResult addIncludeLine() const;
     FileOperationResult removeIncludeLine() const;
 

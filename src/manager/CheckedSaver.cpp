@@ -276,9 +276,22 @@ SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
             plan->steps.append(
                 {{QStringLiteral("write-zone"), zone->name()}, zone->zoneFileText().toUtf8()});
     }
-    plan->steps.append({{QStringLiteral("write-include")}, ownedIncludeText(files, names)});
-    plan->steps.append(
-        {{names.isEmpty() ? QStringLiteral("remove-include") : QStringLiteral("add-include")}, {}});
+    // With no zone left, the line and Korvi's include both go. An include
+    // that already says the same needs no step (and no password prompt).
+    const QByteArray includeText = ownedIncludeText(files, names);
+    QFile current(files.korviInclude);
+    const std::optional<QByteArray> currentText =
+        current.open(QIODevice::ReadOnly) ? std::optional(current.readAll()) : std::nullopt;
+    QFile host(files.includeHost);
+    const bool lineThere =
+        host.open(QIODevice::ReadOnly) && host.readAll().contains(files.includeLine());
+    if (names.isEmpty()) {
+        if (currentText || lineThere)
+            plan->steps.append({{QStringLiteral("remove-include")}, {}});
+    } else if (currentText != includeText || !lineThere) {
+        plan->steps.append({{QStringLiteral("write-include")}, includeText});
+        plan->steps.append({{QStringLiteral("add-include")}, {}});
+    }
     plan->zones = QSet<QString>(names.begin(), names.end());
     for (const QString& gone : includedZones() - plan->zones)
         plan->steps.append({{QStringLiteral("remove-zone"), gone}, {}});
@@ -296,7 +309,8 @@ SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
             self->log(kind.passedLine, LogLevel::info);
             self->log(kind.writtenLine, LogLevel::info);
             Q_EMIT self->finished(id, path, true, QString());
-            Q_EMIT self->serverChangeNeeded(QString());
+            if (!plan->steps.isEmpty())
+                Q_EMIT self->serverChangeNeeded(QString());
             *next = nullptr; // ends the cycle through the captured pointer
             return;
         }
