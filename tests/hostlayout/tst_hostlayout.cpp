@@ -52,8 +52,7 @@ private Q_SLOTS:
         QTest::newRow("fedora, no systemd, root")
             << u"ID=fedora\n"_s << false << true << u"Fedora / RHEL"_s << u"/etc/named.conf"_s
             << u"/var/named/korvi"_s << rndc
-            << QStringList{u"/usr/sbin/named"_s, u"-u"_s, u"named"_s, u"-c"_s,
-                           u"/etc/named.conf"_s}
+            << QStringList{u"/usr/sbin/named"_s, u"-u"_s, u"named"_s, u"-c"_s, u"/etc/named.conf"_s}
             << u"/etc/named.conf"_s;
         QTest::newRow("macOS: no os-release")
             << QString() << false << false << u"macOS / Homebrew"_s
@@ -117,8 +116,7 @@ private Q_SLOTS:
 
     void includeText() {
         const OwnedFileLayout layout = OwnedFileLayout::forFamily(HostFamily::debian);
-        const QByteArray text =
-            ownedIncludeText(layout, {u"a.test"_s, u"../etc"_s, u"b.test"_s});
+        const QByteArray text = ownedIncludeText(layout, {u"a.test"_s, u"../etc"_s, u"b.test"_s});
         QCOMPARE(text.count("zone \""), 2);
         QVERIFY(text.contains("zone \"a.test\" IN {\n\ttype primary;\n\tfile "
                               "\"/var/lib/bind/korvi/db.a.test\";\n};\n"));
