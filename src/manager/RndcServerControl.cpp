@@ -219,8 +219,8 @@ QString RndcServerControl::logChannelFile(const QString& printedConfiguration) {
     if (!start.hasMatch())
         return QString();
     const qsizetype end = printedConfiguration.indexOf(QStringLiteral("\n};"), start.capturedEnd());
-    const QString block = printedConfiguration.mid(
-        start.capturedEnd(), end < 0 ? -1 : end - start.capturedEnd());
+    const QString block =
+        printedConfiguration.mid(start.capturedEnd(), end < 0 ? -1 : end - start.capturedEnd());
     const QRegularExpressionMatch match = file.match(block);
     return match.hasMatch() ? match.captured(1) : QString();
 }

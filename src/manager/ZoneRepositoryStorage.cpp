@@ -96,8 +96,8 @@ ZoneRepository::LoadPass ZoneRepository::loadStoredDocument(bool mayRestoreFromB
     if (!mayRestoreFromBackup) {
         // The document just read was the backup: it cannot be read either.
         log(QStringLiteral("⚠️ The backup of the zones cannot be read either; "
-                                      "zones left unchanged"),
-                       LogLevel::warning);
+                           "zones left unchanged"),
+            LogLevel::warning);
         return LoadPass::done;
     }
     preferences.setData(ZoneStorage::savedZonesKey(), *backup);
@@ -120,8 +120,7 @@ void ZoneRepository::saveToStorage() {
         consoleLine(failure);
         if (const auto backup = m_preferences->data(ZoneStorage::backupKey())) {
             m_preferences->setData(ZoneStorage::savedZonesKey(), *backup);
-            log(QStringLiteral("🔄 Restored zones from backup after save failure"),
-                   LogLevel::info);
+            log(QStringLiteral("🔄 Restored zones from backup after save failure"), LogLevel::info);
         }
         return;
     }
@@ -131,8 +130,8 @@ void ZoneRepository::saveToStorage() {
     m_preferences->setData(ZoneStorage::savedZonesKey(), *document);
     m_preferences->synchronize();
     log(QStringLiteral("💾 Saved ") + QString::number(m_zones.size()) +
-               QStringLiteral(" zones to app storage with backup"),
-           LogLevel::info);
+            QStringLiteral(" zones to app storage with backup"),
+        LogLevel::info);
     consoleLine(QStringLiteral("💾 Saved zones to UserDefaults: ") + namesList(m_zones));
 }
 

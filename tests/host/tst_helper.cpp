@@ -226,8 +226,8 @@ private Q_SLOTS:
         QTest::newRow("rndc reload of a zone")
             << QStringList{u"rndc"_s, u"reload"_s, u"example.test"_s} << QString() << QString() << 0
             << QStringList{u"rndc reload example.test"_s};
-        QTest::newRow("rndc fails") << QStringList{u"rndc"_s, u"status"_s} << QString()
-                                    << u"rndc"_s << 3 << QStringList{u"rndc status"_s};
+        QTest::newRow("rndc fails") << QStringList{u"rndc"_s, u"status"_s} << QString() << u"rndc"_s
+                                    << 3 << QStringList{u"rndc status"_s};
         QTest::newRow("install-bind, Debian")
             << QStringList{u"install-bind"_s} << QString() << QString() << 0
             << QStringList{u"apt-get update"_s,
@@ -253,11 +253,11 @@ private Q_SLOTS:
         QFETCH(QStringList, calls);
         const QString log = path(u"/calls"_s);
         QFile::remove(log);
-        for (const QString& name : {u"rndc"_s, u"apt-get"_s, u"dnf"_s, u"named"_s,
-                                    u"restorecon"_s}) {
-            write(u"/standins/"_s + name,
-                  "#!/bin/sh\nprintf '%s\\n' \"" + name.toUtf8() + " $*\" >> '" + log.toUtf8() +
-                      "'\nexit " + (name == failing ? "100" : "0") + "\n");
+        for (const QString& name :
+             {u"rndc"_s, u"apt-get"_s, u"dnf"_s, u"named"_s, u"restorecon"_s}) {
+            write(u"/standins/"_s + name, "#!/bin/sh\nprintf '%s\\n' \"" + name.toUtf8() +
+                                              " $*\" >> '" + log.toUtf8() + "'\nexit " +
+                                              (name == failing ? "100" : "0") + "\n");
             QFile::setPermissions(path(u"/standins/"_s + name),
                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
