@@ -133,6 +133,9 @@ void DNSServerManager::runInstalledBindSteps() {
     m_installedBindStepsDone = true;
     checkServerStatus();
     consoleLine(QStringLiteral("💿 Loading zones from file system..."));
+    // A distribution's settings are shown as its package file has them.
+    if (m_layout.ownsIncludeOnly)
+        loadOwnedConfiguration();
     loadZonesFromBindConfiguration();
     consoleLine(QStringLiteral("💿 File system loading complete. Total zones: ") +
                 QString::number(zones().size()));
