@@ -62,8 +62,9 @@ void RndcServerControl::warnAboutAppArmor() const {
 
 void RndcServerControl::start() {
     // named will not start when the folder of its log file is missing.
+    // (A distribution's named logs where its own configuration says.)
     const QString dataDirectory = layout().zoneDirectory + QStringLiteral("/data");
-    if (!QDir().mkpath(dataDirectory))
+    if (!layout().ownsIncludeOnly && !QDir().mkpath(dataDirectory))
         log(QStringLiteral("⚠️ Could not create the server's data folder: ") + dataDirectory,
             LogLevel::warning);
     warnAboutAppArmor();
