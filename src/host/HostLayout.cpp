@@ -7,8 +7,14 @@
 
 namespace korvi {
 
-HostLayoutFacts readHostLayoutFacts() {
+HostLayoutFacts readHostLayoutFacts(const PreferencesStore* preferences) {
     HostLayoutFacts facts;
+    if (preferences) {
+        facts.customConfiguration = QString::fromUtf8(
+            preferences->data(QString::fromLatin1(customConfigurationKey)).value_or(QByteArray()));
+        facts.customZoneDirectory = QString::fromUtf8(
+            preferences->data(QString::fromLatin1(customZoneDirectoryKey)).value_or(QByteArray()));
+    }
     for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
         QFile file(QString::fromLatin1(path));
         if (file.open(QIODevice::ReadOnly)) {
@@ -22,6 +28,8 @@ HostLayoutFacts readHostLayoutFacts() {
 }
 
 SystemLayout standardLayoutFor(const HostLayoutFacts& facts, const QString& root) {
+    if (!facts.customConfiguration.isEmpty() && !facts.customZoneDirectory.isEmpty())
+        return SystemLayout::custom(facts.customConfiguration, facts.customZoneDirectory);
     switch (hostFamily(facts.os, QString())) {
     case HostFamily::debian:
         return SystemLayout::distribution(QStringLiteral("debian"), root, facts.systemd,

@@ -5,6 +5,7 @@
 
 #include "host/HostFacts.h"
 #include "host/OwnedFiles.h"
+#include "platform/PreferencesStore.h"
 #include "platform/SystemLayout.h"
 
 namespace korvi {
@@ -18,9 +19,18 @@ struct HostLayoutFacts {
     OsRelease os;
     bool systemd = false;
     bool root = false;
+    // A custom layout from Korvi's settings: both set, it wins over the
+    // detected one.
+    QString customConfiguration;
+    QString customZoneDirectory;
 };
 
-HostLayoutFacts readHostLayoutFacts();
+// The settings' keys of the custom layout (UTF-8 paths).
+inline constexpr const char* customConfigurationKey = "customLayout.namedConfPath";
+inline constexpr const char* customZoneDirectoryKey = "customLayout.zoneDirectory";
+
+// The host's facts, and the custom layout when preferences are given.
+HostLayoutFacts readHostLayoutFacts(const PreferencesStore* preferences = nullptr);
 SystemLayout standardLayoutFor(const HostLayoutFacts& facts, const QString& root = {});
 
 // The owned-file layout a distribution layout stands for.

@@ -31,12 +31,12 @@ struct FileOperationResult {
 // zone files. Every path is fixed by the host family, under an optional
 // root (tests rebase the whole tree into a temporary folder).
 struct OwnedFileLayout {
-    QString configuration; // the distribution's named.conf
-    QString includeHost;   // the file that gets Korvi's include line
-    QString korviInclude;  // Korvi's include file
-    QString zoneDirectory; // Korvi's zone files
-    QString serverGroup;   // the group named runs as ("bind", "named")
-    bool relabel = false;  // SELinux labels restored after a write
+    QString configuration;  // the distribution's named.conf
+    QString includeHost;    // the file that gets Korvi's include line
+    QString korviInclude;   // Korvi's include file
+    QString zoneDirectory;  // Korvi's zone files
+    QString serverGroup;    // the group named runs as ("bind", "named")
+    bool relabel = false;   // SELinux labels restored after a write
     QString relabelProgram; // restorecon
 
     static OwnedFileLayout forFamily(HostFamily family, const QString& root = {});

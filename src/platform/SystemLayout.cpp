@@ -187,6 +187,31 @@ SystemLayout SystemLayout::distribution(const QString& family, const QString& ro
     return layout;
 }
 
+SystemLayout SystemLayout::custom(const QString& namedConfigPath, const QString& zoneDirectory) {
+    SystemLayout layout = standard();
+    layout.layoutName = QStringLiteral("Custom");
+    layout.namedConfigPath = QDir::cleanPath(namedConfigPath);
+    layout.zoneDirectory = QDir::cleanPath(zoneDirectory);
+    layout.allowedPathPrefixes = {QFileInfo(layout.namedConfigPath).absolutePath() + u'/',
+                                  layout.zoneDirectory + u'/'};
+    const QString pidFile = layout.zoneDirectory + QStringLiteral("/named.pid");
+    layout.namedConfOptionLines = {QStringLiteral("pid-file \"") + pidFile + QStringLiteral("\";")};
+    layout.serverControl = Control::rndc;
+    layout.pidFilePath = pidFile;
+    layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-c"), layout.namedConfigPath};
+    layout.startFallbackCommand.clear();
+    layout.stopCommand.clear();
+    layout.stopFallbackCommand.clear();
+    layout.reloadCommand.clear();
+    layout.launchDaemonPlistPath.clear();
+    layout.statusCheckPath.clear();
+    layout.statusCheckArguments.clear();
+    layout.bindLogPaths = {layout.zoneDirectory + QStringLiteral("/data/named.run")};
+    layout.allowedCommands.append({QStringLiteral("rndc"), QStringLiteral("dig")});
+    layout.allowedCommands.append(namedLocations());
+    return layout;
+}
+
 SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port, quint16 controlPort) {
     SystemLayout layout = standard();
     const QString root = QDir::cleanPath(QDir(rootDir).absolutePath());

@@ -133,6 +133,11 @@ struct SystemLayout {
     // host), controlled through systemd when it runs, else rndc.
     static SystemLayout distribution(const QString& family, const QString& root, bool systemd,
                                      bool throughHelper);
+    // A layout set in Korvi's settings: Korvi writes the whole named.conf at
+    // the given path (options editable) and zone files into the folder; its
+    // named is started with that configuration and driven through rndc with
+    // rndc's own configuration.
+    static SystemLayout custom(const QString& namedConfigPath, const QString& zoneDirectory);
 
     // A private server rooted in rootDir (a path without spaces, quotes or
     // shell characters, since it appears in command lines and named.conf):

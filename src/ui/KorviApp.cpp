@@ -51,8 +51,8 @@ KorviApp::~KorviApp() {
 }
 
 ContentView* KorviApp::openMainWindow() {
-    return openMainWindow(standardLayoutFor(readHostLayoutFacts()),
-                          std::make_shared<PreferencesStore>());
+    auto preferences = std::make_shared<PreferencesStore>();
+    return openMainWindow(standardLayoutFor(readHostLayoutFacts(preferences.get())), preferences);
 }
 
 ContentView* KorviApp::openMainWindow(const SystemLayout& layout,

@@ -1,6 +1,7 @@
 // Which layout standard mode manages on which host, and what each layout
 // tells the rest of Korvi: paths, server control, the helper.
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "host/HostLayout.h"
@@ -101,6 +102,36 @@ private Q_SLOTS:
         QVERIFY(layout.statusCheckPath.isEmpty());
         QVERIFY(!layout.allowedCommands.contains(u"sudo"_s));
         QCOMPARE(layout.allowedPrivilegeCommand, u"pkexec"_s);
+    }
+
+    // A custom layout in the settings wins over the detected one; Korvi
+    // then writes its whole named.conf there, options editable.
+    void customFromSettings() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        PreferencesStore preferences(dir.filePath(u"prefs.ini"_s));
+        preferences.setData(QString::fromLatin1(customConfigurationKey), "/srv/dns/named.conf");
+        preferences.setData(QString::fromLatin1(customZoneDirectoryKey), "/srv/dns/zones/");
+        HostLayoutFacts facts = readHostLayoutFacts(&preferences);
+        QCOMPARE(facts.customConfiguration, u"/srv/dns/named.conf"_s);
+        facts.os = parseOsRelease(u"ID=debian\n"_s);
+        const SystemLayout layout = standardLayoutFor(facts);
+        QCOMPARE(layout.layoutName, u"Custom"_s);
+        QCOMPARE(layout.namedConfigPath, u"/srv/dns/named.conf"_s);
+        QCOMPARE(layout.zoneDirectory, u"/srv/dns/zones"_s);
+        QVERIFY(!layout.ownsIncludeOnly);
+        QVERIFY(layout.packageOptionsPath.isEmpty());
+        QCOMPARE(int(layout.serverControl), int(SystemLayout::Control::rndc));
+        QCOMPARE(layout.startCommand,
+                 (QStringList{layout.bindExecutablePath, u"-c"_s, u"/srv/dns/named.conf"_s}));
+        QCOMPARE(layout.allowedPathPrefixes, (QStringList{u"/srv/dns/"_s, u"/srv/dns/zones/"_s}));
+        QVERIFY(layout.namedConfOptionLines.contains(u"pid-file \"/srv/dns/zones/named.pid\";"_s));
+
+        // Only one of the two set: the detected layout.
+        preferences.remove(QString::fromLatin1(customZoneDirectoryKey));
+        facts = readHostLayoutFacts(&preferences);
+        facts.os = parseOsRelease(u"ID=debian\n"_s);
+        QCOMPARE(standardLayoutFor(facts).layoutName, u"Debian / Ubuntu"_s);
     }
 
     // Everything under a root for tests.
