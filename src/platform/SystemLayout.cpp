@@ -167,20 +167,23 @@ SystemLayout SystemLayout::distribution(const QString& family, const QString& ro
 
     // The distribution's user, run folder and pid file (named -V).
     layout.namedUser = fedora ? QStringLiteral("named") : QStringLiteral("bind");
-    layout.runDirectory = QStringLiteral("/run/named");
     layout.pidFilePath = QStringLiteral("/run/named/named.pid");
     layout.systemdUnit = QStringLiteral("named.service");
     if (systemd) {
         layout.serverControl = Control::systemd;
     } else {
         layout.serverControl = Control::rndc;
+        layout.runDirectory = QStringLiteral("/run/named");
         // As the distribution's init script starts it; through the helper
         // when Korvi is not root, since only root may switch to -u.
         layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-u"), layout.namedUser,
                                QStringLiteral("-c"), layout.namedConfigPath};
-        if (throughHelper)
+        // The helper makes named's run folder itself.
+        if (throughHelper) {
             layout.startCommand = {QStringLiteral("pkexec"), layout.helperPath,
                                    QStringLiteral("start-server")};
+            layout.runDirectory.clear();
+        }
     }
     layout.aptInstallPath = layout.helperPath;
     layout.aptInstallArguments = {QStringLiteral("install-bind")};

@@ -85,6 +85,10 @@ private Q_SLOTS:
         QCOMPARE(layout.privilegedThroughHelper, !root);
         QCOMPARE(layout.systemdUnit, u"named.service"_s);
         QCOMPARE(layout.pidFilePath, u"/run/named/named.pid"_s);
+        // Korvi makes named's run folder itself only where it starts named
+        // itself, as root.
+        const bool makesRunFolder = root && layout.serverControl == SystemLayout::Control::rndc;
+        QCOMPARE(layout.runDirectory.isEmpty(), !makesRunFolder);
         // rndc needs the server's key, which is root's: without root it
         // goes through the helper.
         const QStringList rndc = NamedServerControl::rndcCommand(layout, {u"reconfig"_s});
