@@ -74,9 +74,16 @@ struct SystemRoot {
             return u"rndc-confgen failed"_s;
         // rndc, recorded, then the real one.
         const QString calls = path(u"/rndc.calls"_s);
+        // Called without a key (through the helper, which runs rndc as the
+        // distribution has it configured) it takes the test's key and port,
+        // as rndc takes the machine's.
+        const QByteArray own = " -k '" + path(u"/etc/bind/test-rndc.key"_s).toUtf8() +
+                               "' -s 127.0.0.1 -p " + QByteArray::number(controlPort);
         writeFile(root, u"bin/rndc"_s,
                   "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + calls.toUtf8() +
-                      "'\nexec /usr/sbin/rndc \"$@\"\n");
+                      "'\nif [ \"$1\" = -k ]; then exec /usr/sbin/rndc \"$@\"; fi\n"
+                      "exec /usr/sbin/rndc" +
+                      own + " \"$@\"\n");
         return QString();
     }
 

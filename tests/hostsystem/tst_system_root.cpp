@@ -20,7 +20,7 @@ using namespace korvi::test;
 class TestSystemRoot : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
+    std::unique_ptr<QTemporaryDir> m_dir;
     SystemRoot m_system;
     std::unique_ptr<DNSServerManager> m_manager;
 
@@ -60,21 +60,44 @@ private Q_SLOTS:
             QSKIP("BIND's Debian package is not installed here");
         if (::geteuid() != 0)
             QSKIP("Korvi checks its include with named-checkconf chrooted, which needs root");
-        QVERIFY(m_dir.isValid());
-        QVERIFY(isPlainPath(m_dir.path()));
-        m_system.root = m_dir.path();
-        const QString problem = m_system.create();
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
-    void cleanupTestCase() {
+    void cleanup() {
         m_manager.reset();
         stopServersOf(m_system.configuration());
+        qunsetenv("KORVI_HELPER_ROOT");
+    }
+
+    // As root Korvi writes its files in-process; as a user it runs
+    // `pkexec korvi-helper <verb>` (pkexec a stand-in that runs the helper,
+    // rndc through the helper too).
+    void addChangeAndRemoveZone_data() {
+        QTest::addColumn<bool>("throughHelper");
+        QTest::newRow("as root, in-process") << false;
+        QTest::newRow("through pkexec and the helper") << true;
     }
 
     void addChangeAndRemoveZone() {
+        QFETCH(bool, throughHelper);
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        QVERIFY(isPlainPath(m_dir->path()));
+        m_system = SystemRoot();
+        m_system.root = m_dir->path();
+        const QString problem = m_system.create();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+
         const QMap<QString, QByteArray> before = m_system.distributionFiles();
-        const SystemLayout layout = m_system.layout();
+        SystemLayout layout = m_system.layout();
+        if (throughHelper) {
+            layout.privilegedThroughHelper = true;
+            layout.helperPath = u"" KORVI_TEST_BUILD_DIR "/src/korvi-helper"_s;
+            writeFile(m_system.root, u"bin/pkexec"_s,
+                      "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + m_system.root.toUtf8() +
+                          "/pkexec.calls'\nexec \"$@\"\n");
+            // The helper's programs come from PATH under a test root.
+            qputenv("KORVI_HELPER_ROOT", m_system.root.toUtf8());
+        }
         m_manager = makeManager(m_system.root, layout);
         DNSServerManager& manager = *m_manager;
         QVERIFY(waitForDetections(manager));
@@ -135,6 +158,16 @@ private Q_SLOTS:
                                 10000));
         QCOMPARE(checkConf({m_system.configuration()}), QString());
 
+        if (throughHelper) {
+            const QStringList calls = QString::fromUtf8(readFile(m_system.path(u"/pkexec.calls"_s)))
+                                          .split(u'\n', Qt::SkipEmptyParts);
+            const QString helper = layout.helperPath + u' ';
+            for (const QString& words :
+                 {u"write-zone "_s + zoneName, u"write-include"_s, u"add-include"_s,
+                  u"rndc reconfig"_s, u"rndc reload "_s + zoneName, u"remove-include"_s,
+                  u"remove-zone "_s + zoneName})
+                QVERIFY2(calls.contains(helper + words), qPrintable(calls.join(u'\n')));
+        }
         manager.stopServer();
         QVERIFY(QTest::qWaitFor(
             [&] {
