@@ -328,7 +328,10 @@ SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
                 (*next)(index + 1);
             });
     };
-    (*next)(0);
+    // Started from the event loop, so that the caller has the id before the
+    // save ends, even when there is nothing to do.
+    QMetaObject::invokeMethod(
+        this, [next] { (*next)(0); }, Qt::QueuedConnection);
     return id;
 }
 

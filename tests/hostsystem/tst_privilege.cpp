@@ -66,6 +66,7 @@ private Q_SLOTS:
 
     void init() {
         QFile::remove(root() + u"/pkexec.calls"_s);
+        QFile::remove(root() + u"/etc/bind/named.conf.korvi"_s);
         QDir(root() + u"/var/lib/bind/korvi"_s).removeRecursively();
     }
 
@@ -112,6 +113,30 @@ private Q_SLOTS:
         QCOMPARE(pkexecCalls(), QStringList{helperPath + u" write-zone example.test"_s});
         const QString file = root() + u"/var/lib/bind/korvi/db.example.test"_s;
         QCOMPARE(readFile(file), ok ? zone : QByteArray());
+    }
+
+    // An include that already says the same, its line in place: the save
+    // ends written, after the call returned, with no prompt at all.
+    void unchangedIncludeAsksNothing() {
+        standInPkexec("exit 126\n");
+        const SystemLayout host = layout();
+        const OwnedFileLayout files = ownedFileLayout(host);
+        writeFile(root(), u"etc/bind/named.conf.local"_s,
+                  "// local zones\n" + files.includeLine() + "\n", false);
+        writeFile(QString(), files.korviInclude, ownedIncludeText(files, {u"example.test"_s}),
+                  false);
+        writeFile(QString(), files.zoneFile(u"example.test"_s), zoneText, false);
+        AppLog log;
+        CommandRunner runner(host, &log);
+        CheckedSaver saver(host, runner, &log);
+        QSignalSpy finished(&saver, &CheckedSaver::finished);
+        const auto zone = ZonePtr::create(u"example.test"_s, files.zoneFile(u"example.test"_s));
+        const SaveId id = saver.saveOwnedConfiguration({zone});
+        QCOMPARE(finished.size(), 0);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(finished.first().at(0).value<SaveId>(), id);
+        QCOMPARE(finished.first().at(2).toBool(), true);
+        QVERIFY(pkexecCalls().isEmpty());
     }
 
     // A whole save through the saver: the first step's refusal is the one
