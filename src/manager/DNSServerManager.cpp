@@ -1,5 +1,6 @@
 #include "manager/DNSServerManager.h"
 
+#include "host/HostLayout.h"
 #include "manager/AppLog.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
@@ -14,7 +15,8 @@ namespace korvi {
 static_assert(DNSServerManager::maximumLogLines == AppLog::maximumLines);
 
 DNSServerManager::DNSServerManager(QObject* parent)
-    : DNSServerManager(SystemLayout::standard(), std::make_shared<PreferencesStore>(), parent) {}
+    : DNSServerManager(standardLayoutFor(readHostLayoutFacts()),
+                       std::make_shared<PreferencesStore>(), parent) {}
 
 DNSServerManager::DNSServerManager(const SystemLayout& layout,
                                    std::shared_ptr<PreferencesStore> preferences, QObject* parent)
@@ -47,6 +49,15 @@ void DNSServerManager::connectParts() {
     connect(m_control.get(), &ServerControl::reloadFinished, this, [this](bool success) {
         if (success)
             loadConfigurationFromFile();
+    });
+    // A running distribution server learns of Korvi's changes at once.
+    connect(m_saver.get(), &CheckedSaver::serverChangeNeeded, this, [this](const QString& zone) {
+        if (!isRunning())
+            return;
+        if (zone.isEmpty())
+            m_control->reconfigure();
+        else
+            m_control->reloadZone(zone);
     });
     connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
             &DNSServerManager::zonesChanged);
@@ -130,6 +141,9 @@ void DNSServerManager::runInstalledBindSteps() {
     // both stored and on disk is taken from the store.
     const auto loadFromFiles = [this] {
         consoleLine(QStringLiteral("💿 Loading zones from file system..."));
+        // A distribution's settings are shown as its package file has them.
+        if (m_layout.ownsIncludeOnly)
+            loadOwnedConfiguration();
         loadZonesFromBindConfiguration();
         consoleLine(QStringLiteral("💿 File system loading complete. Total zones: ") +
                     QString::number(zones().size()));

@@ -202,6 +202,7 @@ private:
     // What start-up does once BIND is known to be installed: the status
     // check, the zones of BIND's own configuration, and the server's log.
     void runInstalledBindSteps();
+    void loadOwnedConfiguration();
 
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;

@@ -5,9 +5,11 @@
 #include "manager/ZoneRepository.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 
+#include "host/HostLayout.h"
 #include "model/ZoneParser.h"
 #include "platform/TextFile.h"
 
@@ -76,6 +78,12 @@ void DNSServerManager::loadZonesFromBindConfiguration() {
 }
 
 void DNSServerManager::loadConfigurationFromFile() {
+    if (m_layout.ownsIncludeOnly) {
+        loadOwnedConfiguration();
+        loadZonesFromBindConfiguration();
+        checkServerStatus();
+        return;
+    }
     if (!isValidPath(m_layout.namedConfigPath)) {
         addLog(QStringLiteral("Invalid configuration file path"), LogLevel::info);
         return;
@@ -89,6 +97,28 @@ void DNSServerManager::loadConfigurationFromFile() {
     checkServerStatus();
 }
 
+// A distribution's BIND: the server-wide settings from the file the package
+// keeps them in (shown read-only), Korvi's zones from its own include file.
+void DNSServerManager::loadOwnedConfiguration() {
+    if (const std::optional<QString> text = readTextFile(m_layout.packageOptionsPath)) {
+        m_configuration->loadNamedConf(*text);
+        addLog(QStringLiteral("📋 Loaded BIND configuration from ") + m_layout.packageOptionsPath,
+               LogLevel::info);
+    }
+    const OwnedFileLayout files = ownedFileLayout(m_layout);
+    QMap<QString, QString> zoneFiles;
+    if (const std::optional<QString> text = readTextFile(files.korviInclude)) {
+        static const QRegularExpression statement(QStringLiteral("^zone \"([^\"]+)\""),
+                                                  QRegularExpression::MultilineOption);
+        auto it = statement.globalMatch(*text);
+        while (it.hasNext()) {
+            const QString zone = it.next().captured(1);
+            zoneFiles.insert(zone, QFileInfo(files.zoneFile(zone)).fileName());
+        }
+    }
+    m_configuration->setZoneFiles(zoneFiles);
+}
+
 void DNSServerManager::refreshFromFileSystem() {
     addLog(QStringLiteral("🔄 Refreshing zones and configuration from file system..."),
            LogLevel::info);
@@ -99,7 +129,9 @@ void DNSServerManager::refreshFromFileSystem() {
     setZones({});
     m_configuration->setZoneFiles({});
 
-    if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath))
+    if (m_layout.ownsIncludeOnly)
+        loadOwnedConfiguration();
+    else if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath))
         m_configuration->loadNamedConf(*text);
     loadZonesFromBindConfiguration();
 

@@ -97,8 +97,11 @@ NamedConfWriter::Options DNSServerManager::namedConfOptions() const {
     return options;
 }
 SaveId DNSServerManager::saveConfiguration() {
+    // A distribution's BIND keeps its named.conf; Korvi writes its include.
     const SaveId id =
-        m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
+        m_layout.ownsIncludeOnly
+            ? m_saver->saveOwnedConfiguration(zones())
+            : m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
     m_configurationSaves.insert(id);
     return id;
 }

@@ -13,6 +13,7 @@
 
 #include "SandboxServer.h"
 #include "StoredZones.h"
+#include "host/HostLayout.h"
 #include "platform/PreferencesStore.h"
 
 using namespace korvi;
@@ -83,9 +84,13 @@ private Q_SLOTS:
     void helpExplainsBothModes() {
         const Run run = runKorvi({u"--help"_s}, m_home.path(), 20000);
         QCOMPARE(run.exitCode, 0);
-        for (const char* part : {"Standard mode", "/usr/local/etc/named.conf", "Sandbox mode",
-                                 "--sandbox", "--screenshots", "15353"})
+        for (const char* part :
+             {"Standard mode", "Sandbox mode", "--sandbox", "--screenshots", "15353"})
             QVERIFY2(run.output.contains(QLatin1String(part)), part);
+        // Standard mode names the configuration of the layout this host gets.
+        const SystemLayout standard = standardLayoutFor(readHostLayoutFacts());
+        QVERIFY2(run.output.contains(standard.namedConfigPath), qPrintable(run.output));
+        QVERIFY2(run.output.contains(standard.layoutName + u" layout"_s), qPrintable(run.output));
     }
 
     void wrongCommandLinesAreRefused_data() {
