@@ -103,6 +103,7 @@ struct SystemRoot {
         layout.startCommand = {layout.bindExecutablePath, u"-c"_s, configuration(), u"-p"_s,
                                QString::number(port)};
         layout.temporaryDirectory = path(u"/tmp"_s);
+        layout.dataDirectory = path(u"/korvi-data"_s);
         layout.commandSearchPath = path(u"/bin"_s) + u":/usr/sbin:/usr/bin:/sbin:/bin"_s;
         layout.appArmorProfilesPath.clear();
         return layout;

@@ -42,6 +42,7 @@ class TestPrivilege : public QObject {
         layout.helperPath = helperPath;
         layout.commandSearchPath = root() + u"/standins"_s;
         layout.temporaryDirectory = root() + u"/tmp"_s;
+        layout.dataDirectory = root() + u"/korvi-data"_s;
         return layout;
     }
 

@@ -65,6 +65,7 @@ private Q_SLOTS:
         SystemLayout layout = standardLayoutFor(readHostLayoutFacts());
         QCOMPARE(layout.layoutName, u"Debian / Ubuntu"_s);
         layout.temporaryDirectory = dir.path();
+        layout.dataDirectory = dir.path() + u"/korvi-data"_s; // the user's own zones stay apart
         qInfo("layout %s, configuration %s, control %d", qPrintable(layout.layoutName),
               qPrintable(layout.namedConfigPath), int(layout.serverControl));
 
