@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QRegularExpression>
+#include <QThreadPool>
 #include <QUuid>
 
 #include "host/HostLayout.h"
@@ -14,6 +15,7 @@
 #include "manager/TextFileWriter.h"
 #include "manager/WriteOrder.h"
 #include "model/DNSRecord.h"
+#include "model/ZoneFileWriter.h"
 
 namespace korvi {
 
@@ -90,6 +92,36 @@ void post(std::function<void()> work) {
     QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
 }
 
+// Runs `work` on a worker thread and hands its result to `then` on the main
+// thread. Zone files run to megabytes: making their text and writing it
+// would otherwise hold up the window.
+template <typename Work, typename Then> void inBackground(QThreadPool* pool, Work work, Then then) {
+    if (!QCoreApplication::instance()) {
+        then(work());
+        return;
+    }
+    pool->start([work = std::move(work), then = std::move(then)]() mutable {
+        auto result = work();
+        post([then = std::move(then), result = std::move(result)]() mutable { then(result); });
+    });
+}
+
+// The final writes run one at a time, in the order the main thread decided
+// them, so an older text can never land after a newer one.
+QThreadPool* writerPool() {
+    static QThreadPool* pool = [] {
+        auto* created = new QThreadPool(QCoreApplication::instance());
+        created->setMaxThreadCount(1);
+        return created;
+    }();
+    return pool;
+}
+
+struct WriteOutcome {
+    bool ok = false;
+    QString error;
+};
+
 // A zone name as part of a file name: nothing that would leave the folder or
 // break the name.
 QString fileNamePart(const QString& zoneName) {
@@ -138,7 +170,15 @@ SaveId CheckedSaver::saveZoneFile(const ZonePtr& zone) {
         finishLater(++m_lastId, path, false, reason);
         return m_lastId;
     }
-    return start(kind, path, zone->zoneFileText(), zone->name(), zone);
+    // A snapshot: the records are shared, not copied, until the zone changes.
+    const QString name = zone->name();
+    const std::optional<SOARecord> soa = zone->soaRecord();
+    const QList<DNSRecord> records = zone->records();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    return start(
+        kind, path,
+        [name, soa, records, now] { return ZoneFileWriter::zoneText(name, soa, records, now); },
+        name, zone);
 }
 
 SaveId CheckedSaver::saveConfiguration(const QString& text) {
@@ -152,16 +192,16 @@ SaveId CheckedSaver::saveConfiguration(const QString& text) {
     // named-checkconf refuses a "directory" that does not exist, and named
     // needs its data/ folder for the log file, so both are made first.
     createZoneDirectory();
-    return start(Kind::configuration(), path, text, QString(), ZonePtr());
+    return start(
+        Kind::configuration(), path, [text] { return text; }, QString(), ZonePtr());
 }
 
-SaveId CheckedSaver::start(const Kind& kind, const QString& path, const QString& text,
+SaveId CheckedSaver::start(const Kind& kind, const QString& path, TextSource text,
                            const QString& zoneName, const ZonePtr& zone) {
     Save save;
     save.id = ++m_lastId;
     save.kind = kind;
     save.path = path;
-    save.text = text;
     save.zone = zone;
     // Kept for the write, which happens even if the saver is gone by then.
     save.dataFolder = m_layout.zoneDirectory + QStringLiteral("/data");
@@ -173,10 +213,13 @@ SaveId CheckedSaver::start(const Kind& kind, const QString& path, const QString&
     const QPointer<CheckedSaver> saver(this);
     const QPointer<AppLog> log = m_log;
     const std::shared_ptr<WriteOrder> order = m_order;
-    check(kind, text, zoneName,
-          [saver, log, order, save](bool success, const std::optional<QString>& message) {
-              complete(saver, log, order, save, success, message);
-          });
+    checkSource(kind, std::move(text), zoneName,
+                [saver, log, order, save](bool success, const std::optional<QString>& message,
+                                          const QString& checked) {
+                    Save done = save;
+                    done.text = checked;
+                    complete(saver, log, order, done, success, message);
+                });
     return save.id;
 }
 
@@ -201,18 +244,28 @@ void CheckedSaver::complete(const QPointer<CheckedSaver>& saver, const QPointer<
         finish(false, supersededReason);
         return;
     }
-    if (save.mayCreateFolder)
-        QDir().mkpath(save.dataFolder);
-    QString error;
     const QString target = save.zone ? save.zone->filePath() : save.path;
-    const bool written = TextFileWriter::replaceFile(target, save.text, &error);
-    if (log) {
-        if (!written)
-            log->add(save.kind.writeFailurePrefix + error, LogLevel::info);
-        else if (!save.kind.writtenLine.isEmpty())
-            log->add(save.kind.writtenLine, LogLevel::info);
-    }
-    finish(written, error);
+    inBackground(
+        writerPool(),
+        [target, text = save.text, mayCreate = save.mayCreateFolder, folder = save.dataFolder] {
+            if (mayCreate)
+                QDir().mkpath(folder);
+            WriteOutcome outcome;
+            outcome.ok = TextFileWriter::replaceFile(target, text, &outcome.error);
+            return outcome;
+        },
+        [saver, log, save](const WriteOutcome& outcome) {
+            if (!save.kind.isZone && !saver)
+                return;
+            if (log) {
+                if (!outcome.ok)
+                    log->add(save.kind.writeFailurePrefix + outcome.error, LogLevel::info);
+                else if (!save.kind.writtenLine.isEmpty())
+                    log->add(save.kind.writtenLine, LogLevel::info);
+            }
+            if (saver)
+                Q_EMIT saver->finished(save.id, save.path, outcome.ok, outcome.error);
+        });
 }
 
 SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone) {
@@ -346,6 +399,15 @@ void CheckedSaver::checkConfiguration(const QString& text, CheckCompletion compl
 
 void CheckedSaver::check(const Kind& kind, const QString& text, const QString& zoneName,
                          CheckCompletion completion) {
+    checkSource(
+        kind, [text] { return text; }, zoneName,
+        [completion](bool success, const std::optional<QString>& message, const QString&) {
+            completion(success, message);
+        });
+}
+
+void CheckedSaver::checkSource(const Kind& kind, TextSource source, const QString& zoneName,
+                               CheckedText completion) {
     const QString suffix = QStringLiteral(".tmp.") + uuidText(QUuid::createUuid());
     const QString scratch = m_scratch.path() + u'/' +
                             (kind.isZone ? QStringLiteral("db.") + fileNamePart(zoneName)
@@ -354,33 +416,58 @@ void CheckedSaver::check(const Kind& kind, const QString& text, const QString& z
     const QStringList command =
         kind.isZone ? QStringList{QStringLiteral("named-checkzone"), zoneName, scratch}
                     : QStringList{QStringLiteral("named-checkconf"), scratch};
-    QString error;
-    if (!m_scratch.prepare() || !TextFileWriter::writeNewFile(scratch, text, &error)) {
+    const QPointer<AppLog> log = m_log;
+    const auto failed = [log, kind, completion](QString error, const QString& text) {
         if (error.isEmpty())
             error = QStringLiteral("No such file or directory");
         const QString message = kind.createFailurePrefix + error;
-        log(QStringLiteral("❌ ") + message, LogLevel::info);
-        post([completion, message] { completion(false, message); });
+        if (log)
+            log->add(QStringLiteral("❌ ") + message, LogLevel::info);
+        post([completion, message, text] { completion(false, message, text); });
+    };
+    if (!m_scratch.prepare()) {
+        failed(QString(), QString());
         return;
     }
-    const QPointer<AppLog> log = m_log;
-    m_runner.runCommand(
-        command, [log, scratch, kind, completion](bool success, const QString& output) {
-            // The completion is posted, not called: it runs after the copy below
-            // is gone, and after the lines logged here.
-            if (success) {
-                if (log)
-                    log->add(kind.passedLine, LogLevel::info);
-                post([completion] { completion(true, std::nullopt); });
-            } else {
-                const QString message =
-                    output.isEmpty() ? kind.unknownError : kind.errorPrefix + output;
-                if (log)
-                    log->add(QStringLiteral("❌ ") + message, LogLevel::info);
-                post([completion, message] { completion(false, message); });
+    struct Copy {
+        QString text;
+        WriteOutcome written;
+    };
+    // The runner is taken along: a zone file is still checked and written
+    // when the saver is gone by then.
+    inBackground(
+        QThreadPool::globalInstance(),
+        [source = std::move(source), scratch, base = m_layout.temporaryDirectory] {
+            Copy copy;
+            copy.text = source();
+            copy.written.ok = ScratchFolder::prepare(base) &&
+                              TextFileWriter::writeNewFile(scratch, copy.text, &copy.written.error);
+            return copy;
+        },
+        [runner = m_runner, log, scratch, kind, command, completion, failed](const Copy& copy) {
+            if (!copy.written.ok) {
+                failed(copy.written.error, copy.text);
+                return;
             }
-            if (!QFile::remove(scratch) && log)
-                log->add(kind.cleanupFailurePrefix + scratch, LogLevel::info);
+            const QString text = copy.text;
+            runner.runCommand(command, [log, scratch, kind, completion,
+                                        text](bool success, const QString& output) {
+                // The completion is posted, not called: it runs after the copy
+                // below is gone, and after the lines logged here.
+                if (success) {
+                    if (log)
+                        log->add(kind.passedLine, LogLevel::info);
+                    post([completion, text] { completion(true, std::nullopt, text); });
+                } else {
+                    const QString message =
+                        output.isEmpty() ? kind.unknownError : kind.errorPrefix + output;
+                    if (log)
+                        log->add(QStringLiteral("❌ ") + message, LogLevel::info);
+                    post([completion, message, text] { completion(false, message, text); });
+                }
+                if (!QFile::remove(scratch) && log)
+                    log->add(kind.cleanupFailurePrefix + scratch, LogLevel::info);
+            });
         });
 }
 

@@ -80,10 +80,21 @@ private:
     struct Kind;
     struct Save;
 
-    SaveId start(const Kind& kind, const QString& path, const QString& text,
-                 const QString& zoneName, const ZonePtr& zone);
+    // Makes a save's text; run on a worker thread, so it reads only what it
+    // holds (a zone's records are held as an implicitly shared copy).
+    using TextSource = std::function<QString()>;
+    // The check's outcome together with the text that was checked.
+    using CheckedText =
+        std::function<void(bool success, const std::optional<QString>& message, const QString&)>;
+
+    SaveId start(const Kind& kind, const QString& path, TextSource text, const QString& zoneName,
+                 const ZonePtr& zone);
     void check(const Kind& kind, const QString& text, const QString& zoneName,
                CheckCompletion completion);
+    // The text is made and its scratch copy written on a worker thread; the
+    // checker runs from the main thread.
+    void checkSource(const Kind& kind, TextSource source, const QString& zoneName,
+                     CheckedText completion);
     void log(const QString& message, LogLevel level) const;
     void finishLater(SaveId id, const QString& path, bool written, const QString& reason);
     SaveId saveOwnedZone(const ZonePtr& zone);

@@ -27,7 +27,11 @@ QString ScratchFolder::path() const {
 }
 
 bool ScratchFolder::prepare() const {
-    const QString user = userFolder(m_base);
+    return prepare(m_base);
+}
+
+bool ScratchFolder::prepare(const QString& base) {
+    const QString user = userFolder(base);
     const QByteArray userPath = QFile::encodeName(user);
     // Not mkpath: a missing base stays missing.
     if (::mkdir(userPath.constData(), 0700) != 0 && errno != EEXIST)
@@ -38,7 +42,8 @@ bool ScratchFolder::prepare() const {
     if (::lstat(userPath.constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
         info.st_uid != ::getuid())
         return false;
-    const QByteArray own = QFile::encodeName(path());
+    const QByteArray own =
+        QFile::encodeName(user + u'/' + QString::number(QCoreApplication::applicationPid()));
     return ::mkdir(own.constData(), 0700) == 0 || errno == EEXIST;
 }
 

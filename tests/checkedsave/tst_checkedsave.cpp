@@ -65,8 +65,10 @@ class CheckedSaveTest : public QObject {
 
     QString target() const { return conf ? m_host->layout.namedConfigPath : m_zone->filePath(); }
     // This process's scratch folder below the host's temporary directory.
+    // Named, not made: a ScratchFolder object would remove the empty folder as it goes.
     QString scratchFolder() const {
-        return ScratchFolder(m_host->layout.temporaryDirectory).path();
+        return ScratchFolder::userFolder(m_host->layout.temporaryDirectory) + u'/' +
+               QString::number(QCoreApplication::applicationPid());
     }
     // A scratch copy's name as a pattern: the folder, the stem, then an upper-case UUID.
     QString scratchPattern() const {
@@ -500,7 +502,14 @@ private Q_SLOTS:
         qsizetype copies = 0;
         const QStringList lines = m_host->lines([&] {
             save(*m);
-            copies = scratchFiles().size();
+            // The text is made and copied on a worker thread; the manager goes
+            // once the copy is there, while its check runs.
+            (void)QTest::qWaitFor(
+                [&] {
+                    copies = scratchFiles().size();
+                    return copies > 0;
+                },
+                waitMs);
             m.reset();
             (void)QTest::qWaitFor([&] { return scratchFiles().isEmpty(); }, waitMs);
             if (written)
