@@ -5,12 +5,39 @@
 #include "manager/ZoneRepository.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 
+#include "model/BindConfigReader.h"
+#include "platform/Console.h"
 #include "platform/TextFile.h"
 
 namespace korvi {
+
+namespace {
+
+// The files whose zone statements are Korvi's: the named.conf this layout
+// has Korvi write whole, and Korvi's include beside it.
+QStringList korviConfigurationFiles(const SystemLayout& layout) {
+    return {layout.namedConfigPath, BindConfigReader::korviIncludeBeside(layout.namedConfigPath)};
+}
+
+// named.conf and the files it includes as they lie on disk, each zone with
+// its declaring file and owner. Applied to the configuration when the top
+// file was read.
+BindConfigReading readConfigurationTree(const SystemLayout& layout,
+                                        DNSConfiguration& configuration) {
+    BindConfigReading tree = BindConfigReader::fromFileTree(layout.namedConfigPath);
+    BindConfigReader::markOwnership(tree, korviConfigurationFiles(layout));
+    for (const QString& problem : tree.problems)
+        consoleLine(QStringLiteral("named.conf: ") + problem);
+    if (tree.read)
+        BindConfigReader::apply(tree, configuration);
+    return tree;
+}
+
+} // namespace
 
 void DNSServerManager::loadZonesFromBindConfiguration() {
     // A copy: the map as it is now, whatever the loop below changes.
@@ -63,13 +90,44 @@ void DNSServerManager::loadConfigurationFromFile() {
         addLog(QStringLiteral("Invalid configuration file path"), LogLevel::info);
         return;
     }
-    if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath)) {
-        m_configuration->loadNamedConf(*text);
+    const BindConfigReading tree = readConfigurationTree(m_layout, *m_configuration);
+    if (tree.read) {
         addLog(QStringLiteral("📋 Loaded BIND configuration from ") + m_layout.namedConfigPath,
                LogLevel::info);
+        confirmZonesWithBind(tree);
     }
     loadZonesFromBindConfiguration();
     checkServerStatus();
+}
+
+// BIND's own reading (`named-checkconf -p`: includes expanded, one layout)
+// gives the zone list its final types and views; the declaring files come
+// from the tree read from disk. Runs in the background; a refusal leaves the
+// list read from disk in place.
+void DNSServerManager::confirmZonesWithBind(const BindConfigReading& tree) {
+    const QStringList command{QStringLiteral("named-checkconf"), QStringLiteral("-p"),
+                              m_layout.namedConfigPath};
+    QPointer<DNSServerManager> self(this);
+    m_runner.runCommand(command, [self, tree](bool success, const QString& output) {
+        if (!self)
+            return;
+        BindConfigReading canonical;
+        if (success)
+            canonical = BindConfigReader::fromCheckconfOutput(output);
+        if (!canonical.read) {
+            consoleLine(QStringLiteral("named-checkconf did not confirm the zone list: ") +
+                        output.trimmed());
+            return;
+        }
+        BindConfigReader::attributeFiles(canonical, tree);
+        BindConfigReader::markOwnership(canonical, korviConfigurationFiles(self->m_layout));
+        if (canonical.zones != tree.zones)
+            self->addLog(
+                QStringLiteral("⚠️ BIND reads the zone statements differently from the "
+                               "files on disk; showing BIND's reading"),
+                LogLevel::warning);
+        self->m_configuration->setConfiguredZones(canonical.zones);
+    });
 }
 
 void DNSServerManager::refreshFromFileSystem() {
@@ -82,8 +140,7 @@ void DNSServerManager::refreshFromFileSystem() {
     setZones({});
     m_configuration->setZoneFiles({});
 
-    if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath))
-        m_configuration->loadNamedConf(*text);
+    readConfigurationTree(m_layout, *m_configuration);
     loadZonesFromBindConfiguration();
 
     if (!zones().isEmpty()) {
