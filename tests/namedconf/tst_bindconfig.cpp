@@ -365,6 +365,20 @@ private Q_SLOTS:
         QCOMPARE(tree.problems, QStringList({root + u"/sub/a.conf includes itself"_s,
                                              root + u"/missing.conf could not be read"_s}));
         QVERIFY(!BindConfigReader::fromFileTree(root + u"/nothing.conf"_s).read);
+
+        // The same zone in two views, each from its own file: each keeps its declaring file
+        // when BIND's expanded text is matched with the tree.
+        QVERIFY(writeTextFile(root + u"/sub/c.conf"_s, u"zone \"b\" { type secondary; };\n"_s));
+        QVERIFY(writeTextFile(root + u"/views.conf"_s,
+                              u"view \"w\" { include \"sub/c.conf\"; };\n"
+                              "view \"v\" { include \"sub/b.conf\"; };\n"_s));
+        BindConfigReading canonical =
+            BindConfigReader::fromText(u"view \"v\" { zone \"b\" { type secondary; }; };\n"
+                                       "view \"w\" { zone \"B.\" { type secondary; }; };\n"_s);
+        BindConfigReader::attributeFiles(canonical,
+                                         BindConfigReader::fromFileTree(root + u"/views.conf"_s));
+        QCOMPARE(canonical.zones.at(0).declaredIn, root + u"/sub/b.conf"_s);
+        QCOMPARE(canonical.zones.at(1).declaredIn, root + u"/sub/c.conf"_s);
     }
 };
 
