@@ -212,20 +212,26 @@ private Q_SLOTS:
         QCOMPARE(settingsText(reading.settings), settings);
     }
 
-    // Debian's stock configuration, moved into a temporary /etc/bind with Korvi's include
-    // added: the primary zones listed are those named-checkconf -z loads, each with its
-    // declaring file and owner; "." is a hint zone.
+    // Debian's stock configuration, moved into a temporary /etc/bind, as shipped and with
+    // Korvi's include added: the primary zones listed are those named-checkconf -z loads,
+    // each with its declaring file and owner; "." is a hint zone.
+    void debianStock_data() {
+        QTest::addColumn<bool>("withKorvi");
+        QTest::newRow("as shipped") << false;
+        QTest::newRow("with Korvi's include") << true;
+    }
     void debianStock() {
+        QFETCH(bool, withKorvi);
         if (!bindCheckersInstalled())
             QSKIP("BIND's checkers are not installed");
-        const QString etc = m_dir.filePath(u"debian/etc/bind"_s);
+        const QString etc = m_dir.filePath(withKorvi ? u"korvi/etc/bind"_s : u"stock/etc/bind"_s);
         QVERIFY(QDir().mkpath(etc));
         const QString debian = corpus + u"/debian/"_s;
         for (const QString& name : QDir(debian + u"conf"_s).entryList(QDir::Files)) {
             QFile file(debian + u"conf/"_s + name);
             QVERIFY(file.open(QIODevice::ReadOnly));
             QString text = QString::fromUtf8(file.readAll()).replace(u"/etc/bind/"_s, etc + u'/');
-            if (name == u"named.conf"_s)
+            if (withKorvi && name == u"named.conf"_s)
                 text += u"include \""_s + etc + u"/named.conf.korvi\";\n"_s;
             QVERIFY(writeTextFile(etc + u'/' + name, text));
         }
@@ -269,10 +275,11 @@ private Q_SLOTS:
                      etc + (korvis ? u"/named.conf.korvi"_s : u"/named.conf.default-zones"_s));
         }
         primaries.sort();
-        qInfo("named-checkconf -z loaded %lld zones; Korvi lists %lld primary zones (one its "
+        qInfo("named-checkconf -z loaded %lld zones; Korvi lists %lld primary zones (%d its "
               "own) and %s",
-              qlonglong(loadedZones.size()), qlonglong(primaries.size()),
+              qlonglong(loadedZones.size()), qlonglong(primaries.size()), withKorvi ? 1 : 0,
               qPrintable(others.join(u' ')));
+        QCOMPARE(primaries.contains(u"korvi.example"_s), withKorvi);
         QCOMPARE(primaries, loadedZones);
         QCOMPARE(others, QStringList{u"./hint"_s});
         // The stock options block: dnssec-validation auto, nothing Korvi edits.
