@@ -62,7 +62,11 @@ QStringList canonicalZoneRows(const QString& text) {
             for (qsizetype j = i + 1; j < lines.size() && lines.at(j).startsWith(indent); ++j) {
                 const QString inner = lines.at(j).mid(indent.size());
                 if (inner.startsWith(u"type "_s)) {
-                    type = zoneTypeName(zoneTypeFromWord(inner.mid(5).chopped(1)));
+                    // BIND's older words, in its newer ones; every other word as printed.
+                    type = inner.mid(5).chopped(1).toLower();
+                    type = type == u"master"_s  ? u"primary"_s
+                           : type == u"slave"_s ? u"secondary"_s
+                                                : type;
                     typed = true;
                 }
                 inView = inView || inner.startsWith(u"in-view "_s);
