@@ -187,6 +187,19 @@ public:
             return false;
         }
         ++m_files;
+        // Only regular files: an include of a device (/dev/zero) would never end.
+        const QFileInfo info(canonical);
+        if (info.exists() && !info.isFile()) {
+            m_reading.problems.append(QStringLiteral("%1 is not a regular file").arg(canonical));
+            return false;
+        }
+        if (info.size() > BindConfigReader::maximumFileBytes) {
+            m_reading.problems.append(
+                QStringLiteral("%1 is larger than %2 MiB, too large for a configuration file")
+                    .arg(canonical)
+                    .arg(BindConfigReader::maximumFileBytes >> 20));
+            return false;
+        }
         const std::optional<QString> text = readTextFile(canonical);
         if (!text) {
             m_reading.problems.append(QStringLiteral("%1 could not be read").arg(canonical));

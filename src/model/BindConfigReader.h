@@ -81,6 +81,9 @@ public:
     // tree, are reported as a problem and not followed.
     static constexpr int maximumIncludeDepth = 32;
     static constexpr int maximumIncludedFiles = 1000;
+    // A file larger than this is reported and not read (configurations are
+    // measured in kilobytes; this only stops a runaway file).
+    static constexpr qint64 maximumFileBytes = qint64(64) << 20;
 
     // From statements with every include already expanded, such as the text
     // `named-checkconf -p` prints. No zone gets a declaring file.

@@ -362,7 +362,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(root + u"/sub"_s));
         QVERIFY(writeTextFile(root + u"/named.conf"_s,
                               u"include \"sub/a.conf\";\nview \"v\" { include \"sub/b.conf\"; };\n"
-                              "include \"missing.conf\";\n"_s));
+                              "include \"missing.conf\";\ninclude \"/dev/zero\";\n"_s));
         QVERIFY(writeTextFile(root + u"/sub/a.conf"_s,
                               u"options { recursion no; };\nzone \"a\" { type primary; };\n"
                               "include \"sub/a.conf\";\n"_s));
@@ -374,7 +374,8 @@ private Q_SLOTS:
         QCOMPARE(tree.zones.at(1).declaredIn, root + u"/sub/b.conf"_s);
         QCOMPARE(tree.settings.recursion, std::optional<bool>(false));
         QCOMPARE(tree.problems, QStringList({root + u"/sub/a.conf includes itself"_s,
-                                             root + u"/missing.conf could not be read"_s}));
+                                             root + u"/missing.conf could not be read"_s,
+                                             u"/dev/zero is not a regular file"_s}));
         QVERIFY(!BindConfigReader::fromFileTree(root + u"/nothing.conf"_s).read);
 
         // The same zone in two views, each from its own file: each keeps its declaring file
