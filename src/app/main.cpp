@@ -8,6 +8,7 @@
 
 #include "app/SandboxSession.h"
 #include "app/ScreenshotTour.h"
+#include "host/HostLayout.h"
 #include "manager/DNSServerManager.h"
 #include "platform/Console.h"
 #include "platform/SystemLayout.h"
@@ -19,14 +20,14 @@ using namespace korvi;
 namespace {
 
 QString description() {
-    const SystemLayout standard = SystemLayout::standard();
+    const SystemLayout standard = standardLayoutFor(readHostLayoutFacts());
     return QStringLiteral(
                "Korvi manages a BIND 9 DNS server (named) on this machine.\n"
                "\n"
-               "Standard mode (no options): Korvi manages the server installed under /usr/local:\n"
-               "  named.conf at %1, zone files in %2,\n"
-               "  zones kept in your preferences. Starting and stopping the server needs\n"
-               "  administrator rights.\n"
+               "Standard mode (no options): Korvi manages this machine's server (%5 layout):\n"
+               "  configuration %1, Korvi's zone files in %2,\n"
+               "  zones kept in your preferences. Changes to the server's files and starting\n"
+               "  and stopping it need administrator rights.\n"
                "\n"
                "Sandbox mode (--sandbox [DIR]): Korvi runs a private named as you, on 127.0.0.1\n"
                "  at port %3 (or the next free port), with its named.conf, zone files and log\n"
@@ -38,7 +39,8 @@ QString description() {
                "  server again and quits; the exit code is 0 when all of that worked.")
         .arg(standard.namedConfigPath, standard.zoneDirectory)
         .arg(SandboxSession::defaultPort)
-        .arg(SandboxSession::defaultDirectory());
+        .arg(SandboxSession::defaultDirectory())
+        .arg(standard.layoutName);
 }
 
 void errorLine(const QString& text) {

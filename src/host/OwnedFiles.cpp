@@ -116,6 +116,7 @@ OwnedFileLayout OwnedFileLayout::forFamily(HostFamily family, const QString& roo
         layout.zoneDirectory = rooted(root, "/var/named/korvi");
         layout.serverGroup = QStringLiteral("named");
         layout.relabel = true;
+        layout.relabelProgram = QStringLiteral("/usr/sbin/restorecon");
         break;
     case HostFamily::homebrew:
         layout.configuration = rooted(root, "/opt/homebrew/etc/bind/named.conf");
@@ -276,8 +277,8 @@ FileOperationResult OwnedFiles::replaceFile(const QString& path, const QByteArra
         return FileOperationResult::failed(
             QStringLiteral("Could not write %1: %2").arg(path, reason));
     }
-    if (m_layout.relabel && QFileInfo::exists(QStringLiteral("/usr/sbin/restorecon")))
-        runChecker(QStringLiteral("/usr/sbin/restorecon"), {path});
+    if (m_layout.relabel && QFileInfo::exists(m_layout.relabelProgram))
+        runChecker(m_layout.relabelProgram, {path});
     return FileOperationResult::done(QStringLiteral("Wrote %1").arg(path));
 }
 
@@ -362,10 +363,21 @@ FileOperationResult OwnedFiles::removeIncludeLine() const {
         return read;
     const QByteArray line = m_layout.includeLine() + '\n';
     const qsizetype at = bytes.indexOf(line);
-    if (at < 0)
-        return FileOperationResult::done(QStringLiteral("The include line is not there"));
-    bytes.remove(at, line.size());
-    return replaceFile(m_layout.includeHost, bytes, QFileInfo(m_layout.includeHost).absolutePath());
+    if (at >= 0) {
+        bytes.remove(at, line.size());
+        const FileOperationResult written = replaceFile(
+            m_layout.includeHost, bytes, QFileInfo(m_layout.includeHost).absolutePath());
+        if (!written.ok())
+            return written;
+    }
+    // With the line gone nothing reads Korvi's include: it goes too, so the
+    // configuration's folder is as the distribution left it. unlink removes
+    // a link itself, never what it points at.
+    if (::unlink(QFile::encodeName(m_layout.korviInclude).constData()) != 0 && errno != ENOENT)
+        return FileOperationResult::failed(
+            QStringLiteral("Could not remove %1: %2").arg(m_layout.korviInclude, systemError()));
+    return FileOperationResult::done(at >= 0 ? QStringLiteral("Removed the include line")
+                                             : QStringLiteral("The include line is not there"));
 }
 
 } // namespace korvi

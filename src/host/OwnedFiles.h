@@ -31,12 +31,13 @@ struct FileOperationResult {
 // zone files. Every path is fixed by the host family, under an optional
 // root (tests rebase the whole tree into a temporary folder).
 struct OwnedFileLayout {
-    QString configuration; // the distribution's named.conf
-    QString includeHost;   // the file that gets Korvi's include line
-    QString korviInclude;  // Korvi's include file
-    QString zoneDirectory; // Korvi's zone files
-    QString serverGroup;   // the group named runs as ("bind", "named")
-    bool relabel = false;  // SELinux labels restored after a write
+    QString configuration;  // the distribution's named.conf
+    QString includeHost;    // the file that gets Korvi's include line
+    QString korviInclude;   // Korvi's include file
+    QString zoneDirectory;  // Korvi's zone files
+    QString serverGroup;    // the group named runs as ("bind", "named")
+    bool relabel = false;   // SELinux labels restored after a write
+    QString relabelProgram; // restorecon
 
     static OwnedFileLayout forFamily(HostFamily family, const QString& root = {});
     // The exact line Korvi adds to includeHost.
@@ -66,7 +67,7 @@ public:
     // Korvi's include file, checked as part of the whole configuration.
     FileOperationResult writeInclude(const QByteArray& bytes) const;
     // Adds or removes the one include line; the rest of the file stays as
-    // it was, byte for byte.
+    // it was, byte for byte. Removing the line also removes Korvi's include.
     FileOperationResult addIncludeLine() const;
     FileOperationResult removeIncludeLine() const;
 

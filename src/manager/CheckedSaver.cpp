@@ -3,10 +3,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
+#include <QRegularExpression>
 #include <QUuid>
 
+#include "host/HostLayout.h"
 #include "manager/AppLog.h"
+#include "manager/OwnedFileSaver.h"
 #include "manager/TextFileWriter.h"
 #include "manager/WriteOrder.h"
 #include "model/DNSRecord.h"
@@ -104,6 +108,8 @@ CheckedSaver::CheckedSaver(const SystemLayout& layout, const CommandRunner& runn
     : QObject(parent), m_layout(layout), m_runner(runner), m_log(log),
       m_scratch(layout.temporaryDirectory), m_order(std::make_shared<WriteOrder>()) {
     ScratchFolder::removeStale(layout.temporaryDirectory);
+    if (layout.ownsIncludeOnly)
+        m_owned = std::make_unique<OwnedFileSaver>(layout);
 }
 
 CheckedSaver::~CheckedSaver() = default;
@@ -122,6 +128,8 @@ void CheckedSaver::createZoneDirectory() const {
 SaveId CheckedSaver::saveZoneFile(const ZonePtr& zone) {
     if (!zone)
         return 0;
+    if (m_owned)
+        return saveOwnedZone(zone);
     const QString path = zone->filePath();
     const Kind kind = Kind::zoneFile(zone->name());
     if (!m_runner.isValidPath(path)) {
@@ -205,6 +213,126 @@ void CheckedSaver::complete(const QPointer<CheckedSaver>& saver, const QPointer<
             log->add(save.kind.writtenLine, LogLevel::info);
     }
     finish(written, error);
+}
+
+SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone) {
+    const SaveId id = ++m_lastId;
+    const QString name = zone->name();
+    const QString path = ownedFileLayout(m_layout).zoneFile(name);
+    const Kind kind = Kind::zoneFile(name);
+    const bool included = includedZones().contains(name);
+    const QPointer<CheckedSaver> self(this);
+    m_owned->perform({QStringLiteral("write-zone"), name}, zone->zoneFileText().toUtf8(),
+                     [self, id, path, name, kind, included](bool ok, const QString& message) {
+                         if (!self)
+                             return;
+                         if (ok) {
+                             self->log(kind.passedLine, LogLevel::info);
+                         } else {
+                             self->log(kind.invalidPrefix + message, LogLevel::info);
+                         }
+                         Q_EMIT self->finished(id, path, ok, ok ? QString() : message);
+                         if (ok && included)
+                             Q_EMIT self->serverChangeNeeded(name);
+                     });
+    return id;
+}
+
+QSet<QString> CheckedSaver::includedZones() {
+    if (!m_includedZones) {
+        QSet<QString> zones;
+        QFile include(ownedFileLayout(m_layout).korviInclude);
+        if (include.open(QIODevice::ReadOnly)) {
+            static const QRegularExpression statement(QStringLiteral("^zone \"([^\"]+)\""),
+                                                      QRegularExpression::MultilineOption);
+            auto it = statement.globalMatch(QString::fromUtf8(include.readAll()));
+            while (it.hasNext())
+                zones.insert(it.next().captured(1));
+        }
+        m_includedZones = zones;
+    }
+    return *m_includedZones;
+}
+
+SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
+    const SaveId id = ++m_lastId;
+    const OwnedFileLayout files = ownedFileLayout(m_layout);
+    const Kind kind = Kind::configuration();
+    QStringList names;
+    for (const ZonePtr& zone : zones) {
+        if (zone && OwnedFiles::isAcceptableZoneName(zone->name()))
+            names.append(zone->name());
+    }
+    // Each step runs only when the one before it was done; the first refusal
+    // ends the save.
+    struct Plan {
+        QList<std::pair<QStringList, QByteArray>> steps;
+        QSet<QString> zones;
+    };
+    auto plan = std::make_shared<Plan>();
+    for (const ZonePtr& zone : zones) {
+        if (zone && names.contains(zone->name()) &&
+            !QFileInfo::exists(files.zoneFile(zone->name())))
+            plan->steps.append(
+                {{QStringLiteral("write-zone"), zone->name()}, zone->zoneFileText().toUtf8()});
+    }
+    // With no zone left, the line and Korvi's include both go. An include
+    // that already says the same needs no step (and no password prompt).
+    const QByteArray includeText = ownedIncludeText(files, names);
+    QFile current(files.korviInclude);
+    const std::optional<QByteArray> currentText =
+        current.open(QIODevice::ReadOnly) ? std::optional(current.readAll()) : std::nullopt;
+    QFile host(files.includeHost);
+    const bool lineThere =
+        host.open(QIODevice::ReadOnly) && host.readAll().contains(files.includeLine());
+    if (names.isEmpty()) {
+        if (currentText || lineThere)
+            plan->steps.append({{QStringLiteral("remove-include")}, {}});
+    } else if (currentText != includeText || !lineThere) {
+        plan->steps.append({{QStringLiteral("write-include")}, includeText});
+        plan->steps.append({{QStringLiteral("add-include")}, {}});
+    }
+    plan->zones = QSet<QString>(names.begin(), names.end());
+    for (const QString& gone : includedZones() - plan->zones)
+        plan->steps.append({{QStringLiteral("remove-zone"), gone}, {}});
+
+    const QPointer<CheckedSaver> self(this);
+    const QString path = files.korviInclude;
+    auto next = std::make_shared<std::function<void(qsizetype)>>();
+    *next = [self, plan, next, id, path, kind](qsizetype index) {
+        if (!self) {
+            *next = nullptr;
+            return;
+        }
+        if (index == plan->steps.size()) {
+            self->m_includedZones = plan->zones;
+            self->log(kind.passedLine, LogLevel::info);
+            self->log(kind.writtenLine, LogLevel::info);
+            Q_EMIT self->finished(id, path, true, QString());
+            if (!plan->steps.isEmpty())
+                Q_EMIT self->serverChangeNeeded(QString());
+            *next = nullptr; // ends the cycle through the captured pointer
+            return;
+        }
+        const auto& [words, input] = plan->steps.at(index);
+        self->m_owned->perform(
+            words, input, [self, next, index, id, path, kind](bool ok, const QString& message) {
+                if (!self || !*next)
+                    return;
+                if (!ok) {
+                    self->log(kind.invalidPrefix + message, LogLevel::info);
+                    Q_EMIT self->finished(id, path, false, message);
+                    *next = nullptr;
+                    return;
+                }
+                (*next)(index + 1);
+            });
+    };
+    // Started from the event loop, so that the caller has the id before the
+    // save ends, even when there is nothing to do.
+    QMetaObject::invokeMethod(
+        this, [next] { (*next)(0); }, Qt::QueuedConnection);
+    return id;
 }
 
 void CheckedSaver::checkZoneFile(const QString& text, const QString& zoneName,

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -16,6 +17,7 @@
 namespace korvi {
 
 class AppLog;
+class OwnedFileSaver;
 class WriteOrder;
 
 using ZonePtr = QSharedPointer<DNSZone>;
@@ -43,6 +45,13 @@ public:
     SaveId saveZoneFile(const ZonePtr& zone);
     // The text is named.conf's; nothing is written once the saver is gone.
     SaveId saveConfiguration(const QString& text);
+    // A distribution's BIND (the layout's ownsIncludeOnly): the zones'
+    // statements go into Korvi's include file, after any zone file not
+    // written yet; the include line is added while there are zones and
+    // taken out when none is left; the files of zones no longer listed are
+    // removed. BIND's checkers judge each file in the helper (or in this
+    // process when Korvi is root), never here.
+    SaveId saveOwnedConfiguration(const QList<ZonePtr>& zones);
 
     // Only the check: the completion runs on the main thread after the
     // scratch copy is gone and the check's lines are logged.
@@ -62,6 +71,10 @@ Q_SIGNALS:
     // (the checker's words, the write error, or a later save that wrote
     // first).
     void finished(korvi::SaveId id, const QString& path, bool written, const QString& reason);
+    // A distribution's BIND: a save changed what the server should serve. An
+    // empty zone means the set of zones (rndc reconfig), else that zone's
+    // records (rndc reload <zone>); only zones the include lists are named.
+    void serverChangeNeeded(const QString& zone);
 
 private:
     struct Kind;
@@ -73,6 +86,9 @@ private:
                CheckCompletion completion);
     void log(const QString& message, LogLevel level) const;
     void finishLater(SaveId id, const QString& path, bool written, const QString& reason);
+    SaveId saveOwnedZone(const ZonePtr& zone);
+    // The zones Korvi's include file lists now, read once from the file.
+    QSet<QString> includedZones();
     static void complete(const QPointer<CheckedSaver>& saver, const QPointer<AppLog>& log,
                          const std::shared_ptr<WriteOrder>& order, const Save& save, bool success,
                          const std::optional<QString>& message);
@@ -85,6 +101,8 @@ private:
     // gone still keeps to the order.
     std::shared_ptr<WriteOrder> m_order;
     SaveId m_lastId = 0;
+    std::unique_ptr<OwnedFileSaver> m_owned; // a distribution's BIND only
+    std::optional<QSet<QString>> m_includedZones;
 };
 
 } // namespace korvi

@@ -67,7 +67,8 @@ void CommandRunner::runCommand(const QStringList& command, CommandCompletion com
     request.program = executable;
     request.arguments = command.mid(1);
     request.searchPath = m_layout.commandSearchPath;
-    request.timeoutMs = m_layout.commandTimeoutMs;
+    // pkexec may be showing a password prompt: that is never cut short.
+    request.timeoutMs = program == u"pkexec" ? 0 : m_layout.commandTimeoutMs;
     request.killGraceMs = m_layout.commandKillGraceMs;
     request.timeoutMessage = QStringLiteral("⚠️ Command timed out: ") + displayText(command);
     request.timeoutLevel = LogLevel::info;
@@ -90,7 +91,12 @@ void CommandRunner::runProcess(const QString& path, const QStringList& arguments
     request.program = path;
     request.arguments = arguments;
     request.searchPath = m_layout.processSearchPath;
-    request.timeoutMs = m_layout.commandTimeoutMs;
+    // A password prompt, or the helper installing BIND as root, runs as long
+    // as it takes.
+    const bool unlimited =
+        (!m_layout.privilegePromptPath.isEmpty() && path == m_layout.privilegePromptPath) ||
+        (m_layout.ownsIncludeOnly && path == m_layout.helperPath);
+    request.timeoutMs = unlimited ? 0 : m_layout.commandTimeoutMs;
     request.killGraceMs = m_layout.commandKillGraceMs;
     request.timeoutMessage =
         QStringLiteral("Process timed out: ") + path + u' ' + arguments.join(u' ');

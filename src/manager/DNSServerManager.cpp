@@ -1,5 +1,6 @@
 #include "manager/DNSServerManager.h"
 
+#include "host/HostLayout.h"
 #include "manager/AppLog.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
@@ -7,13 +8,15 @@
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
+#include "storage/ZoneDatabase.h"
 
 namespace korvi {
 
 static_assert(DNSServerManager::maximumLogLines == AppLog::maximumLines);
 
 DNSServerManager::DNSServerManager(QObject* parent)
-    : DNSServerManager(SystemLayout::standard(), std::make_shared<PreferencesStore>(), parent) {}
+    : DNSServerManager(standardLayoutFor(readHostLayoutFacts()),
+                       std::make_shared<PreferencesStore>(), parent) {}
 
 DNSServerManager::DNSServerManager(const SystemLayout& layout,
                                    std::shared_ptr<PreferencesStore> preferences, QObject* parent)
@@ -25,7 +28,11 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
           std::make_unique<PackageInstaller>(m_layout, m_runner, m_log.get(), m_detection.get())),
       m_control(makeServerControl(m_layout, m_runner, m_log.get(), m_detection.get())),
       m_saver(std::make_unique<CheckedSaver>(m_layout, m_runner, m_log.get())),
-      m_repository(std::make_unique<ZoneRepository>(m_log.get(), m_preferences, m_configuration,
+      m_database(m_layout.dataDirectory.isEmpty()
+                     ? nullptr
+                     : std::make_unique<ZoneDatabase>(ZoneDatabaseSettings{
+                           m_layout.dataDirectory, true, m_preferences->filePath()})),
+      m_repository(std::make_unique<ZoneRepository>(m_log.get(), m_database.get(), m_configuration,
                                                     m_saver.get())) {
     connectParts();
     startUp();
@@ -42,6 +49,15 @@ void DNSServerManager::connectParts() {
     connect(m_control.get(), &ServerControl::reloadFinished, this, [this](bool success) {
         if (success)
             loadConfigurationFromFile();
+    });
+    // A running distribution server learns of Korvi's changes at once.
+    connect(m_saver.get(), &CheckedSaver::serverChangeNeeded, this, [this](const QString& zone) {
+        if (!isRunning())
+            return;
+        if (zone.isEmpty())
+            m_control->reconfigure();
+        else
+            m_control->reloadZone(zone);
     });
     connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
             &DNSServerManager::zonesChanged);
@@ -89,10 +105,10 @@ void DNSServerManager::startUp() {
     checkAptInstallation();
     checkBindInstallation();
 
+    // The zone list arrives from the database's thread; the window does not
+    // wait for it.
     consoleLine(QStringLiteral("📱 Loading zones from app storage..."));
     loadZonesFromStorage();
-    consoleLine(QStringLiteral("📱 App storage loading complete. Current zones: ") +
-                QString::number(zones().size()));
 
     // The detections above report later, on the main thread, so the flag is
     // still false here; BIND detection runs these steps once it finds named.
@@ -121,20 +137,29 @@ void DNSServerManager::bindDetected(const QString& path) {
 void DNSServerManager::runInstalledBindSteps() {
     m_installedBindStepsDone = true;
     checkServerStatus();
-    consoleLine(QStringLiteral("💿 Loading zones from file system..."));
-    loadZonesFromBindConfiguration();
-    consoleLine(QStringLiteral("💿 File system loading complete. Total zones: ") +
-                QString::number(zones().size()));
+    // BIND's files are read once the stored zones are in, so that a zone
+    // both stored and on disk is taken from the store.
+    const auto loadFromFiles = [this] {
+        consoleLine(QStringLiteral("💿 Loading zones from file system..."));
+        // A distribution's settings are shown as its package file has them.
+        if (m_layout.ownsIncludeOnly)
+            loadOwnedConfiguration();
+        loadZonesFromBindConfiguration();
+        consoleLine(QStringLiteral("💿 File system loading complete. Total zones: ") +
+                    QString::number(zones().size()));
+    };
+    if (m_repository->isStorageLoaded())
+        loadFromFiles();
+    else
+        connect(m_repository.get(), &ZoneRepository::storageLoaded, this, loadFromFiles,
+                Qt::SingleShotConnection);
     loadBindLogs();
 }
 
 void DNSServerManager::applicationWillTerminate() {
     consoleLine(QStringLiteral("🔄 App terminating, saving data..."));
-    consoleLine(QStringLiteral("🔍 Zones to save: ") + namesList(zones()) +
-                QStringLiteral(" (total: ") + QString::number(zones().size()) + u')');
     m_terminationSaveId = saveConfiguration();
-    saveZonesToStorage();
-    const QString message = QStringLiteral("💾 Configuration and zones saved on app termination");
+    const QString message = QStringLiteral("💾 Configuration saved on app termination");
     addLog(message, LogLevel::info);
     consoleLine(QStringLiteral("✅ ") + message);
 }

@@ -26,6 +26,7 @@ class AppLog;
 class HostDetection;
 class PackageInstaller;
 class ServerControl;
+class ZoneDatabase;
 class ZoneRepository;
 
 using ZonePtr = QSharedPointer<DNSZone>;
@@ -96,7 +97,8 @@ public:
     // The logs screen's "Clear Logs": empties the log now, then logs that it did.
     void clearLogs();
 
-    // Saves named.conf and the zones; runs on "AppWillTerminate".
+    // Saves named.conf; runs on "AppWillTerminate". The zones need nothing:
+    // every change was handed to the zone database when it was made.
     void applicationWillTerminate();
     // The named.conf save that the last termination started (0: none yet).
     SaveId terminationSaveId() const { return m_terminationSaveId; }
@@ -135,9 +137,11 @@ public:
     void reloadServer();
     void loadBindLogs();
     void readBindLogFile(const QString& path);
-    // Storage in the preferences.
-    void saveZonesToStorage();
+    // The zone database: the zone list first, records in the background.
     void loadZonesFromStorage();
+    bool isStorageLoaded() const;
+    // A change handed to the zone database has not been reported yet.
+    bool hasPendingStorageWrites() const;
     // BIND's own files: named.conf names the zones, zone files hold records.
     void loadZonesFromBindConfiguration();
     void loadConfigurationFromFile();
@@ -156,8 +160,8 @@ public:
     NamedConfWriter::Options namedConfOptions() const;
     void validateConfiguration(const QString& text, ValidationCompletion completion);
 
-    // Zone and record operations: validated, serial advanced, files and
-    // preferences saved, outcome logged.
+    // Zone and record operations: validated, serial advanced, files saved,
+    // the change stored, outcome logged.
     void addZone(const ZonePtr& zone);
     void removeZone(const ZonePtr& zone);
     void addRecord(const DNSRecord& record, const ZonePtr& zone);
@@ -200,6 +204,7 @@ private:
     void runInstalledBindSteps();
     // Replaces the zone list read from disk with BIND's own reading, later.
     void confirmZonesWithBind(const BindConfigReading& tree);
+    void loadOwnedConfiguration();
 
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
@@ -211,6 +216,7 @@ private:
     std::unique_ptr<PackageInstaller> m_installer;
     std::unique_ptr<ServerControl> m_control;
     std::unique_ptr<CheckedSaver> m_saver;
+    std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
 
     QSet<SaveId> m_configurationSaves;

@@ -9,7 +9,9 @@
 
 #include <algorithm>
 
+#include "host/HostLayout.h"
 #include "model/BindConfigReader.h"
+#include "model/ZoneParser.h"
 #include "platform/Console.h"
 #include "platform/TextFile.h"
 
@@ -17,9 +19,12 @@ namespace korvi {
 
 namespace {
 
-// The files whose zone statements are Korvi's: the named.conf this layout
-// has Korvi write whole, and Korvi's include beside it.
+// The files whose zone statements are Korvi's: on a distribution's BIND its
+// include file alone; otherwise the named.conf the layout has Korvi write
+// whole, and Korvi's include beside it.
 QStringList korviConfigurationFiles(const SystemLayout& layout) {
+    if (layout.ownsIncludeOnly)
+        return {ownedFileLayout(layout).korviInclude};
     return {layout.namedConfigPath, BindConfigReader::korviIncludeBeside(layout.namedConfigPath)};
 }
 
@@ -70,13 +75,29 @@ void DNSServerManager::loadZonesFromBindConfiguration() {
             addLog(QStringLiteral("❌ Zone file not found: ") + path, LogLevel::info);
             continue;
         }
-        const std::optional<QString> text = readTextFile(path);
-        if (!text) {
-            addLog(QStringLiteral("❌ Failed to read zone file: ") + path, LogLevel::info);
+        // Read whole or not at all: a zone the reader refuses (syntax, more
+        // than ZoneParser's stated limits) is named with the reason.
+        const ZoneReadResult read = ZoneParser().readFile(path, name, m_layout.zoneDirectory);
+        if (!read.ok) {
+            addLog(QStringLiteral("❌ Zone '%1' not loaded: %2").arg(name, read.error),
+                   LogLevel::warning);
             continue;
         }
+        if (!read.outOfZone.isEmpty()) {
+            const OutOfZoneRecord& first = read.outOfZone.first();
+            addLog(
+                QStringLiteral("⚠️ Zone '%1': %2 record(s) outside the zone not kept, as BIND "
+                               "ignores them (first: %3 %4, %5 line %6)")
+                    .arg(name)
+                    .arg(read.outOfZone.size())
+                    .arg(first.owner, first.type, first.file)
+                    .arg(first.line),
+                LogLevel::warning);
+        }
         auto zone = ZonePtr::create(name, path);
-        zone->loadZoneFile(*text);
+        zone->setRecords(read.records);
+        if (read.soa)
+            zone->setSoaRecord(read.soa);
         m_repository->appendZone(zone);
         addLog(QStringLiteral("✅ Loaded zone '%1' from file system (%2 records)")
                    .arg(name)
@@ -86,6 +107,12 @@ void DNSServerManager::loadZonesFromBindConfiguration() {
 }
 
 void DNSServerManager::loadConfigurationFromFile() {
+    if (m_layout.ownsIncludeOnly) {
+        loadOwnedConfiguration();
+        loadZonesFromBindConfiguration();
+        checkServerStatus();
+        return;
+    }
     if (!isValidPath(m_layout.namedConfigPath)) {
         addLog(QStringLiteral("Invalid configuration file path"), LogLevel::info);
         return;
@@ -130,6 +157,38 @@ void DNSServerManager::confirmZonesWithBind(const BindConfigReading& tree) {
     });
 }
 
+// A distribution's BIND: the server-wide settings from the file the package
+// keeps them in (shown read-only), Korvi's zones from its own include file,
+// read directly (the include line may not be in place yet). Every other zone
+// of the configuration is listed read-only with its declaring file.
+void DNSServerManager::loadOwnedConfiguration() {
+    if (const std::optional<QString> text = readTextFile(m_layout.packageOptionsPath)) {
+        m_configuration->loadNamedConf(*text);
+        addLog(QStringLiteral("📋 Loaded BIND configuration from ") + m_layout.packageOptionsPath,
+               LogLevel::info);
+    }
+    const OwnedFileLayout files = ownedFileLayout(m_layout);
+    BindConfigReading own = BindConfigReader::fromFileTree(files.korviInclude);
+    BindConfigReader::markOwnership(own, {files.korviInclude});
+    QMap<QString, QString> zoneFiles;
+    QList<ConfiguredZone> listed;
+    for (const ConfiguredZone& zone : own.zones) {
+        if (zone.isEditableByKorvi() && OwnedFiles::isAcceptableZoneName(zone.name))
+            zoneFiles.insert(zone.name, QFileInfo(files.zoneFile(zone.name)).fileName());
+        listed.append(zone);
+    }
+    m_configuration->setZoneFiles(zoneFiles);
+    BindConfigReading tree = BindConfigReader::fromFileTree(m_layout.namedConfigPath);
+    BindConfigReader::markOwnership(tree, {files.korviInclude});
+    for (const ConfiguredZone& zone : tree.zones) {
+        if (!zone.ownedByKorvi)
+            listed.append(zone);
+    }
+    m_configuration->setConfiguredZones(listed);
+    if (tree.read)
+        confirmZonesWithBind(tree);
+}
+
 void DNSServerManager::refreshFromFileSystem() {
     addLog(QStringLiteral("🔄 Refreshing zones and configuration from file system..."),
            LogLevel::info);
@@ -140,12 +199,14 @@ void DNSServerManager::refreshFromFileSystem() {
     setZones({});
     m_configuration->setZoneFiles({});
 
-    readConfigurationTree(m_layout, *m_configuration);
+    if (m_layout.ownsIncludeOnly)
+        loadOwnedConfiguration();
+    else
+        readConfigurationTree(m_layout, *m_configuration);
     loadZonesFromBindConfiguration();
 
     if (!zones().isEmpty()) {
         validateDataIntegrity();
-        saveZonesToStorage();
         addLog(QStringLiteral("Refreshed %1 zones from BIND configuration").arg(zones().size()),
                LogLevel::success);
         return;

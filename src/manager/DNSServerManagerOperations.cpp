@@ -97,8 +97,11 @@ NamedConfWriter::Options DNSServerManager::namedConfOptions() const {
     return options;
 }
 SaveId DNSServerManager::saveConfiguration() {
+    // A distribution's BIND keeps its named.conf; Korvi writes its include.
     const SaveId id =
-        m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
+        m_layout.ownsIncludeOnly
+            ? m_saver->saveOwnedConfiguration(zones())
+            : m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
     m_configurationSaves.insert(id);
     return id;
 }
@@ -106,11 +109,14 @@ void DNSServerManager::validateConfiguration(const QString& text, ValidationComp
     m_saver->checkConfiguration(text, std::move(completion));
 }
 
-void DNSServerManager::saveZonesToStorage() {
-    m_repository->saveToStorage();
-}
 void DNSServerManager::loadZonesFromStorage() {
     m_repository->loadFromStorage();
+}
+bool DNSServerManager::isStorageLoaded() const {
+    return m_repository->isStorageLoaded();
+}
+bool DNSServerManager::hasPendingStorageWrites() const {
+    return m_repository->hasPendingWrites();
 }
 void DNSServerManager::addZone(const ZonePtr& zone) {
     m_repository->addZone(zone);

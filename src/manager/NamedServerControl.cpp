@@ -22,6 +22,10 @@ void NamedServerControl::log(const QString& message, LogLevel level) const {
 }
 
 QStringList NamedServerControl::rndcCommand(const SystemLayout& layout, const QStringList& verbs) {
+    // The server's own key is root's: without root, the helper runs rndc.
+    if (layout.privilegedThroughHelper)
+        return QStringList{QStringLiteral("pkexec"), layout.helperPath, QStringLiteral("rndc")} +
+               verbs;
     QStringList command{QStringLiteral("rndc")};
     if (!layout.rndcKeyPath.isEmpty())
         command << QStringLiteral("-k") << layout.rndcKeyPath;

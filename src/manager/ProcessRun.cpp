@@ -124,7 +124,8 @@ void ProcessRun::begin() {
 
     // The limit counts from just before the start. A start failure may be
     // reported from inside start() itself; handleError copes with that.
-    m_timeLimit->start(m_request.timeoutMs);
+    if (m_request.timeoutMs > 0)
+        m_timeLimit->start(m_request.timeoutMs);
     if (const std::optional<QString> refusal = startRefusal(m_request.program)) {
         log(m_request.startFailurePrefix + *refusal, m_request.startFailureLevel);
         finish(false, *refusal);

@@ -20,8 +20,8 @@ namespace korvi {
 struct ProcessRunRequest {
     QString program;
     QStringList arguments;
-    QString searchPath; // PATH of the child; every other variable is passed on
-    int timeoutMs = 30000;
+    QString searchPath;    // PATH of the child; every other variable is passed on
+    int timeoutMs = 30000; // 0: no limit (a password prompt waits for the person)
     int killGraceMs = 5000;
     QString timeoutMessage; // logged when the time limit ends the run
     LogLevel timeoutLevel = LogLevel::info;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <grp.h>
@@ -61,8 +62,9 @@ void RndcServerControl::warnAboutAppArmor() const {
 
 void RndcServerControl::start() {
     // named will not start when the folder of its log file is missing.
+    // (A distribution's named logs where its own configuration says.)
     const QString dataDirectory = layout().zoneDirectory + QStringLiteral("/data");
-    if (!QDir().mkpath(dataDirectory))
+    if (!layout().ownsIncludeOnly && !QDir().mkpath(dataDirectory))
         log(QStringLiteral("⚠️ Could not create the server's data folder: ") + dataDirectory,
             LogLevel::warning);
     warnAboutAppArmor();
@@ -184,7 +186,44 @@ void RndcServerControl::applyStatus(qint64 pid, bool answered, const QString& ou
 }
 
 void RndcServerControl::loadLog() {
-    m_logReader->loadLog();
+    if (!layout().bindLogPaths.isEmpty() || !layout().ownsIncludeOnly) {
+        m_logReader->loadLog();
+        return;
+    }
+    // A distribution's server logs where its configuration says: the file
+    // of a channel in its logging statement, else the system log.
+    const QPointer<RndcServerControl> guard(this);
+    runner().runCommand(
+        {QStringLiteral("named-checkconf"), QStringLiteral("-p"), layout().namedConfigPath},
+        [guard](bool success, const QString& output) {
+            if (!guard)
+                return;
+            const QString file = success ? logChannelFile(output) : QString();
+            if (file.isEmpty()) {
+                guard->log(QStringLiteral("📄 named's configuration names no log file: the "
+                                          "server logs to the system log (syslog)"),
+                           LogLevel::info);
+                return;
+            }
+            guard->m_logReader->readLogFile(file);
+        });
+}
+
+QString RndcServerControl::logChannelFile(const QString& printedConfiguration) {
+    // named-checkconf -p prints the logging statement as "logging {", one
+    // statement a line, channels' files as file "<path>".
+    static const QRegularExpression logging(QStringLiteral("^logging \\{$"),
+                                            QRegularExpression::MultilineOption);
+    static const QRegularExpression file(QStringLiteral("^\\s+file \"([^\"]+)\""),
+                                         QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch start = logging.match(printedConfiguration);
+    if (!start.hasMatch())
+        return QString();
+    const qsizetype end = printedConfiguration.indexOf(QStringLiteral("\n};"), start.capturedEnd());
+    const QString block =
+        printedConfiguration.mid(start.capturedEnd(), end < 0 ? -1 : end - start.capturedEnd());
+    const QRegularExpressionMatch match = file.match(block);
+    return match.hasMatch() ? match.captured(1) : QString();
 }
 
 void RndcServerControl::readLogFile(const QString& path) {

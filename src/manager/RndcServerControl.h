@@ -30,6 +30,9 @@ public:
     // Creates named's run folder as the init script does: root-owned, the
     // group of the user named runs as, mode 0775. The reason when it cannot.
     static std::optional<QString> prepareRunDirectory(const QString& path, const QString& user);
+    // The file of the first channel in the logging statement of a
+    // configuration as `named-checkconf -p` prints it; empty when none.
+    static QString logChannelFile(const QString& printedConfiguration);
 
 private:
     void warnAboutAppArmor() const;

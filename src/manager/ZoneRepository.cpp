@@ -1,8 +1,9 @@
 // The zone repository's operations on the zone list and the records of a
-// zone. Each one changes the model first and then persists it. Everything
-// here runs on the main thread; the only work that outlives a call is what
-// the file save schedules itself, and the named.conf save that addZone()
-// asks for once it has returned.
+// zone. Each one changes the model first, then hands the rows it changed to
+// the zone database. Everything here runs on the main thread; the work that
+// outlives a call is the database's write, what the file save schedules
+// itself, and the named.conf save that addZone() asks for once it has
+// returned.
 
 #include "manager/ZoneRepository.h"
 
@@ -33,11 +34,12 @@ QString recordPhrase(const DNSRecord& record) {
 
 } // namespace
 
-ZoneRepository::ZoneRepository(AppLog* log, std::shared_ptr<PreferencesStore> preferences,
-                               DNSConfiguration* configuration, CheckedSaver* saver,
-                               QObject* parent)
-    : QObject(parent), m_log(log), m_preferences(std::move(preferences)),
-      m_configuration(configuration), m_saver(saver) {}
+ZoneRepository::ZoneRepository(AppLog* log, ZoneDatabase* database, DNSConfiguration* configuration,
+                               CheckedSaver* saver, QObject* parent)
+    : QObject(parent), m_log(log), m_database(database), m_configuration(configuration),
+      m_saver(saver) {
+    connectDatabase();
+}
 
 void ZoneRepository::log(const QString& message, LogLevel level) const {
     if (m_log)
@@ -45,19 +47,29 @@ void ZoneRepository::log(const QString& message, LogLevel level) const {
 }
 
 void ZoneRepository::setZones(const QList<ZonePtr>& zones) {
+    QSet<QUuid> listed;
+    for (const ZonePtr& zone : zones)
+        listed.insert(zone->id());
+    for (const ZonePtr& zone : std::as_const(m_zones)) {
+        if (!listed.contains(zone->id()))
+            unstoreZone(zone->id());
+    }
     m_zones = zones;
+    for (const ZonePtr& zone : zones)
+        storeZone(zone);
     Q_EMIT zonesChanged();
 }
 
 void ZoneRepository::appendZone(const ZonePtr& zone) {
     m_zones.append(zone);
+    storeZone(zone);
     Q_EMIT zonesChanged();
 }
 
 qsizetype ZoneRepository::totalRecords() const {
     qsizetype total = 0;
     for (const ZonePtr& zone : m_zones)
-        total += zone->records().size();
+        total += zone->recordCount();
     return total;
 }
 
@@ -139,9 +151,7 @@ void ZoneRepository::addZone(const ZonePtr& zone) {
                 QString::number(m_zones.size()));
     consoleLine(QStringLiteral("🔍 All zones: ") + namesList(m_zones));
 
-    consoleLine(QStringLiteral("💾 Saving to storage..."));
-    saveToStorage();
-    consoleLine(QStringLiteral("✅ Zone saved to app storage"));
+    consoleLine(QStringLiteral("💾 Zone handed to app storage"));
 
     // named.conf is saved once this operation has returned. The save renders
     // the configuration on the main thread when it runs, so it sees a
@@ -169,7 +179,6 @@ void ZoneRepository::removeZone(const ZonePtr& zone) {
     // The zone's file on disk stays where it is.
     m_configuration->removeZoneFile(zone->name());
     Q_EMIT configurationSaveNeeded();
-    saveToStorage();
     log(QStringLiteral("Zone '") + zone->name() + QStringLiteral("' removed successfully"),
         LogLevel::info);
 }
@@ -179,6 +188,9 @@ void ZoneRepository::removeZone(const ZonePtr& zone) {
 struct ZoneRepository::RecordChange {
     DNSRecord record;
     std::function<void(DNSZone&)> apply;
+    // Hands the change, with the zone's new SOA, to the zone database.
+    std::function<RequestId(ZoneDatabase&, const QUuid& zone, const std::optional<SOARecord>&)>
+        store;
     QString refusalPrefix;
     QString successSuffix;
     QString successPrefix;
@@ -189,6 +201,14 @@ void ZoneRepository::applyRecordChange(const RecordChange& change, const ZonePtr
     if (!zone)
         return;
     const DNSRecord& record = change.record;
+    if (!zone->recordsLoaded()) {
+        // Changing a zone whose stored records are not in yet would write a
+        // zone file without them.
+        log(QStringLiteral("⏳ The records of zone '") + zone->name() +
+                QStringLiteral("' are still loading; nothing was changed, try again in a moment"),
+            LogLevel::warning);
+        return;
+    }
     if (!change.refusalPrefix.isEmpty()) {
         const ValidationResult result = validateRecord(record);
         if (!result.isValid) {
@@ -201,45 +221,66 @@ void ZoneRepository::applyRecordChange(const RecordChange& change, const ZonePtr
         }
     }
     change.apply(*zone);
-    updateSOASerial(zone);
+    advanceSerial(zone);
     m_saver->saveZoneFile(zone);
-    saveToStorage();
+    if (canStore() && m_storedZones.contains(zone->id()))
+        track(change.store(*m_database, zone->id(), zone->soaRecord()),
+              recordPhrase(record) + QStringLiteral(" in zone '") + zone->name() + u'\'');
     log(change.successPrefix + recordPhrase(record) + change.successSuffix + zone->name() + u'\'',
         change.successLevel);
 }
 
 void ZoneRepository::addRecord(const DNSRecord& record, const ZonePtr& zone) {
-    applyRecordChange({record, [record](DNSZone& z) { z.addRecord(record); },
-                       QStringLiteral("Invalid DNS record for '"),
-                       QStringLiteral(" added to zone '"), QString(), LogLevel::success},
-                      zone);
+    applyRecordChange(
+        {record, [record](DNSZone& z) { z.addRecord(record); },
+         [record](ZoneDatabase& db, const QUuid& zone, const std::optional<SOARecord>& soa) {
+             return db.addRecord(zone, record, soa);
+         },
+         QStringLiteral("Invalid DNS record for '"), QStringLiteral(" added to zone '"), QString(),
+         LogLevel::success},
+        zone);
 }
 
 void ZoneRepository::updateRecord(const DNSRecord& record, const ZonePtr& zone) {
     // A record whose id is not in the zone replaces nothing; the serial is
     // advanced and the zone saved all the same.
-    applyRecordChange({record, [record](DNSZone& z) { z.updateRecord(record); },
-                       QStringLiteral("Invalid DNS record update for '"),
-                       QStringLiteral(" updated in zone '"), QString(), LogLevel::success},
-                      zone);
+    applyRecordChange(
+        {record, [record](DNSZone& z) { z.updateRecord(record); },
+         [record](ZoneDatabase& db, const QUuid& zone, const std::optional<SOARecord>& soa) {
+             return db.updateRecord(zone, record, soa);
+         },
+         QStringLiteral("Invalid DNS record update for '"), QStringLiteral(" updated in zone '"),
+         QString(), LogLevel::success},
+        zone);
 }
 
 void ZoneRepository::deleteRecord(const DNSRecord& record, const ZonePtr& zone) {
     // Every record with this id goes (stored data may hold the same id twice).
     const QUuid id = record.id;
-    applyRecordChange({record,
-                       [id](DNSZone& z) {
-                           while (z.removeRecord(id)) {
-                           }
-                       },
-                       QString(), QStringLiteral(" deleted from zone '"),
-                       QStringLiteral("🗑️ "), LogLevel::info},
-                      zone);
+    applyRecordChange(
+        {record,
+         [id](DNSZone& z) {
+             while (z.removeRecord(id)) {
+             }
+         },
+         [id](ZoneDatabase& db, const QUuid& zone, const std::optional<SOARecord>& soa) {
+             return db.deleteRecord(zone, id, soa);
+         },
+         QString(), QStringLiteral(" deleted from zone '"), QStringLiteral("🗑️ "),
+         LogLevel::info},
+        zone);
 }
 
 void ZoneRepository::updateSOASerial(const ZonePtr& zone) {
     if (!zone)
         return;
+    advanceSerial(zone);
+    if (canStore() && m_storedZones.contains(zone->id()))
+        track(m_database->updateSoa(zone->id(), zone->soaRecord()),
+              QStringLiteral("the SOA of zone '") + zone->name() + u'\'');
+}
+
+void ZoneRepository::advanceSerial(const ZonePtr& zone) {
     // One reading of the clock for both steps, so that a default SOA made
     // just before midnight is advanced on the same day it was made.
     const QDateTime now = m_clock ? m_clock() : QDateTime::currentDateTime();
@@ -263,7 +304,10 @@ void ZoneRepository::validateDataIntegrity() {
     qsizetype examined = 0;
     qsizetype removed = 0;
     for (const ZonePtr& zone : m_zones) {
+        if (!zone->recordsLoaded())
+            continue;
         QList<DNSRecord> kept;
+        bool cleaned = false;
         kept.reserve(zone->records().size());
         for (const DNSRecord& record : zone->records()) {
             ++examined;
@@ -273,13 +317,19 @@ void ZoneRepository::validateDataIntegrity() {
                 continue;
             }
             ++removed;
+            cleaned = true;
             // The name as stored: an apex record shows an empty name here.
             log(QStringLiteral("Invalid record in zone '") + zone->name() + QStringLiteral("': ") +
                     record.name + u' ' + rawValue(record.type) + QStringLiteral(" - ") +
                     result.errors.join(QStringLiteral(", ")),
                 LogLevel::warning);
         }
+        if (!cleaned)
+            continue;
         zone->setRecords(kept);
+        if (canStore() && m_storedZones.contains(zone->id()))
+            track(m_database->replaceRecords(zone->id(), kept, zone->soaRecord()),
+                  QStringLiteral("the records of zone '") + zone->name() + u'\'');
     }
     if (removed > 0) {
         log(QStringLiteral("Data integrity check: Removed ") + QString::number(removed) +

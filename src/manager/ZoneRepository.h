@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QSharedPointer>
 
 #include <functional>
@@ -11,10 +13,9 @@
 #include <optional>
 
 #include "manager/ServerStatus.h"
-#include "manager/ZoneStorage.h"
 #include "model/DNSConfiguration.h"
 #include "model/DNSZone.h"
-#include "platform/PreferencesStore.h"
+#include "storage/ZoneDatabase.h"
 
 namespace korvi {
 
@@ -24,21 +25,27 @@ class CheckedSaver;
 using ZonePtr = QSharedPointer<DNSZone>;
 
 // The zones and everything that changes them: the new-zone rules, the record
-// operations (validated, serial advanced, zone file and preferences saved,
-// outcome logged), and their store in the preferences. The zone-file table of
-// the configuration follows the zone list. named.conf itself belongs to the
+// operations (validated, serial advanced, zone file saved, the change stored,
+// outcome logged), and their store in the zone database. The zone-file table
+// of the configuration follows the zone list. named.conf itself belongs to the
 // manager: when a change needs it saved, configurationSaveNeeded() asks.
+//
+// The database works on its own thread: a change hands over only the rows it
+// changes and returns; a change the database could not store is logged as an
+// error when it reports back. Without a database (no data folder) the zones
+// live for the session only.
 class ZoneRepository : public QObject {
     Q_OBJECT
 
 public:
     using Clock = std::function<QDateTime()>;
 
-    ZoneRepository(AppLog* log, std::shared_ptr<PreferencesStore> preferences,
-                   DNSConfiguration* configuration, CheckedSaver* saver, QObject* parent = nullptr);
+    ZoneRepository(AppLog* log, ZoneDatabase* database, DNSConfiguration* configuration,
+                   CheckedSaver* saver, QObject* parent = nullptr);
 
     const QList<ZonePtr>& zones() const { return m_zones; }
-    // Announced on every assignment.
+    // Announced on every assignment. Zones no longer listed leave the store,
+    // zones new to it are stored with their records.
     void setZones(const QList<ZonePtr>& zones);
     // Appends without touching the zone-file table (loading from BIND's files).
     void appendZone(const ZonePtr& zone);
@@ -72,10 +79,12 @@ public:
     // An empty function restores the local clock.
     void setClock(Clock clock);
 
-    // The zones in the preferences: saved whole, synchronously; loaded with
-    // the fall-back to the backup (at most once per load).
-    void saveToStorage();
+    // Opens the zone database (once) and asks for the zone list; the zones
+    // appear when it arrives, then their records, zone by zone, in the
+    // background. storageLoaded() says the list is in.
     void loadFromStorage();
+    bool isStorageLoaded() const { return m_storageLoaded; }
+    bool hasPendingWrites() const { return !m_pendingWrites.isEmpty(); }
 
     // Zone names in list order as ["a", "b"], for console lines.
     static QString namesList(const QList<ZonePtr>& zones);
@@ -86,25 +95,44 @@ Q_SIGNALS:
     // once when a zone is removed, and once addZone() has returned when one
     // is added.
     void configurationSaveNeeded();
+    // The stored zone list is in (or there is none to wait for).
+    void storageLoaded();
 
 private:
-    enum class LoadPass { done, repeatWithBackup };
     struct RecordChange;
+    using RequestId = ZoneDatabase::RequestId;
 
     // The one step list of every record operation: validate (unless it is a
-    // deletion), change, advance the serial, save the zone file and the
-    // preferences, log the outcome.
+    // deletion), change, advance the serial, save the zone file, store the
+    // change, log the outcome.
     void applyRecordChange(const RecordChange& change, const ZonePtr& zone);
-    LoadPass loadStoredDocument(bool mayRestoreFromBackup);
-    void rebuildZones(const QList<ZoneStorageDataV1>& stored, bool legacy);
+    void advanceSerial(const ZonePtr& zone);
     void log(const QString& message, LogLevel level) const;
 
+    // The zone database's side (ZoneRepositoryStorage.cpp).
+    void connectDatabase();
+    bool canStore() const { return m_database && m_databaseUsable; }
+    void storeZone(const ZonePtr& zone);
+    void unstoreZone(const QUuid& id);
+    // Remembers what a pending write was, for the error line if it fails.
+    void track(RequestId request, const QString& what);
+    void zoneListArrived(RequestId request, const QList<StoredZone>& stored);
+    void recordsArrived(const QUuid& zone, const QList<DNSRecord>& records);
+    void finishStorageLoad();
+
     QPointer<AppLog> m_log;
-    std::shared_ptr<PreferencesStore> m_preferences;
+    ZoneDatabase* m_database;
     DNSConfiguration* m_configuration;
     CheckedSaver* m_saver;
     Clock m_clock;
     QList<ZonePtr> m_zones;
+    // Zones the database holds (or will, once their write is done).
+    QSet<QUuid> m_storedZones;
+    QHash<RequestId, QString> m_pendingWrites;
+    RequestId m_zoneListRequest = 0;
+    bool m_databaseOpenRequested = false;
+    bool m_databaseUsable = true;
+    bool m_storageLoaded = false;
 };
 
 } // namespace korvi

@@ -1,146 +1,168 @@
-// The zone repository's store in the application preferences.
-//
-// The zones live as one JSON document under ZoneStorage::savedZonesKey(), with
-// the document before the last successful save under ZoneStorage::backupKey().
-// Both operations run on the main thread from start to end: callers rely on a
-// save being complete when it returns.
+// The zone repository's store: the zone database, reached only through its
+// asynchronous calls. The zone list comes first and becomes the zones the
+// window shows; each zone's records follow in the background, in list order.
+// Writes are handed over and forgotten unless they fail, which is logged as
+// an error naming the change.
 
 #include "manager/ZoneRepository.h"
 
 #include "manager/AppLog.h"
-
-#include <QDateTime>
-
 #include "manager/PathComponents.h"
-#include "manager/ZoneStorage.h"
 #include "platform/Console.h"
 
 namespace korvi {
 
 namespace {
 
-QList<ZoneStorageDataV1> withoutDates(const QList<ZoneStorageDataV2>& current) {
-    QList<ZoneStorageDataV1> zones;
-    zones.reserve(current.size());
-    for (const ZoneStorageDataV2& data : current)
-        zones.append({data.name, data.filePath, data.records, data.soaRecord});
-    return zones;
+LogLevel levelOf(StoreNotice::Level level) {
+    switch (level) {
+    case StoreNotice::Level::info:
+        return LogLevel::info;
+    case StoreNotice::Level::success:
+        return LogLevel::success;
+    case StoreNotice::Level::warning:
+        return LogLevel::warning;
+    case StoreNotice::Level::error:
+        break;
+    }
+    return LogLevel::error;
+}
+
+StoredZone storedZone(const DNSZone& zone) {
+    return {zone.id(), zone.name(), zone.filePath(), zone.soaRecord(), zone.recordCount()};
 }
 
 } // namespace
 
-// Replaces the zones with the stored ones, in stored order, gives each its
-// entry in the configuration's zone-file table, and says what was loaded.
-void ZoneRepository::rebuildZones(const QList<ZoneStorageDataV1>& stored, bool legacy) {
-    const QString loadedLine =
-        legacy ? QStringLiteral("✅ Loaded zone (legacy): ") : QStringLiteral("✅ Loaded zone: ");
-    setZones({});
-    for (const ZoneStorageDataV1& data : stored) {
-        // A new zone object with a new id; the name is cleaned on creation.
-        const ZonePtr zone = ZonePtr::create(data.name, data.filePath);
-        zone->setRecords(data.records);
-        if (data.soaRecord)
-            zone->setSoaRecord(data.soaRecord);
-        QList<ZonePtr> zones = m_zones;
-        zones.append(zone);
-        setZones(zones);
-        m_configuration->setZoneFile(zone->name(), lastPathComponent(data.filePath));
-        consoleLine(loadedLine + data.name + QStringLiteral(" with ") +
-                    QString::number(data.records.size()) + QStringLiteral(" records"));
-    }
-    const QString message = QStringLiteral("📱 Loaded ") + QString::number(m_zones.size()) +
-                            (legacy ? QStringLiteral(" zones from app storage (legacy format)")
-                                    : QStringLiteral(" zones from app storage"));
-    log(message, LogLevel::info);
-    consoleLine(QStringLiteral("✅ ") + message + QStringLiteral(": ") + namesList(m_zones));
-}
-
-// One pass of the load. When the document cannot be read in either form and
-// a backup exists, the backup is put under the main key and, if this pass may
-// restore, the caller runs the load again on it.
-ZoneRepository::LoadPass ZoneRepository::loadStoredDocument(bool mayRestoreFromBackup) {
-    PreferencesStore& preferences = *m_preferences;
-    consoleLine(QStringLiteral("🔄 Loading zones from UserDefaults..."));
-    const std::optional<QByteArray> document = preferences.data(ZoneStorage::savedZonesKey());
-    if (!document) {
-        consoleLine(QStringLiteral("❌ No zone data found in UserDefaults"));
-        log(QStringLiteral("No saved zones found in app storage"), LogLevel::info);
-        return LoadPass::done;
-    }
-    consoleLine(QStringLiteral("✅ Found zone data in UserDefaults (") +
-                QString::number(document->size()) + QStringLiteral(" bytes)"));
-
-    QString currentError;
-    if (const auto current = ZoneStorage::decodeCurrent(*document, &currentError)) {
-        rebuildZones(withoutDates(*current), false);
-        return LoadPass::done;
-    }
-
-    consoleLine(QStringLiteral("⚠️ Failed to load with new format, trying legacy format..."));
-    QString legacyError;
-    if (const auto legacy = ZoneStorage::decodeLegacy(*document, &legacyError)) {
-        rebuildZones(*legacy, true);
-        // Rewrites the document in the current form; the legacy one becomes
-        // the backup.
-        saveToStorage();
-        return LoadPass::done;
-    }
-
-    const QString failure =
-        QStringLiteral("❌ Failed to load zones from app storage: ") + legacyError;
-    log(failure, LogLevel::info);
-    consoleLine(failure);
-    const std::optional<QByteArray> backup = preferences.data(ZoneStorage::backupKey());
-    if (!backup)
-        return LoadPass::done;
-    if (!mayRestoreFromBackup) {
-        // The document just read was the backup: it cannot be read either.
-        log(QStringLiteral("⚠️ The backup of the zones cannot be read either; "
-                                      "zones left unchanged"),
-                       LogLevel::warning);
-        return LoadPass::done;
-    }
-    preferences.setData(ZoneStorage::savedZonesKey(), *backup);
-    log(QStringLiteral("🔄 Attempting to restore from backup..."), LogLevel::info);
-    return LoadPass::repeatWithBackup;
-}
-
-void ZoneRepository::saveToStorage() {
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    QList<ZoneStorageData> stored;
-    stored.reserve(m_zones.size());
-    for (const ZonePtr& zone : m_zones)
-        stored.append({zone->name(), zone->filePath(), zone->records(), zone->soaRecord(), now});
-
-    QString error;
-    const std::optional<QByteArray> document = ZoneStorage::encode(stored, &error);
-    if (!document) {
-        const QString failure = QStringLiteral("❌ Failed to save zones to app storage: ") + error;
-        log(failure, LogLevel::info);
-        consoleLine(failure);
-        if (const auto backup = m_preferences->data(ZoneStorage::backupKey())) {
-            m_preferences->setData(ZoneStorage::savedZonesKey(), *backup);
-            log(QStringLiteral("🔄 Restored zones from backup after save failure"),
-                   LogLevel::info);
-        }
+void ZoneRepository::connectDatabase() {
+    if (!m_database)
         return;
-    }
-
-    if (const auto previous = m_preferences->data(ZoneStorage::savedZonesKey()))
-        m_preferences->setData(ZoneStorage::backupKey(), *previous);
-    m_preferences->setData(ZoneStorage::savedZonesKey(), *document);
-    m_preferences->synchronize();
-    log(QStringLiteral("💾 Saved ") + QString::number(m_zones.size()) +
-               QStringLiteral(" zones to app storage with backup"),
-           LogLevel::info);
-    consoleLine(QStringLiteral("💾 Saved zones to UserDefaults: ") + namesList(m_zones));
+    connect(m_database, &ZoneDatabase::opened, this, [this](const ZoneDatabaseOpening& opening) {
+        for (const StoreNotice& notice : opening.notices)
+            log(notice.text, levelOf(notice.level));
+    });
+    connect(m_database, &ZoneDatabase::openFailed, this,
+            [this](const QString& message, const QList<StoreNotice>& notices) {
+                for (const StoreNotice& notice : notices)
+                    log(notice.text, levelOf(notice.level));
+                log(QStringLiteral("❌ ") + message, LogLevel::error);
+                log(QStringLiteral("⚠️ Zones are kept for this session only: changes will not "
+                                   "be there at the next start"),
+                    LogLevel::warning);
+                m_databaseUsable = false;
+                m_pendingWrites.clear();
+                finishStorageLoad();
+            });
+    connect(m_database, &ZoneDatabase::notice, this,
+            [this](const StoreNotice& notice) { log(notice.text, levelOf(notice.level)); });
+    connect(m_database, &ZoneDatabase::zonesLoaded, this, &ZoneRepository::zoneListArrived);
+    connect(m_database, &ZoneDatabase::recordsLoaded, this,
+            [this](RequestId, const QUuid& zone, const QList<DNSRecord>& records) {
+                recordsArrived(zone, records);
+            });
+    connect(m_database, &ZoneDatabase::loadFailed, this,
+            [this](RequestId request, const QString& message) {
+                log(QStringLiteral("❌ ") + message, LogLevel::error);
+                if (request == m_zoneListRequest)
+                    finishStorageLoad();
+            });
+    connect(m_database, &ZoneDatabase::written, this,
+            [this](RequestId request) { m_pendingWrites.remove(request); });
+    connect(m_database, &ZoneDatabase::writeFailed, this,
+            [this](RequestId request, const QString& message) {
+                const QString what = m_pendingWrites.take(request);
+                log(QStringLiteral("❌ ") + message +
+                        (what.isEmpty() ? QString() : QStringLiteral(" (") + what + u')'),
+                    LogLevel::error);
+            });
 }
 
 void ZoneRepository::loadFromStorage() {
-    // The backup is put back at most once per load: when it cannot be read
-    // either, the load ends there instead of copying it over itself forever.
-    if (loadStoredDocument(true) == LoadPass::repeatWithBackup)
-        loadStoredDocument(false);
+    if (!m_database) {
+        log(QStringLiteral("⚠️ No data folder: zones are kept for this session only"),
+            LogLevel::warning);
+        finishStorageLoad();
+        return;
+    }
+    consoleLine(QStringLiteral("🔄 Loading zones from the zone database..."));
+    if (!m_databaseOpenRequested) {
+        m_databaseOpenRequested = true;
+        m_database->open();
+    }
+    m_zoneListRequest = m_database->loadZones();
+}
+
+void ZoneRepository::zoneListArrived(RequestId request, const QList<StoredZone>& stored) {
+    if (request != m_zoneListRequest)
+        return;
+    // Zones made before the list arrived (none at start-up, as BIND's files
+    // are read once it is in) stay after the stored ones.
+    QList<ZonePtr> zones;
+    zones.reserve(stored.size() + m_zones.size());
+    for (const StoredZone& data : stored) {
+        const auto zone = ZonePtr::create(data.id, data.name, data.filePath, data.recordCount);
+        if (data.soaRecord)
+            zone->setSoaRecord(data.soaRecord);
+        m_storedZones.insert(data.id);
+        zones.append(zone);
+        m_configuration->setZoneFile(zone->name(), lastPathComponent(data.filePath));
+        consoleLine(QStringLiteral("✅ Loaded zone: ") + data.name + QStringLiteral(" with ") +
+                    QString::number(data.recordCount) + QStringLiteral(" records"));
+    }
+    for (const ZonePtr& zone : std::as_const(m_zones)) {
+        if (!m_storedZones.contains(zone->id()))
+            zones.append(zone);
+    }
+    m_zones = zones;
+    if (stored.isEmpty())
+        log(QStringLiteral("No saved zones found in app storage"), LogLevel::info);
+    else
+        log(QStringLiteral("📱 Loaded ") + QString::number(stored.size()) +
+                QStringLiteral(" zones from app storage"),
+            LogLevel::info);
+    Q_EMIT zonesChanged();
+    finishStorageLoad();
+    // The records follow in list order; the worker runs one request at a
+    // time, so the first zones are ready first.
+    for (const StoredZone& data : stored)
+        m_database->loadRecords(data.id);
+}
+
+void ZoneRepository::recordsArrived(const QUuid& id, const QList<DNSRecord>& records) {
+    for (const ZonePtr& zone : std::as_const(m_zones)) {
+        if (zone->id() == id) {
+            // Records already set (a zone read again from its file) win.
+            if (!zone->recordsLoaded())
+                zone->setRecords(records);
+            return;
+        }
+    }
+}
+
+void ZoneRepository::finishStorageLoad() {
+    if (m_storageLoaded)
+        return;
+    m_storageLoaded = true;
+    Q_EMIT storageLoaded();
+}
+
+void ZoneRepository::track(RequestId request, const QString& what) {
+    m_pendingWrites.insert(request, what);
+}
+
+void ZoneRepository::storeZone(const ZonePtr& zone) {
+    // A zone whose records are still to come is one the database holds.
+    if (!canStore() || m_storedZones.contains(zone->id()) || !zone->recordsLoaded())
+        return;
+    m_storedZones.insert(zone->id());
+    track(m_database->addZone(storedZone(*zone), zone->records()),
+          QStringLiteral("zone '") + zone->name() + u'\'');
+}
+
+void ZoneRepository::unstoreZone(const QUuid& id) {
+    if (!m_storedZones.remove(id) || !canStore())
+        return;
+    track(m_database->removeZone(id), QStringLiteral("removing a zone"));
 }
 
 } // namespace korvi

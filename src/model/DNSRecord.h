@@ -27,7 +27,8 @@ struct RecordOptions {
 // One resource record: a plain value identified by its id.
 class DNSRecord : public RecordOptions {
 public:
-    static constexpr qint64 minimumTTL = 1;
+    // TTL 0 is valid: the record is not to be cached.
+    static constexpr qint64 minimumTTL = 0;
     static constexpr qint64 maximumTTL = 2147483647;
 
     // A record with a fresh id, empty name and value, type A and TTL 3600,
@@ -39,7 +40,7 @@ public:
     explicit DNSRecord(const QUuid& id);
 
     // The cleaning constructor: fresh id, name and value cleaned by type, TTL
-    // clamped to 1...2147483647; the optional fields are stored as given.
+    // clamped to 0...2147483647; the optional fields are stored as given.
     DNSRecord(const QString& name, DNSRecordType type, const QString& value, qint64 ttl,
               const RecordOptions& options = {});
 

@@ -11,6 +11,11 @@ DNSZone::DNSZone(const QString& name, const QString& filePath, QObject* parent)
     : QObject(parent), m_id(QUuid::createUuid()), m_name(cleanHostText(name)),
       m_filePath(filePath) {}
 
+DNSZone::DNSZone(const QUuid& id, const QString& name, const QString& filePath,
+                 qint64 storedRecords, QObject* parent)
+    : QObject(parent), m_id(id), m_name(name), m_filePath(filePath), m_storedRecords(storedRecords),
+      m_recordsLoaded(false) {}
+
 void DNSZone::setName(const QString& name) {
     m_name = name;
     Q_EMIT changed();
@@ -18,6 +23,7 @@ void DNSZone::setName(const QString& name) {
 
 void DNSZone::setRecords(const QList<DNSRecord>& records) {
     m_records = records;
+    m_recordsLoaded = true;
     Q_EMIT changed();
 }
 

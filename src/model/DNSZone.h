@@ -23,6 +23,10 @@ class DNSZone : public QObject {
 public:
     // The name is cleaned (trimmed; letters, digits, "." and "-" kept).
     DNSZone(const QString& name, const QString& filePath, QObject* parent = nullptr);
+    // A zone as the zone database keeps it: its lasting id, and its records
+    // still to come (recordCount() gives their number meanwhile).
+    DNSZone(const QUuid& id, const QString& name, const QString& filePath, qint64 storedRecords,
+            QObject* parent = nullptr);
 
     const QUuid& id() const { return m_id; }
     const QString& filePath() const { return m_filePath; }
@@ -31,7 +35,12 @@ public:
     void setName(const QString& name);
 
     const QList<DNSRecord>& records() const { return m_records; }
+    // Sets the records; a zone whose records were still to come has them now.
     void setRecords(const QList<DNSRecord>& records);
+    // False while the records of a stored zone are still being read.
+    bool recordsLoaded() const { return m_recordsLoaded; }
+    // The records' number, known before they are loaded.
+    qsizetype recordCount() const { return m_recordsLoaded ? m_records.size() : m_storedRecords; }
 
     const std::optional<SOARecord>& soaRecord() const { return m_soaRecord; }
     void setSoaRecord(const std::optional<SOARecord>& soa);
@@ -67,6 +76,8 @@ private:
     QList<DNSRecord> m_records;
     std::optional<SOARecord> m_soaRecord;
     QString m_filePath;
+    qint64 m_storedRecords = 0;
+    bool m_recordsLoaded = true;
 };
 
 inline size_t qHash(const DNSZone& zone, size_t seed = 0) {

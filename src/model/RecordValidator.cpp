@@ -44,21 +44,22 @@ bool parsesAs(int family, const QString& text) {
     return inet_pton(family, bytes.constData(), buffer) == 1;
 }
 
-// A target host name: one trailing dot allowed.
+// A target host name in record data: one trailing dot allowed, "_" allowed
+// (SRV, DKIM, DMARC, TLSA and ACME names have it).
 bool isValidTarget(const QString& value) {
-    QString host = value;
-    if (host.endsWith(u'.'))
-        host.chop(1);
-    return isValidDomainName(host);
+    return isValidRecordName(value, false);
 }
 
-bool isValidLabel(const QString& label) {
+// "_" only where a name in record data or an owner is checked.
+bool isValidLabel(const QString& label, bool underscore = false) {
     if (label.isEmpty() || userCharacterCount(label) > 63)
         return false;
     if (label.startsWith(u'-') || label.endsWith(u'-'))
         return false;
     bool ok = true;
-    forEachCodePoint(label, [&](char32_t cp) { ok = ok && (isLetterOrDigit(cp) || cp == '-'); });
+    forEachCodePoint(label, [&](char32_t cp) {
+        ok = ok && (isLetterOrDigit(cp) || cp == '-' || (underscore && cp == '_'));
+    });
     return ok;
 }
 
@@ -110,21 +111,23 @@ void checkTypeData(const DNSRecord& r, QStringList& errors) {
             errors.append("Invalid domain name: '" + r.value + "'. Must be a valid domain name.");
         break;
     case DNSRecordType::MX:
-        if (!isValidTarget(r.value))
+        // "." is the null MX: the domain takes no mail.
+        if (r.value != u"." && !isValidTarget(r.value))
             errors.append("Invalid mail server name: '" + r.value +
                           "'. Must be a valid domain name.");
         checkNumber(errors, r.priority, 0, 65535, "MX records require a priority value.",
                     "Invalid MX priority: ", range65535);
         break;
     case DNSRecordType::SRV:
-        if (!isValidTarget(r.value))
+        if (r.value != u"." && !isValidTarget(r.value))
             errors.append("Invalid SRV target: '" + r.value + "'. Must be a valid domain name.");
         checkNumber(errors, r.priority, 0, 65535, "SRV records require a priority value.",
                     "Invalid SRV priority: ", range65535);
         checkNumber(errors, r.weight, 0, 65535, "SRV records require a weight value.",
                     "Invalid SRV weight: ", range65535);
-        checkNumber(errors, r.port, 1, 65535, "SRV records require a port value.",
-                    "Invalid SRV port: ", ". Must be between 1 and 65535.");
+        // Port 0 with target "." says the service is not offered here.
+        checkNumber(errors, r.port, 0, 65535, "SRV records require a port value.",
+                    "Invalid SRV port: ", range65535);
         break;
     case DNSRecordType::CAA:
         checkNumber(errors, r.flag, 0, 255, "CAA records require a flag value.",
@@ -159,10 +162,12 @@ void checkTypeData(const DNSRecord& r, QStringList& errors) {
             errors.append("Invalid TLSA certificate data: must be hexadecimal characters only.");
         break;
     case DNSRecordType::TXT: {
-        const qsizetype length = userCharacterCount(r.value);
-        if (length > 512)
+        // Written as strings of at most 255 bytes each, so a long value
+        // (a 2048-bit DKIM key) is kept whole.
+        const qsizetype length = r.value.toUtf8().size();
+        if (length > maximumTXTBytes)
             errors.append("TXT record too long: " + num(length) +
-                          " characters. Maximum is 512 characters.");
+                          " bytes. Maximum is 4,000 bytes.");
         if (hasControlCharacters(r.value))
             errors.append("TXT record contains invalid control characters.");
         break;
@@ -219,18 +224,40 @@ bool isValidDomainName(const QString& text) {
     return true;
 }
 
+bool isValidRecordName(const QString& text, bool wildcard) {
+    if (text.isEmpty() || userCharacterCount(text) > 253)
+        return false;
+    QString rest = text;
+    if (rest.endsWith(u'.'))
+        rest.chop(1);
+    if (wildcard && rest == u"*")
+        return true;
+    if (wildcard && rest.startsWith(u"*."))
+        rest = rest.mid(2);
+    if (rest.isEmpty())
+        return false;
+    const QStringList labels = rest.split(u'.');
+    for (const QString& label : labels) {
+        if (!isValidLabel(label, true))
+            return false;
+    }
+    return true;
+}
+
 ValidationResult validateRecord(const DNSRecord& record) {
     ValidationResult result;
     QStringList& errors = result.errors;
-    if (!record.name.isEmpty() && !isValidDomainName(record.name))
+    if (!record.name.isEmpty() && !isValidRecordName(record.name, true))
         errors.append("Invalid record name: '" + record.name +
                       "'. Must be a valid domain name or empty for root domain.");
     if (record.ttl < DNSRecord::minimumTTL || record.ttl > DNSRecord::maximumTTL)
         errors.append("Invalid TTL: " + num(record.ttl) +
-                      ". Must be between 1 and 2,147,483,647 seconds.");
+                      ". Must be between 0 and 2,147,483,647 seconds.");
     if (record.value.isEmpty())
         errors.append(QStringLiteral("Record value cannot be empty."));
-    checkTypeData(record, errors);
+    // A record kept as read holds BIND's own presentation of its data.
+    if (!record.isKept())
+        checkTypeData(record, errors);
     result.isValid = errors.isEmpty();
     return result;
 }

@@ -21,6 +21,13 @@ ValidationResult validateRecord(const DNSRecord& record);
 // trailing dot allowed. "_" is not accepted.
 bool isValidDomainName(const QString& text);
 
+// An owner name or a host name in record data: labels as above, "_"
+// allowed in any of them; with `wildcard`, "*" as the whole leftmost label.
+bool isValidRecordName(const QString& text, bool wildcard);
+
+// The longest TXT value accepted, in UTF-8 bytes.
+constexpr qsizetype maximumTXTBytes = 4000;
+
 // Strict address parsers (the forms inet_pton accepts, nothing more).
 bool isValidIPv4Address(const QString& text);
 bool isValidIPv6Address(const QString& text);

@@ -86,6 +86,12 @@ QString cleanHostText(const QString& text) {
 
 QString cleanRecordName(const QString& text) {
     return keepCodePoints(trimmedText(text), [](char32_t cp) {
+        return isLetterOrDigit(cp) || cp == '.' || cp == '-' || cp == '_' || cp == '*';
+    });
+}
+
+QString cleanTargetText(const QString& text) {
+    return keepCodePoints(trimmedText(text), [](char32_t cp) {
         return isLetterOrDigit(cp) || cp == '.' || cp == '-' || cp == '_';
     });
 }
@@ -101,9 +107,10 @@ QString normalizeRecordValue(const QString& value, DNSRecordType type) {
     case DNSRecordType::NS:
     case DNSRecordType::PTR:
     case DNSRecordType::SRV:
-        return cleanHostText(trimmed);
+        return cleanTargetText(trimmed);
     case DNSRecordType::TXT:
-        return userCharacterPrefix(trimmed, 255);
+        // Kept whole: the writer splits it into strings of at most 255 bytes.
+        return trimmed;
     case DNSRecordType::CAA:
     case DNSRecordType::SOA:
     case DNSRecordType::SSHFP:

@@ -34,8 +34,13 @@ QString userCharacterPrefix(const QString& text, qsizetype count);
 // Trims, then keeps letters, digits, "." and "-". Zone names and SOA host names.
 QString cleanHostText(const QString& text);
 
-// Like cleanHostText, but also keeps "_" (service labels such as _sip._tcp).
+// Like cleanHostText, but also keeps "_" (service labels such as _sip._tcp)
+// and "*" (wildcards; the validator checks where it stands).
 QString cleanRecordName(const QString& text);
+
+// Like cleanHostText, but also keeps "_": host names in record data (CNAME,
+// MX, NS, PTR and SRV targets such as _dmarc.example.com).
+QString cleanTargetText(const QString& text);
 
 // Trims, then cleans the value by what the type allows.
 QString normalizeRecordValue(const QString& value, DNSRecordType type);

@@ -192,6 +192,14 @@ ZoneDirectives::Result ZoneDirectives::expand(const QByteArray& text, const QByt
         ++sourceLine;
         const char* line = text.constData() + pos;
         const qsizetype length = lineEnd - pos;
+        if (length == 0 || line[0] != '$') {
+            // Not a directive: copied as it stands.
+            result.text.append(line, length);
+            result.text += '\n';
+            ++outputLine;
+            pos = next;
+            continue;
+        }
         if (startsWithWord(line, length, "$ORIGIN") || startsWithWord(line, length, "$INCLUDE")) {
             const QList<QByteArray> f = fields(QByteArray(line, length));
             const bool isOrigin = std::toupper(static_cast<unsigned char>(line[1])) == 'O';

@@ -3,6 +3,7 @@
 #include <QChar>
 #include <QList>
 
+#include <algorithm>
 #include <array>
 
 #include "model/TextLines.h"
@@ -279,6 +280,122 @@ void ZoneFileEscaper::appendQuoted(QString& out, QStringView text) {
 
 void ZoneFileEscaper::appendComment(QString& out, QStringView text) {
     walk(text, [&](const auto& units) { commentInto(out, units); });
+}
+
+void ZoneFileEscaper::appendName(QString& out, QStringView name) {
+    if (name.isEmpty()) {
+        out.append(emptyField);
+        return;
+    }
+    if (isPlainToken(name)) {
+        out.append(name);
+        return;
+    }
+    walk(name, [&](const auto& cps) {
+        for (qsizetype i = 0; i < cps.size(); ++i) {
+            const qsizetype length = cps[i] == '\\' ? userEscapeLength(cps, i) : 0;
+            if (length == 0) {
+                tokenInto(out, CodePoints{{uint(cps[i])}});
+                continue;
+            }
+            // The escape is kept, unless what it escapes would still break
+            // the line.
+            if (length == 2 && cps[i + 1] != '\t' && isBreaking(cps[i + 1])) {
+                tokenInto(out, CodePoints{{uint('\\')}});
+                continue;
+            }
+            for (qsizetype k = i; k < i + length; ++k)
+                appendCodePoint(out, cps[k]);
+            i += length - 1;
+        }
+    });
+}
+
+namespace {
+
+qsizetype utf8Bytes(char32_t cp) {
+    return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4;
+}
+
+// Splits one character-string, its content in cps[from, to), into quoted
+// strings of at most 255 bytes; escapes are never cut.
+template <typename Seq>
+void splitString(QString& out, const Seq& cps, qsizetype from, qsizetype to, bool quoted) {
+    qsizetype bytes = 0;
+    out.append(u'"');
+    for (qsizetype i = from; i < to;) {
+        qsizetype length = 1;
+        qsizetype size = utf8Bytes(cps[i]);
+        if (cps[i] == '\\') {
+            length = std::max<qsizetype>(1, userEscapeLength(cps, i));
+            size = length == 2 ? utf8Bytes(cps[i + 1]) : 1;
+        } else if (!quoted && cps[i] == '"') {
+            // Cannot happen in escaped text; kept literal if it does.
+            out.append(u'\\');
+        }
+        if (bytes + size > ZoneFileEscaper::maximumStringBytes) {
+            out.append(QStringLiteral("\" \""));
+            bytes = 0;
+        }
+        for (qsizetype k = i; k < i + length && k < to; ++k)
+            appendCodePoint(out, cps[k]);
+        bytes += size;
+        i += length;
+    }
+    out.append(u'"');
+}
+
+// Walks escaped presentation text and rewrites only the strings that are
+// too long; everything else is copied as it stands.
+template <typename Seq> void splitLongStrings(QString& out, const Seq& cps) {
+    qsizetype i = 0;
+    const qsizetype n = cps.size();
+    while (i < n) {
+        const char32_t c = cps[i];
+        if (c == ' ' || c == '\t' || c == '(' || c == ')' || c == ';') {
+            appendCodePoint(out, c);
+            ++i;
+            continue;
+        }
+        const bool quoted = c == '"';
+        qsizetype j = quoted ? i + 1 : i;
+        qsizetype bytes = 0;
+        while (j < n) {
+            const char32_t d = cps[j];
+            if (d == '\\') {
+                const qsizetype length = std::max<qsizetype>(1, userEscapeLength(cps, j));
+                bytes += length == 2 ? utf8Bytes(cps[j + 1]) : 1;
+                j += length;
+                continue;
+            }
+            if (quoted ? d == '"' : (d == ' ' || d == '\t' || d == '"'))
+                break;
+            bytes += utf8Bytes(d);
+            ++j;
+        }
+        const qsizetype contentFrom = quoted ? i + 1 : i;
+        const qsizetype end = quoted && j < n ? j + 1 : j;
+        if (bytes > ZoneFileEscaper::maximumStringBytes)
+            splitString(out, cps, contentFrom, j, quoted);
+        else
+            appendRange(out, cps, i, end);
+        i = end;
+    }
+}
+
+} // namespace
+
+void ZoneFileEscaper::appendText(QString& out, QStringView text) {
+    // No string can be longer than 255 bytes in text of at most 85 code
+    // units, or of at most 255 when it is ASCII: the common case stays one copy.
+    if (text.size() <= 85 || (text.size() <= maximumStringBytes && isAscii(text))) {
+        appendPresentation(out, text);
+        return;
+    }
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    appendPresentation(escaped, text);
+    walk(escaped, [&](const auto& cps) { splitLongStrings(out, cps); });
 }
 
 QString ZoneFileEscaper::token(const QString& text) {

@@ -53,6 +53,21 @@ public:
     static void appendPresentation(QString& out, QStringView text);
     static void appendQuoted(QString& out, QStringView text);
     static void appendComment(QString& out, QStringView text);
+
+    // A domain name as read from a file, with BIND's escapes ("\.", "\@",
+    // "\DDD") already in it: those escapes are kept, anything else is
+    // escaped as in a token. "_" and "*" stand as they are.
+    static void appendName(QString& out, QStringView name);
+
+    // TXT data: the presentation form above, with every character-string
+    // (quoted, or a bare word) longer than 255 bytes written as consecutive
+    // quoted strings of at most 255 bytes each, so that nothing is cut.
+    static void appendText(QString& out, QStringView text);
+
+    // Bytes of one character-string's content in presentation form:
+    // "\DDD" and "\X" count one byte each (X's own UTF-8 bytes for a
+    // non-ASCII X), other characters their UTF-8 bytes.
+    static constexpr qsizetype maximumStringBytes = 255;
 };
 
 } // namespace korvi

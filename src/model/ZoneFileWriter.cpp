@@ -68,16 +68,21 @@ void appendValue(QString& out, const DNSRecord& record) {
         ZoneFileEscaper::appendQuoted(out, record.value);
         return;
     case DNSRecordType::TXT:
+        ZoneFileEscaper::appendText(out, record.value);
+        return;
     case DNSRecordType::SOA:
         ZoneFileEscaper::appendPresentation(out, record.value);
         return;
-    case DNSRecordType::A:
-    case DNSRecordType::AAAA:
     case DNSRecordType::CNAME:
     case DNSRecordType::MX:
     case DNSRecordType::NS:
     case DNSRecordType::PTR:
     case DNSRecordType::SRV:
+        // Host names keep the escapes they were read with.
+        ZoneFileEscaper::appendName(out, record.value);
+        return;
+    case DNSRecordType::A:
+    case DNSRecordType::AAAA:
     case DNSRecordType::SSHFP:
     case DNSRecordType::TLSA:
         break;
@@ -86,6 +91,11 @@ void appendValue(QString& out, const DNSRecord& record) {
 }
 
 void appendRecordData(QString& out, const DNSRecord& record) {
+    if (record.isKept()) {
+        // Written back as it was read; the escaper only guards the line.
+        ZoneFileEscaper::appendPresentation(out, record.value);
+        return;
+    }
     for (const RecordFieldDefault& field : recordTypeInfo(record.type).fields) {
         appendField(out, record, field);
         out += tab;
@@ -94,11 +104,17 @@ void appendRecordData(QString& out, const DNSRecord& record) {
 }
 
 void appendRecordLine(QString& out, const DNSRecord& record) {
-    ZoneFileEscaper::appendOwner(out, record.name);
+    if (record.name.isEmpty())
+        out += u'@';
+    else
+        ZoneFileEscaper::appendName(out, record.name);
     out += tab;
     appendNumber(out, record.ttl);
     out += QLatin1String("\tIN\t");
-    out += QLatin1String(recordTypeInfo(record.type).rawValue);
+    if (record.isKept())
+        out += record.keptType;
+    else
+        out += QLatin1String(recordTypeInfo(record.type).rawValue);
     out += tab;
     appendRecordData(out, record);
 }
@@ -115,10 +131,17 @@ QString ZoneFileWriter::timestamp(const QDateTime& now) {
 
 QString ZoneFileWriter::soaBlock(const SOARecord& soa) {
     QString out;
-    out += QStringLiteral("@\tIN\tSOA\t");
-    out += ZoneFileEscaper::token(soa.primaryNameServer);
+    out += u'@';
+    if (soa.ttl) {
+        // Without its own TTL BIND would give the SOA the $TTL or the
+        // minimum, not the TTL it was read with.
+        out += tab;
+        appendNumber(out, *soa.ttl);
+    }
+    out += QStringLiteral("\tIN\tSOA\t");
+    ZoneFileEscaper::appendName(out, soa.primaryNameServer);
     out += u' ';
-    out += ZoneFileEscaper::token(soa.adminEmail);
+    ZoneFileEscaper::appendName(out, soa.adminEmail);
     out += QStringLiteral(" (\n");
     out += timerLine(soa.serial, "serial");
     out += timerLine(soa.refresh, "refresh");
@@ -157,8 +180,13 @@ QString ZoneFileWriter::zoneText(const QString& zoneName, const std::optional<SO
 
     // Group by type in one pass, keeping each group in record order.
     QList<QList<const DNSRecord*>> groups(allRecordTypes().size());
-    for (const DNSRecord& record : records)
-        groups[static_cast<qsizetype>(record.type)].append(&record);
+    QList<const DNSRecord*> kept;
+    for (const DNSRecord& record : records) {
+        if (record.isKept())
+            kept.append(&record);
+        else
+            groups[static_cast<qsizetype>(record.type)].append(&record);
+    }
 
     for (const DNSRecordType type : allRecordTypes()) {
         const auto& group = groups[static_cast<qsizetype>(type)];
@@ -166,6 +194,15 @@ QString ZoneFileWriter::zoneText(const QString& zoneName, const std::optional<SO
             continue;
         out += QStringLiteral("; ") + displayName(type) + QStringLiteral(" Records\n");
         for (const DNSRecord* record : group) {
+            appendRecordLine(out, *record);
+            out += u'\n';
+        }
+        out += u'\n';
+    }
+    // Records Korvi keeps without editing them, in the order they were read.
+    if (!kept.isEmpty()) {
+        out += QStringLiteral("; Other Records\n");
+        for (const DNSRecord* record : kept) {
             appendRecordLine(out, *record);
             out += u'\n';
         }

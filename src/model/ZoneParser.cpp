@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
 
 #include <arpa/inet.h>
@@ -25,6 +26,7 @@ extern "C" {
 
 #include "model/RdataText.h"
 #include "model/ZoneDirectives.h"
+#include "model/ZoneRepair.h"
 
 namespace korvi {
 
@@ -74,6 +76,10 @@ struct ReadState {
     ZoneReadResult* result = nullptr;
     qint64 recordCount = 0;
     bool syntaxError = false; // the scanner refused the text's syntax
+    // Texts with records rewritten for the scanner (ZoneRepair), by file
+    // and origin; a reading that made a new one is done again.
+    QHash<QByteArray, QByteArray> repaired;
+    bool readAgain = false;
     bool lastTTLKnown = false;
     uint32_t lastTTL = 0;
     IdSource ids;
@@ -168,6 +174,14 @@ void addRecord(ReadState& st, const RawRecord& r, const QString& file, qint64 li
                                  .arg(QString::fromLatin1(
                                      QByteArray(reinterpret_cast<const char*>(d), n).toHex()));
     }
+    if (r.type == KNOT_RRTYPE_NSEC3 && record.value.contains(u'=')) {
+        // Knot pads the next hashed owner's base32 to eight characters;
+        // BIND writes it, and reads it, without padding.
+        QStringList fields = record.value.split(u' ');
+        if (fields.size() > 4)
+            fields[4].remove(u'=');
+        record.value = fields.join(u' ');
+    }
     st.result->records.append(std::move(record));
 }
 
@@ -211,7 +225,12 @@ bool include(ReadState& st, zs_scanner_t* s, const QString& file, qint64 line, i
 bool readInto(ReadState& st, const QByteArray& raw, const QString& file, const QByteArray& origin,
               uint32_t defaultTTL, int depth, uint32_t* ttlAfter) {
     const qint64 room = st.parser->recordLimit() - st.recordCount;
-    const ZoneDirectives::Result text = ZoneDirectives::expand(raw, origin, room < 0 ? 0 : room);
+    ZoneDirectives::Result text = ZoneDirectives::expand(raw, origin, room < 0 ? 0 : room);
+    const QByteArray key = file.toUtf8() + '\n' + origin;
+    if (const auto it = st.repaired.constFind(key); it != st.repaired.constEnd())
+        text.text = *it;
+    QList<qint64> errorLines; // lines of the text the scanner refused
+    QStringList errors;       // the scanner's message for each
     if (!text.error.isEmpty()) {
         st.result->error =
             text.generated > room
@@ -267,11 +286,29 @@ bool readInto(ReadState& st, const QByteArray& raw, const QString& file, const Q
             break;
         case ZS_STATE_ERROR:
             st.syntaxError = true;
-            st.result->error =
-                QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(scannerMessage(s.get()));
-            return false;
+            errors.append(
+                QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(scannerMessage(s.get())));
+            errorLines.append(qint64(s->line_counter));
+            // The scanner goes on after a record it refuses, so that every
+            // such record of the file can be rewritten in one go.
+            if (!s->error.fatal && errorLines.size() < 10000)
+                break;
+            [[fallthrough]];
         case ZS_STATE_EOF:
         case ZS_STATE_STOP:
+            if (!errorLines.isEmpty()) {
+                // An error the scanner cannot go on from may follow from a
+                // record it skipped before: the rewrite is tried all the same.
+                QByteArray repaired = text.text;
+                qint64 unrepaired = 0;
+                if (ZoneRepair::repair(repaired, errorLines, origin, &unrepaired)) {
+                    st.repaired.insert(key, repaired);
+                    st.readAgain = true;
+                }
+                const qsizetype at = errorLines.indexOf(unrepaired);
+                st.result->error = errors.at(at < 0 ? 0 : at);
+                return false;
+            }
             *ttlAfter = s->default_ttl;
             return true;
         default:
@@ -374,7 +411,22 @@ ZoneReadResult ZoneParser::readText(const QByteArray& text, const QString& zoneN
     }
     knot_dname_to_lower(st->zone);
     uint32_t ttlAfter = 0;
-    if (!readInto(*st, text, fileName, origin, noDefaultTTL, 0, &ttlAfter)) {
+    bool read = readInto(*st, text, fileName, origin, noDefaultTTL, 0, &ttlAfter);
+    // Records the scanner refused and ZoneRepair rewrote: read again with
+    // the rewritten text, a few times at most (a rewrite can uncover the
+    // next refusal only in a record it did not touch).
+    for (int pass = 0; !read && st->readAgain && pass < 4; ++pass) {
+        auto again = std::make_unique<ReadState>();
+        again->parser = this;
+        again->includeDirectory = includeDirectory;
+        std::memcpy(again->zone, st->zone, sizeof st->zone);
+        again->repaired = std::move(st->repaired);
+        st = std::move(again);
+        result = ZoneReadResult{};
+        st->result = &result;
+        read = readInto(*st, text, fileName, origin, noDefaultTTL, 0, &ttlAfter);
+    }
+    if (!read) {
         if (st->syntaxError && !text.toUpper().contains("$INCLUDE")) {
             ZoneReadResult second;
             auto again = std::make_unique<ReadState>();

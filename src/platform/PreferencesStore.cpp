@@ -7,7 +7,8 @@ namespace korvi {
 PreferencesStore::PreferencesStore() : m_settings(std::make_unique<QSettings>()) {}
 
 PreferencesStore::PreferencesStore(const QString& filePath)
-    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)) {}
+    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat)),
+      m_filePath(filePath) {}
 
 PreferencesStore::~PreferencesStore() = default;
 

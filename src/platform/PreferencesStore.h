@@ -27,9 +27,12 @@ public:
     void remove(const QString& key);
     // Writes pending changes to permanent storage now.
     void synchronize();
+    // The INI file's path; empty for the platform's preferences.
+    const QString& filePath() const { return m_filePath; }
 
 private:
     std::unique_ptr<QSettings> m_settings;
+    QString m_filePath;
 };
 
 } // namespace korvi

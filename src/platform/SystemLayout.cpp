@@ -1,6 +1,9 @@
 #include "platform/SystemLayout.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QtGlobal>
 
 namespace korvi {
@@ -12,6 +15,18 @@ QStringList namedLocations() {
     return {QStringLiteral("/opt/homebrew/sbin/named"), QStringLiteral("/usr/local/sbin/named"),
             QStringLiteral("/opt/local/sbin/named"), QStringLiteral("/usr/sbin/named"),
             QStringLiteral("/usr/bin/named")};
+}
+
+// korvi-helper beside the running program (a build tree), else where the
+// install put it.
+QString helperLocation() {
+    if (QCoreApplication::instance()) {
+        const QString beside =
+            QCoreApplication::applicationDirPath() + QStringLiteral("/korvi-helper");
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    return QStringLiteral(KORVI_HELPER_INSTALL_PATH);
 }
 
 } // namespace
@@ -43,6 +58,7 @@ SystemLayout SystemLayout::standard() {
     layout.processSearchPath = QStringLiteral("/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin:/opt/"
                                               "local/bin:/opt/homebrew/bin:/opt/homebrew/sbin");
     layout.temporaryDirectory = QStringLiteral("/tmp");
+    layout.dataDirectory = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     layout.commandTimeoutMs = 30000;
     layout.commandKillGraceMs = 5000;
 
@@ -101,6 +117,103 @@ SystemLayout SystemLayout::standard() {
 
     layout.homebrewInstallationPage = QStringLiteral("https://brew.sh");
     layout.macPortsInstallationPage = QStringLiteral("https://www.macports.org/install.php");
+    layout.layoutName = QStringLiteral("macOS / Homebrew");
+    layout.helperPath = helperLocation();
+    return layout;
+}
+
+SystemLayout SystemLayout::distribution(const QString& family, const QString& root, bool systemd,
+                                        bool throughHelper) {
+    SystemLayout layout = standard();
+    const bool fedora = family == u"fedora";
+    const QString base = root.isEmpty() ? QString() : QDir::cleanPath(root);
+    const auto at = [&base](const char* path) { return base + QLatin1String(path); };
+    layout.ownsIncludeOnly = true;
+    layout.ownedFamily = fedora ? QStringLiteral("fedora") : QStringLiteral("debian");
+    layout.ownedRoot = base;
+    layout.privilegedThroughHelper = throughHelper;
+    layout.layoutName =
+        fedora ? QStringLiteral("Fedora / RHEL") : QStringLiteral("Debian / Ubuntu");
+    layout.namedConfigPath = at(fedora ? "/etc/named.conf" : "/etc/bind/named.conf");
+    // Korvi's zone files, in the folder OwnedFileLayout gives the family.
+    layout.zoneDirectory = at(fedora ? "/var/named/korvi" : "/var/lib/bind/korvi");
+    // Debian's server-wide options live in a file the package owns; Fedora
+    // keeps them in named.conf itself.
+    layout.packageOptionsPath = at(fedora ? "/etc/named.conf" : "/etc/bind/named.conf.options");
+    layout.bindExecutablePath = QStringLiteral("/usr/sbin/named");
+    layout.serverAddress = QStringLiteral("127.0.0.1");
+    layout.serverPort = 53;
+    layout.allowedPathPrefixes = {layout.zoneDirectory + u'/'};
+    layout.allowedCommands = {QStringLiteral("named-checkconf"),
+                              QStringLiteral("named-checkzone"),
+                              QStringLiteral("tail"),
+                              QStringLiteral("rndc"),
+                              QStringLiteral("dig"),
+                              QStringLiteral("systemctl"),
+                              QStringLiteral("journalctl"),
+                              layout.helperPath};
+    layout.allowedCommands.append(namedLocations());
+    layout.allowedCommandPrefixes.clear();
+    layout.allowedPrivilegeCommand = QStringLiteral("pkexec");
+    layout.commandSearchPath = QStringLiteral("/usr/sbin:/usr/bin:/sbin:/bin");
+    layout.launchDaemonPlistPath.clear();
+    layout.startFallbackCommand.clear();
+    layout.stopCommand.clear();
+    layout.stopFallbackCommand.clear();
+    layout.reloadCommand.clear();
+    layout.statusCheckPath.clear();
+    layout.statusCheckArguments.clear();
+    // The log is the journal under systemd, else the file channel the
+    // configuration names (found when the log is read).
+    layout.bindLogPaths.clear();
+
+    // The distribution's user, run folder and pid file (named -V).
+    layout.namedUser = fedora ? QStringLiteral("named") : QStringLiteral("bind");
+    layout.pidFilePath = QStringLiteral("/run/named/named.pid");
+    layout.systemdUnit = QStringLiteral("named.service");
+    if (systemd) {
+        layout.serverControl = Control::systemd;
+    } else {
+        layout.serverControl = Control::rndc;
+        layout.runDirectory = QStringLiteral("/run/named");
+        // As the distribution's init script starts it; through the helper
+        // when Korvi is not root, since only root may switch to -u.
+        layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-u"), layout.namedUser,
+                               QStringLiteral("-c"), layout.namedConfigPath};
+        // The helper makes named's run folder itself.
+        if (throughHelper) {
+            layout.startCommand = {QStringLiteral("pkexec"), layout.helperPath,
+                                   QStringLiteral("start-server")};
+            layout.runDirectory.clear();
+        }
+    }
+    layout.aptInstallPath = layout.helperPath;
+    layout.aptInstallArguments = {QStringLiteral("install-bind")};
+    return layout;
+}
+
+SystemLayout SystemLayout::custom(const QString& namedConfigPath, const QString& zoneDirectory) {
+    SystemLayout layout = standard();
+    layout.layoutName = QStringLiteral("Custom");
+    layout.namedConfigPath = QDir::cleanPath(namedConfigPath);
+    layout.zoneDirectory = QDir::cleanPath(zoneDirectory);
+    layout.allowedPathPrefixes = {QFileInfo(layout.namedConfigPath).absolutePath() + u'/',
+                                  layout.zoneDirectory + u'/'};
+    const QString pidFile = layout.zoneDirectory + QStringLiteral("/named.pid");
+    layout.namedConfOptionLines = {QStringLiteral("pid-file \"") + pidFile + QStringLiteral("\";")};
+    layout.serverControl = Control::rndc;
+    layout.pidFilePath = pidFile;
+    layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-c"), layout.namedConfigPath};
+    layout.startFallbackCommand.clear();
+    layout.stopCommand.clear();
+    layout.stopFallbackCommand.clear();
+    layout.reloadCommand.clear();
+    layout.launchDaemonPlistPath.clear();
+    layout.statusCheckPath.clear();
+    layout.statusCheckArguments.clear();
+    layout.bindLogPaths = {layout.zoneDirectory + QStringLiteral("/data/named.run")};
+    layout.allowedCommands.append({QStringLiteral("rndc"), QStringLiteral("dig")});
+    layout.allowedCommands.append(namedLocations());
     return layout;
 }
 
@@ -110,6 +223,7 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port, quint16
     layout.namedConfigPath = root + QStringLiteral("/etc/named.conf");
     layout.zoneDirectory = root + QStringLiteral("/var/named");
     layout.temporaryDirectory = root + QStringLiteral("/tmp");
+    layout.dataDirectory = root + QStringLiteral("/data");
     layout.allowedPathPrefixes = {root + u'/'};
     layout.serverAddress = QStringLiteral("127.0.0.1");
     layout.serverPort = port;
@@ -166,6 +280,7 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port, quint16
     layout.allowedCommands.append(namedLocations());
     layout.allowedCommandPrefixes.clear();
     layout.allowedPrivilegeCommand.clear();
+    layout.layoutName = QStringLiteral("Sandbox");
 
     QDir().mkpath(root + QStringLiteral("/etc"));
     QDir().mkpath(layout.temporaryDirectory);

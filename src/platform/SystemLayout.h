@@ -38,6 +38,9 @@ struct SystemLayout {
     QString commandSearchPath; // where commands' programs are found; their PATH
     QString processSearchPath; // PATH for programs run directly
     QString temporaryDirectory;
+    // Korvi's own data (the zone database). Empty keeps the zones in memory
+    // only, for the session.
+    QString dataDirectory;
     int commandTimeoutMs = 30000;
     // After the time limit has asked a child to end (SIGTERM), how long it
     // gets before it is killed outright (SIGKILL).
@@ -106,11 +109,38 @@ struct SystemLayout {
     // The kernel's list of AppArmor profiles, where the kernel has AppArmor.
     QString appArmorProfilesPath;
 
+    // What the dashboard calls this layout ("Debian / Ubuntu", "Sandbox", ...).
+    QString layoutName;
+    // A distribution's own BIND: Korvi writes only its include file (zone
+    // statements), its zone files and one include line, never named.conf.
+    // The paths follow OwnedFileLayout for the family under ownedRoot (empty
+    // on a real host; tests move the whole tree into a folder of theirs).
+    bool ownsIncludeOnly = false;
+    QString ownedFamily; // "debian" or "fedora"
+    QString ownedRoot;
+    // The file that holds the server-wide options when the distribution owns
+    // them (read-only in Korvi); empty where Korvi writes the options itself.
+    QString packageOptionsPath;
+    // korvi-helper, and whether Korvi's own files and the server's control go
+    // through it (pkexec korvi-helper <verb>) or run in this process (root).
+    QString helperPath;
+    bool privilegedThroughHelper = false;
+
     // Where the package managers explain how to install them.
     QString homebrewInstallationPage;
     QString macPortsInstallationPage;
 
     static SystemLayout standard();
+    // A distribution's own BIND (see HostLayout.h for the detection):
+    // family "debian" or "fedora", all paths under root (empty: the real
+    // host), controlled through systemd when it runs, else rndc.
+    static SystemLayout distribution(const QString& family, const QString& root, bool systemd,
+                                     bool throughHelper);
+    // A layout set in Korvi's settings: Korvi writes the whole named.conf at
+    // the given path (options editable) and zone files into the folder; its
+    // named is started with that configuration and driven through rndc with
+    // rndc's own configuration.
+    static SystemLayout custom(const QString& namedConfigPath, const QString& zoneDirectory);
 
     // A private server rooted in rootDir (a path without spaces, quotes or
     // shell characters, since it appears in command lines and named.conf):

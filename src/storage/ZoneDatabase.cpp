@@ -171,4 +171,12 @@ ZoneDatabase::RequestId ZoneDatabase::updateSoa(const QUuid& zone,
         [zone, soa](ZoneDatabaseWorker& worker) { return worker.store().setSoa(zone, soa); });
 }
 
+ZoneDatabase::RequestId ZoneDatabase::replaceRecords(const QUuid& zone,
+                                                     const QList<DNSRecord>& records,
+                                                     const std::optional<SOARecord>& soa) {
+    return write([zone, records, soa](ZoneDatabaseWorker& worker) {
+        return worker.store().replaceRecords(zone, records, soa);
+    });
+}
+
 } // namespace korvi

@@ -80,6 +80,8 @@ public:
     RequestId deleteRecord(const QUuid& zone, const QUuid& record,
                            const std::optional<SOARecord>& soa = std::nullopt);
     RequestId updateSoa(const QUuid& zone, const std::optional<SOARecord>& soa);
+    RequestId replaceRecords(const QUuid& zone, const QList<DNSRecord>& records,
+                             const std::optional<SOARecord>& soa);
 
 Q_SIGNALS:
     void opened(const korvi::ZoneDatabaseOpening& opening);

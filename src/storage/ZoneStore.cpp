@@ -65,6 +65,24 @@ std::optional<qint64> nextRecordPosition(const QSqlDatabase& db, qint64 row, QSt
     return query.value(0).toLongLong();
 }
 
+// The zone's records at positions 0, 1, ... (the zone has none yet).
+StoreResult insertRecords(const QSqlDatabase& db, qint64 row, const QList<DNSRecord>& records) {
+    QString error;
+    QSqlQuery record =
+        prepare(db,
+                QStringLiteral("INSERT INTO records (zone, position, ") + recordColumns() +
+                    QStringLiteral(") VALUES (?, ?, ") + recordPlaceholders() + u')',
+                &error);
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        record.bindValue(0, row);
+        record.bindValue(1, qint64(i));
+        bindRecord(record, 2, records[i]);
+        if (!exec(record, &error))
+            return StoreResult::failure(error);
+    }
+    return StoreResult::success();
+}
+
 StoreResult insertZone(const QSqlDatabase& db, const StoredZone& zone,
                        const QList<DNSRecord>& records) {
     QString error;
@@ -83,19 +101,7 @@ StoreResult insertZone(const QSqlDatabase& db, const StoredZone& zone,
         if (const StoreResult soa = writeSoa(db, row, zone.soaRecord); !soa)
             return soa;
     }
-    QSqlQuery record =
-        prepare(db,
-                QStringLiteral("INSERT INTO records (zone, position, ") + recordColumns() +
-                    QStringLiteral(") VALUES (?, ?, ") + recordPlaceholders() + u')',
-                &error);
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        record.bindValue(0, row);
-        record.bindValue(1, qint64(i));
-        bindRecord(record, 2, records[i]);
-        if (!exec(record, &error))
-            return StoreResult::failure(error);
-    }
-    return StoreResult::success();
+    return insertRecords(db, row, records);
 }
 
 } // namespace
@@ -410,6 +416,22 @@ StoreResult ZoneStore::deleteRecord(const QUuid& zone, const QUuid& record,
             query.bindValue(1, idValue(record));
             return exec(query, error);
         });
+}
+
+StoreResult ZoneStore::replaceRecords(const QUuid& zone, const QList<DNSRecord>& records,
+                                      const std::optional<SOARecord>& soa) {
+    return recordChange(QStringLiteral("replacing the records of a zone"), zone, soa,
+                        [&](const QSqlDatabase& db, qint64 row, QString* error) {
+                            QSqlQuery clear = prepare(
+                                db, QStringLiteral("DELETE FROM records WHERE zone = ?"), error);
+                            clear.bindValue(0, row);
+                            if (!exec(clear, error))
+                                return false;
+                            const StoreResult inserted = insertRecords(db, row, records);
+                            if (!inserted)
+                                *error = inserted.error;
+                            return bool(inserted);
+                        });
 }
 
 StoreResult ZoneStore::setSoa(const QUuid& zone, const std::optional<SOARecord>& soa) {

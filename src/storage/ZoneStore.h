@@ -65,6 +65,10 @@ public:
     // Removes every record with that id.
     StoreResult deleteRecord(const QUuid& zone, const QUuid& record,
                              const std::optional<SOARecord>& soa);
+    // All the zone's records at once (a zone read again from its file, or
+    // cleaned of invalid records), with its SOA when given.
+    StoreResult replaceRecords(const QUuid& zone, const QList<DNSRecord>& records,
+                               const std::optional<SOARecord>& soa);
     // Sets the zone's SOA, or removes it when none is given.
     StoreResult setSoa(const QUuid& zone, const std::optional<SOARecord>& soa);
 

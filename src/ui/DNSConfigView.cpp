@@ -81,6 +81,20 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     column->addWidget(ScreenWidgets::label(QStringLiteral("Server Configuration"),
                                            TextStyle::largeTitle, QStringLiteral("titleLabel")));
     column->addWidget(buildStatusRow());
+    // On a distribution's BIND the server-wide settings live in a file the
+    // package owns: shown, with that file named, but not edited by Korvi.
+    const QString packageOptions = manager->layout().packageOptionsPath;
+    QLabel* readOnlyNotice = nullptr;
+    if (!packageOptions.isEmpty()) {
+        readOnlyNotice = ScreenWidgets::secondaryLabel(
+            QStringLiteral("These server-wide settings are read from %1, a file the BIND package "
+                           "owns. Korvi shows them but does not change them; edit that file to "
+                           "change them.")
+                .arg(packageOptions),
+            TextStyle::subheadline, QStringLiteral("optionsReadOnlyNotice"));
+        readOnlyNotice->setWordWrap(true);
+        column->addWidget(readOnlyNotice);
+    }
     column->addWidget(buildBasicSettings());
 
     using Texts = EditableListSection::Texts;
@@ -116,6 +130,15 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     column->addWidget(new ConfiguredZonesSection(config));
     column->addWidget(buildButtons());
     column->addStretch();
+    if (readOnlyNotice) {
+        for (QWidget* editor : std::initializer_list<QWidget*>{m_portField, m_recursion, m_dnssec,
+                                                               m_loggingLevel, m_saveButton})
+            editor->setEnabled(false);
+        for (EditableListSection* section : std::as_const(m_lists))
+            section->setEnabled(false);
+        for (QWidget* preset : m_presetButtons)
+            preset->setEnabled(false);
+    }
     scroll->setWidget(content);
     outer->addWidget(scroll);
 
@@ -225,6 +248,7 @@ QWidget* DNSConfigView::buildPresets() {
                 config->setForwarders(applied);
         });
         grid->addWidget(button, position / 2, position % 2);
+        m_presetButtons.append(button);
         ++position;
     }
     content->addLayout(grid);

@@ -48,6 +48,7 @@ private:
     QCheckBox* m_dnssec = nullptr;
     QComboBox* m_loggingLevel = nullptr;
     QList<EditableListSection*> m_lists;
+    QList<QWidget*> m_presetButtons;
     QLabel* m_infoLabel = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_reloadButton = nullptr;

@@ -207,7 +207,7 @@ void DNSRecordView::refresh() {
     m_detailStack->setCurrentIndex(zone ? 1 : 0);
     if (zone) {
         m_zoneTitle->setText(zone->name() + QStringLiteral(" Zone"));
-        m_zoneRecordCount->setText(QString::number(zone->records().size()) +
+        m_zoneRecordCount->setText(QString::number(zone->recordCount()) +
                                    QStringLiteral(" records"));
     }
     m_addButton->setEnabled(running);

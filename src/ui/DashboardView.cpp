@@ -62,8 +62,17 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
     m_bindCaption = Typography::label(QStringLiteral("BIND DNS server not detected"),
                                       TextStyle::caption, QFont::Normal, secondary,
                                       QStringLiteral("bindNotDetectedCaption"), bindCard);
+    // Which of the host layouts Korvi manages, and its configuration file.
+    const SystemLayout& host = m_manager->layout();
+    const QString layoutName =
+        host.layoutName.isEmpty() ? QStringLiteral("macOS / Homebrew") : host.layoutName;
+    auto* layoutLabel = Typography::label(
+        QStringLiteral("Layout: ") + layoutName + QStringLiteral(" — ") + host.namedConfigPath,
+        TextStyle::caption, QFont::Normal, secondary, QStringLiteral("hostLayoutLabel"), bindCard);
+    layoutLabel->setWordWrap(true);
     bindCard->layout()->addWidget(m_statusValue);
     bindCard->layout()->addWidget(m_bindCaption);
+    bindCard->layout()->addWidget(layoutLabel);
     statusRow->addWidget(bindCard, 1);
 
     RoundedPanel* packageCard =

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 
+#include "host/HostLayout.h"
 #include "manager/DNSServerManager.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PreferencesStore.h"
@@ -50,7 +51,8 @@ KorviApp::~KorviApp() {
 }
 
 ContentView* KorviApp::openMainWindow() {
-    return openMainWindow(SystemLayout::standard(), std::make_shared<PreferencesStore>());
+    auto preferences = std::make_shared<PreferencesStore>();
+    return openMainWindow(standardLayoutFor(readHostLayoutFacts(preferences.get())), preferences);
 }
 
 ContentView* KorviApp::openMainWindow(const SystemLayout& layout,

@@ -44,7 +44,7 @@ QVariant ZoneListModel::data(const QModelIndex& index, int role) const {
     case IdRole:
         return zone->id();
     case RecordCountRole:
-        return qlonglong(zone->records().size());
+        return qlonglong(zone->recordCount());
     case FileNameRole:
         return lastPathComponent(zone->filePath());
     default:

@@ -136,7 +136,7 @@ void ZoneManagementView::showAddZone() {
 
 QString ZoneManagementView::deleteMessage(const DNSZone& zone) {
     return QStringLiteral("Are you sure you want to delete the zone '") + zone.name() +
-           QStringLiteral("'? This will remove all ") + QString::number(zone.records().size()) +
+           QStringLiteral("'? This will remove all ") + QString::number(zone.recordCount()) +
            QStringLiteral(" DNS records.");
 }
 

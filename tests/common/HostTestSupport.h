@@ -75,6 +75,7 @@ inline SystemLayout isolatedLayout(const QString& root) {
     layout.zoneDirectory = at("/var/named");
     layout.bindExecutablePath = at("/constant/named");
     layout.temporaryDirectory = at("/tmp");
+    layout.dataDirectory = at("/data");
     layout.allowedPathPrefixes = all({"/var/", "/etc/"});
     layout.allowedCommandPrefixes = all({"/bin/"});
     layout.commandKillGraceMs = 500;
@@ -164,7 +165,8 @@ inline qsizetype logIndex(const DNSServerManager& manager, const QString& messag
     return -1;
 }
 
-// Waits until the start-up detections (and, for a BIND found, status and version) report.
+// Waits until the start-up detections (and, for a BIND found, status and version) report,
+// and the stored zones are in with their records.
 inline bool waitForDetections(const DNSServerManager& manager, int timeoutMs = 10000) {
     const auto seen = [&manager](const QString& part) {
         return !manager.logs().filter(part).isEmpty();
@@ -174,7 +176,18 @@ inline bool waitForDetections(const DNSServerManager& manager, int timeoutMs = 1
                    logCount(manager, u"❌ "_s + name + u" not found"_s) >
                0;
     };
+    const auto stored = [&] {
+        if (!manager.isStorageLoaded())
+            return false;
+        for (const ZonePtr& zone : manager.zones()) {
+            if (!zone->recordsLoaded())
+                return false;
+        }
+        return true;
+    };
     const auto done = [&] {
+        if (!stored())
+            return false;
         const bool found = manager.isBindInstalled();
         return logCount(manager, u"BIND DNS server is not installed on this system"_s) +
                        logCount(manager,

@@ -50,10 +50,15 @@ class TestHelper : public QObject {
         f.write(bytes);
     }
 
-    Run helper(const QStringList& arguments, const QByteArray& input = {}) const {
+    Run helper(const QStringList& arguments, const QByteArray& input = {},
+               const QString& family = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"KORVI_HELPER_ROOT"_s, m_root);
+        // Stand-ins for the programs the helper runs, first on PATH.
+        env.insert(u"PATH"_s, path(u"/standins:"_s) + env.value(u"PATH"_s));
+        if (!family.isEmpty())
+            env.insert(u"KORVI_HELPER_FAMILY"_s, family);
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.start(helperPath, arguments);
@@ -155,6 +160,21 @@ private Q_SLOTS:
         QTest::newRow("zone folder is a link")
             << QStringList{u"write-zone"_s, u"example.test"_s} << zoneText << u"link-folder"_s << 1
             << u"not a plain folder"_s;
+        QTest::newRow("rndc verb not passed on")
+            << QStringList{u"rndc"_s, u"halt"_s} << QByteArray() << QString() << 2
+            << u"unknown verb"_s;
+        QTest::newRow("rndc reload of a path")
+            << QStringList{u"rndc"_s, u"reload"_s, u"../etc/x"_s} << QByteArray() << QString() << 2
+            << u"unknown verb"_s;
+        QTest::newRow("rndc with more words")
+            << QStringList{u"rndc"_s, u"stop"_s, u"-p"_s} << QByteArray() << QString() << 2
+            << u"unknown verb"_s;
+        QTest::newRow("start-server with a configuration")
+            << QStringList{u"start-server"_s, u"/tmp/x.conf"_s} << QByteArray() << QString() << 2
+            << u"wrong arguments"_s;
+        QTest::newRow("install-bind with a package")
+            << QStringList{u"install-bind"_s, u"nmap"_s} << QByteArray() << QString() << 2
+            << u"wrong arguments"_s;
         QTest::newRow("include the checker refuses")
             << QStringList{u"write-include"_s} << QByteArray("zone \"x\" { type primary; };\n")
             << QString() << 1 << u"named-checkconf refused"_s;
@@ -191,6 +211,60 @@ private Q_SLOTS:
         if (prepare.isEmpty())
             QVERIFY(!QFileInfo::exists(zoneFolder + u"/db.example.test"_s));
         QFile::remove(zoneFolder);
+    }
+
+    // The verbs that run programs: exactly these programs with exactly these
+    // arguments (stand-ins on PATH record them), nothing after a failure.
+    void programVerbs_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("rndc reconfig") << QStringList{u"rndc"_s, u"reconfig"_s} << QString()
+                                       << QString() << 0 << QStringList{u"rndc reconfig"_s};
+        QTest::newRow("rndc reload of a zone")
+            << QStringList{u"rndc"_s, u"reload"_s, u"example.test"_s} << QString() << QString() << 0
+            << QStringList{u"rndc reload example.test"_s};
+        QTest::newRow("rndc fails") << QStringList{u"rndc"_s, u"status"_s} << QString() << u"rndc"_s
+                                    << 3 << QStringList{u"rndc status"_s};
+        QTest::newRow("install-bind, Debian")
+            << QStringList{u"install-bind"_s} << QString() << QString() << 0
+            << QStringList{u"apt-get update"_s,
+                           u"apt-get install -y bind9 bind9-utils bind9-dnsutils"_s};
+        QTest::newRow("install-bind, update fails")
+            << QStringList{u"install-bind"_s} << QString() << u"apt-get"_s << 3
+            << QStringList{u"apt-get update"_s};
+        QTest::newRow("install-bind, Fedora")
+            << QStringList{u"install-bind"_s} << u"fedora"_s << QString() << 0
+            << QStringList{u"dnf install -y bind bind-utils"_s};
+        QTest::newRow("start-server, Debian")
+            << QStringList{u"start-server"_s} << QString() << QString() << 0
+            << QStringList{u"named -u bind -c "_s + path(u"/etc/bind/named.conf"_s)};
+        QTest::newRow("zone file on Fedora is relabelled")
+            << QStringList{u"write-zone"_s, u"example.test"_s} << u"fedora"_s << QString() << 0
+            << QStringList{u"restorecon "_s + path(u"/var/named/korvi/db.example.test"_s)};
+    }
+    void programVerbs() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, family);
+        QFETCH(QString, failing);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, calls);
+        const QString log = path(u"/calls"_s);
+        QFile::remove(log);
+        for (const QString& name :
+             {u"rndc"_s, u"apt-get"_s, u"dnf"_s, u"named"_s, u"restorecon"_s}) {
+            write(u"/standins/"_s + name, "#!/bin/sh\nprintf '%s\\n' \"" + name.toUtf8() +
+                                              " $*\" >> '" + log.toUtf8() + "'\nexit " +
+                                              (name == failing ? "100" : "0") + "\n");
+            QFile::setPermissions(path(u"/standins/"_s + name),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        const Run run = helper(arguments, zoneText, family);
+        QVERIFY2(run.exitCode == exitCode, qPrintable(run.output));
+        QCOMPARE(QString::fromUtf8(read(u"/calls"_s)).split(u'\n', Qt::SkipEmptyParts), calls);
+        QDir(path(u"/var/named"_s)).removeRecursively();
     }
 };
 

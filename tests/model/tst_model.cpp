@@ -73,7 +73,8 @@ private Q_SLOTS:
         // "kind|input|expected"
         const char* const rows[] = {"name| \t\r\nmail\n|mail",
                                     "name|_sip._tcp|_sip._tcp",
-                                    "name|a@b$c*d/e! f|abcdef",
+                                    "name|a@b$c*d/e! f|abc*def",
+                                    "name|*._tcp|*._tcp",
                                     "name|\u00A0web\u3000site\u2003|website",
                                     "name|cafe\u0301|cafe\u0301",
                                     "name|web😀|web",
@@ -82,22 +83,23 @@ private Q_SLOTS:
                                     "host|-bücher.例え-.|-bücher.例え-.",
                                     "A| 192.168.1.1x |192.168.1.1",
                                     "AAAA|fe80::1%eth0|fe80::1e0",
-                                    "MX|mail_server.example.com.|mailserver.example.com.",
+                                    "MX|mail_server.example.com.|mail_server.example.com.",
+                                    "CNAME|_x._tcp.example.com.!|_x._tcp.example.com.",
                                     "PTR|host name.example.com|hostname.example.com",
                                     "TXT|  \"v=spf1  -all\"\t|\"v=spf1  -all\"",
                                     "CAA| 0 issue \"ca.example.net\" |0 issue \"ca.example.net\"",
                                     "TLSA|ab cd!|ab cd!",
-                                    "ttl|-9223372036854775808|1",
-                                    "ttl|0|1",
+                                    "ttl|-9223372036854775808|0",
+                                    "ttl|0|0",
                                     "ttl|2147483648|2147483647"};
         for (const char* row : rows) {
             const QStringList parts = QString::fromUtf8(row).split(u'|');
             QTest::newRow(row) << parts[0] << parts[1] << parts[2];
         }
-        // TXT values are cut at 255 characters as the user sees them.
+        // TXT values are kept whole; the writer splits them into strings.
         for (const QString& unit : {u"x"_s, u"😀"_s, u"🇫🇮"_s, u"e\u0301"_s})
             QTest::addRow("TXT 300 x %s", qPrintable(unit))
-                << "TXT" << unit.repeated(300) << unit.repeated(255);
+                << "TXT" << unit.repeated(300) << unit.repeated(300);
     }
     void cleaning() {
         QFETCH(QString, kind);
@@ -322,7 +324,7 @@ private Q_SLOTS:
         // "type|value|options|name|ttl|message;message"
         const char* const rows[] = {
             "A|192.168.1.10||a.b-c.d.|2147483647|",
-            "A|10.0.0.1|||2147483648|Invalid TTL: 2147483648. Must be between 1 and 2,147,483,647 "
+            "A|10.0.0.1|||2147483648|Invalid TTL: 2147483648. Must be between 0 and 2,147,483,647 "
             "seconds.",
             "A|||||Record value cannot be empty.;Invalid IPv4 address: ''. Expected format: "
             "192.168.1.1",
@@ -337,14 +339,26 @@ private Q_SLOTS:
             "MX|mail.example.com|priority=-1|||Invalid MX priority: -1. Must be between 0 and "
             "65535.",
             "SRV|sip.example.com.|priority=0 weight=0 port=65535|||",
-            "SRV|sip.example.com|priority=10 weight=5 port=0|||Invalid SRV port: 0. Must be "
-            "between 1 and 65535.",
+            "SRV|sip.example.com|priority=10 weight=5 port=0|||",
+            "SRV|.|priority=0 weight=0 port=0|_sip._tcp|0|",
+            // Names as DNS has them: "_" in owners and targets, "*" as the
+            // whole leftmost label, the null MX.
+            "A|192.0.2.1||*|300|", "A|192.0.2.1||*.wild|300|",
+            "A|192.0.2.1||w*.x|300|Invalid record name: 'w*.x'. Must be a valid domain name or "
+            "empty for root domain.",
+            "A|192.0.2.1||x.*|300|Invalid record name: 'x.*'. Must be a valid domain name or "
+            "empty for root domain.",
+            "TXT|\"v=DMARC1\"||_dmarc|300|",
+            "CNAME|_acme-challenge.other.example.||_acme-challenge.www|300|",
+            "TLSA|00|digestType=0 usage=0 selector=0|_443._tcp.www|300|", "MX|.|priority=0||300|",
+            "CNAME|*.example.com.||||Invalid domain name: '*.example.com.'. Must be a valid "
+            "domain name.",
             "SRV|sip.example.com||||SRV records require a priority value.;SRV records require a "
             "weight value.;SRV records require a port value.",
-            "SRV|_sip.x|priority=-1 weight=65536 port=65536|||Invalid SRV target: '_sip.x'. Must "
+            "SRV|-sip.x|priority=-1 weight=65536 port=65536|||Invalid SRV target: '-sip.x'. Must "
             "be a valid domain name.;Invalid SRV priority: -1. Must be between 0 and "
             "65535.;Invalid SRV weight: 65536. Must be between 0 and 65535.;Invalid SRV port: "
-            "65536. Must be between 1 and 65535.",
+            "65536. Must be between 0 and 65535.",
             "CAA|ca.example.net|flag=255 tag=iodef|||",
             "CAA|ca.example.net|flag=0 tag=ISSUE|||Invalid CAA tag: 'ISSUE'. Valid tags are: "
             "issue, issuewild, iodef",
@@ -368,8 +382,8 @@ private Q_SLOTS:
             "TXT|a\tb\nc\r\nd||||",
             "TXT|a\u00ADb||||TXT record contains invalid control characters.",
             "SOA|||||Record value cannot be empty.;SOA record value cannot be empty.",
-            "MX|||_x|0|Invalid record name: '_x'. Must be a valid domain name or empty for root "
-            "domain.;Invalid TTL: 0. Must be between 1 and 2,147,483,647 seconds.;Record value "
+            "MX|||a.*|-1|Invalid record name: 'a.*'. Must be a valid domain name or empty for root "
+            "domain.;Invalid TTL: -1. Must be between 0 and 2,147,483,647 seconds.;Record value "
             "cannot be empty.;Invalid mail server name: ''. Must be a valid domain name.;MX "
             "records require a priority value."};
         for (const char* row : rows) {
@@ -378,16 +392,17 @@ private Q_SLOTS:
                                  f[4].isEmpty() ? 3600 : f[4].toLongLong());
             QTest::newRow(row) << r << f[5].split(u';', Qt::SkipEmptyParts);
         }
-        // TXT length in user-visible characters.
-        const QString tooLong =
-            u"TXT record too long: 513 characters. Maximum is 512 characters."_s;
-        QTest::newRow("TXT 512 emoji")
-            << stored(DNSRecordType::TXT, u"😀"_s.repeated(512)) << QStringList();
-        QTest::newRow("TXT 513 flags")
-            << stored(DNSRecordType::TXT, u"🇫🇮"_s.repeated(513)) << QStringList{tooLong};
-        QTest::newRow("TXT 513 with ESC")
-            << stored(DNSRecordType::TXT, QString(512, u'a') + u'\x1b')
-            << QStringList{tooLong, u"TXT record contains invalid control characters."_s};
+        // TXT length in UTF-8 bytes, up to 4,000 (a 2048-bit DKIM key fits).
+        const auto tooLong = [](int bytes) {
+            return u"TXT record too long: %1 bytes. Maximum is 4,000 bytes."_s.arg(bytes);
+        };
+        QTest::newRow("TXT 1000 emoji, 4,000 bytes")
+            << stored(DNSRecordType::TXT, u"😀"_s.repeated(1000)) << QStringList();
+        QTest::newRow("TXT 4,001 bytes") << stored(DNSRecordType::TXT, u"😀"_s.repeated(1000) + u'a')
+                                         << QStringList{tooLong(4001)};
+        QTest::newRow("TXT 4,001 bytes with ESC")
+            << stored(DNSRecordType::TXT, QString(4000, u'a') + u'\x1b')
+            << QStringList{tooLong(4001), u"TXT record contains invalid control characters."_s};
     }
     void validateRecord() {
         QFETCH(DNSRecord, record);

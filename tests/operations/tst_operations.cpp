@@ -1,15 +1,16 @@
 // The manager's zone and record operations and the data-integrity sweep: what they change and
 // every line they write, in order. No path is allowed, so file saves refuse at once (except
 // in the last test, where BIND's own checker judges the zone file).
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "BindCheckers.h"
 #include "HostTestSupport.h"
+#include "StoredZones.h"
 #include "manager/AppLog.h"
 #include "manager/CheckedSaver.h"
 #include "manager/ZoneRepository.h"
-#include "manager/ZoneStorage.h"
 #include "model/RecordValidator.h"
 
 using namespace korvi;
@@ -38,30 +39,31 @@ QStringList recordIds(const QList<DNSRecord>& records) {
     return ids;
 }
 
-std::optional<QList<ZoneStorageDataV2>> storedZones(const DNSServerManager& manager) {
-    const auto document = manager.preferences().data(ZoneStorage::savedZonesKey());
-    return document ? ZoneStorage::decodeCurrent(*document) : std::nullopt;
-}
-
 QString storedNames(const DNSServerManager& manager) {
     QStringList names;
-    for (const auto& zone : storedZones(manager).value_or(QList<ZoneStorageDataV2>()))
-        names.append(zone.name);
+    for (const auto& zone : storedZones(manager).value_or(QList<StoredZoneRows>()))
+        names.append(zone.zone.name);
     return names.join(u' ') + u'|' + manager.configuration()->zoneFiles().keys().join(u' ');
 }
 
+// Everything stored, as text: "<none>" when the database cannot be read.
 QByteArray storedBytes(const DNSServerManager& manager) {
-    return manager.preferences().data(ZoneStorage::savedZonesKey()).value_or("<none>"_ba);
-}
-
-QStringList storageLines(const QList<ZonePtr>& zones) {
-    return {infoLine(u"💾 Saved %1 zones to app storage with backup"_s.arg(zones.size())),
-            u"💾 Saved zones to UserDefaults: "_s + DNSServerManager::namesList(zones)};
+    const auto zones = storedZones(manager);
+    if (!zones)
+        return "<none>"_ba;
+    QByteArray text;
+    for (const StoredZoneRows& zone : *zones) {
+        text += zone.zone.name.toUtf8() + ' ' + zone.zone.filePath.toUtf8() + ' ' +
+                QByteArray::number(zone.zone.soaRecord ? zone.zone.soaRecord->serial : -1) + '\n';
+        for (const DNSRecord& record : zone.records)
+            text += QJsonDocument(record.toJson()).toJson(QJsonDocument::Compact) + '\n';
+    }
+    return text;
 }
 
 const QString configurationRefusal = infoLine(u"Invalid configuration file path"_s);
 
-// The serial advance, the zone-file save's refusal, the preferences save, the outcome line.
+// The serial advance, the zone-file save's refusal, the outcome line.
 QStringList changeLines(Operation operation, const QString& phrase, const ZonePtr& zone,
                         const QList<ZonePtr>& zones) {
     const QString name = zone->name();
@@ -71,9 +73,8 @@ QStringList changeLines(Operation operation, const QString& phrase, const ZonePt
             : successLine(phrase + (operation == Operation::add ? " added to" : " updated in") +
                           " zone '" + name + '\'');
     return QStringList{
-               debugLine("Incremented SOA serial for zone '" + name + "': 2025030501 → 2025030502"),
-               infoLine("Invalid zone file path: " + zone->filePath())} +
-           storageLines(zones) + QStringList{outcome};
+        debugLine("Incremented SOA serial for zone '" + name + "': 2025030501 → 2025030502"),
+        infoLine("Invalid zone file path: " + zone->filePath()), outcome};
 }
 
 void apply(DNSServerManager& m, Operation operation, const DNSRecord& record, const ZonePtr& zone) {
@@ -133,7 +134,7 @@ private Q_SLOTS:
         DNSConfiguration configuration;
         const CommandRunner runner(m_host->layout, &log);
         CheckedSaver saver(m_host->layout, runner, &log);
-        ZoneRepository repository(&log, m_host->preferences(), &configuration, &saver);
+        ZoneRepository repository(&log, nullptr, &configuration, &saver);
         repository.setZones({makeZone(u"example.com"_s)});
         QCOMPARE(repository.newZoneRefusal(name).value_or(QString()), refusal);
         if (!refusal.isEmpty())
@@ -157,11 +158,9 @@ private Q_SLOTS:
                  QStringList({"🔄 DNSServerManager.addZone() called for: 'example.com'",
                               "🔍 Current zones before add: []", "✅ Zone name validation passed",
                               "✅ Zone added to memory. Total zones: 1",
-                              "🔍 All zones: [\"example.com\"]", "💾 Saving to storage..."}) +
-                     storageLines({first}) +
-                     QStringList({"✅ Zone saved to app storage",
-                                  infoLine(u"✅ Zone 'example.com' added successfully"_s),
-                                  "✅ Zone creation completed for: 'example.com'"}));
+                              "🔍 All zones: [\"example.com\"]", "💾 Zone handed to app storage",
+                              infoLine(u"✅ Zone 'example.com' added successfully"_s),
+                              "✅ Zone creation completed for: 'example.com'"}));
         QVERIFY(!first->soaRecord() && first->records().isEmpty());
         QCOMPARE(lines([] { QCoreApplication::processEvents(); }),
                  QStringList{configurationRefusal});
@@ -174,7 +173,7 @@ private Q_SLOTS:
                  (QMap<QString, QString>{{"example.com", "example.com.zone"},
                                          {"example.org", "db.example.org"}}));
         QCOMPARE(storedNames(*m), u"example.com example.org example.com|example.com example.org"_s);
-        QCOMPARE(storedZones(*m)->at(2).filePath, namesake->filePath());
+        QCOMPARE(storedZones(*m)->at(2).zone.filePath, namesake->filePath());
         settle();
         const QByteArray stored = storedBytes(*m);
         for (const QString& name : {u"bad_name.example.com"_s, QString()}) {
@@ -204,18 +203,15 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
         });
         for (const ZonePtr& victim : {makeZone(u"b.example"_s), m->zones()[1]}) {
-            const QByteArray before = storedBytes(*m);
             const QStringList removed = lines([&] { m->removeZone(victim); });
-            QCOMPARE(removed,
-                     QStringList{configurationRefusal} + storageLines(m->zones()) +
-                         QStringList{infoLine(u"Zone 'b.example' removed successfully"_s)});
-            QCOMPARE(m->preferences().data(ZoneStorage::backupKey()).value_or(""), before);
+            QCOMPARE(removed, QStringList({configurationRefusal,
+                                           infoLine(u"Zone 'b.example' removed successfully"_s)}));
         }
         QCOMPARE(storedNames(*m), u"a.example c.example|a.example c.example"_s);
         QCOMPARE(lines([] { QCoreApplication::processEvents(); }), QStringList());
     }
 
-    // Invalid records dropped from memory only: no serial advance, no save; then all valid.
+    // Invalid records dropped from memory and store, no serial advance; then all valid.
     void dataIntegrity() {
         auto m = manager();
         const ZonePtr first = makeZone(u"a.example"_s);
@@ -230,8 +226,9 @@ private Q_SLOTS:
         const DNSRecord last("five", DNSRecordType::TXT, "\"hi\"", 60);
         first->setRecords(firstRecords);
         second->setRecords({bad, last});
-        lines([&] { m->saveZonesToStorage(); });
-        const QByteArray before = storedBytes(*m);
+        m->setZones({}); // stored again as they are now
+        m->setZones({first, second});
+        QCOMPARE(recordIds(storedZones(*m)->at(1).records), recordIds({bad, last}));
         QSignalSpy secondChanged(second.get(), &DNSZone::changed);
         QCOMPARE(lines([&] { m->validateDataIntegrity(); }),
                  QStringList({warningLine("Invalid record in zone 'b.example':  A - " +
@@ -241,7 +238,10 @@ private Q_SLOTS:
         QCOMPARE(recordIds(second->records()), recordIds({last}));
         QCOMPARE(recordIds(first->records()), recordIds(firstRecords));
         QVERIFY(secondChanged.count() == 1 && first->soaRecord()->serial == 2025030501);
-        QCOMPARE(storedBytes(*m), before);
+        const auto stored = storedZones(*m);
+        QVERIFY(stored);
+        QCOMPARE(recordIds(stored->at(0).records), recordIds(firstRecords));
+        QCOMPARE(recordIds(stored->at(1).records), recordIds({last}));
         QCOMPARE(lines([&] { m->validateDataIntegrity(); }),
                  QStringList{successLine(u"Data integrity check: All 4 records are valid"_s)});
     }
@@ -264,7 +264,7 @@ private Q_SLOTS:
                                     2025030502, 3600, 1800, 1209600, 86400}));
     }
 
-    // Record changes: model, serial, zone file, preferences, outcome line, in that order.
+    // Record changes: model, serial, zone file, stored change, outcome line, in that order.
     void recordChanges_data() {
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<int>("target");      // index of the record changed; -1: one not held
@@ -307,11 +307,9 @@ private Q_SLOTS:
         if (operation == Operation::update && target >= 0)
             changed.value = u"192.0.2.99"_s;
         records.append(changed);
-        QStringList seen; // at each change notice: record count, serial, anything stored yet
+        QStringList seen; // at each change notice: record count, serial
         connect(zone.get(), &DNSZone::changed, this, [&] {
-            seen.append(u"%1 %2 %3"_s.arg(zone->records().size())
-                            .arg(zone->soaRecord()->serial)
-                            .arg(storedZones(*m).has_value()));
+            seen.append(u"%1 %2"_s.arg(zone->records().size()).arg(zone->soaRecord()->serial));
         });
         QCOMPARE(lines([&] { apply(*m, operation, changed, zone); }),
                  changeLines(operation, phrase, zone, {other, zone}));
@@ -319,7 +317,7 @@ private Q_SLOTS:
         QStringList expectedNotices;
         for (qsizetype i = 0; i < counts.size(); ++i)
             expectedNotices.append(
-                u"%1 %2 0"_s.arg(counts[i]).arg(i + 1 < counts.size() ? 2025030501 : 2025030502));
+                u"%1 %2"_s.arg(counts[i]).arg(i + 1 < counts.size() ? 2025030501 : 2025030502));
         QCOMPARE(seen, expectedNotices);
         QList<DNSRecord> expected;
         for (const QString& index : after.split(u' '))
@@ -329,7 +327,7 @@ private Q_SLOTS:
         QVERIFY(stored);
         QCOMPARE(recordIds(stored->at(1).records), recordIds(expected));
         QCOMPARE(stored->at(1).records.value(2).toJson(), expected.value(2).toJson());
-        QCOMPARE(stored->at(1).soaRecord, zone->soaRecord());
+        QCOMPARE(stored->at(1).zone.soaRecord, zone->soaRecord());
     }
 
     // An invalid record changes nothing: a heading and one line per fault.
@@ -345,9 +343,8 @@ private Q_SLOTS:
         const DNSRecord original = a("www", "192.0.2.10");
         zone->setRecords({original});
         m->setZones({zone});
-        lines([&] { m->saveZonesToStorage(); });
         const QByteArray before = storedBytes(*m);
-        DNSRecord bad = rawRecord(u"www"_s, DNSRecordType::A, u"999.1.1.1"_s, 0); // two faults
+        DNSRecord bad = rawRecord(u"www"_s, DNSRecordType::A, u"999.1.1.1"_s, -1); // two faults
         if (update)
             bad.id = original.id;
         const QStringList errors = validateRecord(bad).errors;

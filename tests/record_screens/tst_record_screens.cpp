@@ -268,7 +268,8 @@ private Q_SLOTS:
         row("empty stays empty", DNSRecordType::MX, "   ", "");
         row("a cleaned", DNSRecordType::A, " 192.0.2.1x ", "192.0.2.1");
         row("txt as typed", DNSRecordType::TXT, "  \"v=spf1 -all\" ", "\"v=spf1 -all\"");
-        row("mx cleaned", DNSRecordType::MX, "mail_server.example.com", "mailserver.example.com.");
+        row("mx cleaned, _ kept", DNSRecordType::MX, "mail_ser ver.example.com",
+            "mail_server.example.com.");
     }
 
     void composeValue() {
@@ -299,7 +300,7 @@ private Q_SLOTS:
         const auto a = DNSRecordType::A;
         row("empty name is apex", "", a, "192.0.2.1", "", "", saved("", a, "192.0.2.1", 86400));
         row("@ is apex", "@", a, "192.0.2.1", "", "", saved("", a, "192.0.2.1", 86400));
-        row("ttl 0 saved as 1", "www", a, "192.0.2.1", "0", "", saved("www", a, "192.0.2.1", 1));
+        row("ttl 0 saved as 0", "www", a, "192.0.2.1", "0", "", saved("www", a, "192.0.2.1", 0));
         row("ttl above the limit", "www", a, "192.0.2.1", "99999999999", "",
             saved("www", a, "192.0.2.1", 2147483647));
         row("mx gets dot", "@", DNSRecordType::MX, "mail.example.com", "", "5",

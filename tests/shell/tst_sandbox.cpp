@@ -12,7 +12,8 @@
 #include <QTest>
 
 #include "SandboxServer.h"
-#include "manager/ZoneStorage.h"
+#include "StoredZones.h"
+#include "host/HostLayout.h"
 #include "platform/PreferencesStore.h"
 
 using namespace korvi;
@@ -83,9 +84,13 @@ private Q_SLOTS:
     void helpExplainsBothModes() {
         const Run run = runKorvi({u"--help"_s}, m_home.path(), 20000);
         QCOMPARE(run.exitCode, 0);
-        for (const char* part : {"Standard mode", "/usr/local/etc/named.conf", "Sandbox mode",
-                                 "--sandbox", "--screenshots", "15353"})
+        for (const char* part :
+             {"Standard mode", "Sandbox mode", "--sandbox", "--screenshots", "15353"})
             QVERIFY2(run.output.contains(QLatin1String(part)), part);
+        // Standard mode names the configuration of the layout this host gets.
+        const SystemLayout standard = standardLayoutFor(readHostLayoutFacts());
+        QVERIFY2(run.output.contains(standard.namedConfigPath), qPrintable(run.output));
+        QVERIFY2(run.output.contains(standard.layoutName + u" layout"_s), qPrintable(run.output));
     }
 
     void wrongCommandLinesAreRefused_data() {
@@ -136,8 +141,7 @@ private Q_SLOTS:
 
         for (const char* line :
              {"DNS server started successfully", "DNS server stopped successfully",
-              "🔄 App terminating, saving data...",
-              "✅ 💾 Configuration and zones saved on app termination"})
+              "🔄 App terminating, saving data...", "✅ 💾 Configuration saved on app termination"})
             QVERIFY2(run.output.contains(QString::fromUtf8(line)), line);
 
         // named.conf of the sandbox: its own directory, 127.0.0.1 at the port.
@@ -148,10 +152,10 @@ private Q_SLOTS:
         QVERIFY(text.contains(sandbox + u"/var/named"_s));
         QVERIFY(QFileInfo::exists(sandbox + u"/var/named/data/named.run"_s));
 
-        // Korvi's preferences live in the sandbox, not in the home folder.
-        PreferencesStore preferences(sandbox + u"/preferences.ini"_s);
-        QVERIFY(preferences.data(ZoneStorage::savedZonesKey()).has_value());
+        // Korvi's zones and preferences live in the sandbox, not in the home folder.
+        QVERIFY(readStoredZones(sandbox + u"/data"_s).has_value());
         QVERIFY(!QFileInfo::exists(m_home.filePath(u"config/Korvi/Korvi.conf"_s)));
+        QVERIFY(!QFileInfo::exists(m_home.filePath(u"data/Korvi"_s)));
 
         const QStringList saved = QDir(pictures).entryList({u"*.png"_s}, QDir::Files, QDir::Name);
         QCOMPARE(saved, (QStringList{"01-dashboard.png", "02-zone-management.png",

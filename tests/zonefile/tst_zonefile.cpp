@@ -163,7 +163,7 @@ private Q_SLOTS:
             "R:@ 3600 MX 10 mail.example.com.|'' MX 3600 mail.example.com. priority=10\n"
             "R:_s._tcp 3600 IN SRV 0 0 1 s.x.|'_s._tcp' SRV 3600 s.x. port=1 priority=0 weight=0\n"
             "R:  www\t60\tin\taaaa\u00a02001:db8::1  |'www' AAAA 60 2001:db8::1\n"
-            "R:w!w 300 IN MX 5 mail_server.x|'ww' MX 300 mailserver.x priority=5\n"
+            "R:w!w 300 IN MX 5 mail_server.x|'ww' MX 300 mail_server.x priority=5\n"
             "R:www 99999999999999999999 IN A 192.0.2.1|'www' A 2147483647 192.0.2.1\n"
             "R:www 0 IN A 192.0.2.1|\nR:www 1h IN A 192.0.2.1|\nR:www 300 IN HINFO cpu os|\n"
             "R:t 300 IN TXT \"hello world\"|'t' TXT 300 \"hello\nR:@ 300 IN MX 65536 mail|\n"
