@@ -5,6 +5,7 @@
 
 #include "BindCheckers.h"
 #include "HostTestSupport.h"
+#include "host/HostLayout.h"
 #include "manager/DNSServerManager.h"
 
 using namespace korvi;
@@ -96,6 +97,48 @@ private Q_SLOTS:
                           LogLevel::warning),
                  1);
         QCOMPARE(second->zones().size(), 2);
+    }
+
+    // Debian's own BIND, Korvi owning only its include: Korvi's zone is loaded, the stock
+    // zones are listed as the distribution's, with their types.
+    void distributionLayout() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString root = dir.path();
+        HostLayoutFacts facts;
+        facts.os = parseOsRelease(u"ID=debian"_s);
+        facts.root = true;
+        SystemLayout layout = standardLayoutFor(facts, root);
+        layout.temporaryDirectory = root + u"/tmp"_s;
+        QVERIFY(layout.ownsIncludeOnly);
+        const OwnedFileLayout files = ownedFileLayout(layout);
+        const QString etc = root + u"/etc/bind"_s;
+        const QString debian = QStringLiteral(KORVI_TEST_SOURCE_DIR "/data/corpus/debian/conf/");
+        for (const QString& name : QDir(debian).entryList(QDir::Files)) {
+            QString text = QString::fromUtf8(readFile(debian + name));
+            text.replace(u"/etc/bind/"_s, etc + u'/');
+            if (name == u"named.conf.local"_s)
+                text += QString::fromUtf8(files.includeLine()) + u'\n';
+            writeFile(root, u"etc/bind/"_s + name, text.toUtf8(), false);
+        }
+        writeFile(root, files.korviInclude.mid(root.size() + 1),
+                  ownedIncludeText(files, {u"korvi.example"_s}), false);
+        writeFile(root, files.zoneFile(u"korvi.example"_s).mid(root.size() + 1), zoneText, false);
+
+        auto m = makeManager(root, layout);
+        QVERIFY(waitForDetections(*m));
+        m->loadConfigurationFromFile();
+        settle();
+        QCOMPARE(m->zones().size(), 1);
+        QCOMPARE(m->zones().first()->name(), u"korvi.example"_s);
+        const QStringList expected = {
+            u"korvi.example primary - korvi named.conf.korvi"_s,
+            u". hint - other named.conf.default-zones"_s,
+            u"localhost primary - other named.conf.default-zones"_s,
+            u"127.in-addr.arpa primary - other named.conf.default-zones"_s,
+            u"0.in-addr.arpa primary - other named.conf.default-zones"_s,
+            u"255.in-addr.arpa primary - other named.conf.default-zones"_s};
+        QCOMPARE(listed(*m), expected);
     }
 };
 
