@@ -202,6 +202,8 @@ private:
     // What start-up does once BIND is known to be installed: the status
     // check, the zones of BIND's own configuration, and the server's log.
     void runInstalledBindSteps();
+    // Replaces the zone list read from disk with BIND's own reading, later.
+    void confirmZonesWithBind(const BindConfigReading& tree);
     void loadOwnedConfiguration();
 
     SystemLayout m_layout;

@@ -5,15 +5,44 @@
 #include "manager/ZoneRepository.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QPointer>
 
 #include <algorithm>
 
 #include "host/HostLayout.h"
+#include "model/BindConfigReader.h"
 #include "model/ZoneParser.h"
+#include "platform/Console.h"
 #include "platform/TextFile.h"
 
 namespace korvi {
+
+namespace {
+
+// The files whose zone statements are Korvi's: on a distribution's BIND its
+// include file alone; otherwise the named.conf the layout has Korvi write
+// whole, and Korvi's include beside it.
+QStringList korviConfigurationFiles(const SystemLayout& layout) {
+    if (layout.ownsIncludeOnly)
+        return {ownedFileLayout(layout).korviInclude};
+    return {layout.namedConfigPath, BindConfigReader::korviIncludeBeside(layout.namedConfigPath)};
+}
+
+// named.conf and the files it includes as they lie on disk, each zone with
+// its declaring file and owner. Applied to the configuration when the top
+// file was read.
+BindConfigReading readConfigurationTree(const SystemLayout& layout,
+                                        DNSConfiguration& configuration) {
+    BindConfigReading tree = BindConfigReader::fromFileTree(layout.namedConfigPath);
+    BindConfigReader::markOwnership(tree, korviConfigurationFiles(layout));
+    for (const QString& problem : tree.problems)
+        consoleLine(QStringLiteral("named.conf: ") + problem);
+    if (tree.read)
+        BindConfigReader::apply(tree, configuration);
+    return tree;
+}
+
+} // namespace
 
 void DNSServerManager::loadZonesFromBindConfiguration() {
     // A copy: the map as it is now, whatever the loop below changes.
@@ -88,17 +117,50 @@ void DNSServerManager::loadConfigurationFromFile() {
         addLog(QStringLiteral("Invalid configuration file path"), LogLevel::info);
         return;
     }
-    if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath)) {
-        m_configuration->loadNamedConf(*text);
+    const BindConfigReading tree = readConfigurationTree(m_layout, *m_configuration);
+    if (tree.read) {
         addLog(QStringLiteral("📋 Loaded BIND configuration from ") + m_layout.namedConfigPath,
                LogLevel::info);
+        confirmZonesWithBind(tree);
     }
     loadZonesFromBindConfiguration();
     checkServerStatus();
 }
 
+// BIND's own reading (`named-checkconf -p`: includes expanded, one layout)
+// gives the zone list its final types and views; the declaring files come
+// from the tree read from disk. Runs in the background; a refusal leaves the
+// list read from disk in place.
+void DNSServerManager::confirmZonesWithBind(const BindConfigReading& tree) {
+    const QStringList command{QStringLiteral("named-checkconf"), QStringLiteral("-p"),
+                              m_layout.namedConfigPath};
+    QPointer<DNSServerManager> self(this);
+    m_runner.runCommand(command, [self, tree](bool success, const QString& output) {
+        if (!self)
+            return;
+        BindConfigReading canonical;
+        if (success)
+            canonical = BindConfigReader::fromCheckconfOutput(output);
+        if (!canonical.read) {
+            consoleLine(QStringLiteral("named-checkconf did not confirm the zone list: ") +
+                        output.trimmed());
+            return;
+        }
+        BindConfigReader::attributeFiles(canonical, tree);
+        BindConfigReader::markOwnership(canonical, korviConfigurationFiles(self->m_layout));
+        if (canonical.zones != tree.zones)
+            self->addLog(
+                QStringLiteral("⚠️ BIND reads the zone statements differently from the "
+                               "files on disk; showing BIND's reading"),
+                LogLevel::warning);
+        self->m_configuration->setConfiguredZones(canonical.zones);
+    });
+}
+
 // A distribution's BIND: the server-wide settings from the file the package
-// keeps them in (shown read-only), Korvi's zones from its own include file.
+// keeps them in (shown read-only), Korvi's zones from its own include file,
+// read directly (the include line may not be in place yet). Every other zone
+// of the configuration is listed read-only with its declaring file.
 void DNSServerManager::loadOwnedConfiguration() {
     if (const std::optional<QString> text = readTextFile(m_layout.packageOptionsPath)) {
         m_configuration->loadNamedConf(*text);
@@ -106,17 +168,25 @@ void DNSServerManager::loadOwnedConfiguration() {
                LogLevel::info);
     }
     const OwnedFileLayout files = ownedFileLayout(m_layout);
+    BindConfigReading own = BindConfigReader::fromFileTree(files.korviInclude);
+    BindConfigReader::markOwnership(own, {files.korviInclude});
     QMap<QString, QString> zoneFiles;
-    if (const std::optional<QString> text = readTextFile(files.korviInclude)) {
-        static const QRegularExpression statement(QStringLiteral("^zone \"([^\"]+)\""),
-                                                  QRegularExpression::MultilineOption);
-        auto it = statement.globalMatch(*text);
-        while (it.hasNext()) {
-            const QString zone = it.next().captured(1);
-            zoneFiles.insert(zone, QFileInfo(files.zoneFile(zone)).fileName());
-        }
+    QList<ConfiguredZone> listed;
+    for (const ConfiguredZone& zone : own.zones) {
+        if (zone.isEditableByKorvi() && OwnedFiles::isAcceptableZoneName(zone.name))
+            zoneFiles.insert(zone.name, QFileInfo(files.zoneFile(zone.name)).fileName());
+        listed.append(zone);
     }
     m_configuration->setZoneFiles(zoneFiles);
+    BindConfigReading tree = BindConfigReader::fromFileTree(m_layout.namedConfigPath);
+    BindConfigReader::markOwnership(tree, {files.korviInclude});
+    for (const ConfiguredZone& zone : tree.zones) {
+        if (!zone.ownedByKorvi)
+            listed.append(zone);
+    }
+    m_configuration->setConfiguredZones(listed);
+    if (tree.read)
+        confirmZonesWithBind(tree);
 }
 
 void DNSServerManager::refreshFromFileSystem() {
@@ -131,8 +201,8 @@ void DNSServerManager::refreshFromFileSystem() {
 
     if (m_layout.ownsIncludeOnly)
         loadOwnedConfiguration();
-    else if (const std::optional<QString> text = readTextFile(m_layout.namedConfigPath))
-        m_configuration->loadNamedConf(*text);
+    else
+        readConfigurationTree(m_layout, *m_configuration);
     loadZonesFromBindConfiguration();
 
     if (!zones().isEmpty()) {

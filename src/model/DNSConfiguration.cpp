@@ -1,6 +1,6 @@
 #include "model/DNSConfiguration.h"
 
-#include "model/NamedConfReader.h"
+#include "model/BindConfigReader.h"
 
 namespace korvi {
 
@@ -34,6 +34,10 @@ void DNSConfiguration::setForwarders(const QStringList& v) {
 void DNSConfiguration::setZoneFiles(const QMap<QString, QString>& v) {
     assign(this, m_zoneFiles, v);
 }
+void DNSConfiguration::setConfiguredZones(const QList<ConfiguredZone>& v) {
+    if (m_configuredZones != v)
+        assign(this, m_configuredZones, v);
+}
 void DNSConfiguration::setLoggingLevel(const QString& v) {
     assign(this, m_loggingLevel, v);
 }
@@ -60,7 +64,13 @@ QString DNSConfiguration::namedConfText(const NamedConfWriter::Options& options)
 }
 
 void DNSConfiguration::loadNamedConf(const QString& text) {
-    NamedConfReader::apply(NamedConfReader::read(text), *this);
+    BindConfigReading reading = BindConfigReader::fromText(text);
+    if (!reading.read)
+        return;
+    // The text is Korvi's own file: its zones are Korvi's.
+    for (ConfiguredZone& zone : reading.zones)
+        zone.ownedByKorvi = true;
+    BindConfigReader::apply(reading, *this);
 }
 
 } // namespace korvi

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
+#include "model/BindConfigReader.h"
 #include "model/NamedConfWriter.h"
 
 namespace korvi {
@@ -42,6 +43,12 @@ public:
     void setZoneFile(const QString& zoneName, const QString& fileName);
     void removeZoneFile(const QString& zoneName);
 
+    // Every zone statement of the server's configuration as last read, with
+    // its type, view and declaring file; Korvi edits only those it owns
+    // (see ConfiguredZone::isEditableByKorvi). Announced only when it differs.
+    const QList<ConfiguredZone>& configuredZones() const { return m_configuredZones; }
+    void setConfiguredZones(const QList<ConfiguredZone>& value);
+
     const QString& loggingLevel() const { return m_loggingLevel; }
     void setLoggingLevel(const QString& value);
 
@@ -54,8 +61,9 @@ public:
     QString namedConfText() const;
     QString namedConfText(const NamedConfWriter::Options& options) const;
 
-    // Reads the settings an existing named.conf sets; fields it does not set
-    // keep their values. Text of 1,048,576 characters or more changes nothing.
+    // Reads the settings the top-level options block of a named.conf Korvi
+    // owns sets, and its primary zones; fields it does not set keep their
+    // values. Text that is not well formed changes nothing.
     void loadNamedConf(const QString& text);
 
 Q_SIGNALS:
@@ -69,6 +77,7 @@ private:
     bool m_recursion = true;
     QStringList m_forwarders;
     QMap<QString, QString> m_zoneFiles;
+    QList<ConfiguredZone> m_configuredZones;
     QString m_loggingLevel = QStringLiteral("info");
     bool m_enableDNSSEC = false;
 };

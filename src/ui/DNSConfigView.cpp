@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "ui/ConfiguredZonesSection.h"
 #include "ui/EditableListSection.h"
 #include "ui/ForwarderPresetButton.h"
 #include "ui/IntegerField.h"
@@ -126,6 +127,7 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     }
     column->addWidget(buildPresets());
     column->addWidget(buildInformationBox());
+    column->addWidget(new ConfiguredZonesSection(config));
     column->addWidget(buildButtons());
     column->addStretch();
     if (readOnlyNotice) {

@@ -118,49 +118,63 @@ private Q_SLOTS:
         QCOMPARE(enabled, QStringList({"unknown", "9.15.8", "BIND 9.10.3-P4-Ubuntu <id:e>"}));
     }
 
-    // A text read: "listen|allow-query|recursion|forwarders|zone=file ...".
+    // A text read: "listen|allow-query|recursion|forwarders|zone=file ...". Settings come
+    // from the top-level options block only; zones Korvi edits are primary zones outside views.
     void reader_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("read");
         // "text=>read" rows; "D" stands for the defaults "127.0.0.1 ::1|any|yes|".
         const QString longName(255, u'f');
         const QStringList rows =
-            u"forwarders { 8.8.8.8x; bogus; 10.0.0.1/8; 2001:db8::53; };=>D8.8.8.8 2001:db8::53|\n"
-            "recursion no;=>127.0.0.1 ::1|any|no||\nRecursion no;=>D|\n"
-            "recursion no;\\n  recursion yes;  =>D|\n"
-            "allow-recursion { none; };\\nallow-query-cache { none; };=>D|\n"
-            "listen-on port 5353 { 192.0.2.1; 192.0.2.2; };=>192.0.2.1 192.0.2.2|any|yes||\n"
-            "listen-on-v6 port 53 { ::1; 2001:db8::1; };=>D|\n"
-            "// recursion no;\\n# allow-query { none; };=>D|\n"
-            "listen-on { 192.0.2.1; }; recursion no;=>192.0.2.1|any|yes||\n"
-            "allow-query { !{ 10.0.0.0/8; }; any; };=>D|\n"
-            "allow-query { !192.0.2.1 /* x */; any; };=>D|\n"
-            "allow-query { key x; };=>127.0.0.1 ::1|key x|yes||\n"
-            "allow-query { NONE; };=>127.0.0.1 ::1|none|yes||\n"
-            "allow-query { 192.0.2.1x; };=>127.0.0.1 ::1|192.0.2.1|yes||\n"
-            "allow-query { \"trusted; };=>D|\nallow-query { localhost # x; };=>D|\n"
+            u"options { forwarders { 8.8.8.8x; bogus; 10.0.0.1/8; 2001:db8::53; }; };=>"
+            "D8.8.8.8 2001:db8::53|\n"
+            "options { recursion no; };=>127.0.0.1 ::1|any|no||\n"
+            "options { Recursion no; };=>127.0.0.1 ::1|any|no||\n"
+            "recursion no;\\nlisten-on { 192.0.2.1; };=>D|\n"
+            "options { allow-recursion { none; }; allow-query-cache { none; }; };=>D|\n"
+            "options { listen-on port 5353 { 192.0.2.1; 192.0.2.2; }; };=>"
+            "192.0.2.1 192.0.2.2|any|yes||\n"
+            "options { listen-on-v6 port 53 { ::1; 2001:db8::1; }; };=>D|\n"
+            "// options { recursion no; };\\n# options { allow-query { none; }; };=>D|\n"
+            "options { /* recursion no; */ };=>D|\n"
+            "options { listen-on { 192.0.2.1; }; listen-on port 54 { 192.0.2.2; 192.0.2.1; }; "
+            "};=>192.0.2.1 192.0.2.2|any|yes||\n"
+            "options { allow-query { !{ 10.0.0.0/8; }; any; }; };=>D|\n"
+            "options { allow-query { ! 192.0.2.1 /* x */; any; }; };=>"
+            "127.0.0.1 ::1|!192.0.2.1 any|yes||\n"
+            "options { allow-query { key x; }; };=>127.0.0.1 ::1|key x|yes||\n"
+            "options { allow-query { NONE; }; };=>127.0.0.1 ::1|none|yes||\n"
+            "options { allow-query { \"none\"; }; };=>127.0.0.1 ::1|none|yes||\n"
+            "options { allow-query { 192.0.2.1x; }; };=>127.0.0.1 ::1|192.0.2.1|yes||\n"
+            "options { allow-query { \"trusted; }; };=>D|\n"
+            "options { allow-query { localhost; }; # x; };=>D|\n"
+            "options { allow-query { localhost; # x\\n }; };=>127.0.0.1 ::1|localhost|yes||\n"
+            "view \"v\" { recursion no; allow-query { none; }; };=>D|\n"
+            "zone \"f.example\" { type forward; forwarders { 192.0.2.9; }; };=>D|\n"
             "zone \"a.example\" IN { type master; file \"/opt/zones/a.zone\"; "
             "};=>D|a.example=a.zone\n"
-            "zone \"a.example\" IN {\\n    type master;\\n    file \"/opt/a.zone\";\\n};=>D|\n"
-            "zone \"bad_name.example\" { file \"db.bad\"; };=>D|\n"
-            "zone \"x.example\" { file \"db.x; };=>D|\n"
-            "zone \"x.example\" { file \"/z/%1\"; };=>D|x.example=%1\n"
-            "zone \"x.example\" { file \"/z/%1f\"; };=>D|\n"
-            "zone-statistics yes; zone \"x.example\" { file \"one\"; };\\nzone \"x.example\" { "
-            "file \"two\"; };=>D|x.example=two"_s.arg(longName)
+            "zone \"a.example\" IN {\\n    type primary;\\n    file \"/opt/a.zone\";\\n};=>"
+            "D|a.example=a.zone\n"
+            "zone \"s.example\" { type slave; file \"db.s\"; };=>D|\n"
+            "zone \"n.example\" { file \"db.n\"; };=>D|\n"
+            "view \"v\" { zone \"v.example\" { type master; file \"db.v\"; }; };=>D|\n"
+            "zone \"x.example\" { type master; file \"db.x; };=>D|\n"
+            "zone \"x.example\" { type master; file \"/z/%1\"; };=>D|x.example=%1\n"
+            "zone \"x.example\" { type master; file \"/z/%1f\"; };=>D|\n"
+            "zone-statistics yes; zone \"x.example\" { type master; file \"one\"; };\\n"
+            "zone \"x.example\" { type master; file \"two\"; };=>D|x.example=two"_s.arg(longName)
                 .split(u'\n');
         for (const QString& row : rows) {
             QTest::newRow(qPrintable(row.left(60)))
                 << row.section(u"=>"_s, 0, 0).replace(u"\\n"_s, u"\n"_s)
                 << row.section(u"=>"_s, 1).replace(u'D', u"127.0.0.1 ::1|any|yes|"_s);
         }
-        // Bounds: a text shorter than the limit, and a statement on line 10,000, are read.
-        const QString atBound = u"recursion no;\n"_s.leftJustified(TextLines::maximumTextLength);
-        const QString line10000 = u"//\n"_s.repeated(9999) + u"recursion no;"_s;
-        QTest::newRow("text below the bound") << atBound.chopped(1) << "127.0.0.1 ::1|any|no||";
-        QTest::newRow("text at the bound") << atBound << "127.0.0.1 ::1|any|yes||";
-        QTest::newRow("line 10000") << line10000 << "127.0.0.1 ::1|any|no||";
-        QTest::newRow("line 10001") << u"//\n"_s + line10000 << "127.0.0.1 ::1|any|yes||";
+        // No size or line bound: a statement after 1 MiB of comments, or on line 20,001, is read.
+        const QString bigComment = u"#"_s.repeated(TextLines::maximumTextLength) + u'\n';
+        const QString line20001 = u"//\n"_s.repeated(20000) + u"options { recursion no; };"_s;
+        QTest::newRow("after 1 MiB")
+            << bigComment + u"options { recursion no; };"_s << "127.0.0.1 ::1|any|no||";
+        QTest::newRow("line 20001") << line20001 << "127.0.0.1 ::1|any|no||";
     }
     void reader() {
         QFETCH(QString, text);
@@ -188,9 +202,11 @@ private Q_SLOTS:
         QSignalSpy spy(&config, &DNSConfiguration::changed);
         config.loadNamedConf(u"options {\n directory \"/x\";\n};\n"_s);
         QCOMPARE(spy.count(), 0);
-        config.loadNamedConf(u"listen-on { 192.0.2.1; };\nrecursion no;\nzone \"a.example\" { file "
-                             "\"a\"; };\nzone \"b.example\" { file \"b\"; };\n"_s);
-        QCOMPARE(spy.count(), 3);
+        // Listen addresses, recursion, zone files and the list of configured zones.
+        config.loadNamedConf(u"options { listen-on { 192.0.2.1; }; recursion no; };\nzone "
+                             "\"a.example\" { type master; file \"a\"; };\nzone \"b.example\" { "
+                             "type master; file \"b\"; };\n"_s);
+        QCOMPARE(spy.count(), 4);
     }
 
     // named-checkconf -z judges the text for the installed version (or for none).
@@ -201,8 +217,8 @@ private Q_SLOTS:
         QTest::newRow("defaults") << false << QString() << true;
         QTest::newRow("read and rewritten")
             << false
-            << u"listen-on port 53 { 127.0.0.1; localhost; };\nrecursion no;\n"
-               "allow-query { localnets; !192.0.2.1; key rndc-key; };\n"
+            << u"options {\n listen-on port 53 { 127.0.0.1; localhost; };\nrecursion no;\n"
+               "allow-query { localnets; !192.0.2.1; key rndc-key; };\n};\n"
                "zone \"example.net\" IN { type master; file \"/var/named/db.example.net\"; };"_s
             << true;
         QTest::newRow("everything") << true << QString() << true;
