@@ -67,8 +67,15 @@ void CommandRunner::runCommand(const QStringList& command, CommandCompletion com
     request.program = executable;
     request.arguments = command.mid(1);
     request.searchPath = m_layout.commandSearchPath;
-    // pkexec may be showing a password prompt: that is never cut short.
-    request.timeoutMs = program == u"pkexec" ? 0 : m_layout.commandTimeoutMs;
+    // pkexec may be showing a password prompt, and so may systemctl changing
+    // a unit's state for a user (polkit asks through it): never cut short.
+    static const QStringList promptingSystemctlVerbs = {
+        QStringLiteral("start"), QStringLiteral("stop"), QStringLiteral("restart"),
+        QStringLiteral("reload")};
+    const bool mayPrompt =
+        program == u"pkexec" ||
+        (program == u"systemctl" && promptingSystemctlVerbs.contains(command.value(1)));
+    request.timeoutMs = mayPrompt ? 0 : m_layout.commandTimeoutMs;
     request.killGraceMs = m_layout.commandKillGraceMs;
     request.timeoutMessage = QStringLiteral("⚠️ Command timed out: ") + displayText(command);
     request.timeoutLevel = LogLevel::info;

@@ -304,30 +304,40 @@ private Q_SLOTS:
         QCOMPARE(logCount(line), 1);
     }
 
-    // pkexec may be waiting at a password prompt: its runs have no time
-    // limit, as a command or as the layout's privilege prompt; the same
-    // script under another name is cut.
+    // pkexec may be waiting at a password prompt, and so may systemctl changing a unit's
+    // state: those runs have no time limit, as a command or as the layout's privilege
+    // prompt; the same script under another name, or a systemctl query, is cut.
     void privilegePromptHasNoTimeLimit_data() {
         QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("asCommand");
         QTest::addColumn<QString>("result");
-        QTest::newRow("pkexec command") << u"pkexec"_s << true << u"ok: answered\n"_s;
-        QTest::newRow("pkexec process") << u"pkexec"_s << false << u"ok: answered\n"_s;
-        QTest::newRow("other command") << u"prompt"_s << true << u"failed: "_s;
-        QTest::newRow("other process") << u"prompt"_s << false << u"failed: "_s;
+        const QStringList none;
+        QTest::newRow("pkexec command") << u"pkexec"_s << none << true << u"ok: answered\n"_s;
+        QTest::newRow("pkexec process") << u"pkexec"_s << none << false << u"ok: answered\n"_s;
+        QTest::newRow("other command") << u"prompt"_s << none << true << u"failed: "_s;
+        QTest::newRow("other process") << u"prompt"_s << none << false << u"failed: "_s;
+        QTest::newRow("systemctl start")
+            << u"systemctl"_s << QStringList{u"start"_s, u"named"_s} << true << u"ok: answered\n"_s;
+        QTest::newRow("systemctl restart") << u"systemctl"_s
+                                           << QStringList{u"restart"_s, u"named"_s} << true
+                                           << u"ok: answered\n"_s;
+        QTest::newRow("systemctl is-active")
+            << u"systemctl"_s << QStringList{u"is-active"_s, u"named"_s} << true << u"failed: "_s;
     }
     void privilegePromptHasNoTimeLimit() {
         QFETCH(QString, name);
+        QFETCH(QStringList, arguments);
         QFETCH(bool, asCommand);
         const QString path = script(name, "#!/bin/sh\n/bin/sleep 1.2\necho answered\n");
         m_host->layout.allowedPrivilegeCommand = u"pkexec"_s;
-        m_host->layout.allowedCommands.append(u"prompt"_s);
+        m_host->layout.allowedCommands.append({u"prompt"_s, u"systemctl"_s});
         m_host->layout.commandSearchPath = QFileInfo(path).absolutePath();
         m_host->layout.privilegePromptPath = QFileInfo(path).absolutePath() + u"/pkexec"_s;
         const CommandRunner m = runner(300);
         auto o = run(1, [&](auto& o) {
             if (asCommand)
-                m.runCommand({name}, recordInto(o[0]));
+                m.runCommand(QStringList{name} + arguments, recordInto(o[0]));
             else
                 m.runProcess(path, {}, recordInto(o[0]));
         });
