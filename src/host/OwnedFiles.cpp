@@ -310,6 +310,9 @@ FileOperationResult OwnedFiles::removeZone(const QString& zone) const {
     if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
         return FileOperationResult::failed(
             QStringLiteral("Could not remove %1: %2").arg(path, systemError()));
+    // Korvi's own folder goes with its last zone file, so that removing every
+    // zone leaves the machine as it was; rmdir leaves a folder with files.
+    ::rmdir(QFile::encodeName(m_layout.zoneDirectory).constData());
     return FileOperationResult::done(QStringLiteral("Removed %1").arg(path));
 }
 

@@ -158,6 +158,10 @@ void HostDetection::updateAvailable() {
             LogLevel::info);
         return;
     }
+    const bool aptProbed =
+        m_layout.aptProbePaths.isEmpty() || m_answered.contains(PackageManager::apt);
+    if (!m_answered.isEmpty() && !aptProbed)
+        return;
     log(QStringLiteral("❌ No package manager detected. Please install Homebrew or "
                        "MacPorts to enable BIND installation."),
         LogLevel::info);
@@ -210,6 +214,7 @@ bool HostDetection::probe(const SystemLayout& layout, PackageManager manager) {
 }
 
 void HostDetection::applyPackageManager(PackageManager manager, bool found) {
+    m_answered.insert(manager);
     setInstalled(manager, found);
     updateAvailable();
     const QString line =

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -47,7 +48,8 @@ public:
     PackageManager available() const { return m_available; }
     void setAvailable(PackageManager manager);
     // available() from the three flags: Homebrew before MacPorts before APT,
-    // else none; logs the choice.
+    // else none; logs the choice (none only once every probe of the layout
+    // has answered, so a host with APT never reads that it has none).
     void updateAvailable();
 
     // Start a detection in the background and return at once. Hosts without
@@ -90,6 +92,8 @@ private:
     bool m_homebrew = false;
     bool m_macPorts = false;
     bool m_apt = false;
+    // Package managers whose probe has answered since start-up.
+    QSet<PackageManager> m_answered;
     PackageManager m_available = PackageManager::none;
 };
 

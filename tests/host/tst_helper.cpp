@@ -132,6 +132,9 @@ private Q_SLOTS:
         QCOMPARE(helper({u"remove-zone"_s, u"example.test"_s}).exitCode, 0);
         QCOMPARE(read(u"/etc/bind/named.conf.local"_s), local);
         QVERIFY(!QFileInfo::exists(path(u"/var/lib/bind/korvi/db.example.test"_s)));
+        // Korvi's folder goes with its last file; the distribution's folder stays.
+        QVERIFY(!QFileInfo::exists(path(u"/var/lib/bind/korvi"_s)));
+        QVERIFY(QFileInfo(path(u"/var/lib/bind"_s)).isDir());
     }
 
     // What the helper refuses, and that a refusal leaves every file as it was.

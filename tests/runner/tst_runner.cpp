@@ -319,9 +319,9 @@ private Q_SLOTS:
         QTest::newRow("other process") << u"prompt"_s << none << false << u"failed: "_s;
         QTest::newRow("systemctl start")
             << u"systemctl"_s << QStringList{u"start"_s, u"named"_s} << true << u"ok: answered\n"_s;
-        QTest::newRow("systemctl restart") << u"systemctl"_s
-                                           << QStringList{u"restart"_s, u"named"_s} << true
-                                           << u"ok: answered\n"_s;
+        QTest::newRow("systemctl restart")
+            << u"systemctl"_s << QStringList{u"restart"_s, u"named"_s} << true
+            << u"ok: answered\n"_s;
         QTest::newRow("systemctl is-active")
             << u"systemctl"_s << QStringList{u"is-active"_s, u"named"_s} << true << u"failed: "_s;
     }
