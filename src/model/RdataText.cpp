@@ -1,5 +1,7 @@
 #include "model/RdataText.h"
 
+#include <charconv>
+
 #include <arpa/inet.h>
 
 #include <string>
@@ -11,6 +13,15 @@ namespace {
 constexpr uint16_t typeA = 1, typeNS = 2, typeCNAME = 5, typeSOA = 6, typePTR = 12, typeMX = 15,
                    typeTXT = 16, typeAAAA = 28, typeSRV = 33, typeSSHFP = 44, typeTLSA = 52,
                    typeCAA = 257;
+
+// The text of one field is built here and then copied into its QString: a
+// zone of 100,000 records would otherwise allocate and free a buffer for
+// every name and string in it.
+std::string& scratch() {
+    static thread_local std::string buffer;
+    buffer.clear();
+    return buffer;
+}
 
 void appendDecimalEscape(std::string& out, uint8_t c) {
     out += '\\';
@@ -90,7 +101,7 @@ int utf8Sequence(const uint8_t* p, const uint8_t* end) {
 
 QString hex(const uint8_t* data, uint32_t length) {
     static const char digits[] = "0123456789ABCDEF";
-    std::string out;
+    std::string& out = scratch();
     out.resize(size_t(length) * 2);
     for (uint32_t i = 0; i < length; ++i) {
         out[2 * i] = digits[data[i] >> 4];
@@ -117,7 +128,7 @@ std::optional<QString> nameAfter(const uint8_t* data, uint32_t length, uint32_t 
 QString absoluteName(const uint8_t* name) {
     if (name[0] == 0)
         return QStringLiteral(".");
-    std::string out;
+    std::string& out = scratch();
     for (const uint8_t* p = name; *p != 0; p += 1 + *p) {
         appendLabel(out, p + 1, *p);
         out += '.';
@@ -126,7 +137,7 @@ QString absoluteName(const uint8_t* name) {
 }
 
 QString relativeName(const uint8_t* name, int labels) {
-    std::string out;
+    std::string& out = scratch();
     const uint8_t* p = name;
     for (int i = 0; i < labels && *p != 0; ++i, p += 1 + *p) {
         if (i > 0)
@@ -156,7 +167,7 @@ std::optional<SOARecord> soa(const uint8_t* data, uint32_t length) {
 }
 
 std::optional<QString> characterStrings(const uint8_t* data, uint32_t length) {
-    std::string out;
+    std::string& out = scratch();
     out.reserve(length + 8);
     const uint8_t* p = data;
     const uint8_t* end = data + length;
@@ -195,12 +206,20 @@ std::optional<QString> characterStrings(const uint8_t* data, uint32_t length) {
 bool fill(DNSRecord& r, uint16_t type, const uint8_t* d, uint32_t n) {
     char address[INET6_ADDRSTRLEN];
     switch (type) {
-    case typeA:
-        if (n != 4 || !inet_ntop(AF_INET, d, address, sizeof address))
+    case typeA: {
+        if (n != 4)
             return false;
+        // Four numbers and three dots; inet_ntop goes through printf for it.
+        char* out = address;
+        for (uint32_t i = 0; i < 4; ++i) {
+            if (i > 0)
+                *out++ = '.';
+            out = std::to_chars(out, address + sizeof address, unsigned(d[i])).ptr;
+        }
         r.type = DNSRecordType::A;
-        r.value = QString::fromLatin1(address);
+        r.value = QString::fromLatin1(address, out - address);
         return true;
+    }
     case typeAAAA:
         if (n != 16 || !inet_ntop(AF_INET6, d, address, sizeof address))
             return false;
