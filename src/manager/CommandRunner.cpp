@@ -88,6 +88,12 @@ void CommandRunner::runCommand(const QStringList& command, CommandCompletion com
 
 void CommandRunner::runProcess(const QString& path, const QStringList& arguments,
                                CommandCompletion completion) const {
+    runProcess(path, arguments, std::move(completion), {});
+}
+
+void CommandRunner::runProcess(const QString& path, const QStringList& arguments,
+                               CommandCompletion completion,
+                               std::function<void(const QString& line)> progress) const {
     if (!QFileInfo::exists(path)) {
         const QString message = QStringLiteral("Executable not found: ") + path;
         log(message, LogLevel::error);
@@ -112,6 +118,7 @@ void CommandRunner::runProcess(const QString& path, const QStringList& arguments
     request.startFailureLevel = LogLevel::error;
     request.log = m_log;
     request.completion = std::move(completion);
+    request.progress = std::move(progress);
     ProcessRun::start(request);
 }
 

@@ -51,6 +51,9 @@ public:
     // called from any thread; the child is started on the main thread.
     void runProcess(const QString& path, const QStringList& arguments,
                     CommandCompletion completion) const;
+    // The same, with each line of output handed to `progress` as it comes.
+    void runProcess(const QString& path, const QStringList& arguments, CommandCompletion completion,
+                    std::function<void(const QString& line)> progress) const;
 
     // The command as log lines show it: its words joined by single spaces.
     static QString displayText(const QStringList& command);

@@ -112,6 +112,12 @@ void PackageInstaller::run(const Invocation& invocation, const QString& successL
             }
             log->add(successLine, LogLevel::success);
             detection->detectBind();
+        },
+        // The package manager's own lines, as it goes: an installation takes
+        // minutes, and the window shows what it is doing meanwhile.
+        [log](const QString& line) {
+            if (log)
+                log->add(QStringLiteral("📦 ") + line, LogLevel::info);
         });
 }
 

@@ -138,6 +138,16 @@ void ProcessRun::readOutput() {
     // Taking the bytes as they come keeps the pipe drained, so a child with a
     // lot to say is never held up by a full pipe.
     m_output += m_process->readAllStandardOutput();
+    if (!m_request.progress)
+        return;
+    for (qsizetype end = m_output.indexOf('\n', m_reported); end >= 0;
+         end = m_output.indexOf('\n', m_reported)) {
+        const QString line =
+            QString::fromUtf8(m_output.constData() + m_reported, end - m_reported).trimmed();
+        m_reported = end + 1;
+        if (!line.isEmpty())
+            m_request.progress(line);
+    }
 }
 
 void ProcessRun::handleError(QProcess::ProcessError error) {

@@ -29,6 +29,9 @@ struct ProcessRunRequest {
     LogLevel startFailureLevel = LogLevel::info;
     QPointer<AppLog> log; // log lines only while it exists
     CommandCompletion completion;
+    // Each whole line of output as it arrives (a long installation shows
+    // its progress); the completion still gets all of it.
+    std::function<void(const QString& line)> progress;
 };
 
 // One child process from start to completion. It lives on the main thread
@@ -72,6 +75,7 @@ private:
     QTimer* m_timeLimit = nullptr;
     QTimer* m_killGrace = nullptr;
     QByteArray m_output;
+    qsizetype m_reported = 0; // output up to here went to the progress lines
     bool m_timedOut = false;
     bool m_finished = false;
 };

@@ -344,6 +344,32 @@ private Q_SLOTS:
         QTEST(results(o).value(0), "result");
     }
 
+    // A long run's lines reach the progress callback as they come, before the run ends; a
+    // line still without its end arrives only whole, in the completion.
+    void progressLinesArriveWhileRunning() {
+        const QString path =
+            script(u"installer"_s, "#!/bin/sh\necho 'Reading lists'\n/bin/sleep 0.4\n"
+                                   "printf 'Unpacking bind9\\n\\nSetting up'\n/bin/sleep 0.4\n"
+                                   "echo ' bind9'\n");
+        const CommandRunner m = runner();
+        QStringList seen;
+        bool ended = false;
+        QString output;
+        m.runProcess(
+            path, {},
+            [&](bool, const QString& all) {
+                ended = true;
+                output = all;
+            },
+            [&](const QString& line) { seen.append(line + (ended ? u" (late)"_s : QString())); });
+        QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 5000);
+        QVERIFY(!ended);
+        QTRY_VERIFY_WITH_TIMEOUT(ended, 5000);
+        QCOMPARE(seen,
+                 QStringList({u"Reading lists"_s, u"Unpacking bind9"_s, u"Setting up bind9"_s}));
+        QCOMPARE(output, u"Reading lists\nUnpacking bind9\n\nSetting up bind9\n"_s);
+    }
+
     // Output that is not valid UTF-8 is delivered as nothing at all.
     void outputDecoding_data() {
         QTest::addColumn<QString>("script");
