@@ -14,9 +14,11 @@
 #include "manager/CheckedSaver.h"
 #include "manager/CommandRunner.h"
 #include "manager/ServerStatus.h"
+#include "manager/ZoneDifference.h"
 #include "model/DNSConfiguration.h"
 #include "model/DNSZone.h"
 #include "model/NamedConfWriter.h"
+#include "model/ZoneParser.h"
 #include "platform/PreferencesStore.h"
 #include "platform/SystemLayout.h"
 
@@ -145,7 +147,17 @@ public:
     // BIND's own files: named.conf names the zones, zone files hold records.
     void loadZonesFromBindConfiguration();
     void loadConfigurationFromFile();
+    // Reads named.conf and the zone files again. A zone in the store whose
+    // file says otherwise is left as it is, in the store, in memory and on
+    // disk, and listed in refreshDifferences() until the user chooses which
+    // version wins.
     void refreshFromFileSystem();
+    const QList<ZoneDifference>& refreshDifferences() const { return m_refreshDifferences; }
+    // "Keep Korvi's version": the zone's file is written again from the
+    // store through the checked save.
+    void keepKorviVersion(const QString& zoneName);
+    // "Use the file": the zone's records and SOA become the file's, stored.
+    void useFileVersion(const QString& zoneName);
 
     // Zone files and named.conf are written only after BIND's checker has
     // accepted a temporary copy of exactly the same text. Each save returns
@@ -194,6 +206,8 @@ Q_SIGNALS:
     // The named.conf save with this id has ended: written, or refused,
     // failed or overtaken by a later save (the reason is in the log).
     void configurationSaveFinished(korvi::SaveId id, bool written);
+    // The list of zones whose file differs from the store changed.
+    void refreshDifferencesChanged();
 
 private:
     void connectParts();
@@ -205,6 +219,11 @@ private:
     // Replaces the zone list read from disk with BIND's own reading, later.
     void confirmZonesWithBind(const BindConfigReading& tree);
     void loadOwnedConfiguration();
+    // One zone file named in named.conf, read whole; nothing (and the reason
+    // logged) when the path is invalid, missing or the reader refuses it.
+    std::optional<ZoneReadResult> readZoneFile(const QString& name, const QString& fileName);
+    // Takes a zone's entry out of the differences list, if it is there.
+    std::optional<ZoneDifference> takeDifference(const QString& zoneName);
 
     SystemLayout m_layout;
     std::shared_ptr<PreferencesStore> m_preferences;
@@ -222,6 +241,7 @@ private:
     QSet<SaveId> m_configurationSaves;
     SaveId m_terminationSaveId = 0;
     bool m_installedBindStepsDone = false;
+    QList<ZoneDifference> m_refreshDifferences;
 };
 
 } // namespace korvi

@@ -66,44 +66,52 @@ void DNSServerManager::loadZonesFromBindConfiguration() {
                    LogLevel::info);
             continue;
         }
+        const std::optional<ZoneReadResult> read = readZoneFile(name, it.value());
+        if (!read)
+            continue;
         const QString path = m_layout.zoneDirectory + u'/' + it.value();
-        if (!isValidPath(path)) {
-            addLog(QStringLiteral("❌ Invalid zone file path: ") + path, LogLevel::info);
-            continue;
-        }
-        if (!QFileInfo::exists(path)) {
-            addLog(QStringLiteral("❌ Zone file not found: ") + path, LogLevel::info);
-            continue;
-        }
-        // Read whole or not at all: a zone the reader refuses (syntax, more
-        // than ZoneParser's stated limits) is named with the reason.
-        const ZoneReadResult read = ZoneParser().readFile(path, name, m_layout.zoneDirectory);
-        if (!read.ok) {
-            addLog(QStringLiteral("❌ Zone '%1' not loaded: %2").arg(name, read.error),
-                   LogLevel::warning);
-            continue;
-        }
-        if (!read.outOfZone.isEmpty()) {
-            const OutOfZoneRecord& first = read.outOfZone.first();
-            addLog(
-                QStringLiteral("⚠️ Zone '%1': %2 record(s) outside the zone not kept, as BIND "
-                               "ignores them (first: %3 %4, %5 line %6)")
-                    .arg(name)
-                    .arg(read.outOfZone.size())
-                    .arg(first.owner, first.type, first.file)
-                    .arg(first.line),
-                LogLevel::warning);
-        }
         auto zone = ZonePtr::create(name, path);
-        zone->setRecords(read.records);
-        if (read.soa)
-            zone->setSoaRecord(read.soa);
+        zone->setRecords(read->records);
+        if (read->soa)
+            zone->setSoaRecord(read->soa);
         m_repository->appendZone(zone);
         addLog(QStringLiteral("✅ Loaded zone '%1' from file system (%2 records)")
                    .arg(name)
                    .arg(zone->records().size()),
                LogLevel::info);
     }
+}
+
+std::optional<ZoneReadResult> DNSServerManager::readZoneFile(const QString& name,
+                                                             const QString& fileName) {
+    const QString path = m_layout.zoneDirectory + u'/' + fileName;
+    if (!isValidPath(path)) {
+        addLog(QStringLiteral("❌ Invalid zone file path: ") + path, LogLevel::info);
+        return std::nullopt;
+    }
+    if (!QFileInfo::exists(path)) {
+        addLog(QStringLiteral("❌ Zone file not found: ") + path, LogLevel::info);
+        return std::nullopt;
+    }
+    // Read whole or not at all: a zone the reader refuses (syntax, more
+    // than ZoneParser's stated limits) is named with the reason.
+    ZoneReadResult read = ZoneParser().readFile(path, name, m_layout.zoneDirectory);
+    if (!read.ok) {
+        addLog(QStringLiteral("❌ Zone '%1' not loaded: %2").arg(name, read.error),
+               LogLevel::warning);
+        return std::nullopt;
+    }
+    if (!read.outOfZone.isEmpty()) {
+        const OutOfZoneRecord& first = read.outOfZone.first();
+        addLog(QStringLiteral("⚠️ Zone '%1': %2 record(s) outside the zone not kept, as BIND "
+                              "ignores them (first: %3 %4, %5 line %6)")
+                   .arg(name)
+                   .arg(read.outOfZone.size())
+                   .arg(first.owner, first.type, first.file)
+                   .arg(first.line),
+               LogLevel::warning);
+    }
+    return read;
 }
 
 void DNSServerManager::loadConfigurationFromFile() {
@@ -192,20 +200,65 @@ void DNSServerManager::loadOwnedConfiguration() {
 void DNSServerManager::refreshFromFileSystem() {
     addLog(QStringLiteral("🔄 Refreshing zones and configuration from file system..."),
            LogLevel::info);
-    loadConfigurationFromFile();
-
     const QList<ZonePtr> previousZones = zones();
     const QMap<QString, QString> previousZoneFiles = m_configuration->zoneFiles();
-    setZones({});
     m_configuration->setZoneFiles({});
-
-    if (m_layout.ownsIncludeOnly)
+    if (m_layout.ownsIncludeOnly) {
         loadOwnedConfiguration();
-    else
-        readConfigurationTree(m_layout, *m_configuration);
-    loadZonesFromBindConfiguration();
+    } else if (isValidPath(m_layout.namedConfigPath)) {
+        const BindConfigReading tree = readConfigurationTree(m_layout, *m_configuration);
+        if (tree.read) {
+            addLog(QStringLiteral("📋 Loaded BIND configuration from ") + m_layout.namedConfigPath,
+                   LogLevel::info);
+            confirmZonesWithBind(tree);
+        }
+    }
 
-    if (!zones().isEmpty()) {
+    // Each zone named in named.conf: one Korvi already has stays as it is,
+    // and is listed when its file says otherwise; one new to Korvi is taken
+    // from its file. Zones no longer named leave the list, as before.
+    QList<ZonePtr> refreshed;
+    QList<ZoneDifference> differences;
+    const QMap<QString, QString> entries = m_configuration->zoneFiles();
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
+        const QString& name = it.key();
+        const std::optional<ZoneReadResult> read = readZoneFile(name, it.value());
+        if (!read)
+            continue;
+        const auto known = std::find_if(previousZones.cbegin(), previousZones.cend(),
+                                        [&](const ZonePtr& zone) { return zone->name() == name; });
+        if (known == previousZones.cend()) {
+            auto zone = ZonePtr::create(name, m_layout.zoneDirectory + u'/' + it.value());
+            zone->setRecords(read->records);
+            if (read->soa)
+                zone->setSoaRecord(read->soa);
+            refreshed.append(zone);
+            continue;
+        }
+        refreshed.append(*known);
+        if (!(*known)->recordsLoaded()) {
+            addLog(QStringLiteral("⏳ Zone '%1' is still loading from Korvi's store; its file "
+                                  "was not compared")
+                       .arg(name),
+                   LogLevel::warning);
+            continue;
+        }
+        if (std::optional<ZoneDifference> difference =
+                ZoneDifference::between(**known, read->records, read->soa)) {
+            addLog(
+                QStringLiteral("⚠️ Zone '%1' differs from its file (%2); nothing was changed, "
+                               "choose which version to keep")
+                    .arg(name, difference->summary()),
+                LogLevel::warning);
+            differences.append(std::move(*difference));
+        }
+    }
+    m_refreshDifferences = differences;
+    Q_EMIT refreshDifferencesChanged();
+    checkServerStatus();
+
+    if (!refreshed.isEmpty()) {
+        setZones(refreshed);
         validateDataIntegrity();
         addLog(QStringLiteral("Refreshed %1 zones from BIND configuration").arg(zones().size()),
                LogLevel::success);
@@ -213,10 +266,40 @@ void DNSServerManager::refreshFromFileSystem() {
     }
     // Nothing found on disk: keep what the user had, and keep named.conf's
     // zone statements for those zones, so that the next save still names them.
-    setZones(previousZones);
     m_configuration->setZoneFiles(previousZoneFiles);
     addLog(QStringLiteral("No zones found in file system, keeping existing zones"),
            LogLevel::warning);
+}
+
+std::optional<ZoneDifference> DNSServerManager::takeDifference(const QString& zoneName) {
+    for (qsizetype i = 0; i < m_refreshDifferences.size(); ++i) {
+        if (m_refreshDifferences[i].zoneName == zoneName) {
+            ZoneDifference difference = m_refreshDifferences.takeAt(i);
+            Q_EMIT refreshDifferencesChanged();
+            return difference;
+        }
+    }
+    return std::nullopt;
+}
+
+void DNSServerManager::keepKorviVersion(const QString& zoneName) {
+    const std::optional<ZoneDifference> difference = takeDifference(zoneName);
+    if (!difference)
+        return;
+    for (const ZonePtr& zone : zones()) {
+        if (zone->id() == difference->zoneId)
+            m_repository->rewriteZoneFile(zone);
+    }
+}
+
+void DNSServerManager::useFileVersion(const QString& zoneName) {
+    const std::optional<ZoneDifference> difference = takeDifference(zoneName);
+    if (!difference)
+        return;
+    for (const ZonePtr& zone : zones()) {
+        if (zone->id() == difference->zoneId)
+            m_repository->replaceZoneContent(zone, difference->fileRecords, difference->fileSOA);
+    }
 }
 
 } // namespace korvi

@@ -343,4 +343,27 @@ void ZoneRepository::validateDataIntegrity() {
     }
 }
 
+void ZoneRepository::replaceZoneContent(const ZonePtr& zone, const QList<DNSRecord>& records,
+                                        const std::optional<SOARecord>& soa) {
+    if (!zone)
+        return;
+    zone->setRecords(records);
+    zone->setSoaRecord(soa);
+    if (canStore() && m_storedZones.contains(zone->id()))
+        track(m_database->replaceRecords(zone->id(), records, soa),
+              QStringLiteral("the records of zone '") + zone->name() + u'\'');
+    log(QStringLiteral("Zone '%1' now holds its file's version (%2 records)")
+            .arg(zone->name())
+            .arg(records.size()),
+        LogLevel::success);
+}
+
+void ZoneRepository::rewriteZoneFile(const ZonePtr& zone) {
+    if (!zone)
+        return;
+    m_saver->saveZoneFile(zone);
+    log(QStringLiteral("Zone '%1': writing Korvi's version to its file").arg(zone->name()),
+        LogLevel::info);
+}
+
 } // namespace korvi

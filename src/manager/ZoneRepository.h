@@ -74,6 +74,14 @@ public:
     void deleteRecord(const DNSRecord& record, const ZonePtr& zone);
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
+    // A refresh's choices for a zone whose file differs from the store.
+    // Replaces the zone's records and SOA as they are (no validation, no new
+    // serial: they are the file's) and stores them.
+    void replaceZoneContent(const ZonePtr& zone, const QList<DNSRecord>& records,
+                            const std::optional<SOARecord>& soa);
+    // Writes the zone's file again from the zone as it is, through the
+    // checked save.
+    void rewriteZoneFile(const ZonePtr& zone);
 
     // The time SOA serials are made from: the local clock unless replaced.
     // An empty function restores the local clock.

@@ -17,6 +17,7 @@
 #include "ui/DashboardView.h"
 #include "ui/LogsView.h"
 #include "ui/Palette.h"
+#include "ui/RefreshChoicesView.h"
 #include "ui/SidebarView.h"
 #include "ui/SymbolIcons.h"
 #include "ui/TutorialView.h"
@@ -80,6 +81,8 @@ void ContentView::buildWindow() {
     m_detail->setMinimumWidth(detailMinimumWidth);
     auto* detailLayout = new QVBoxLayout(m_detail);
     detailLayout->setContentsMargins(0, 0, 0, 0);
+    // Zones whose file differs from the store after a refresh, on every screen.
+    detailLayout->addWidget(new RefreshChoicesView(m_dnsManager, m_detail));
 
     splitter->addWidget(m_sidebar);
     splitter->addWidget(m_detail);

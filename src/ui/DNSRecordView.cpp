@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/AddRecordView.h"
 #include "ui/EditRecordView.h"
@@ -122,6 +123,9 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
                                                       QStringLiteral("zoneRecordCountLabel"));
     headerTexts->addWidget(m_zoneTitle);
     headerTexts->addWidget(m_zoneRecordCount);
+    m_readOnlyNote = ScreenWidgets::secondaryLabel({}, TextStyle::caption,
+                                                   QStringLiteral("readOnlyRecordsNote"));
+    headerTexts->addWidget(m_readOnlyNote);
     headerLayout->addLayout(headerTexts, 1);
     m_addButton = ScreenWidgets::prominentButton(
         QStringLiteral("Add Record"), QStringLiteral("plus"), QStringLiteral("addRecordButton"));
@@ -209,6 +213,12 @@ void DNSRecordView::refresh() {
         m_zoneTitle->setText(zone->name() + QStringLiteral(" Zone"));
         m_zoneRecordCount->setText(QString::number(zone->recordCount()) +
                                    QStringLiteral(" records"));
+        const auto kept = std::count_if(zone->records().cbegin(), zone->records().cend(),
+                                        [](const DNSRecord& record) { return record.isKept(); });
+        m_readOnlyNote->setText(
+            QStringLiteral("%1 read-only (types Korvi lists and keeps but does not edit)")
+                .arg(kept));
+        m_readOnlyNote->setVisible(kept > 0);
     }
     m_addButton->setEnabled(running);
     m_records->setBindRunning(running);
@@ -225,7 +235,8 @@ void DNSRecordView::showAddRecord() {
 
 void DNSRecordView::showEditRecord(const DNSRecord& record) {
     const ZonePtr zone = selectedZone();
-    if (!zone || !m_manager || m_addSheet || m_editSheet)
+    // A kept record's data is written back exactly; no sheet edits it.
+    if (!zone || !m_manager || m_addSheet || m_editSheet || record.isKept())
         return;
     m_editSheet = new EditRecordView(m_manager, zone, record, this);
     m_editSheet->setAttribute(Qt::WA_DeleteOnClose);

@@ -65,6 +65,7 @@ private:
     QStackedWidget* m_detailStack = nullptr;
     QLabel* m_zoneTitle = nullptr;
     QLabel* m_zoneRecordCount = nullptr;
+    QLabel* m_readOnlyNote = nullptr;
     QPushButton* m_addButton = nullptr;
     QLineEdit* m_searchField = nullptr;
     RecordsListView* m_records = nullptr;

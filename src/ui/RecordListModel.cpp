@@ -47,7 +47,8 @@ private:
 };
 
 bool matchesWith(const Matcher& matcher, const DNSRecord& record) {
-    return matcher(record.name) || matcher(record.value) || matcher(typeText(record.type));
+    return matcher(record.name) || matcher(record.value) ||
+           matcher(record.isKept() ? record.keptType : typeText(record.type));
 }
 
 } // namespace
@@ -173,7 +174,8 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         return record.value;
     case Qt::AccessibleTextRole:
-        return record.name + u' ' + typeText(record.type) + u' ' + record.value;
+        return record.name + u' ' + (record.isKept() ? record.keptType : typeText(record.type)) +
+               u' ' + record.value;
     default:
         return {};
     }

@@ -66,6 +66,14 @@ NamedColor RecordRowView::typeColor(DNSRecordType type) {
     return NamedColor::gray;
 }
 
+QString RecordRowView::typeName(const DNSRecord& record) {
+    return record.isKept() ? record.keptType : rawValue(record.type);
+}
+
+QString RecordRowView::readOnlyText() {
+    return QStringLiteral("read-only");
+}
+
 QString RecordRowView::shownName(const DNSRecord& record) {
     return record.name.isEmpty() ? QStringLiteral("@") : record.name;
 }
@@ -122,7 +130,7 @@ void RecordRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,
     // First line: name, server badge, type badge.
     int y = content.top();
     const QString stopped = QStringLiteral("(Server Stopped)");
-    const QString type = rawValue(record.type);
+    const QString type = typeName(record);
     const int badges = captionMetrics.horizontalAdvance(type) + 12 + 8 +
                        (m_bindRunning ? 0 : captionMetrics.horizontalAdvance(stopped) + 12 + 8);
     const QString name = headlineMetrics.elidedText(shownName(record), Qt::ElideRight,
@@ -139,8 +147,8 @@ void RecordRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,
         tint.setAlphaF(0.2f);
         x += drawBadge(painter, stopped, orange, tint, x, y, headlineMetrics.height()) + 8;
     }
-    drawBadge(painter, type, Qt::white, namedColor(typeColor(record.type)), x, y,
-              headlineMetrics.height());
+    const NamedColor badgeColor = record.isKept() ? NamedColor::gray : typeColor(record.type);
+    drawBadge(painter, type, Qt::white, namedColor(badgeColor), x, y, headlineMetrics.height());
 
     // Second line: the value.
     y += headlineMetrics.height() + lineSpacing;
@@ -159,6 +167,19 @@ void RecordRowView::paint(QPainter* painter, const QStyleOptionViewItem& option,
         painter->drawText(QRect(x, y, qMax(0, textRight - x), captionMetrics.height()),
                           Qt::AlignLeft | Qt::AlignVCenter, text);
         x += captionMetrics.horizontalAdvance(text) + 16;
+    }
+
+    // A record Korvi keeps without editing shows "read-only" where the
+    // pencil would be; it cannot be opened.
+    if (record.isKept()) {
+        const int width = captionMetrics.horizontalAdvance(readOnlyText()) + 12;
+        QColor tint = secondary;
+        tint.setAlphaF(0.2f);
+        drawBadge(painter, readOnlyText(), secondary, tint, content.right() - width + 1,
+                  card.top() + (card.height() - captionMetrics.height()) / 2,
+                  captionMetrics.height());
+        painter->restore();
+        return;
     }
 
     // The pencil.

@@ -82,7 +82,11 @@ void RecordsListView::setBindRunning(bool running) {
 void RecordsListView::openRow(const QModelIndex& index) {
     if (!m_bindRunning || !index.isValid() || index.row() >= m_model->rowCount())
         return;
-    Q_EMIT editRecordRequested(m_model->recordAt(index.row()));
+    // Records of types Korvi does not edit are listed, never opened.
+    const DNSRecord& record = m_model->recordAt(index.row());
+    if (record.isKept())
+        return;
+    Q_EMIT editRecordRequested(record);
 }
 
 void RecordsListView::refreshEmptyState() {
