@@ -76,16 +76,23 @@ void ContentView::buildWindow() {
     m_sidebar->setMaximumWidth(sidebarMaximumWidth);
     connect(m_sidebar, &SidebarView::selectedTabChanged, this, &ContentView::showScreen);
 
-    m_detail = new QWidget(splitter);
+    // The right column: the cards of zones whose file differs from the store
+    // after a refresh, above every screen; then the screen's own area.
+    auto* rightColumn = new QWidget(splitter);
+    rightColumn->setObjectName(QStringLiteral("rightColumn"));
+    auto* columnLayout = new QVBoxLayout(rightColumn);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->setSpacing(0);
+    columnLayout->addWidget(new RefreshChoicesView(m_dnsManager, rightColumn));
+    m_detail = new QWidget(rightColumn);
     m_detail->setObjectName(QStringLiteral("detailArea"));
     m_detail->setMinimumWidth(detailMinimumWidth);
     auto* detailLayout = new QVBoxLayout(m_detail);
     detailLayout->setContentsMargins(0, 0, 0, 0);
-    // Zones whose file differs from the store after a refresh, on every screen.
-    detailLayout->addWidget(new RefreshChoicesView(m_dnsManager, m_detail));
+    columnLayout->addWidget(m_detail, 1);
 
     splitter->addWidget(m_sidebar);
-    splitter->addWidget(m_detail);
+    splitter->addWidget(rightColumn);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({sidebarMaximumWidth, defaultWidth - sidebarMaximumWidth});

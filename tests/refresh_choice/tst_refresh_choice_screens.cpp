@@ -141,6 +141,27 @@ private Q_SLOTS:
             QCOMPARE(manager->zones().first()->records().size(), 2);
         }
     }
+
+    // In the window, the cards stand above whichever screen is shown.
+    void choiceCardsInTheWindow() {
+        WindowHost host;
+        QVERIFY(host.isReady());
+        writeFile(host.root(), u"var/named/db.example.com"_s, zoneFile);
+        writeFile(host.root(), u"etc/named.conf"_s,
+                  "options {\n    directory \"/x\";\n};\n"
+                  "zone \"example.com\" IN { type master; file \"db.example.com\"; };\n");
+        DNSServerManager* manager = host.manager();
+        manager->loadConfigurationFromFile();
+        settle();
+        QVERIFY(waitForStorage(*manager));
+        QVERIFY(!shows(host.window(), "refreshChoices"));
+        writeFile(host.root(), u"var/named/db.example.com"_s, zoneFile + "ftp IN A 192.0.2.20\n");
+        manager->refreshFromFileSystem();
+        settle();
+        QVERIFY(shows(host.window(), "refreshChoice_example.com"));
+        QVERIFY(host.window()->currentScreen()->isVisible());
+        QVERIFY(saveScreenshot(host.window(), u"refresh_choice"_s, u"window_with_choice"_s));
+    }
 };
 
 QTEST_MAIN(TestRefreshChoiceScreens)
