@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+
 #include <algorithm>
 
 #include "ui/AddRecordView.h"
