@@ -209,6 +209,15 @@ void ZoneRepository::applyRecordChange(const RecordChange& change, const ZonePtr
             LogLevel::warning);
         return;
     }
+    if (!change.refusalPrefix.isEmpty() && record.isKept()) {
+        // Types Korvi does not edit are kept as the file has them; only the
+        // window's guard stood between them and an edit before.
+        log(QStringLiteral("❌ ") + record.keptType + QStringLiteral(" record '") +
+                displayName(record) +
+                QStringLiteral("' is kept as its zone file has it and is not edited in Korvi"),
+            LogLevel::error);
+        return;
+    }
     if (!change.refusalPrefix.isEmpty()) {
         const ValidationResult result = validateRecord(record);
         if (!result.isValid) {

@@ -336,6 +336,37 @@ private Q_SLOTS:
         QTest::newRow("add, no SOA") << false;
         QTest::newRow("update") << true;
     }
+    // A record of a type Korvi keeps but does not edit is never added or changed through it.
+    void keptRecordIsNotEdited_data() {
+        QTest::addColumn<bool>("update");
+        QTest::newRow("add") << false;
+        QTest::newRow("update") << true;
+    }
+    void keptRecordIsNotEdited() {
+        QFETCH(bool, update);
+        auto m = manager();
+        const ZonePtr zone = makeZone(u"example.com"_s);
+        DNSRecord kept(u"sip"_s, DNSRecordType::TXT, u"100 10 \"S\" \"SIP+D2U\" \"\" _sip._udp"_s,
+                       60);
+        kept.keptType = u"NAPTR"_s;
+        zone->setRecords({kept});
+        m->setZones({zone});
+        const QByteArray before = storedBytes(*m);
+        DNSRecord changed = kept;
+        if (!update)
+            changed.id = QUuid::createUuid();
+        changed.value = u"100 10 \"S\" \"SIP+D2T\" \"\" _sip._tcp"_s;
+        QSignalSpy notices(zone.get(), &DNSZone::changed);
+        QCOMPARE(
+            lines([&] { apply(*m, update ? Operation::update : Operation::add, changed, zone); }),
+            QStringList{errorLine(u"❌ NAPTR record 'sip' is kept as its zone file has it and "
+                                  "is not edited in Korvi"_s)});
+        QCOMPARE(notices.count(), 0);
+        QCOMPARE(zone->records().size(), 1);
+        QCOMPARE(zone->records().first().value, kept.value);
+        QCOMPARE(storedBytes(*m), before);
+    }
+
     void invalidRecordChangesNothing() {
         QFETCH(bool, update);
         auto m = manager();
