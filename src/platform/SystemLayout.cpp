@@ -31,6 +31,22 @@ QString helperLocation() {
 
 } // namespace
 
+namespace {
+
+// The launchd, sudo and pgrep commands of the macOS layout: layouts that
+// control named through rndc or systemd have none of them.
+void dropLaunchdCommands(SystemLayout& layout) {
+    layout.launchDaemonPlistPath.clear();
+    layout.startFallbackCommand.clear();
+    layout.stopCommand.clear();
+    layout.stopFallbackCommand.clear();
+    layout.reloadCommand.clear();
+    layout.statusCheckPath.clear();
+    layout.statusCheckArguments.clear();
+}
+
+} // namespace
+
 SystemLayout SystemLayout::standard() {
     SystemLayout layout;
     layout.namedConfigPath = QStringLiteral("/usr/local/etc/named.conf");
@@ -156,13 +172,7 @@ SystemLayout SystemLayout::distribution(const QString& family, const QString& ro
     layout.allowedCommandPrefixes.clear();
     layout.allowedPrivilegeCommand = QStringLiteral("pkexec");
     layout.commandSearchPath = QStringLiteral("/usr/sbin:/usr/bin:/sbin:/bin");
-    layout.launchDaemonPlistPath.clear();
-    layout.startFallbackCommand.clear();
-    layout.stopCommand.clear();
-    layout.stopFallbackCommand.clear();
-    layout.reloadCommand.clear();
-    layout.statusCheckPath.clear();
-    layout.statusCheckArguments.clear();
+    dropLaunchdCommands(layout);
     // The log is the journal under systemd, else the file channel the
     // configuration names (found when the log is read).
     layout.bindLogPaths.clear();
@@ -204,13 +214,7 @@ SystemLayout SystemLayout::custom(const QString& namedConfigPath, const QString&
     layout.serverControl = Control::rndc;
     layout.pidFilePath = pidFile;
     layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-c"), layout.namedConfigPath};
-    layout.startFallbackCommand.clear();
-    layout.stopCommand.clear();
-    layout.stopFallbackCommand.clear();
-    layout.reloadCommand.clear();
-    layout.launchDaemonPlistPath.clear();
-    layout.statusCheckPath.clear();
-    layout.statusCheckArguments.clear();
+    dropLaunchdCommands(layout);
     layout.bindLogPaths = {layout.zoneDirectory + QStringLiteral("/data/named.run")};
     layout.allowedCommands.append({QStringLiteral("rndc"), QStringLiteral("dig")});
     layout.allowedCommands.append(namedLocations());
@@ -259,13 +263,7 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port, quint16
     const QString conf = layout.namedConfigPath;
     layout.startCommand = {layout.bindExecutablePath, QStringLiteral("-c"), conf,
                            QStringLiteral("-p"), QString::number(port)};
-    layout.startFallbackCommand.clear();
-    layout.stopCommand.clear();
-    layout.stopFallbackCommand.clear();
-    layout.reloadCommand.clear();
-    layout.launchDaemonPlistPath.clear();
-    layout.statusCheckPath.clear();
-    layout.statusCheckArguments.clear();
+    dropLaunchdCommands(layout);
     layout.bindLogPaths = {zones + QStringLiteral("/data/named.run")};
 
     // Only what the sandbox itself runs as commands: its named (under any of
