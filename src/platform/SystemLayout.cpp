@@ -147,6 +147,10 @@ SystemLayout SystemLayout::distribution(const QString& family, const QString& ro
     layout.ownsIncludeOnly = true;
     layout.ownedFamily = fedora ? QStringLiteral("fedora") : QStringLiteral("debian");
     layout.ownedRoot = base;
+    // A layout rebased below a folder (a copy of the machine's files) keeps
+    // Korvi's own data there too, never in the user's data folder.
+    if (!base.isEmpty())
+        layout.dataDirectory = at("/korvi-data");
     layout.privilegedThroughHelper = throughHelper;
     layout.layoutName =
         fedora ? QStringLiteral("Fedora / RHEL") : QStringLiteral("Debian / Ubuntu");

@@ -147,6 +147,8 @@ private Q_SLOTS:
         QCOMPARE(ownedFileLayout(layout).korviInclude, u"/tmp/x/etc/bind/named.conf.korvi"_s);
         QCOMPARE(ownedFileLayout(layout).zoneFile(u"a.test"_s),
                  u"/tmp/x/var/lib/bind/korvi/db.a.test"_s);
+        // Korvi's zone database too: a rebased layout never reaches the user's data folder.
+        QCOMPARE(layout.dataDirectory, u"/tmp/x/korvi-data"_s);
     }
 
     void includeText() {
