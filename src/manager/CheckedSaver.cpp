@@ -106,8 +106,9 @@ template <typename Work, typename Then> void inBackground(QThreadPool* pool, Wor
     });
 }
 
-// The final writes run one at a time, in the order the main thread decided
-// them, so an older text can never land after a newer one.
+// The final writes (and the texts handed to the helper) are made one at a
+// time, in the order the main thread decided them, so an older text can never
+// land after a newer one.
 QThreadPool* writerPool() {
     static QThreadPool* pool = [] {
         auto* created = new QThreadPool(QCoreApplication::instance());
@@ -275,19 +276,34 @@ SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone) {
     const Kind kind = Kind::zoneFile(name);
     const bool included = includedZones().contains(name);
     const QPointer<CheckedSaver> self(this);
-    m_owned->perform({QStringLiteral("write-zone"), name}, zone->zoneFileText().toUtf8(),
-                     [self, id, path, name, kind, included](bool ok, const QString& message) {
-                         if (!self)
-                             return;
-                         if (ok) {
-                             self->log(kind.passedLine, LogLevel::info);
-                         } else {
-                             self->log(kind.invalidPrefix + message, LogLevel::info);
-                         }
-                         Q_EMIT self->finished(id, path, ok, ok ? QString() : message);
-                         if (ok && included)
-                             Q_EMIT self->serverChangeNeeded(name);
-                     });
+    const auto done = [self, id, path, name, kind, included](bool ok, const QString& message) {
+        if (!self)
+            return;
+        if (ok) {
+            self->log(kind.passedLine, LogLevel::info);
+        } else {
+            self->log(kind.invalidPrefix + message, LogLevel::info);
+        }
+        Q_EMIT self->finished(id, path, ok, ok ? QString() : message);
+        if (ok && included)
+            Q_EMIT self->serverChangeNeeded(name);
+    };
+    // The text is made off the main thread from a snapshot, as for any zone
+    // file; on the one-thread writer, so two quick saves of a zone reach the
+    // helper in the order they were started.
+    const std::optional<SOARecord> soa = zone->soaRecord();
+    const QList<DNSRecord> records = zone->records();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    inBackground(
+        writerPool(),
+        [name, soa, records, now] {
+            return ZoneFileWriter::zoneText(name, soa, records, now).toUtf8();
+        },
+        [self, name, done](const QByteArray& bytes) {
+            if (!self)
+                return;
+            self->m_owned->perform({QStringLiteral("write-zone"), name}, bytes, done);
+        });
     return id;
 }
 
@@ -425,10 +441,6 @@ void CheckedSaver::checkSource(const Kind& kind, TextSource source, const QStrin
             log->add(QStringLiteral("❌ ") + message, LogLevel::info);
         post([completion, message, text] { completion(false, message, text); });
     };
-    if (!m_scratch.prepare()) {
-        failed(QString(), QString());
-        return;
-    }
     struct Copy {
         QString text;
         WriteOutcome written;

@@ -26,10 +26,6 @@ QString ScratchFolder::path() const {
     return userFolder(m_base) + u'/' + QString::number(QCoreApplication::applicationPid());
 }
 
-bool ScratchFolder::prepare() const {
-    return prepare(m_base);
-}
-
 bool ScratchFolder::prepare(const QString& base) {
     const QString user = userFolder(base);
     const QByteArray userPath = QFile::encodeName(user);

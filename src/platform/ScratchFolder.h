@@ -23,11 +23,9 @@ public:
     QString path() const;
     // Makes "<base>/korvi-<uid>" (owner only) and this process's subfolder
     // when missing; false when they cannot be made or the user's folder is
-    // not the user's own.
-    bool prepare() const;
-    // The same for a base, from any thread: a copy written off the main
-    // thread makes sure of its folder just before, since another scratch
-    // folder object of this process may have removed it while it was empty.
+    // not the user's own. Safe from any thread: a copy is written off the
+    // main thread right after this, since another scratch folder object of
+    // this process may have removed the folder while it was empty.
     static bool prepare(const QString& base);
 
     // Removes every "<base>/korvi-<uid>/<pid>" whose process no longer runs.
