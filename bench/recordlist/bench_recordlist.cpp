@@ -22,9 +22,9 @@
 #include <unistd.h>
 
 #include "HostTestSupport.h"
-#include "ui/DNSRecordView.h"
-#include "ui/RecordListModel.h"
-#include "ui/RecordsListView.h"
+#include "ui/records/DNSRecordView.h"
+#include "ui/records/RecordListModel.h"
+#include "ui/records/RecordsListView.h"
 
 using namespace korvi;
 

@@ -35,7 +35,7 @@
 #include "manager/DNSServerManager.h"
 #include "model/Serial.h"
 #include "model/ZoneFileWriter.h"
-#include "ui/ContentView.h"
+#include "ui/MainWindow.h"
 
 using namespace korvi;
 
@@ -350,7 +350,7 @@ int startProbe(const QString& root, const QElapsedTimer& clock) {
     const SystemLayout layout = benchLayout(root);
     auto manager = std::make_unique<DNSServerManager>(
         layout, std::make_shared<PreferencesStore>(root + QStringLiteral("/preferences.ini")));
-    auto window = std::make_unique<ContentView>(manager.get());
+    auto window = std::make_unique<MainWindow>(manager.get());
     window->resize(1000, 720);
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get()))

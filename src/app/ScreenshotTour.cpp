@@ -10,7 +10,7 @@
 #include "manager/DNSServerManager.h"
 #include "platform/Console.h"
 #include "ui/AboutWindowController.h"
-#include "ui/ContentView.h"
+#include "ui/MainWindow.h"
 #include "ui/SidebarView.h"
 
 namespace korvi {
@@ -30,7 +30,7 @@ QString fileName(int section) {
 
 } // namespace
 
-ScreenshotTour::ScreenshotTour(ContentView* window, SandboxSession* session,
+ScreenshotTour::ScreenshotTour(MainWindow* window, SandboxSession* session,
                                const QString& directory, QObject* parent)
     : QObject(parent), m_window(window), m_session(session), m_directory(directory) {
     m_deadline.setSingleShot(true);
@@ -109,7 +109,7 @@ void ScreenshotTour::showNextSection() {
         saveAbout();
         return;
     }
-    m_window->setSelectedTab(m_section);
+    m_window->setSelectedSection(Section(m_section));
     after(settleMs, &ScreenshotTour::saveSection);
 }
 
@@ -123,7 +123,7 @@ void ScreenshotTour::saveAbout() {
     QTimer::singleShot(settleMs, this, [this] {
         save(AboutWindowController::shared()->window(), QStringLiteral("07-about.png"));
         AboutWindowController::shared()->window()->close();
-        m_window->setSelectedTab(0);
+        m_window->setSelectedSection(Section::dashboard);
         stopServer();
     });
 }

@@ -7,7 +7,7 @@
 
 namespace korvi {
 
-class ContentView;
+class MainWindow;
 class SandboxSession;
 
 // Shows that Korvi works on a machine without a display: on the sandbox,
@@ -19,7 +19,7 @@ class ScreenshotTour : public QObject {
     Q_OBJECT
 
 public:
-    ScreenshotTour(ContentView* window, SandboxSession* session, const QString& directory,
+    ScreenshotTour(MainWindow* window, SandboxSession* session, const QString& directory,
                    QObject* parent = nullptr);
 
     void start();
@@ -38,7 +38,7 @@ private:
     bool save(QWidget* widget, const QString& name);
     void after(int milliseconds, void (ScreenshotTour::*step)());
 
-    ContentView* m_window;
+    MainWindow* m_window;
     SandboxSession* m_session;
     QString m_directory;
     QStringList m_saved;

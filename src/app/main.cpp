@@ -12,8 +12,8 @@
 #include "manager/DNSServerManager.h"
 #include "platform/Console.h"
 #include "platform/SystemLayout.h"
-#include "ui/ContentView.h"
 #include "ui/KorviApp.h"
+#include "ui/MainWindow.h"
 
 using namespace korvi;
 
@@ -128,7 +128,7 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<SandboxSession> session;
     std::unique_ptr<ScreenshotTour> tour;
-    ContentView* window = nullptr;
+    MainWindow* window = nullptr;
     if (sandboxMode) {
         session = std::make_unique<SandboxSession>(sandboxDirectory, sandboxPort);
         consoleLine(QStringLiteral("🧪 Sandbox mode in %1: named on 127.0.0.1 port %2")

@@ -24,6 +24,7 @@ void DNSZone::setName(const QString& name) {
 void DNSZone::setRecords(const QList<DNSRecord>& records) {
     m_records = records;
     m_recordsLoaded = true;
+    Q_EMIT recordsReset();
     Q_EMIT changed();
 }
 
@@ -35,7 +36,9 @@ void DNSZone::setSoaRecord(const std::optional<SOARecord>& soa) {
 void DNSZone::addRecord(const DNSRecord& record) {
     if (!validateRecord(record).isValid)
         return;
+    Q_EMIT recordAboutToBeInserted(m_records.size(), record);
     m_records.append(record);
+    Q_EMIT recordInserted(m_records.size() - 1);
     Q_EMIT changed();
 }
 
@@ -46,6 +49,7 @@ void DNSZone::updateRecord(const DNSRecord& record) {
     if (index < 0)
         return;
     m_records[index] = record;
+    Q_EMIT recordChanged(index);
     Q_EMIT changed();
 }
 
@@ -53,7 +57,9 @@ bool DNSZone::removeRecord(const QUuid& recordId) {
     const qsizetype index = indexOfRecord(recordId);
     if (index < 0)
         return false;
+    Q_EMIT recordAboutToBeRemoved(index);
     m_records.removeAt(index);
+    Q_EMIT recordRemoved(index);
     Q_EMIT changed();
     return true;
 }

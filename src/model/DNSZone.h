@@ -14,9 +14,11 @@
 namespace korvi {
 
 // One authoritative zone. Zones are shared: the manager's list and every
-// screen hold the same object, and each change of name, records or SOA is
-// announced once through changed(). Two zones are the same zone exactly when
-// their ids are equal.
+// screen hold the same object. Each change of name, records or SOA is
+// announced once through changed(); a change of the records is announced
+// first by what it did (one record inserted, changed or removed, or the list
+// replaced), so that a view of a hundred thousand records redraws one row.
+// Two zones are the same zone exactly when their ids are equal.
 class DNSZone : public QObject {
     Q_OBJECT
 
@@ -68,6 +70,19 @@ public:
     bool operator==(const DNSZone& other) const { return m_id == other.m_id; }
 
 Q_SIGNALS:
+    // The record is about to be appended at `index` (the last position),
+    // then it was. A list model turns the pair into its begin/end calls.
+    void recordAboutToBeInserted(qsizetype index, const korvi::DNSRecord& record);
+    void recordInserted(qsizetype index);
+    // The record at `index` was replaced in place.
+    void recordChanged(qsizetype index);
+    // The record at `index` is about to go, then it went; later records
+    // moved up by one.
+    void recordAboutToBeRemoved(qsizetype index);
+    void recordRemoved(qsizetype index);
+    // The whole record list was replaced.
+    void recordsReset();
+    // Any change: name, SOA or records (after the record signal above).
     void changed();
 
 private:

@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 
 #include "platform/WebPageOpener.h"
-#include "ui/Palette.h"
-#include "ui/ProminentButton.h"
-#include "ui/SymbolIcons.h"
-#include "ui/Typography.h"
+#include "ui/icons/SymbolIcons.h"
+#include "ui/widgets/Palette.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/Typography.h"
 
 namespace korvi {
 

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/AboutView.h"
-#include "ui/SymbolIcons.h"
+#include "ui/icons/SymbolIcons.h"
 
 namespace korvi {
 

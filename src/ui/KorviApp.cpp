@@ -9,8 +9,8 @@
 #include "platform/NotificationCenter.h"
 #include "platform/PreferencesStore.h"
 #include "platform/WebPageOpener.h"
-#include "ui/ContentView.h"
-#include "ui/SymbolIcons.h"
+#include "ui/MainWindow.h"
+#include "ui/icons/SymbolIcons.h"
 
 namespace korvi {
 
@@ -50,17 +50,17 @@ KorviApp::~KorviApp() {
     WebPageOpener::setHandler({});
 }
 
-ContentView* KorviApp::openMainWindow() {
+MainWindow* KorviApp::openMainWindow() {
     auto preferences = std::make_shared<PreferencesStore>();
     return openMainWindow(standardLayoutFor(readHostLayoutFacts(preferences.get())), preferences);
 }
 
-ContentView* KorviApp::openMainWindow(const SystemLayout& layout,
-                                      std::shared_ptr<PreferencesStore> preferences) {
+MainWindow* KorviApp::openMainWindow(const SystemLayout& layout,
+                                     std::shared_ptr<PreferencesStore> preferences) {
     m_mainWindow.reset();
     m_manager = std::make_unique<DNSServerManager>(layout, std::move(preferences));
-    m_mainWindow = std::make_unique<ContentView>(m_manager.get());
-    m_mainWindow->resize(ContentView::defaultWidth, ContentView::defaultHeight);
+    m_mainWindow = std::make_unique<MainWindow>(m_manager.get());
+    m_mainWindow->resize(MainWindow::defaultWidth, MainWindow::defaultHeight);
     m_mainWindow->show();
     return m_mainWindow.get();
 }

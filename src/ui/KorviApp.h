@@ -10,7 +10,7 @@ class QApplication;
 
 namespace korvi {
 
-class ContentView;
+class MainWindow;
 class DNSServerManager;
 class PreferencesStore;
 
@@ -33,17 +33,17 @@ public:
     // Builds the manager and the main window on the standard host layout and
     // the user's preferences, or on the given ones, and shows the window at
     // its default size.
-    ContentView* openMainWindow();
-    ContentView* openMainWindow(const SystemLayout& layout,
-                                std::shared_ptr<PreferencesStore> preferences);
-    ContentView* mainWindow() const { return m_mainWindow.get(); }
+    MainWindow* openMainWindow();
+    MainWindow* openMainWindow(const SystemLayout& layout,
+                               std::shared_ptr<PreferencesStore> preferences);
+    MainWindow* mainWindow() const { return m_mainWindow.get(); }
     DNSServerManager* manager() const { return m_manager.get(); }
 
 private:
     // The window observes the manager, so it is declared after it and goes
     // first.
     std::unique_ptr<DNSServerManager> m_manager;
-    std::unique_ptr<ContentView> m_mainWindow;
+    std::unique_ptr<MainWindow> m_mainWindow;
 };
 
 } // namespace korvi

@@ -6,12 +6,12 @@
 #include <QVBoxLayout>
 
 #include "manager/DNSServerManager.h"
-#include "ui/Palette.h"
-#include "ui/ProminentButton.h"
-#include "ui/ServerStatusStyle.h"
-#include "ui/StatusIndicator.h"
-#include "ui/SymbolIcons.h"
-#include "ui/Typography.h"
+#include "ui/dashboard/ServerStatusStyle.h"
+#include "ui/dashboard/StatusIndicator.h"
+#include "ui/icons/SymbolIcons.h"
+#include "ui/widgets/Palette.h"
+#include "ui/widgets/ProminentButton.h"
+#include "ui/widgets/Typography.h"
 
 namespace korvi {
 
@@ -21,8 +21,8 @@ const QString noPackageManager = QStringLiteral("None");
 
 } // namespace
 
-const QList<SidebarView::Section>& SidebarView::sections() {
-    static const QList<Section> list = {
+const QList<SidebarView::SectionEntry>& SidebarView::sections() {
+    static const QList<SectionEntry> list = {
         {QStringLiteral("Dashboard"), QStringLiteral("gauge")},
         {QStringLiteral("Zone Management"), QStringLiteral("folder")},
         {QStringLiteral("DNS Records"), QStringLiteral("doc.text")},
@@ -54,14 +54,14 @@ SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
                        "QListWidget::item:selected { background: %2; color: %3; }")
             .arg(semanticColor(SemanticColor::label).name(), accent.name(),
                  semanticColor(SemanticColor::textOnAccent).name()));
-    for (const Section& section : sections()) {
+    for (const SectionEntry& section : sections()) {
         auto* item = new QListWidgetItem(symbolIcon(section.symbol, accent), section.title, m_list);
         item->setSizeHint(QSize(0, 32));
     }
     m_list->setCurrentRow(0);
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
-            Q_EMIT selectedTabChanged(row);
+            Q_EMIT selectedSectionChanged(Section(row));
     });
     layout->addWidget(m_list, 1);
 
@@ -112,13 +112,12 @@ SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
     updateServerBlock();
 }
 
-int SidebarView::selectedTab() const {
-    return m_list->currentRow();
+Section SidebarView::selectedSection() const {
+    return Section(m_list->currentRow());
 }
 
-void SidebarView::setSelectedTab(int tab) {
-    if (tab >= 0 && tab < sections().size())
-        m_list->setCurrentRow(tab);
+void SidebarView::setSelectedSection(Section section) {
+    m_list->setCurrentRow(int(section));
 }
 
 void SidebarView::updateServerBlock() {

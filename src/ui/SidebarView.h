@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/Section.h"
+
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -19,20 +21,20 @@ class SidebarView : public QWidget {
     Q_OBJECT
 
 public:
-    struct Section {
+    struct SectionEntry {
         QString title;
         QString symbol;
     };
     // The sections in order; the position is the section's tag.
-    static const QList<Section>& sections();
+    static const QList<SectionEntry>& sections();
 
     explicit SidebarView(DNSServerManager* manager, QWidget* parent = nullptr);
 
-    int selectedTab() const;
-    void setSelectedTab(int tab);
+    Section selectedSection() const;
+    void setSelectedSection(Section section);
 
 Q_SIGNALS:
-    void selectedTabChanged(int tab);
+    void selectedSectionChanged(korvi::Section section);
 
 private:
     void updateServerBlock();

@@ -13,7 +13,7 @@
 #include <QWidget>
 
 #include "HostTestSupport.h"
-#include "ui/ContentView.h"
+#include "ui/MainWindow.h"
 
 namespace korvi::test {
 
@@ -97,13 +97,13 @@ public:
         m_manager = std::make_unique<DNSServerManager>(
             isolatedLayout(m_dir.path()),
             std::make_shared<PreferencesStore>(m_dir.filePath(u"prefs.ini"_s)));
-        m_window = std::make_unique<ContentView>(m_manager.get());
+        m_window = std::make_unique<MainWindow>(m_manager.get());
         m_window->show();
         m_settled = waitForDetections(*m_window->dnsManager());
     }
     bool isReady() const { return m_dir.isValid() && m_settled; }
     QString root() const { return m_dir.path(); }
-    ContentView* window() const { return m_window.get(); }
+    MainWindow* window() const { return m_window.get(); }
     DNSServerManager* manager() const { return m_window->dnsManager(); }
     template <typename T> T* find(const QString& name) const {
         return m_window->findChild<T*>(name);
@@ -112,7 +112,7 @@ public:
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<DNSServerManager> m_manager;
-    std::unique_ptr<ContentView> m_window;
+    std::unique_ptr<MainWindow> m_window;
     bool m_settled = false;
 };
 

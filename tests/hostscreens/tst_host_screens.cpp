@@ -8,8 +8,8 @@
 
 #include "ScreenTestSupport.h"
 #include "host/HostLayout.h"
-#include "ui/DNSConfigView.h"
-#include "ui/DashboardView.h"
+#include "ui/configuration/DNSConfigView.h"
+#include "ui/dashboard/DashboardView.h"
 
 using namespace korvi;
 using namespace korvi::test;

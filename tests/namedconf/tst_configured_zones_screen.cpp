@@ -5,8 +5,8 @@
 #include <QtTest>
 
 #include "ScreenTestSupport.h"
-#include "ui/ConfiguredZonesSection.h"
-#include "ui/DNSConfigView.h"
+#include "ui/configuration/ConfiguredZonesSection.h"
+#include "ui/configuration/DNSConfigView.h"
 
 using namespace korvi;
 using namespace korvi::test;

@@ -7,11 +7,11 @@
 
 #include "ScreenTestSupport.h"
 #include "StoredZones.h"
-#include "ui/DNSRecordView.h"
-#include "ui/RecordListModel.h"
-#include "ui/RecordRowView.h"
-#include "ui/RecordsListView.h"
-#include "ui/RefreshChoicesView.h"
+#include "ui/records/DNSRecordView.h"
+#include "ui/records/RecordListModel.h"
+#include "ui/records/RecordRowDelegate.h"
+#include "ui/records/RecordsListView.h"
+#include "ui/zones/RefreshChoicesView.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -64,7 +64,7 @@ private Q_SLOTS:
         QVERIFY(labelText(&screen, "readOnlyRecordsNote").startsWith(u"1 read-only"_s));
         RecordListModel* model = screen.recordsList()->model();
         QCOMPARE(model->rowCount(), 2);
-        QCOMPARE(RecordRowView::typeName(model->recordAt(1)), type);
+        QCOMPARE(RecordRowDelegate::typeName(model->recordAt(1)), type);
         QVERIFY(model->data(model->index(1), Qt::AccessibleTextRole).toString().contains(type));
         screen.recordsList()->setSearchText(type);
         QCOMPARE(model->rowCount(), 1);

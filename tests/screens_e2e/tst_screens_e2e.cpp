@@ -11,16 +11,16 @@
 #include "SandboxServer.h"
 #include "ScreenTestSupport.h"
 #include "platform/TextFile.h"
-#include "ui/AddRecordView.h"
-#include "ui/AddZoneView.h"
-#include "ui/DNSConfigView.h"
-#include "ui/DNSRecordView.h"
-#include "ui/EditRecordView.h"
-#include "ui/IntegerField.h"
-#include "ui/RecordListModel.h"
-#include "ui/RecordsListView.h"
-#include "ui/ZoneManagementView.h"
-#include "ui/ZoneRowView.h"
+#include "ui/configuration/DNSConfigView.h"
+#include "ui/records/AddRecordView.h"
+#include "ui/records/DNSRecordView.h"
+#include "ui/records/EditRecordView.h"
+#include "ui/records/RecordListModel.h"
+#include "ui/records/RecordsListView.h"
+#include "ui/widgets/IntegerField.h"
+#include "ui/zones/AddZoneView.h"
+#include "ui/zones/ZoneManagementView.h"
+#include "ui/zones/ZoneRowDelegate.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -169,7 +169,7 @@ private Q_SLOTS:
         // The domain, through its confirmation.
         QListView* list = zones.zoneList();
         const QRect row = list->visualRect(list->model()->index(0, 0));
-        clickRow(list, 0, zones.rowView()->deleteButtonRect(row).center());
+        clickRow(list, 0, zones.rowDelegate()->deleteButtonRect(row).center());
         QMessageBox* confirmation = zones.deleteConfirmation();
         QVERIFY(confirmation);
         QVERIFY(confirmation->text().contains(u"'example.com'"_s));

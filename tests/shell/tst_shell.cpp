@@ -19,14 +19,14 @@
 #include "ui/AboutView.h"
 #include "ui/AboutWindowController.h"
 #include "ui/KorviApp.h"
-#include "ui/LogsView.h"
-#include "ui/Palette.h"
 #include "ui/SidebarView.h"
-#include "ui/StatusIndicator.h"
-#include "ui/SymbolIcons.h"
-#include "ui/TutorialSection.h"
-#include "ui/TutorialView.h"
-#include "ui/Typography.h"
+#include "ui/dashboard/StatusIndicator.h"
+#include "ui/icons/SymbolIcons.h"
+#include "ui/logs/LogsView.h"
+#include "ui/tutorial/TutorialSection.h"
+#include "ui/tutorial/TutorialView.h"
+#include "ui/widgets/Palette.h"
+#include "ui/widgets/Typography.h"
 
 using namespace korvi;
 
@@ -56,7 +56,7 @@ Q_DECLARE_METATYPE(korvi::NamedColor)
 
 namespace {
 
-QString screenOf(const ContentView* window) {
+QString screenOf(const MainWindow* window) {
     return window->currentScreen() ? window->currentScreen()->property("korviScreen").toString()
                                    : QString();
 }
@@ -125,7 +125,7 @@ private Q_SLOTS:
     void launchAndSections() {
         WindowHost host;
         QVERIFY(host.isReady());
-        ContentView* window = host.window();
+        MainWindow* window = host.window();
         QCOMPARE(window->windowTitle(), u"Korvi"_s);
         QCOMPARE(window->size(), QSize(1200, 800));
         QCOMPARE(screenOf(window), u"DashboardView"_s);
@@ -144,7 +144,7 @@ private Q_SLOTS:
             QVERIFY(!list->item(tab)->icon().isNull());
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(tab)).center());
-            QCOMPARE(window->selectedTab(), tab);
+            QCOMPARE(window->selectedSection(), Section(tab));
             QCOMPARE(screenOf(window), screens[tab]);
             QVERIFY(window->currentScreen()->isVisible());
             QCOMPARE(host.find<QWidget>(u"detailArea"_s)
@@ -463,7 +463,7 @@ private Q_SLOTS:
                            "list.bullet.circle.fill checkmark.shield.fill "
                            "wrench.and.screwdriver.fill globe network")
                 .split(u' ');
-        for (const SidebarView::Section& section : SidebarView::sections())
+        for (const SidebarView::SectionEntry& section : SidebarView::sections())
             names.append(section.symbol);
         for (const TutorialView::Entry& entry : TutorialView::entries())
             names.append(entry.symbol);
@@ -507,8 +507,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         makeHostFolders(dir.path());
         const QString preferences = dir.filePath(u"prefs.ini"_s);
-        ContentView* window = app.openMainWindow(isolatedLayout(dir.path()),
-                                                 std::make_shared<PreferencesStore>(preferences));
+        MainWindow* window = app.openMainWindow(isolatedLayout(dir.path()),
+                                                std::make_shared<PreferencesStore>(preferences));
         QVERIFY(waitForDetections(*window->dnsManager()));
         const ZonePtr quitting = ZonePtr::create(u"quit.test"_s, u"db.quit.test"_s);
         window->dnsManager()->setZones({quitting});
@@ -542,7 +542,7 @@ private Q_SLOTS:
         DNSServerManager manager(layout,
                                  std::make_shared<PreferencesStore>(dir.filePath(u"prefs.ini"_s)));
         QVERIFY(waitForDetections(manager));
-        ContentView window(&manager);
+        MainWindow window(&manager);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 

@@ -72,7 +72,7 @@ private Q_SLOTS:
         const QMap<QString, QByteArray> before = etcBind();
         auto manager = makeManager(dir.path(), layout);
         QVERIFY(waitForDetections(*manager));
-        ContentView window(manager.get());
+        MainWindow window(manager.get());
         showScreen(&window);
 
         const bool wasRunning = manager->isRunning();

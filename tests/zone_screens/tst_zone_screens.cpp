@@ -10,13 +10,13 @@
 
 #include "ScreenTestSupport.h"
 #include "StdoutCapture.h"
-#include "ui/AddZoneView.h"
-#include "ui/DNSConfigView.h"
-#include "ui/ForwarderPresetButton.h"
-#include "ui/IntegerField.h"
-#include "ui/Palette.h"
-#include "ui/ZoneManagementView.h"
-#include "ui/ZoneRowView.h"
+#include "ui/configuration/DNSConfigView.h"
+#include "ui/configuration/ForwarderPresetButton.h"
+#include "ui/widgets/IntegerField.h"
+#include "ui/widgets/Palette.h"
+#include "ui/zones/AddZoneView.h"
+#include "ui/zones/ZoneManagementView.h"
+#include "ui/zones/ZoneRowDelegate.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -38,7 +38,7 @@ ZonePtr zoneWithRecords(const QString& name, int records, const QString& directo
 // Clicks the delete button drawn in a zone row.
 void clickDelete(ZoneManagementView& view, int row) {
     const QRect rect = view.zoneList()->visualRect(view.zoneList()->model()->index(row, 0));
-    clickRow(view.zoneList(), row, view.rowView()->deleteButtonRect(rect).center());
+    clickRow(view.zoneList(), row, view.rowDelegate()->deleteButtonRect(rect).center());
 }
 
 // The texts of a configuration list's fields, in order.
@@ -120,11 +120,11 @@ private Q_SLOTS:
 
         m_manager->setServerStatus(status);
         m_manager->setZones({zoneWithRecords(u"example.com"_s, 2, m_dir->path())});
-        QVERIFY(!m_view->rowView()->isBindRunning());
+        QVERIFY(!m_view->rowDelegate()->isBindRunning());
         clickDelete(*m_view, 0);
         QVERIFY(!m_view->deleteConfirmation());
         m_manager->setServerStatus(ServerStatus::running);
-        QVERIFY(m_view->rowView()->isBindRunning());
+        QVERIFY(m_view->rowDelegate()->isBindRunning());
         QVERIFY(child<QPushButton>(m_view, u"addDomainButton"_s)->isEnabled());
     }
 

@@ -1,0 +1,195 @@
+#include "ui/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "manager/DNSServerManager.h"
+#include "platform/NotificationCenter.h"
+#include "ui/AboutWindowController.h"
+#include "ui/SidebarView.h"
+#include "ui/configuration/DNSConfigView.h"
+#include "ui/dashboard/DashboardView.h"
+#include "ui/icons/SymbolIcons.h"
+#include "ui/logs/LogsView.h"
+#include "ui/records/DNSRecordView.h"
+#include "ui/tutorial/TutorialView.h"
+#include "ui/widgets/Palette.h"
+#include "ui/widgets/Typography.h"
+#include "ui/zones/RefreshChoicesView.h"
+#include "ui/zones/ZoneManagementView.h"
+
+namespace korvi {
+
+MainWindow::MainWindow(DNSServerManager* manager, QWidget* parent)
+    : QMainWindow(parent), m_dnsManager(manager) {
+    setObjectName(QStringLiteral("contentView"));
+    setWindowTitle(QStringLiteral("Korvi"));
+    setWindowIcon(applicationIcon());
+    buildWindow();
+    buildToolbarAndMenu();
+    resize(defaultWidth, defaultHeight);
+    showScreen(Section::dashboard);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_terminationSaved) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (m_terminationPosted)
+        return;
+    m_terminationPosted = true;
+    const auto closeNow = [this] {
+        m_terminationSaved = true;
+        close();
+    };
+    NotificationCenter::instance().post(appWillTerminateNotification);
+    // The save's end is always posted, so its id is known before it comes.
+    const SaveId own = m_dnsManager->terminationSaveId();
+    connect(m_dnsManager, &DNSServerManager::configurationSaveFinished, this,
+            [own, closeNow](SaveId id, bool) {
+                if (id == own)
+                    closeNow();
+            });
+    QTimer::singleShot(terminationSaveLimitMs, this, closeNow);
+}
+
+MainWindow::~MainWindow() {
+    // The screens observe the manager: they go first.
+    delete takeCentralWidget();
+}
+
+void MainWindow::buildWindow() {
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("navigationSplit"));
+    splitter->setChildrenCollapsible(false);
+
+    m_sidebar = new SidebarView(m_dnsManager, splitter);
+    m_sidebar->setMinimumWidth(sidebarMinimumWidth);
+    m_sidebar->setMaximumWidth(sidebarMaximumWidth);
+    connect(m_sidebar, &SidebarView::selectedSectionChanged, this, &MainWindow::showScreen);
+
+    // The right column: the cards of zones whose file differs from the store
+    // after a refresh, above every screen; then the screen's own area.
+    auto* rightColumn = new QWidget(splitter);
+    rightColumn->setObjectName(QStringLiteral("rightColumn"));
+    auto* columnLayout = new QVBoxLayout(rightColumn);
+    columnLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->setSpacing(0);
+    columnLayout->addWidget(new RefreshChoicesView(m_dnsManager, rightColumn));
+    m_detail = new QWidget(rightColumn);
+    m_detail->setObjectName(QStringLiteral("detailArea"));
+    m_detail->setMinimumWidth(detailMinimumWidth);
+    auto* detailLayout = new QVBoxLayout(m_detail);
+    detailLayout->setContentsMargins(0, 0, 0, 0);
+    columnLayout->addWidget(m_detail, 1);
+
+    splitter->addWidget(m_sidebar);
+    splitter->addWidget(rightColumn);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({sidebarMaximumWidth, defaultWidth - sidebarMaximumWidth});
+    setCentralWidget(splitter);
+}
+
+void MainWindow::buildToolbarAndMenu() {
+    auto* toolbar = addToolBar(QStringLiteral("Main"));
+    toolbar->setObjectName(QStringLiteral("mainToolbar"));
+    toolbar->setMovable(false);
+    toolbar->setIconSize(QSize(18, 18));
+    toolbar->toggleViewAction()->setVisible(false);
+    // The refresh sits at the trailing end, as a primary action.
+    auto* spacer = new QWidget(toolbar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolbar->addWidget(spacer);
+    toolbar->addSeparator();
+    m_refreshAction =
+        toolbar->addAction(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Refresh"));
+    m_refreshAction->setObjectName(QStringLiteral("refreshAction"));
+    m_refreshAction->setToolTip(
+        QStringLiteral("Refresh system status and load BIND configuration"));
+    connect(m_refreshAction, &QAction::triggered, this, &MainWindow::refresh);
+
+    // The application menu; on macOS Qt moves these two into the menu that
+    // carries the application's name.
+    QMenu* appMenu = menuBar()->addMenu(QStringLiteral("Korvi"));
+    m_aboutAction = appMenu->addAction(QStringLiteral("About Korvi"));
+    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
+    m_aboutAction->setMenuRole(QAction::AboutRole);
+    connect(m_aboutAction, &QAction::triggered, this,
+            [] { AboutWindowController::shared()->showWindow(); });
+    appMenu->addSeparator();
+    QAction* quit = appMenu->addAction(QStringLiteral("Quit Korvi"));
+    quit->setObjectName(QStringLiteral("quitAction"));
+    quit->setMenuRole(QAction::QuitRole);
+    quit->setShortcut(QKeySequence::Quit);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+}
+
+void MainWindow::setSelectedSection(Section section) {
+    m_sidebar->setSelectedSection(section);
+}
+
+void MainWindow::showScreen(Section section) {
+    QWidget* screen = makeScreen(section);
+    if (!screen)
+        return;
+    m_selectedSection = section;
+    // A section's screen is built afresh each time the section is chosen.
+    delete m_screen;
+    m_screen = screen;
+    m_detail->layout()->addWidget(screen);
+    screen->show();
+}
+
+QWidget* MainWindow::makeScreen(Section section) {
+    QWidget* screen = nullptr;
+    QString name;
+    switch (section) {
+    case Section::dashboard:
+        screen = new DashboardView(m_dnsManager, m_detail);
+        name = QStringLiteral("DashboardView");
+        break;
+    case Section::zoneManagement:
+        screen = new ZoneManagementView(m_dnsManager, m_detail);
+        name = QStringLiteral("ZoneManagementView");
+        break;
+    case Section::dnsRecords:
+        screen = new DNSRecordView(m_dnsManager, m_detail);
+        name = QStringLiteral("DNSRecordView");
+        break;
+    case Section::serverConfiguration:
+        screen = new DNSConfigView(m_dnsManager, m_detail);
+        name = QStringLiteral("DNSConfigView");
+        break;
+    case Section::logs:
+        screen = new LogsView(m_dnsManager, m_detail);
+        name = QStringLiteral("LogsView");
+        break;
+    case Section::tutorial:
+        screen = new TutorialView(m_detail);
+        name = QStringLiteral("TutorialView");
+        break;
+    }
+    if (!screen)
+        return nullptr;
+    screen->setProperty("korviScreen", name);
+    return screen;
+}
+
+void MainWindow::refresh() {
+    // The log line and the package-manager detections (APT included), then
+    // zones and configuration from BIND's files; nothing waits for the
+    // detections, whose results arrive through the manager's signals.
+    m_dnsManager->refreshPackageManagerDetection();
+    m_dnsManager->refreshFromFileSystem();
+}
+
+} // namespace korvi

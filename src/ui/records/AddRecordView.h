@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ui/records/RecordSheet.h"
+
+namespace korvi {
+
+// The new-record form: the shared record fields, with the type's usual TTL
+// chosen with the type. "Save Record" hands the new record to the manager,
+// which validates and stores it, and closes the sheet.
+class AddRecordView : public RecordSheet {
+    Q_OBJECT
+
+public:
+    AddRecordView(DNSServerManager* manager, const ZonePtr& zone, QWidget* parent = nullptr);
+
+    // The record "Save Record" would hand over now (with a new id).
+    DNSRecord recordToSave() const;
+
+protected:
+    void save() override;
+};
+
+} // namespace korvi

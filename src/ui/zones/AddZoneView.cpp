@@ -1,0 +1,279 @@
+#include "ui/zones/AddZoneView.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "manager/ZoneRepository.h"
+#include "model/RecordValidator.h"
+#include "model/TextCleaning.h"
+#include "platform/Console.h"
+#include "ui/widgets/RoundedPanel.h"
+#include "ui/widgets/ScreenWidgets.h"
+
+namespace korvi {
+
+namespace {
+
+QString boolText(bool value) {
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+// A titled group of the form.
+QVBoxLayout* addGroup(QVBoxLayout* column, const QString& title, const QString& objectName) {
+    auto* group = new QVBoxLayout;
+    group->setSpacing(8);
+    group->addWidget(ScreenWidgets::label(title, TextStyle::headline, objectName));
+    column->addLayout(group);
+    return group;
+}
+
+// A labelled field with its help line.
+QLineEdit* addField(QVBoxLayout* group, const QString& label, const QString& placeholder,
+                    const QString& help, const QString& name) {
+    group->addWidget(
+        ScreenWidgets::label(label, TextStyle::subheadline, name + QStringLiteral("Label")));
+    auto* field = new QLineEdit;
+    field->setObjectName(name + QStringLiteral("Field"));
+    field->setPlaceholderText(placeholder);
+    group->addWidget(field);
+    group->addWidget(
+        ScreenWidgets::secondaryLabel(help, TextStyle::caption, name + QStringLiteral("Help")));
+    return field;
+}
+
+} // namespace
+
+AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
+    : QDialog(parent), m_manager(manager) {
+    setObjectName(QStringLiteral("addZoneView"));
+    setWindowTitle(QStringLiteral("Add Domain"));
+    setWindowModality(Qt::WindowModal);
+    setFixedSize(600, 700);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = ScreenWidgets::scrollArea();
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(24);
+
+    auto* header = new QVBoxLayout;
+    header->setSpacing(4);
+    header->addWidget(ScreenWidgets::label(QStringLiteral("Add New Domain"), TextStyle::title2,
+                                           QStringLiteral("headerTitle")));
+    header->addWidget(
+        ScreenWidgets::secondaryLabel(QStringLiteral("Configure a new DNS zone for your domain"),
+                                      TextStyle::subheadline, QStringLiteral("headerSubtitle")));
+    column->addLayout(header);
+
+    QVBoxLayout* domain =
+        addGroup(column, QStringLiteral("Domain Information"), QStringLiteral("domainGroupTitle"));
+    m_zoneNameField = addField(
+        domain, QStringLiteral("Domain Name *"), QStringLiteral("example.com"),
+        QStringLiteral("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
+
+    QVBoxLayout* soa = addGroup(column, QStringLiteral("SOA Record Configuration"),
+                                QStringLiteral("soaGroupTitle"));
+    soa->addWidget(ScreenWidgets::secondaryLabel(
+        QStringLiteral(
+            "Start of Authority record defines the authoritative information about your DNS zone"),
+        TextStyle::caption, QStringLiteral("soaGroupText")));
+    m_primaryField =
+        addField(soa, QStringLiteral("Primary Name Server"), QStringLiteral("ns1.example.com."),
+                 QStringLiteral("The primary authoritative name server for this domain"),
+                 QStringLiteral("primaryNameServer"));
+    m_adminField =
+        addField(soa, QStringLiteral("Administrator Email"), QStringLiteral("admin.example.com."),
+                 QStringLiteral("Email address of the domain administrator (replace @ with .)"),
+                 QStringLiteral("adminEmail"));
+
+    QVBoxLayout* file =
+        addGroup(column, QStringLiteral("Zone File Information"), QStringLiteral("fileGroupTitle"));
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(ScreenWidgets::label(QStringLiteral("File Location:"),
+                                            TextStyle::subheadline,
+                                            QStringLiteral("fileLocationTitle")));
+    RoundedPanel* box = ScreenWidgets::card(QStringLiteral("fileLocationBox"), 4);
+    auto* boxLayout = new QHBoxLayout(box);
+    boxLayout->setContentsMargins(8, 4, 8, 4);
+    m_fileLocation =
+        ScreenWidgets::label({}, TextStyle::caption, QStringLiteral("fileLocationLabel"));
+    m_fileLocation->setFont(Typography::monospaced(TextStyle::caption));
+    m_fileLocation->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    boxLayout->addWidget(m_fileLocation);
+    fileRow->addWidget(box, 1);
+    file->addLayout(fileRow);
+    file->addWidget(ScreenWidgets::secondaryLabel(
+        QStringLiteral("The zone file will be automatically created and configured"),
+        TextStyle::caption, QStringLiteral("fileGroupText")));
+    column->addStretch();
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
+
+    // Button row.
+    RoundedPanel* bar = ScreenWidgets::card(QStringLiteral("buttonBar"), 0);
+    auto* buttons = new QHBoxLayout(bar);
+    buttons->setContentsMargins(24, 12, 24, 12);
+    buttons->addStretch();
+    m_cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    m_cancelButton->setAutoDefault(false);
+    buttons->addWidget(m_cancelButton);
+    m_createButton = ScreenWidgets::prominentButton(QStringLiteral("Create Domain"), {},
+                                                    QStringLiteral("createButton"));
+    buttons->addWidget(m_createButton);
+    outer->addWidget(bar);
+
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] {
+        consoleLine(QStringLiteral("🚫 Cancel button pressed"));
+        reject();
+    });
+    connect(m_createButton, &QPushButton::clicked, this, [this] {
+        consoleLine(QStringLiteral("🔘 Create Domain button pressed"));
+        createDomain();
+    });
+    connect(m_zoneNameField, &QLineEdit::textChanged, this, &AddZoneView::zoneNameChanged);
+
+    m_fileLocation->setText(zoneFilePath(QStringLiteral("[domain]")));
+    updateCreateButton();
+}
+
+QString AddZoneView::zoneName() const {
+    return m_zoneNameField->text();
+}
+QString AddZoneView::primaryNameServer() const {
+    return m_primaryField->text();
+}
+QString AddZoneView::adminEmail() const {
+    return m_adminField->text();
+}
+
+QString AddZoneView::zoneFilePath(const QString& name) const {
+    const QString directory = m_manager ? m_manager->zoneDirectory() : QString();
+    return directory + QStringLiteral("/db.") + name;
+}
+
+bool AddZoneView::isValidDomainForForm(const QString& name) {
+    const bool valid = isValidDomainName(name);
+    consoleLine(QStringLiteral("🔍 Domain validation for '") + name + QStringLiteral("': ") +
+                boolText(valid));
+    if (valid)
+        return true;
+    if (name.isEmpty())
+        return false;
+    const bool basic = name.contains(u'.') && name.size() >= 3 && !name.startsWith(u'.') &&
+                       !name.endsWith(QStringLiteral("..")) && !name.contains(u' ');
+    consoleLine(QStringLiteral("🔍 Basic fallback validation for '") + name + QStringLiteral("': ") +
+                boolText(basic));
+    return basic;
+}
+
+void AddZoneView::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    const QString name = zoneName();
+    if (name.isEmpty())
+        return;
+    if (m_primaryField->text().isEmpty())
+        m_primaryField->setText(QStringLiteral("ns1.") + name + u'.');
+    if (m_adminField->text().isEmpty())
+        m_adminField->setText(QStringLiteral("admin.") + name + u'.');
+}
+
+void AddZoneView::zoneNameChanged(const QString& name) {
+    m_fileLocation->setText(zoneFilePath(name.isEmpty() ? QStringLiteral("[domain]") : name));
+    const bool valid = isValidDomainForForm(name);
+    if (!name.isEmpty() && valid) {
+        // Texts the form filled in follow the name; texts typed otherwise stay.
+        if (m_primaryField->text().isEmpty() ||
+            m_primaryField->text().startsWith(QStringLiteral("ns1.")))
+            m_primaryField->setText(QStringLiteral("ns1.") + name + u'.');
+        if (m_adminField->text().isEmpty() ||
+            m_adminField->text().startsWith(QStringLiteral("admin.")))
+            m_adminField->setText(QStringLiteral("admin.") + name + u'.');
+    }
+    const bool empty = name.isEmpty();
+    consoleLine(QStringLiteral("🔍 Button state changed - zoneName: '") + name +
+                QStringLiteral("', isEmpty: ") + boolText(empty) + QStringLiteral(", isValid: ") +
+                boolText(valid) + QStringLiteral(", disabled: ") + boolText(empty || !valid));
+    updateCreateButton();
+}
+
+void AddZoneView::updateCreateButton() {
+    const QString name = zoneName();
+    const bool empty = name.isEmpty();
+    const bool valid = isValidDomainForForm(name);
+    consoleLine(QStringLiteral("🔍 Button state - zoneName: '") + name +
+                QStringLiteral("', isEmpty: ") + boolText(empty) + QStringLiteral(", isValid: ") +
+                boolText(valid));
+    m_createButton->setEnabled(!empty && valid && !m_creating);
+}
+
+void AddZoneView::createDomain() {
+    if (m_creating)
+        return;
+    const QString name = zoneName();
+    consoleLine(QStringLiteral("🔄 Starting zone creation for: '") + name + u'\'');
+    if (name.isEmpty()) {
+        showError(QStringLiteral("Domain name is required"));
+        return;
+    }
+    if (!isValidDomainForForm(name)) {
+        showError(QStringLiteral(
+            "Invalid domain name format. Please enter a valid domain like 'example.com'"));
+        return;
+    }
+    if (m_manager) {
+        if (const std::optional<QString> refusal = m_manager->newZoneRefusal(name)) {
+            showError(*refusal);
+            return;
+        }
+    }
+    consoleLine(QStringLiteral("✅ Validation passed, creating zone..."));
+
+    const ZonePtr zone = ZoneRepository::newZone(name, zoneFilePath(name), primaryNameServer(),
+                                                 adminEmail(), QDateTime::currentSecsSinceEpoch());
+    consoleLine(QStringLiteral("✅ SOA record created"));
+    consoleLine(QStringLiteral("✅ NS record added"));
+
+    // The zone reaches the manager once this click has been handled, even if
+    // the sheet is closed meanwhile; the button stays off so that the zone
+    // cannot be created twice.
+    m_creating = true;
+    m_createButton->setEnabled(false);
+    const QPointer<DNSServerManager> manager = m_manager;
+    const QPointer<AddZoneView> self = this;
+    QObject* context = m_manager ? static_cast<QObject*>(m_manager.data()) : this;
+    QMetaObject::invokeMethod(
+        context,
+        [manager, self, zone] {
+            consoleLine(QStringLiteral("🔄 Adding zone to DNS manager..."));
+            if (manager)
+                manager->addZone(zone);
+            consoleLine(QStringLiteral("✅ Zone added successfully, dismissing dialog"));
+            if (self)
+                self->accept();
+        },
+        Qt::QueuedConnection);
+}
+
+void AddZoneView::showError(const QString& message) {
+    m_errorMessage = message;
+    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Error Creating Zone"),
+                                  message, QMessageBox::Ok, this);
+    alert->setObjectName(QStringLiteral("errorAlert"));
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    if (QAbstractButton* ok = alert->button(QMessageBox::Ok))
+        ok->setObjectName(QStringLiteral("errorOkButton"));
+    m_errorAlert = alert;
+    alert->open();
+}
+
+} // namespace korvi

@@ -1,0 +1,166 @@
+#include "ui/zones/ZoneManagementView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+#include "ui/dashboard/ServerStatusStyle.h"
+#include "ui/widgets/RoundedPanel.h"
+#include "ui/widgets/ScreenWidgets.h"
+#include "ui/zones/AddZoneView.h"
+#include "ui/zones/ZoneListModel.h"
+#include "ui/zones/ZoneRowDelegate.h"
+
+namespace korvi {
+
+ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* parent)
+    : QWidget(parent), m_manager(manager) {
+    setObjectName(QStringLiteral("zoneManagementView"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(16);
+
+    // Header: title and "Add Domain".
+    auto* header = new QHBoxLayout;
+    header->addWidget(ScreenWidgets::label(QStringLiteral("Zone Management"), TextStyle::largeTitle,
+                                           QStringLiteral("titleLabel")));
+    header->addStretch();
+    m_addButton = ScreenWidgets::prominentButton(
+        QStringLiteral("Add Domain"), QStringLiteral("plus"), QStringLiteral("addDomainButton"));
+    connect(m_addButton, &QPushButton::clicked, this, &ZoneManagementView::showAddZone);
+    header->addWidget(m_addButton);
+    layout->addLayout(header);
+
+    m_banner = ScreenWidgets::warningBanner(
+        QStringLiteral("BIND DNS Server is not running"),
+        QStringLiteral("Zone management is disabled. Start the BIND server to add, edit, or "
+                       "delete domains."),
+        QStringLiteral("stoppedBanner"));
+    layout->addWidget(m_banner);
+
+    m_stack = new QStackedWidget;
+    m_stack->setObjectName(QStringLiteral("zoneStack"));
+
+    // Empty state.
+    RoundedPanel* empty = ScreenWidgets::card(QStringLiteral("emptyStatePanel"));
+    auto* emptyLayout = new QVBoxLayout(empty);
+    emptyLayout->setContentsMargins(24, 24, 24, 24);
+    emptyLayout->setSpacing(10);
+    emptyLayout->addStretch();
+    const QColor secondary = ScreenWidgets::secondaryTextColor();
+    emptyLayout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("globe.badge.chevron.backward"),
+                                                    56, secondary, QStringLiteral("emptyIcon")),
+                           0, Qt::AlignHCenter);
+    QLabel* emptyTitle = ScreenWidgets::label(QStringLiteral("No Domains Configured"),
+                                              TextStyle::title2, QStringLiteral("emptyTitleLabel"));
+    QFont titleFont = emptyTitle->font();
+    titleFont.setWeight(QFont::DemiBold);
+    emptyTitle->setFont(titleFont);
+    Typography::setTextColor(emptyTitle, secondary);
+    emptyLayout->addWidget(emptyTitle, 0, Qt::AlignHCenter);
+    m_emptyMessage =
+        ScreenWidgets::secondaryLabel({}, TextStyle::body, QStringLiteral("emptyMessageLabel"));
+    m_emptyStatus =
+        ScreenWidgets::secondaryLabel({}, TextStyle::body, QStringLiteral("emptyStatusLabel"));
+    m_emptyHint = ScreenWidgets::secondaryLabel(
+        QStringLiteral("Start the BIND server from the sidebar to enable zone management"),
+        TextStyle::subheadline, QStringLiteral("emptyHintLabel"));
+    for (QLabel* label : {m_emptyMessage, m_emptyStatus, m_emptyHint}) {
+        label->setAlignment(Qt::AlignHCenter);
+        emptyLayout->addWidget(label);
+    }
+    m_emptyAddButton = ScreenWidgets::prominentButton(QStringLiteral("Add Domain"), {},
+                                                      QStringLiteral("emptyAddDomainButton"));
+    connect(m_emptyAddButton, &QPushButton::clicked, this, &ZoneManagementView::showAddZone);
+    emptyLayout->addWidget(m_emptyAddButton, 0, Qt::AlignHCenter);
+    emptyLayout->addStretch();
+    m_stack->addWidget(empty);
+
+    // The zone list.
+    m_model = new ZoneListModel(manager, this);
+    m_rowDelegate = new ZoneRowDelegate(ZoneRowDelegate::Style::management, this);
+    m_list = new QListView;
+    m_list->setObjectName(QStringLiteral("zoneList"));
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_rowDelegate);
+    m_list->setUniformItemSizes(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setMouseTracking(true);
+    connect(m_rowDelegate, &ZoneRowDelegate::deleteRequested, this,
+            [this](int row) { requestDelete(m_model->zoneAt(row)); });
+    m_stack->addWidget(m_list);
+    layout->addWidget(m_stack, 1);
+
+    connect(manager, &DNSServerManager::serverStatusChanged, this, &ZoneManagementView::refresh);
+    connect(manager, &DNSServerManager::zonesChanged, this, &ZoneManagementView::refresh);
+    refresh();
+}
+
+void ZoneManagementView::refresh() {
+    if (!m_manager)
+        return;
+    const bool running = m_manager->isRunning();
+    m_addButton->setEnabled(running);
+    m_banner->setVisible(!running);
+    m_emptyAddButton->setEnabled(running);
+    if (running) {
+        m_emptyMessage->setText(
+            QStringLiteral("Add your first domain to start managing DNS records"));
+    } else {
+        m_emptyMessage->setText(
+            QStringLiteral("BIND DNS Server must be running to manage domains"));
+        m_emptyStatus->setText(QStringLiteral("Current Status: ") +
+                               ServerStatusStyle::valueText(m_manager->serverStatus()));
+    }
+    m_emptyStatus->setVisible(!running);
+    m_emptyHint->setVisible(!running);
+    m_stack->setCurrentIndex(m_manager->zones().isEmpty() ? 0 : 1);
+    m_rowDelegate->setBindRunning(running);
+    m_list->viewport()->update();
+}
+
+void ZoneManagementView::showAddZone() {
+    if (!m_manager || m_addZoneSheet)
+        return;
+    // A new form each time, so it starts empty.
+    m_addZoneSheet = new AddZoneView(m_manager, this);
+    m_addZoneSheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_addZoneSheet->open();
+}
+
+QString ZoneManagementView::deleteMessage(const DNSZone& zone) {
+    return QStringLiteral("Are you sure you want to delete the zone '") + zone.name() +
+           QStringLiteral("'? This will remove all ") + QString::number(zone.recordCount()) +
+           QStringLiteral(" DNS records.");
+}
+
+void ZoneManagementView::requestDelete(const ZonePtr& zone) {
+    if (!zone || m_deleteConfirmation)
+        return;
+    m_zoneToDelete = zone;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Zone"),
+                                deleteMessage(*zone), QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("deleteZoneConfirmation"));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelDeleteButton"));
+    QPushButton* remove = box->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    remove->setObjectName(QStringLiteral("confirmDeleteButton"));
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    connect(remove, &QPushButton::clicked, this, [this] {
+        if (m_manager && m_zoneToDelete)
+            m_manager->removeZone(m_zoneToDelete);
+    });
+    m_deleteConfirmation = box;
+    box->open();
+}
+
+} // namespace korvi
