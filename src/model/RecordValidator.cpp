@@ -135,7 +135,8 @@ bool isValidIodefValue(const QString& value) {
 
 // "_" only where a name in record data or an owner is checked.
 bool isValidLabel(const QString& label, bool underscore = false) {
-    if (label.isEmpty() || userCharacterCount(label) > 63)
+    // BIND counts a label in bytes: at most 63 of UTF-8.
+    if (label.isEmpty() || label.toUtf8().size() > 63)
         return false;
     if (label.startsWith(u'-') || label.endsWith(u'-'))
         return false;
@@ -304,7 +305,8 @@ const QStringList& validCAATags() {
     return tags;
 }
 const QList<qint64>& sshfpAlgorithms() {
-    static const QList<qint64> values = {1, 2, 3, 4};
+    // RSA, DSA, ECDSA, Ed25519 and Ed448 (5 is not assigned).
+    static const QList<qint64> values = {1, 2, 3, 4, 6};
     return values;
 }
 const QList<qint64>& sshfpDigestTypes() {
@@ -326,12 +328,10 @@ bool isValidIPv6Address(const QString& text) {
 bool isValidDomainName(const QString& text) {
     if (text.isEmpty())
         return false;
-    if (userCharacterCount(text) > 253)
-        return false;
     QString rest = text;
     if (rest.endsWith(u'.'))
         rest.chop(1);
-    if (rest.isEmpty())
+    if (rest.isEmpty() || rest.toUtf8().size() > maximumNameBytes)
         return false;
     const QStringList labels = rest.split(u'.');
     for (const QString& label : labels) {
@@ -347,8 +347,7 @@ bool isValidRecordName(const QString& text, bool wildcard) {
     QString rest = text;
     if (rest.endsWith(u'.'))
         rest.chop(1);
-    // 253 characters without the final dot: BIND's 255-byte name.
-    if (userCharacterCount(rest) > 253)
+    if (rest.toUtf8().size() > maximumNameBytes)
         return false;
     if (wildcard && rest == u"*")
         return true;
@@ -368,7 +367,7 @@ bool isValidHostName(const QString& text, bool wildcard) {
     QString rest = text;
     if (rest.endsWith(u'.'))
         rest.chop(1);
-    if (rest.isEmpty() || rest.size() > 253)
+    if (rest.isEmpty() || rest.size() > maximumNameBytes)
         return false;
     if (wildcard && rest == u"*")
         return true;
@@ -411,6 +410,54 @@ ValidationResult validateRecord(const DNSRecord& record) {
                                      "administrator e-mail and timers)."));
     else if (!record.isKept())
         checkTypeData(record, errors);
+    result.isValid = errors.isEmpty();
+    return result;
+}
+
+namespace {
+
+bool isReverseZone(const QString& absoluteZone) {
+    const QString zone = absoluteZone.toLower();
+    for (const char* suffix : {"in-addr.arpa.", "ip6.arpa.", "ip6.int."}) {
+        const QLatin1String s(suffix);
+        if (zone == s || zone.endsWith(u'.' + QString(s)))
+            return true;
+    }
+    return false;
+}
+
+// The bytes of a name without its final dot, as BIND limits them.
+qsizetype nameBytes(const QString& absolute) {
+    return absolute == u"." ? 0 : absolute.toUtf8().size() - 1;
+}
+
+} // namespace
+
+ValidationResult validateRecord(const DNSRecord& record, const QString& zoneName) {
+    ValidationResult result = validateRecord(record);
+    QStringList& errors = result.errors;
+    const QString zone = absoluteZoneName(zoneName);
+    const QString owner = record.name.isEmpty() ? zone : absoluteTarget(record.name, zone);
+    if (nameBytes(owner) > maximumNameBytes) {
+        errors.append("Name too long: '" + owner + "' has " + num(nameBytes(owner)) +
+                      " bytes. A name with its zone holds at most 253.");
+    } else if (!record.isKept() && needsHostOwner(record.type) && result.isValid &&
+               !isValidHostName(owner, true)) {
+        errors.append("Invalid host name: '" + owner + "'. " + rawValue(record.type) +
+                      " records need a host name: letters a-z, digits and \"-\" only, "
+                      "or a wildcard \"*\".");
+    }
+    if (!record.isKept() && isTargetType(record.type) && !record.value.isEmpty()) {
+        const QString target = absoluteTarget(record.value, zone);
+        if (nameBytes(target) > maximumNameBytes)
+            errors.append("Target too long: '" + target + "' has " + num(nameBytes(target)) +
+                          " bytes. A name holds at most 253.");
+        // In a reverse zone BIND wants a host name in PTR data.
+        else if (record.type == DNSRecordType::PTR && result.isValid && isReverseZone(zone) &&
+                 !isValidHostName(target, false))
+            errors.append("Invalid PTR target in a reverse zone: '" + target +
+                          "'. Must be a host name: letters a-z, digits and \"-\" only.");
+    }
     result.isValid = errors.isEmpty();
     return result;
 }

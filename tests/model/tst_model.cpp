@@ -375,7 +375,8 @@ private Q_SLOTS:
             "SSHFP|0123456789abcdefABCDEF0123456789abcdefABCDEF0123456789abcdefABCD|algorithm=4 "
             "digestType=2|||",
             "SSHFP|x|algorithm=5 digestType=0|||Invalid SSHFP algorithm: 5. Valid algorithms are: "
-            "1, 2, 3, 4;Invalid SSHFP digest type: 0. Valid digest types are: 1, 2;Invalid SSHFP "
+            "1, 2, 3, 4, 6;Invalid SSHFP digest type: 0. Valid digest types are: 1, 2;Invalid "
+            "SSHFP "
             "fingerprint: must be hexadecimal characters only.",
             "SSHFP|ab||||SSHFP records require an algorithm value.;SSHFP records require a digest "
             "type value.",
