@@ -112,9 +112,11 @@ void NamedServerControl::runRndcReload(const QStringList& verbs, const QString& 
         } else {
             guard->log(failurePrefix + answer, LogLevel::error);
         }
+        // Whoever passed a completion hears the end there; the signal is for
+        // the reloads asked without one.
         if (done)
             done(success, success ? QString() : failurePrefix + answer);
-        if (guard)
+        else
             Q_EMIT guard->reloadFinished(success);
     });
 }

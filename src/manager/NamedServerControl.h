@@ -47,7 +47,7 @@ public:
 
 protected:
     // Runs rndc with the verbs and reports its answer; success and failure
-    // lines name what was asked. Ends with done (when given), then
+    // lines name what was asked. Ends with done when given, else with
     // reloadFinished.
     void runRndcReload(const QStringList& verbs, const QString& successLine,
                        const QString& failurePrefix, Completion done = {});

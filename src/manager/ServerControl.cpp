@@ -14,7 +14,8 @@ void ServerControl::reloadZone(const QString& zone, Completion done) {
 
 void ServerControl::reconfigure(Completion done) {
     // The whole reload reports only whether it worked; the next
-    // reloadFinished is taken as its end.
+    // reloadFinished (still announced, as for every whole reload) is taken as
+    // its end.
     if (done) {
         connect(
             this, &ServerControl::reloadFinished, this,

@@ -46,8 +46,9 @@ public:
 
 Q_SIGNALS:
     void statusChanged(korvi::ServerStatus status);
-    // A reload (of everything, one zone or the configuration) has ended; the success line (or the
-    // failure) is already logged.
+    // A reload (of everything, one zone or the configuration) asked for
+    // without a completion has ended; the success line (or the failure) is
+    // already logged. A reload given a completion reports there instead.
     void reloadFinished(bool success);
 
 private:

@@ -190,6 +190,9 @@ private:
     void runRemoveZone(ChangeId id, const ZonePtr& zone);
     void saveConfigurationStep(const QList<ZonePtr>& zones, Completion done);
     void reconfigureStep(Completion done);
+    // The configuration's zone-file entry for the name as it was: the
+    // file's name, or none.
+    void restoreZoneFileEntry(const QString& zoneName, const std::optional<QString>& entry);
     void listZone(const ZonePtr& zone, Completion done);
     void unlistZone(const ZonePtr& zone, Completion done);
 

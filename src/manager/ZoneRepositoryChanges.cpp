@@ -60,8 +60,11 @@ bool ZoneRepository::serverRunning() const {
 }
 
 void ZoneRepository::reloadServerZone(const QString& zoneName) {
+    // The control logs the outcome; a failed reload leaves the change
+    // applied (the file holds it; the server serves the old version until
+    // its next reload).
     if (serverRunning())
-        m_control->reloadZone(zoneName);
+        m_control->reloadZone(zoneName, [](bool, const QString&) {});
 }
 
 void ZoneRepository::whenSaved(SaveId id, Completion completion) {

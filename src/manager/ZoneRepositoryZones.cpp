@@ -57,6 +57,14 @@ void ZoneRepository::saveConfigurationStep(const QList<ZonePtr>& zones, Completi
     whenSaved(m_configurationSave(zones), std::move(done));
 }
 
+void ZoneRepository::restoreZoneFileEntry(const QString& zoneName,
+                                          const std::optional<QString>& entry) {
+    if (entry)
+        m_configuration->setZoneFile(zoneName, *entry);
+    else
+        m_configuration->removeZoneFile(zoneName);
+}
+
 void ZoneRepository::reconfigureStep(Completion done) {
     if (!serverRunning()) {
         done(true, QString());
@@ -147,15 +155,18 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
             : std::nullopt;
     transaction->addStep(
         QStringLiteral("configuration"),
-        [this, zone, name](Completion done) {
+        [this, zone, name, previousEntry](Completion done) {
             m_configuration->setZoneFile(name, lastPathComponent(zone->filePath()));
-            saveConfigurationStep(m_zones + QList<ZonePtr>{zone}, std::move(done));
+            // A save that failed leaves the table as it was.
+            saveConfigurationStep(m_zones + QList<ZonePtr>{zone},
+                                  [this, name, previousEntry, done](bool ok, const QString& why) {
+                                      if (!ok)
+                                          restoreZoneFileEntry(name, previousEntry);
+                                      done(ok, why);
+                                  });
         },
         [this, name, previousEntry](Completion done) {
-            if (previousEntry)
-                m_configuration->setZoneFile(name, *previousEntry);
-            else
-                m_configuration->removeZoneFile(name);
+            restoreZoneFileEntry(name, previousEntry);
             saveConfigurationStep(m_zones, std::move(done));
         });
     transaction->addStep(
@@ -202,13 +213,17 @@ void ZoneRepository::runRemoveZone(ChangeId id, const ZonePtr& zone) {
     // The configuration first: the file goes only once nothing names it.
     transaction->addStep(
         QStringLiteral("configuration"),
-        [this, zone, name](Completion done) {
+        [this, zone, name, entry](Completion done) {
             m_configuration->removeZoneFile(name);
-            saveConfigurationStep(without(m_zones, zone), std::move(done));
+            saveConfigurationStep(without(m_zones, zone),
+                                  [this, name, entry, done](bool ok, const QString& why) {
+                                      if (!ok)
+                                          restoreZoneFileEntry(name, entry);
+                                      done(ok, why);
+                                  });
         },
         [this, name, entry](Completion done) {
-            if (entry)
-                m_configuration->setZoneFile(name, *entry);
+            restoreZoneFileEntry(name, entry);
             saveConfigurationStep(m_zones, std::move(done));
         });
     transaction->addStep(
