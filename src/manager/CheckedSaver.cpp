@@ -474,8 +474,12 @@ void CheckedSaver::checkSource(const Kind& kind, TextSource source, const QStrin
                             (kind.isZone ? QStringLiteral("db.") + fileNamePart(zoneName)
                                          : QStringLiteral("named.conf")) +
                             suffix;
+    // "-k fail": named refuses a primary zone whose host names break the
+    // naming rules (check-names primary fail); its checker only warns unless
+    // told to judge the same way.
     const QStringList command =
-        kind.isZone ? QStringList{QStringLiteral("named-checkzone"), zoneName, scratch}
+        kind.isZone ? QStringList{QStringLiteral("named-checkzone"), QStringLiteral("-k"),
+                                  QStringLiteral("fail"), zoneName, scratch}
                     : QStringList{QStringLiteral("named-checkconf"), scratch};
     const QPointer<AppLog> log = m_log;
     const auto failed = [log, kind, completion](QString error, const QString& text) {

@@ -167,40 +167,34 @@ void ZoneRepository::updateSOASerial(const ZonePtr& zone) {
 void ZoneRepository::validateDataIntegrity() {
     if (m_zones.isEmpty())
         return;
+    // Records Korvi's rules refuse are reported and kept: they came from a
+    // zone file or the store, BIND may well serve them (Korvi's rules are
+    // stricter than BIND's in places), and dropping them would lose data
+    // without the user's word. Editing one asks for the fix; BIND's checker
+    // judges the zone on its next change.
     qsizetype examined = 0;
-    qsizetype removed = 0;
+    qsizetype refused = 0;
     for (const ZonePtr& zone : m_zones) {
         if (!zone->recordsLoaded())
             continue;
-        QList<DNSRecord> kept;
-        bool cleaned = false;
-        kept.reserve(zone->records().size());
         for (const DNSRecord& record : zone->records()) {
             ++examined;
             const ValidationResult result = validateRecord(record);
-            if (result.isValid) {
-                kept.append(record);
+            if (result.isValid)
                 continue;
-            }
-            ++removed;
-            cleaned = true;
+            ++refused;
             // The name as stored: an apex record shows an empty name here.
             log(QStringLiteral("Invalid record in zone '") + zone->name() + QStringLiteral("': ") +
                     record.name + u' ' + rawValue(record.type) + QStringLiteral(" - ") +
                     result.errors.join(QStringLiteral(", ")),
                 LogLevel::warning);
         }
-        if (!cleaned)
-            continue;
-        zone->setRecords(kept);
-        if (canStore() && m_storedZones.contains(zone->id()))
-            track(m_database->replaceRecords(zone->id(), kept, zone->soaRecord()),
-                  QStringLiteral("the records of zone '") + zone->name() + u'\'');
     }
-    if (removed > 0) {
-        log(QStringLiteral("Data integrity check: Removed ") + QString::number(removed) +
-                QStringLiteral(" invalid records out of ") + QString::number(examined) +
-                QStringLiteral(" total records"),
+    if (refused > 0) {
+        log(QStringLiteral("Data integrity check: ") + QString::number(refused) +
+                QStringLiteral(" of ") + QString::number(examined) +
+                QStringLiteral(" records do not meet Korvi's rules; they are kept as they are, "
+                               "edit or delete them"),
             LogLevel::warning);
     } else if (examined > 0) {
         log(QStringLiteral("Data integrity check: All ") + QString::number(examined) +

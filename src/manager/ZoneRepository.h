@@ -111,6 +111,7 @@ public:
     // advanced past the zone's current one.
     ChangeId updateSOA(const SOARecord& soa, const ZonePtr& zone);
     void updateSOASerial(const ZonePtr& zone);
+    // Reports every loaded record Korvi's rules refuse, and keeps it.
     void validateDataIntegrity();
     // A refresh's choices for a zone whose file differs from the store.
     // Replaces the zone's records and SOA as they are (no validation, no new

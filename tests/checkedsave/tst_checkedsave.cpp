@@ -28,7 +28,7 @@ const QString errorPrefix =
     conf ? u"Configuration error: "_s : u"Zone file error for 'example.com': "_s;
 const QString invalidPrefix =
     conf ? u"Invalid configuration: "_s : u"Invalid zone file for 'example.com': "_s;
-const QString checker = conf ? u"named-checkconf"_s : u"named-checkzone example.com"_s;
+const QString checker = conf ? u"named-checkconf"_s : u"named-checkzone -k fail example.com"_s;
 constexpr int waitMs = 15000;
 
 // The messages from index `from` on, all at level info (else the odd one, named).
