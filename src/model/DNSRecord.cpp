@@ -28,6 +28,44 @@ std::optional<QUuid> uuidFromText(const QString& text) {
     return QUuid::fromString(text);
 }
 
+RecordOptions defaultRecordOptions(DNSRecordType type) {
+    RecordOptions options;
+    for (const RecordFieldDefault& field : recordTypeInfo(type).fields) {
+        const QString text = QString::fromLatin1(field.defaultValue);
+        const qint64 number = text.toLongLong();
+        switch (field.field) {
+        case RecordField::priority:
+            options.priority = number;
+            break;
+        case RecordField::weight:
+            options.weight = number;
+            break;
+        case RecordField::port:
+            options.port = number;
+            break;
+        case RecordField::flag:
+            options.flag = number;
+            break;
+        case RecordField::tag:
+            options.tag = text;
+            break;
+        case RecordField::algorithm:
+            options.algorithm = number;
+            break;
+        case RecordField::digestType:
+            options.digestType = number;
+            break;
+        case RecordField::usage:
+            options.usage = number;
+            break;
+        case RecordField::selector:
+            options.selector = number;
+            break;
+        }
+    }
+    return options;
+}
+
 DNSRecord::DNSRecord() : id(QUuid::createUuid()) {}
 
 DNSRecord::DNSRecord(const QUuid& id_) : id(id_) {}

@@ -66,6 +66,11 @@ public:
     static std::optional<DNSRecord> fromJson(const QJsonValue& json, QString* error = nullptr);
 };
 
+// The type-specific fields a record form shows for a new record of the type,
+// from the record-type table (MX priority 10, CAA flag 0 tag "issue", ...);
+// the fields that do not apply to the type are absent.
+RecordOptions defaultRecordOptions(DNSRecordType type);
+
 // Upper-case UUID text without braces, as Korvi stores identities.
 QString uuidText(const QUuid& id);
 // Reads the stored identity form: exactly 36 characters, hexadecimal digits (either

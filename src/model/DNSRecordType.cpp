@@ -28,36 +28,41 @@ const std::array<RecordTypeInfo, 12>& typeTable() {
          "CAA",
          "Certificate Authority Authorization",
          "Certificate Authority Authorization",
-         "issue letsencrypt.org",
-         "CAA policy in format: flag tag value (e.g., 0 issue letsencrypt.org)",
+         "letsencrypt.org",
+         "For issue and issuewild the certificate authority's domain (letsencrypt.org), or ; "
+         "for none; for iodef a mailto: or https: address for reports",
          {{F::flag, "0"}, {F::tag, "issue"}}},
         {DNSRecordType::CNAME,
          "CNAME",
          "Canonical Name",
          "Creates alias to another domain",
-         "target.example.com",
-         "Target hostname (trailing dot will be added automatically)",
+         "www",
+         "Target host name: a name without a final dot is in this zone (www means "
+         "www.<zone>.), @ is the zone itself, a name ending in a dot is written as it stands",
          {}},
         {DNSRecordType::MX,
          "MX",
          "Mail Exchange",
          "Directs email to mail server",
-         "mail.example.com",
-         "Mail server hostname (trailing dot will be added automatically)",
+         "mail",
+         "Mail server host name: a name without a final dot is in this zone (mail means "
+         "mail.<zone>.), @ is the zone itself, a name ending in a dot is written as it stands",
          {{F::priority, "10"}}},
         {DNSRecordType::NS,
          "NS",
          "Name Server",
          "Delegates subdomain to name server",
-         "ns1.example.com",
-         "Name server hostname (trailing dot will be added automatically)",
+         "ns1",
+         "Name server host name: a name without a final dot is in this zone (ns1 means "
+         "ns1.<zone>.), a name ending in a dot is written as it stands",
          {}},
         {DNSRecordType::PTR,
          "PTR",
          "Pointer",
          "Reverse DNS lookup (IP to domain)",
-         "host.example.com",
-         "Target hostname for reverse DNS (trailing dot will be added automatically)",
+         "host.example.com.",
+         "Host name for reverse DNS, usually ending in a dot (host.example.com.); a name "
+         "without a final dot is in this zone",
          {}},
         {DNSRecordType::SOA,
          "SOA",
@@ -70,29 +75,33 @@ const std::array<RecordTypeInfo, 12>& typeTable() {
          "SRV",
          "Service",
          "Service location (protocol and port)",
-         "target.example.com",
-         "Target hostname (trailing dot will be added automatically)",
+         "sip",
+         "Target host name: a name without a final dot is in this zone (sip means "
+         "sip.<zone>.), a name ending in a dot is written as it stands, . for no service",
          {{F::priority, "10"}, {F::weight, "5"}, {F::port, "80"}}},
         {DNSRecordType::SSHFP,
          "SSHFP",
          "SSH Fingerprint",
          "SSH public key fingerprint",
-         "aa:bb:cc:dd:ee:ff:00:11:22:33:44:55:66:77:88:99:aa:bb:cc:dd",
-         "SSH fingerprint in format: algorithm digesttype fingerprint",
-         {{F::algorithm, "1"}, {F::digestType, "1"}}},
+         "4f2b3b1a7c9d0e8f6a5b4c3d2e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f",
+         "Fingerprint in hexadecimal: 40 digits for SHA-1 (type 1), 64 for SHA-256 (type 2); "
+         "spaces and colons are dropped",
+         {{F::algorithm, "4"}, {F::digestType, "2"}}},
         {DNSRecordType::TLSA,
          "TLSA",
          "TLS Association",
          "TLS certificate association",
          "302017241a4b7bb57a8c21b78e26db4b1d2625b97bf38ba2bb72d1a3da1c63dd",
-         "TLSA data in format: usage selector matchingtype data",
+         "Certificate data in hexadecimal: 64 digits for SHA-256 (matching 1), 128 for "
+         "SHA-512 (matching 2), the whole data for matching 0",
          {{F::usage, "3"}, {F::selector, "1"}, {F::digestType, "1"}}},
         {DNSRecordType::TXT,
          "TXT",
          "Text",
          "Text data (SPF, DKIM, verification)",
-         "\"v=spf1 include:_spf.google.com ~all\"",
-         "Text content in quotes (e.g., SPF, DKIM, domain verification)",
+         "v=spf1 include:_spf.example.com ~all",
+         "Text as it should read (SPF, DKIM, verification); it is one string, however long. "
+         "Text in double quotes (\"a\" \"b\") is taken as those strings",
          {}},
     }};
     return table;
@@ -108,6 +117,16 @@ const QList<DNSRecordType>& allRecordTypes() {
         return list;
     }();
     return all;
+}
+
+const QList<DNSRecordType>& editableRecordTypes() {
+    // The SOA is edited through the zone's own SOA fields, never as a record.
+    static const QList<DNSRecordType> editable = [] {
+        QList<DNSRecordType> list = allRecordTypes();
+        list.removeAll(DNSRecordType::SOA);
+        return list;
+    }();
+    return editable;
 }
 
 const RecordTypeInfo& recordTypeInfo(DNSRecordType type) {

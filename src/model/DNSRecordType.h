@@ -26,7 +26,9 @@ enum class RecordField {
 };
 
 // A type-specific field that applies to a type, with the value written when
-// the record leaves it absent.
+// the record leaves it absent. It is also the value a record form shows for a
+// new record: a record made of these defaults and a valid value is valid and
+// loads in BIND.
 struct RecordFieldDefault {
     RecordField field;
     const char* defaultValue; // decimal number or text, as written into a zone file
@@ -46,6 +48,9 @@ struct RecordTypeInfo {
 
 // All types in declaration order.
 const QList<DNSRecordType>& allRecordTypes();
+// The types a record form offers: every type but SOA (the zone's SOA is edited
+// through its own fields), in the same order.
+const QList<DNSRecordType>& editableRecordTypes();
 const RecordTypeInfo& recordTypeInfo(DNSRecordType type);
 
 QString rawValue(DNSRecordType type);

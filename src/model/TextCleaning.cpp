@@ -98,6 +98,9 @@ QString cleanTargetText(const QString& text) {
 
 QString normalizeRecordValue(const QString& value, DNSRecordType type) {
     const QString trimmed = trimmedText(value);
+    // "@" stands for the zone apex in a target, as in BIND's files.
+    if (isTargetType(type) && trimmed == u"@")
+        return trimmed;
     switch (type) {
     case DNSRecordType::A:
     case DNSRecordType::AAAA:
@@ -111,13 +114,64 @@ QString normalizeRecordValue(const QString& value, DNSRecordType type) {
     case DNSRecordType::TXT:
         // Kept whole: the writer splits it into strings of at most 255 bytes.
         return trimmed;
-    case DNSRecordType::CAA:
-    case DNSRecordType::SOA:
     case DNSRecordType::SSHFP:
     case DNSRecordType::TLSA:
+        // Fingerprints are often copied as "aa:bb:..." or in groups.
+        return keepCodePoints(trimmed,
+                              [](char32_t cp) { return cp != ':' && !QChar::isSpace(cp); });
+    case DNSRecordType::CAA:
+    case DNSRecordType::SOA:
         return trimmed;
     }
     return trimmed;
+}
+
+bool isTargetType(DNSRecordType type) {
+    switch (type) {
+    case DNSRecordType::CNAME:
+    case DNSRecordType::MX:
+    case DNSRecordType::NS:
+    case DNSRecordType::PTR:
+    case DNSRecordType::SRV:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isAbsoluteName(const QString& name) {
+    if (!name.endsWith(u'.'))
+        return false;
+    // An odd number of backslashes before the dot escapes it.
+    qsizetype backslashes = 0;
+    for (qsizetype i = name.size() - 2; i >= 0 && name.at(i) == u'\\'; --i)
+        ++backslashes;
+    return backslashes % 2 == 0;
+}
+
+QString absoluteZoneName(const QString& zoneName) {
+    const QString zone = trimmedText(zoneName);
+    if (zone.isEmpty() || zone == u".")
+        return QStringLiteral(".");
+    return isAbsoluteName(zone) ? zone : zone + u'.';
+}
+
+QString absoluteTarget(const QString& typed, const QString& zoneName) {
+    const QString name = trimmedText(typed);
+    if (name.isEmpty())
+        return name;
+    const QString zone = absoluteZoneName(zoneName);
+    if (name == u"@")
+        return zone;
+    if (isAbsoluteName(name))
+        return name;
+    return zone == u"." ? name + u'.' : name + u'.' + zone;
+}
+
+QString completedRecordValue(const QString& typed, DNSRecordType type, const QString& zoneName) {
+    if (!isTargetType(type))
+        return normalizeRecordValue(typed, type);
+    return normalizeRecordValue(absoluteTarget(typed, zoneName), type);
 }
 
 } // namespace korvi

@@ -42,7 +42,29 @@ QString cleanRecordName(const QString& text);
 // MX, NS, PTR and SRV targets such as _dmarc.example.com).
 QString cleanTargetText(const QString& text);
 
-// Trims, then cleans the value by what the type allows.
+// Trims, then cleans the value by what the type allows. A target typed as "@"
+// (the zone apex) is kept; SSHFP and TLSA data lose white space and colons
+// ("aa:bb cc" is "aabbcc").
 QString normalizeRecordValue(const QString& value, DNSRecordType type);
+
+// True for the types whose value is a host name: CNAME, MX, NS, PTR, SRV.
+bool isTargetType(DNSRecordType type);
+
+// True when the name ends in a dot that is not escaped ("www." but not "www\.").
+bool isAbsoluteName(const QString& name);
+
+// The zone name as an absolute name: "example.com" and "example.com." give
+// "example.com.", the empty name and "." give ".".
+QString absoluteZoneName(const QString& zoneName);
+
+// A target host name as BIND reads it in the zone's own file: "www" in zone
+// example.com is "www.example.com.", "@" is the zone apex "example.com.", a
+// name ending in "." is absolute and kept. White space at the ends is
+// dropped; the empty text stays empty. The result otherwise ends with ".".
+QString absoluteTarget(const QString& typed, const QString& zoneName);
+
+// The value a record form saves for what the user typed: targets made
+// absolute in the zone, then cleaned by type (normalizeRecordValue).
+QString completedRecordValue(const QString& typed, DNSRecordType type, const QString& zoneName);
 
 } // namespace korvi

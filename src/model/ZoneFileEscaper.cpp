@@ -398,6 +398,70 @@ void ZoneFileEscaper::appendText(QString& out, QStringView text) {
     walk(escaped, [&](const auto& cps) { splitLongStrings(out, cps); });
 }
 
+namespace {
+
+// One literal string, split into quoted strings of at most 255 bytes; an
+// escape is never cut.
+template <typename Seq> void literalStringsInto(QString& out, const Seq& cps) {
+    qsizetype bytes = 0;
+    out.append(u'"');
+    for (qsizetype i = 0; i < cps.size(); ++i) {
+        const char32_t cp = cps[i];
+        const qsizetype size = utf8Bytes(cp);
+        if (bytes + size > ZoneFileEscaper::maximumStringBytes) {
+            out.append(QStringLiteral("\" \""));
+            bytes = 0;
+        }
+        if (cp == '"' || cp == '\\')
+            out.append(u'\\').append(QChar(static_cast<char16_t>(cp)));
+        else if (cp != '\t' && isBreaking(cp))
+            appendOctets(out, cp);
+        else
+            appendCodePoint(out, cp);
+        bytes += size;
+    }
+    out.append(u'"');
+}
+
+} // namespace
+
+bool ZoneFileEscaper::isQuotedStrings(QStringView text) {
+    const QStringView trimmed = text.trimmed();
+    if (!trimmed.startsWith(u'"'))
+        return false;
+    bool whole = true;
+    walk(trimmed, [&](const auto& cps) {
+        qsizetype i = 0;
+        while (whole && i < cps.size()) {
+            if (cps[i] == ' ' || cps[i] == '\t') {
+                ++i;
+                continue;
+            }
+            const qsizetype close = cps[i] == '"' ? closingQuote(cps, i + 1) : -1;
+            if (close < 0) {
+                whole = false;
+                break;
+            }
+            i = close + 1;
+            // Strings are separated by blanks.
+            if (i < cps.size() && cps[i] != ' ' && cps[i] != '\t')
+                whole = false;
+        }
+    });
+    return whole;
+}
+
+void ZoneFileEscaper::appendTxtValue(QString& out, QStringView text) {
+    const QStringView trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return;
+    if (isQuotedStrings(trimmed)) {
+        appendText(out, trimmed);
+        return;
+    }
+    walk(trimmed, [&](const auto& cps) { literalStringsInto(out, cps); });
+}
+
 QString ZoneFileEscaper::token(const QString& text) {
     if (!text.isEmpty() && isPlainToken(text))
         return text;

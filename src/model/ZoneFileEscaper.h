@@ -64,6 +64,19 @@ public:
     // quoted strings of at most 255 bytes each, so that nothing is cut.
     static void appendText(QString& out, QStringView text);
 
+    // True when the text, without white space at its ends, is one or more
+    // complete double-quoted strings separated by blanks ("a" "b"): the
+    // presentation form of TXT data, written by someone who knows it.
+    static bool isQuotedStrings(QStringView text);
+
+    // A TXT value as Korvi stores it. Text in the quoted form above is
+    // written as those strings (appendText). Any other text is one string:
+    // its characters literal ('"' and '\' escaped, control and format
+    // characters as "\DDD"), without the white space at its ends, written as
+    // consecutive quoted strings of at most 255 bytes. Text that is empty or
+    // white space only is written as nothing at all: no TXT string is made up.
+    static void appendTxtValue(QString& out, QStringView text);
+
     // Bytes of one character-string's content in presentation form:
     // "\DDD" and "\X" count one byte each (X's own UTF-8 bytes for a
     // non-ASCII X), other characters their UTF-8 bytes.

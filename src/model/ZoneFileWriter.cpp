@@ -1,5 +1,6 @@
 #include "model/ZoneFileWriter.h"
 
+#include "model/TextCleaning.h"
 #include "model/ZoneFileEscaper.h"
 
 namespace korvi {
@@ -62,13 +63,25 @@ void appendField(QString& out, const DNSRecord& record, const RecordFieldDefault
         out.append(QLatin1String(field.defaultValue));
 }
 
-void appendValue(QString& out, const DNSRecord& record) {
+// A target as written: with the zone known, absolute ("www" and "@" in
+// example.com give "www.example.com." and "example.com."); without it, as
+// stored, "@" standing for the apex the file's origin gives.
+void appendTarget(QString& out, const QString& value, const QString* zone) {
+    if (zone)
+        ZoneFileEscaper::appendName(out, absoluteTarget(value, *zone));
+    else if (value == u"@")
+        out += u'@';
+    else
+        ZoneFileEscaper::appendName(out, value);
+}
+
+void appendValue(QString& out, const DNSRecord& record, const QString* zone) {
     switch (record.type) {
     case DNSRecordType::CAA:
         ZoneFileEscaper::appendQuoted(out, record.value);
         return;
     case DNSRecordType::TXT:
-        ZoneFileEscaper::appendText(out, record.value);
+        ZoneFileEscaper::appendTxtValue(out, record.value);
         return;
     case DNSRecordType::SOA:
         ZoneFileEscaper::appendPresentation(out, record.value);
@@ -79,7 +92,7 @@ void appendValue(QString& out, const DNSRecord& record) {
     case DNSRecordType::PTR:
     case DNSRecordType::SRV:
         // Host names keep the escapes they were read with.
-        ZoneFileEscaper::appendName(out, record.value);
+        appendTarget(out, record.value, zone);
         return;
     case DNSRecordType::A:
     case DNSRecordType::AAAA:
@@ -90,7 +103,8 @@ void appendValue(QString& out, const DNSRecord& record) {
     ZoneFileEscaper::appendToken(out, record.value);
 }
 
-void appendRecordData(QString& out, const DNSRecord& record) {
+void appendRecordData(QString& out, const DNSRecord& record, const QString* zone,
+                      QChar separator = tab) {
     if (record.isKept()) {
         // Written back as it was read; the escaper only guards the line.
         ZoneFileEscaper::appendPresentation(out, record.value);
@@ -98,12 +112,12 @@ void appendRecordData(QString& out, const DNSRecord& record) {
     }
     for (const RecordFieldDefault& field : recordTypeInfo(record.type).fields) {
         appendField(out, record, field);
-        out += tab;
+        out += separator;
     }
-    appendValue(out, record);
+    appendValue(out, record, zone);
 }
 
-void appendRecordLine(QString& out, const DNSRecord& record) {
+void appendRecordLine(QString& out, const DNSRecord& record, const QString* zone) {
     if (record.name.isEmpty())
         out += u'@';
     else
@@ -116,7 +130,7 @@ void appendRecordLine(QString& out, const DNSRecord& record) {
     else
         out += QLatin1String(recordTypeInfo(record.type).rawValue);
     out += tab;
-    appendRecordData(out, record);
+    appendRecordData(out, record, zone);
 }
 
 QString timerLine(qint64 value, const char* label) {
@@ -153,14 +167,33 @@ QString ZoneFileWriter::soaBlock(const SOARecord& soa) {
 
 QString ZoneFileWriter::recordData(const DNSRecord& record) {
     QString out;
-    appendRecordData(out, record);
+    appendRecordData(out, record, nullptr);
+    return out;
+}
+
+QString ZoneFileWriter::recordData(const DNSRecord& record, const QString& zoneName) {
+    QString out;
+    appendRecordData(out, record, &zoneName);
     return out;
 }
 
 QString ZoneFileWriter::recordLine(const DNSRecord& record) {
     QString out;
     out.reserve(64 + record.value.size());
-    appendRecordLine(out, record);
+    appendRecordLine(out, record, nullptr);
+    return out;
+}
+
+QString ZoneFileWriter::recordLine(const DNSRecord& record, const QString& zoneName) {
+    QString out;
+    out.reserve(64 + record.value.size());
+    appendRecordLine(out, record, &zoneName);
+    return out;
+}
+
+QString presentationData(const DNSRecord& record, const QString& zoneName) {
+    QString out;
+    appendRecordData(out, record, &zoneName, u' ');
     return out;
 }
 
@@ -194,7 +227,7 @@ QString ZoneFileWriter::zoneText(const QString& zoneName, const std::optional<SO
             continue;
         out += QStringLiteral("; ") + displayName(type) + QStringLiteral(" Records\n");
         for (const DNSRecord* record : group) {
-            appendRecordLine(out, *record);
+            appendRecordLine(out, *record, &zoneName);
             out += u'\n';
         }
         out += u'\n';
@@ -203,7 +236,7 @@ QString ZoneFileWriter::zoneText(const QString& zoneName, const std::optional<SO
     if (!kept.isEmpty()) {
         out += QStringLiteral("; Other Records\n");
         for (const DNSRecord* record : kept) {
-            appendRecordLine(out, *record);
+            appendRecordLine(out, *record, &zoneName);
             out += u'\n';
         }
         out += u'\n';

@@ -88,7 +88,10 @@ private Q_SLOTS:
                                     "PTR|host name.example.com|hostname.example.com",
                                     "TXT|  \"v=spf1  -all\"\t|\"v=spf1  -all\"",
                                     "CAA| 0 issue \"ca.example.net\" |0 issue \"ca.example.net\"",
-                                    "TLSA|ab cd!|ab cd!",
+                                    "TLSA|ab cd!|abcd!",
+                                    "SSHFP| aa:BB:cc dd\t|aaBBccdd",
+                                    "NS| @ |@",
+                                    "CNAME|@x|x",
                                     "ttl|-9223372036854775808|0",
                                     "ttl|0|0",
                                     "ttl|2147483648|2147483647"};
@@ -332,7 +335,8 @@ private Q_SLOTS:
             "AAAA|192.168.1.1||||Invalid IPv6 address: '192.168.1.1'. Expected format: 2001:db8::1",
             "CNAME|www..example.com||||Invalid domain name: 'www..example.com'. Must be a valid "
             "domain name.",
-            "NS|.||||Invalid domain name: '.'. Must be a valid domain name.",
+            "NS|.||||Invalid name server: '.'. Must be a host name: letters a-z, digits and \"-\" "
+            "only.",
             "MX|mail.example.com|priority=65535|||",
             "MX|mail.example.com|priority=65536|||Invalid MX priority: 65536. Must be between 0 "
             "and 65535.",
@@ -356,19 +360,23 @@ private Q_SLOTS:
             "SRV|sip.example.com||||SRV records require a priority value.;SRV records require a "
             "weight value.;SRV records require a port value.",
             "SRV|-sip.x|priority=-1 weight=65536 port=65536|||Invalid SRV target: '-sip.x'. Must "
-            "be a valid domain name.;Invalid SRV priority: -1. Must be between 0 and "
+            "be a host name: letters a-z, digits and \"-\" only.;Invalid SRV priority: -1. Must be "
+            "between 0 and "
             "65535.;Invalid SRV weight: 65536. Must be between 0 and 65535.;Invalid SRV port: "
             "65536. Must be between 0 and 65535.",
-            "CAA|ca.example.net|flag=255 tag=iodef|||",
-            "CAA|ca.example.net|flag=0 tag=ISSUE|||Invalid CAA tag: 'ISSUE'. Valid tags are: "
+            "CAA|mailto:security@example.net|flag=255 tag=iodef|||",
+            "CAA|ca.example.net|flag=0 tag=ISSUE|||",
+            "CAA|ca.example.net|flag=0 tag=issuer|||Invalid CAA tag: 'issuer'. Valid tags are: "
             "issue, issuewild, iodef",
             "CAA|||||Record value cannot be empty.;CAA records require a flag value.;CAA records "
             "require a tag value.;CAA record value cannot be empty.",
             "CAA|x|flag=256 tag=|||Invalid CAA flag: 256. Must be between 0 and 255.;Invalid CAA "
             "tag: ''. Valid tags are: issue, issuewild, iodef",
-            "SSHFP|0123456789abcdefABCDEF|algorithm=4 digestType=2|||",
+            "SSHFP|0123456789abcdefABCDEF0123456789abcdefABCDEF0123456789abcdefABCD|algorithm=4 "
+            "digestType=2|||",
             "SSHFP|x|algorithm=5 digestType=0|||Invalid SSHFP algorithm: 5. Valid algorithms are: "
-            "1, 2, 3, 4;Invalid SSHFP digest type: 0. Valid digest types are: 1, 2;Invalid SSHFP "
+            "1, 2, 3, 4, 6;Invalid SSHFP digest type: 0. Valid digest types are: 1, 2;Invalid "
+            "SSHFP "
             "fingerprint: must be hexadecimal characters only.",
             "SSHFP|ab||||SSHFP records require an algorithm value.;SSHFP records require a digest "
             "type value.",
@@ -381,10 +389,14 @@ private Q_SLOTS:
             "value.;TLSA records require a digest type value.",
             "TXT|a\tb\nc\r\nd||||",
             "TXT|a\u00ADb||||TXT record contains invalid control characters.",
-            "SOA|||||Record value cannot be empty.;SOA record value cannot be empty.",
+            "SOA|ns1.example.com. admin.example.com. 1 2 3 4 5||||SOA records cannot be added as "
+            "records: the zone's SOA is edited in the zone's settings (primary name server, "
+            "administrator e-mail and timers).",
             "MX|||a.*|-1|Invalid record name: 'a.*'. Must be a valid domain name or empty for root "
             "domain.;Invalid TTL: -1. Must be between 0 and 2,147,483,647 seconds.;Record value "
-            "cannot be empty.;Invalid mail server name: ''. Must be a valid domain name.;MX "
+            "cannot be empty.;Invalid mail server name: ''. Must be a host name: letters a-z, "
+            "digits "
+            "and \"-\" only.;MX "
             "records require a priority value."};
         for (const char* row : rows) {
             const QStringList f = QString::fromUtf8(row).split(u'|');

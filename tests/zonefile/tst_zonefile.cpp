@@ -111,23 +111,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         const struct {
             const char *type, *value, *expected;
-        } rows[] = {{"CAA", "ca\"x\\", "0\tissue\t\"ca\\\"x\\\\\""},
-                    {"SOA", "ns1. admin. ( 1\n2 3 4 5 )", "ns1. admin. \\( 1\\0102 3 4 5 \\)"},
-                    {"A", "", "\"\""},
-                    {"A", "1;2(3)4\"5\\6@7$8#9", "1\\;2\\(3\\)4\\\"5\\\\6\\@7\\$8\\#9"},
-                    {"CNAME", "a b\tc\u00a0", "a\\032b\\009c\\194\\160"},
-                    {"TXT", "\"x\"\nevil 3600 IN A 1", "\"x\"\\010evil 3600 IN A 1"},
-                    {"TXT", "a ; ( b ) c", "a \\; \\( b \\) c"},
-                    {"TXT", "\"a\" \"b", "\"a\" \\\"b"},
-                    {"TXT", "\"a\\\"b\\\\c\\065\"", "\"a\\\"b\\\\c\\065\""},
-                    {"TXT", "\\256 \\12x \\1", "\\\\256 \\\\12x \\\\1"},
-                    // Non-ASCII text next to what must be escaped, and the
-                    // user's escapes between runs of plain text.
-                    {"TXT", "\"h\u00e9llo\" ; x\u2028y", "\"h\u00e9llo\" \\; x\\226\\128\\168y"},
-                    {"TXT", "\U0001F600(", "\U0001F600\\("},
-                    {"TXT", "a\\;b \"c;d\"", "a\\;b \"c;d\""},
-                    {"CAA", "\"\u00fc\u2028\"", "0\tissue\t\"\u00fc\\226\\128\\168\""},
-                    {"A", "\u00fc;x", "\u00fc\\;x"}};
+        } rows[] = {
+            {"CAA", "ca\"x\\", "0\tissue\t\"ca\\\"x\\\\\""},
+            {"SOA", "ns1. admin. ( 1\n2 3 4 5 )", "ns1. admin. \\( 1\\0102 3 4 5 \\)"},
+            {"A", "", "\"\""},
+            {"A", "1;2(3)4\"5\\6@7$8#9", "1\\;2\\(3\\)4\\\"5\\\\6\\@7\\$8\\#9"},
+            {"CNAME", "a b\tc\u00a0", "a\\032b\\009c\\194\\160"},
+            {"TXT", "\"x\"\nevil 3600 IN A 1", "\"\\\"x\\\"\\010evil 3600 IN A 1\""},
+            {"TXT", "a ; ( b ) c", "\"a ; ( b ) c\""},
+            {"TXT", "\"a\" \"b", "\"\\\"a\\\" \\\"b\""},
+            {"TXT", "\"a\\\"b\\\\c\\065\"", "\"a\\\"b\\\\c\\065\""},
+            {"TXT", "\\256 \\12x \\1", "\"\\\\256 \\\\12x \\\\1\""},
+            // Non-ASCII text next to what must be escaped, and the
+            // user's escapes between runs of plain text.
+            {"TXT", "\"h\u00e9llo\" ; x\u2028y", "\"\\\"h\u00e9llo\\\" ; x\\226\\128\\168y\""},
+            {"TXT", "\U0001F600(", "\"\U0001F600(\""},
+            {"TXT", "a\\;b \"c;d\"", "\"a\\\\;b \\\"c;d\\\"\""},
+            // Text typed plainly is one string; the quoted form is
+            // kept as its strings; white space alone gives no string.
+            {"TXT", "v=spf1 include:_spf.example.com -all",
+             "\"v=spf1 include:_spf.example.com -all\""},
+            {"TXT", " \"a b\"\t \"c\" ", "\"a b\"\t \"c\""},
+            {"TXT", "\"a\"b", "\"\\\"a\\\"b\""},
+            {"TXT", "\" \"", "\" \""},
+            {"TXT", " \t ", ""},
+            {"CAA", "\"\u00fc\u2028\"", "0\tissue\t\"\u00fc\\226\\128\\168\""},
+            {"A", "\u00fc;x", "\u00fc\\;x"}};
         for (const auto& row : rows) {
             const DNSRecord record =
                 rawRecord(u"h"_s, *recordTypeFromRawValue(QLatin1String(row.type)),
@@ -276,7 +285,8 @@ private Q_SLOTS:
                "@|MX|mail.example.com.||10 mail.example.com.|\n"
                "_sip._tcp|SRV|www.example.com.|priority=10 weight=60 port=5060|10 60 5060 "
                "www.example.com.|\n_x._tcp|SRV|www||10 5 80 www.example.com.|\n"
-               "host|SSHFP|%1||1 1 %2|\nhost|SSHFP|%3|algorithm=4 digestType=2|4 2 %4|\n"
+               "host|SSHFP|%1|algorithm=1 digestType=1|1 1 %2|\nhost|SSHFP|%3|algorithm=4 "
+               "digestType=2|4 2 %4|\n"
                "_443._tcp.www|TLSA|%3||3 1 1 %4|\n_dmarc|TXT|\"v=DMARC1; p=none\"||\"v=DMARC1; "
                "p=none\"|\nmulti|TXT|\"part one\" \"part two\"||\"part one\" \"part two\"|\n"
                "plain|TXT|hello||\"hello\"|"_s.arg(sha1, sha1.toUpper(), sha256, sha256Read);
