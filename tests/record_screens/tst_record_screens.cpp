@@ -72,12 +72,16 @@ class RecordScreensTest : public QObject {
         return m_view.get();
     }
 
+    // The zones here have an NS record, as every zone BIND's checker loads does.
+    DNSRecord m_ns = DNSRecord({}, DNSRecordType::NS, u"ns.example.net."_s, 86400);
+
 private Q_SLOTS:
     void initTestCase() { m_manager = screenManager(m_dir.path(), ServerStatus::running); }
 
     void init() {
         m_zone =
             ZonePtr::create(u"example.com"_s, m_manager->zoneDirectory() + u"/db.example.com"_s);
+        m_zone->setRecords({m_ns});
         m_manager->setServerStatus(ServerStatus::running);
         m_manager->setZones({m_zone});
     }
