@@ -67,7 +67,9 @@ void appendField(QString& out, const DNSRecord& record, const RecordFieldDefault
 // example.com give "www.example.com." and "example.com."); without it, as
 // stored, "@" standing for the apex the file's origin gives.
 void appendTarget(QString& out, const QString& value, const QString* zone) {
-    if (zone)
+    if (isAbsoluteName(value))
+        ZoneFileEscaper::appendName(out, value); // the common case, no copy
+    else if (zone)
         ZoneFileEscaper::appendName(out, absoluteTarget(value, *zone));
     else if (value == u"@")
         out += u'@';
