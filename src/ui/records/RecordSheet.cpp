@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/records/RecordFormFields.h"
-#include "ui/widgets/Palette.h"
+#include "ui/widgets/FormErrorLabel.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
 
@@ -46,12 +46,7 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
     m_column->addLayout(header);
 
     // Why the last change was refused, where the eye starts reading.
-    m_errorLabel =
-        ScreenWidgets::label({}, TextStyle::subheadline, QStringLiteral("formErrorLabel"));
-    Typography::setTextColor(m_errorLabel, namedColor(NamedColor::red));
-    m_errorLabel->setWordWrap(true);
-    m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_errorLabel->hide();
+    m_errorLabel = new FormErrorLabel;
     m_column->addWidget(m_errorLabel);
 
     m_fields = new RecordFormFields(RecordFormFields::Variant(fieldsVariant),
@@ -86,12 +81,11 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
 }
 
 QString RecordSheet::errorText() const {
-    return m_errorLabel->isHidden() ? QString() : m_errorLabel->text();
+    return m_errorLabel->message();
 }
 
 void RecordSheet::showError(const QString& message) {
-    m_errorLabel->setText(message);
-    m_errorLabel->show();
+    m_errorLabel->showMessage(message);
     fitToContent();
 }
 

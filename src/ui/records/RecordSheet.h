@@ -5,12 +5,12 @@
 
 #include "manager/DNSServerManager.h"
 
-class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
 namespace korvi {
 
+class FormErrorLabel;
 class RecordFormFields;
 
 // The frame both record forms share: a window-modal sheet 700 wide and at
@@ -58,7 +58,7 @@ private:
     void setBusy(bool busy);
 
     RecordFormFields* m_fields = nullptr;
-    QLabel* m_errorLabel = nullptr;
+    FormErrorLabel* m_errorLabel = nullptr;
     ChangeId m_pendingChange = 0;
     QPushButton* m_busyButton = nullptr;
     QString m_busyButtonText;

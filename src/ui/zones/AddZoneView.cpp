@@ -14,7 +14,7 @@
 #include "model/RecordValidator.h"
 #include "model/TextCleaning.h"
 #include "platform/Console.h"
-#include "ui/widgets/Palette.h"
+#include "ui/widgets/FormErrorLabel.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
 
@@ -76,12 +76,7 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     column->addLayout(header);
 
     // Why the server side refused the zone, where the eye starts reading.
-    m_refusalLabel =
-        ScreenWidgets::label({}, TextStyle::subheadline, QStringLiteral("formErrorLabel"));
-    Typography::setTextColor(m_refusalLabel, namedColor(NamedColor::red));
-    m_refusalLabel->setWordWrap(true);
-    m_refusalLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_refusalLabel->hide();
+    m_refusalLabel = new FormErrorLabel;
     column->addWidget(m_refusalLabel);
 
     QVBoxLayout* domain =
@@ -203,7 +198,7 @@ void AddZoneView::updateAddressField() {
 }
 
 QString AddZoneView::refusalText() const {
-    return m_refusalLabel->isHidden() ? QString() : m_refusalLabel->text();
+    return m_refusalLabel->message();
 }
 
 QString AddZoneView::machineAddress() {
@@ -340,9 +335,8 @@ void AddZoneView::changeFinished(ChangeId id, bool applied, const QString& messa
         accept();
         return;
     }
-    m_refusalLabel->setText(message.isEmpty() ? QStringLiteral("The domain was not created.")
-                                              : message);
-    m_refusalLabel->show();
+    m_refusalLabel->showMessage(message.isEmpty() ? QStringLiteral("The domain was not created.")
+                                                  : message);
     updateCreateButton();
 }
 

@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace korvi {
 
+class FormErrorLabel;
+
 // The new-domain form, shown as a sheet over the zone screen: the domain
 // name, the SOA's primary name server and administrator, and where the zone
 // file will go. When the primary name server lies inside the zone the form
@@ -73,7 +75,7 @@ private:
     QLineEdit* m_adminField = nullptr;
     QWidget* m_addressBox = nullptr;
     QLineEdit* m_addressField = nullptr;
-    QLabel* m_refusalLabel = nullptr;
+    FormErrorLabel* m_refusalLabel = nullptr;
     QLabel* m_fileLocation = nullptr;
     QPushButton* m_cancelButton = nullptr;
     QPushButton* m_createButton = nullptr;

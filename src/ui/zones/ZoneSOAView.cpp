@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "model/TextCleaning.h"
+#include "ui/widgets/FormErrorLabel.h"
 #include "ui/widgets/IntegerField.h"
-#include "ui/widgets/Palette.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
 
@@ -78,12 +78,7 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
         ScreenWidgets::secondaryLabel(QStringLiteral("Start of Authority for ") + zoneName,
                                       TextStyle::subheadline, QStringLiteral("headerSubtitle")));
 
-    m_errorLabel =
-        ScreenWidgets::label({}, TextStyle::subheadline, QStringLiteral("formErrorLabel"));
-    Typography::setTextColor(m_errorLabel, namedColor(NamedColor::red));
-    m_errorLabel->setWordWrap(true);
-    m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_errorLabel->hide();
+    m_errorLabel = new FormErrorLabel;
     column->addWidget(m_errorLabel);
 
     auto* form = new QFormLayout;
@@ -183,7 +178,7 @@ SOARecord ZoneSOAView::soaToSave() const {
 }
 
 QString ZoneSOAView::errorText() const {
-    return m_errorLabel->isHidden() ? QString() : m_errorLabel->text();
+    return m_errorLabel->message();
 }
 
 void ZoneSOAView::save() {
@@ -205,8 +200,7 @@ void ZoneSOAView::setBusy(bool busy) {
 }
 
 void ZoneSOAView::showError(const QString& message) {
-    m_errorLabel->setText(message);
-    m_errorLabel->show();
+    m_errorLabel->showMessage(message);
     adjustSize();
 }
 

@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace korvi {
 
+class FormErrorLabel;
 class IntegerField;
 
 // The zone's start-of-authority settings after it was created: primary name
@@ -56,7 +57,7 @@ private:
     IntegerField* m_minimumField = nullptr;
     IntegerField* m_ttlField = nullptr;
     QLabel* m_serialLabel = nullptr;
-    QLabel* m_errorLabel = nullptr;
+    FormErrorLabel* m_errorLabel = nullptr;
     QPushButton* m_saveButton = nullptr;
     ChangeId m_pendingChange = 0;
 };
