@@ -185,9 +185,6 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
     layout->addWidget(heading(QStringLiteral("Value *"), QStringLiteral("valueHeading")));
     m_valueField = new QLineEdit;
     m_valueField->setObjectName(QStringLiteral("valueField"));
-    // A DKIM key is longer than QLineEdit's usual limit allows for comfort;
-    // the whole text is kept, the zone's file splits it into strings.
-    m_valueField->setMaxLength(int(maximumTXTBytes) * 2);
     layout->addWidget(m_valueField);
     m_targetRow = new QWidget;
     m_targetRow->setObjectName(QStringLiteral("targetPreviewRow"));
