@@ -157,12 +157,14 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(dig(m_port, u"www.example.com"_s), u"192.0.2.20"_s, 5000);
         QCOMPARE(dig(m_port, u"ns1.example.com"_s), u"192.0.2.53"_s);
 
-        // "Delete Record": gone from the zone, the file and, after a reload,
-        // from the server's answers.
+        // "Delete Record", confirmed: gone from the zone, the file and, after
+        // a reload, from the server's answers.
         edit = openRecord(records, u"www"_s);
         QVERIFY(edit);
         click(edit, u"deleteRecordButton"_s);
-        QTRY_VERIFY(!records.editRecordSheet());
+        QVERIFY(edit->deleteConfirmation());
+        click(edit->deleteConfirmation(), u"confirmDeleteButton"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(!records.editRecordSheet(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(rowNamed(records.recordsList(), u"www"_s), -1, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(!fileText(zone->filePath()).contains(u"www"_s), 10000);
         click(&config, u"reloadServerButton"_s);

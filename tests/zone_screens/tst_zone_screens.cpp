@@ -1,6 +1,7 @@
-// The zone management screen with its new-domain form and delete
-// confirmation, and the server configuration screen, driven through the real
-// widgets.
+// The zone management screen with its new-domain form (the name server's
+// address when it lies inside the zone, a refusal shown at the top), the SOA
+// form and the delete confirmation, and the server configuration screen,
+// driven through the real widgets.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +11,8 @@
 
 #include "ScreenTestSupport.h"
 #include "StdoutCapture.h"
+#include "manager/ZoneRepository.h"
+#include "model/RecordValidator.h"
 #include "ui/configuration/DNSConfigView.h"
 #include "ui/configuration/ForwarderPresetButton.h"
 #include "ui/widgets/IntegerField.h"
@@ -17,6 +20,7 @@
 #include "ui/zones/AddZoneView.h"
 #include "ui/zones/ZoneManagementView.h"
 #include "ui/zones/ZoneRowDelegate.h"
+#include "ui/zones/ZoneSOAView.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -274,6 +278,147 @@ private Q_SLOTS:
             at = next;
         }
         QCOMPARE(m_view->zoneList()->model()->rowCount(), 1);
+    }
+
+    void nameServerAddressAsked_data() {
+        QTest::addColumn<QString>("primary"); // typed; empty: as the form fills it in
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("ns1 filled in") << QString() << true;
+        QTest::newRow("inside, other case, no dot") << u"DNS.Example.COM"_s << true;
+        QTest::newRow("the apex itself") << u"example.com."_s << true;
+        QTest::newRow("outside") << u"ns.example.org."_s << false;
+        QTest::newRow("only ends alike") << u"ns.badexample.com."_s << false;
+    }
+
+    // Asked only when the primary name server lies inside the new zone,
+    // proposed as the machine's address.
+    void nameServerAddressAsked() {
+        QFETCH(QString, primary);
+        QFETCH(bool, asked);
+        AddZoneView* sheet = openSheet();
+        QVERIFY(sheet);
+        QVERIFY(shows(sheet, "nameServerAddressField")); // before a name is typed
+        const QString proposed = child<QLineEdit>(sheet, u"nameServerAddressField"_s)->text();
+        QCOMPARE(proposed, AddZoneView::machineAddress());
+        QVERIFY(isValidIPv4Address(proposed));
+        typeInto(nameField(sheet), u"example.com"_s);
+        if (!primary.isEmpty())
+            typeInto(child<QLineEdit>(sheet, u"primaryNameServerField"_s), primary);
+        QCOMPARE(sheet->needsNameServerAddress(), asked);
+        QCOMPARE(shows(sheet, "nameServerAddressField"), asked);
+        if (primary.isEmpty())
+            QVERIFY(saveScreenshot(sheet, u"zones"_s, u"add-zone-address"_s));
+        sheet->reject();
+    }
+
+    // The address typed becomes the zone's own address record for its name server.
+    void createWithNameServerAddress() {
+        AddZoneView* sheet = openSheet();
+        QVERIFY(sheet);
+        const QPointer<AddZoneView> guard(sheet);
+        typeInto(nameField(sheet), u"example.com"_s);
+        auto* address = child<QLineEdit>(sheet, u"nameServerAddressField"_s);
+        typeInto(address, u"192.0.2.300"_s);
+        sheet->createDomain();
+        QVERIFY(sheet->errorAlert());
+        QCOMPARE(sheet->errorAlert()->text(), "The name server ns1.example.com. is inside this "
+                                              "domain: enter its IPv4 or IPv6 address");
+        click(sheet->errorAlert(), u"errorOkButton"_s);
+        QTRY_VERIFY(!sheet->errorAlert());
+        QCOMPARE(sheet->pendingChange(), ChangeId(0));
+        typeInto(address, u"2001:db8::53"_s);
+        writeFile(m_dir->path(), u"bin/reload"_s, "#!/bin/sh\nexit 0\n");
+        click(sheet, u"createButton"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(!guard, 15000);
+        QCOMPARE(m_manager->zones().size(), 1);
+        QList<QStringList> records;
+        for (const DNSRecord& record : m_manager->zones().first()->records())
+            records.append({record.name, rawValue(record.type), record.value});
+        QCOMPARE(records, (QList<QStringList>{{"", "NS", "ns1.example.com."},
+                                              {"ns1", "AAAA", "2001:db8::53"}}));
+    }
+
+    // A zone the server side refuses: the form stays open with the reason
+    // at the top and everything typed; nothing is added.
+    void refusedCreationStaysOpen() {
+        AddZoneView* sheet = openSheet();
+        QVERIFY(sheet);
+        typeInto(nameField(sheet), u"example.com"_s);
+        typeInto(child<QLineEdit>(sheet, u"nameServerAddressField"_s), u"192.0.2.53"_s);
+        // The running server's reconfiguration fails.
+        writeFile(m_dir->path(), u"bin/reload"_s, "#!/bin/sh\nexit 1\n");
+        click(sheet, u"createButton"_s);
+        auto* create = child<QPushButton>(sheet, u"createButton"_s);
+        QCOMPARE(create->text(), "Creating…");
+        QVERIFY(!create->isEnabled());
+        QVERIFY(sheet->pendingChange() != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(sheet->pendingChange() == 0, 15000);
+        QVERIFY(sheet->isVisible());
+        QVERIFY(shows(sheet, "formErrorLabel"));
+        QVERIFY2(sheet->refusalText().contains(u"could not reload"_s),
+                 qPrintable(sheet->refusalText()));
+        QCOMPARE(child<QLabel>(sheet, u"formErrorLabel"_s)->palette().color(QPalette::WindowText),
+                 namedColor(NamedColor::red));
+        QCOMPARE(nameField(sheet)->text(), "example.com");
+        QCOMPARE(child<QLineEdit>(sheet, u"nameServerAddressField"_s)->text(), "192.0.2.53");
+        QCOMPARE(create->text(), "Create Domain");
+        QVERIFY(create->isEnabled());
+        QVERIFY(m_manager->zones().isEmpty());
+        QVERIFY(saveScreenshot(sheet, u"zones"_s, u"add-zone-refused"_s));
+        sheet->reject();
+    }
+
+    // The SOA form from the zone list: the fields show the zone's SOA, a
+    // change is saved with a larger serial, a refusal stays in the form.
+    void soaForm() {
+        writeFile(m_dir->path(), u"bin/reload"_s, "#!/bin/sh\nexit 0\n");
+        const ZonePtr zone = ZoneRepository::newZone(
+            u"example.com"_s, m_manager->zoneDirectory() + u"/db.example.com"_s,
+            u"dns.example.org"_s, QString(), 2026010101);
+        m_manager->setZones({zone});
+        const SOARecord before = *zone->soaRecord();
+        QListView* list = m_view->zoneList();
+        const QPoint inRow = list->visualRect(list->model()->index(0, 0)).center() - QPoint(100, 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, inRow);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, inRow);
+        QPointer<ZoneSOAView> sheet = m_view->soaSheet();
+        QVERIFY(sheet);
+        QVERIFY(QTest::qWaitForWindowExposed(sheet));
+        QCOMPARE(child<QLineEdit>(sheet, u"primaryNameServerField"_s)->text(), "dns.example.org.");
+        QCOMPARE(child<QLineEdit>(sheet, u"adminEmailField"_s)->text(), "admin.example.com.");
+        QCOMPARE(child<IntegerField>(sheet, u"refreshField"_s)->value(), before.refresh);
+        QCOMPARE(child<IntegerField>(sheet, u"expireField"_s)->value(), before.expire);
+        QCOMPARE(labelText(sheet, "serialLabel"), "2026010101");
+        QVERIFY(saveScreenshot(sheet, u"zones"_s, u"zone-soa"_s));
+
+        // Refused: no primary name server.
+        typeInto(child<QLineEdit>(sheet, u"primaryNameServerField"_s), QString());
+        click(sheet, u"saveButton"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(!sheet->errorText().isEmpty(), 15000);
+        QVERIFY(sheet->errorText().contains(u"The primary name server is required"_s));
+        QVERIFY(shows(sheet, "formErrorLabel"));
+        QCOMPARE(*zone->soaRecord(), before);
+
+        typeInto(child<QLineEdit>(sheet, u"primaryNameServerField"_s), u"ns2"_s);
+        typeInto(child<QLineEdit>(sheet, u"adminEmailField"_s), u"host.master@example.com"_s);
+        typeInto(child<IntegerField>(sheet, u"retryField"_s), u"900"_s);
+        typeInto(child<IntegerField>(sheet, u"soaTtlField"_s), u"600"_s);
+        click(sheet, u"saveButton"_s);
+        QCOMPARE(child<QPushButton>(sheet, u"saveButton"_s)->text(), "Saving…");
+        QTRY_VERIFY_WITH_TIMEOUT(sheet.isNull(), 15000);
+        const SOARecord after = *zone->soaRecord();
+        QCOMPARE(after.primaryNameServer, "ns2.example.com.");
+        QCOMPARE(after.adminEmail, "host\\.master.example.com.");
+        QCOMPARE(after.retry, 900);
+        QCOMPARE(after.ttl, 600);
+        QCOMPARE((QList<qint64>{after.refresh, after.expire, after.minimum}),
+                 (QList<qint64>{before.refresh, before.expire, before.minimum}));
+        QVERIFY(after.serial > before.serial);
+
+        // Not while the server is stopped.
+        m_manager->setServerStatus(ServerStatus::stopped);
+        m_view->showSOA(zone);
+        QVERIFY(!m_view->soaSheet());
     }
 
     void creationErrors_data() {

@@ -17,20 +17,13 @@ AddRecordView::AddRecordView(DNSServerManager* manager, const ZonePtr& zone, QWi
 }
 
 DNSRecord AddRecordView::recordToSave() const {
-    const RecordFormFields* form = fields();
-    RecordOptions options;
-    options.priority = form->priority();
-    options.weight = form->weight();
-    options.port = form->port();
-    return DNSRecord(form->savedName(), form->type(), form->savedValue(), form->savedTtl(),
-                     options);
+    return fields()->recordOn(DNSRecord());
 }
 
 void AddRecordView::save() {
-    // The manager reports a record it refuses; the sheet closes either way.
     if (m_manager && m_zone)
-        m_manager->addRecord(recordToSave(), m_zone);
-    accept();
+        waitForChange(m_manager->addRecord(recordToSave(), m_zone), saveButton(),
+                      QStringLiteral("Saving…"));
 }
 
 } // namespace korvi

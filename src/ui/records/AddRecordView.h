@@ -6,7 +6,8 @@ namespace korvi {
 
 // The new-record form: the shared record fields, with the type's usual TTL
 // chosen with the type. "Save Record" hands the new record to the manager,
-// which validates and stores it, and closes the sheet.
+// which validates it and has BIND check it; the sheet closes once it has been
+// applied and shows the reason when it was refused.
 class AddRecordView : public RecordSheet {
     Q_OBJECT
 

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -65,6 +66,7 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
     deleteText->setFont(medium);
     dangerLayout->addWidget(deleteText);
     auto* deleteButton = new QPushButton(QStringLiteral("Delete Record"));
+    m_deleteButton = deleteButton;
     deleteButton->setObjectName(QStringLiteral("deleteRecordButton"));
     deleteButton->setAutoDefault(false);
     Typography::setTextColor(deleteButton, namedColor(NamedColor::red));
@@ -97,38 +99,51 @@ void EditRecordView::showEvent(QShowEvent* event) {
 }
 
 DNSRecord EditRecordView::recordToSave() const {
-    const RecordFormFields* form = fields();
-    DNSRecord changed = m_record;
-    changed.name = form->savedName();
-    changed.type = form->type();
-    changed.value = form->savedValue();
-    changed.ttl = form->savedTtl();
-    changed.priority = form->priority();
-    changed.weight = form->weight();
-    changed.port = form->port();
-    // The form has no fields for these: saving drops them, so the type's
-    // defaults apply when the zone file is written.
-    changed.flag.reset();
-    changed.tag.reset();
-    changed.algorithm.reset();
-    changed.digestType.reset();
-    changed.usage.reset();
-    changed.selector.reset();
-    return changed;
+    // Same id; every type-specific field is the form's, so that a field of
+    // the old type does not travel with the new one.
+    DNSRecord base = m_record;
+    static_cast<RecordOptions&>(base) = RecordOptions();
+    return fields()->recordOn(base);
 }
 
 void EditRecordView::save() {
     if (!m_initialized)
         return;
     if (m_manager && m_zone)
-        m_manager->updateRecord(recordToSave(), m_zone);
-    accept();
+        waitForChange(m_manager->updateRecord(recordToSave(), m_zone), saveButton(),
+                      QStringLiteral("Saving…"));
+}
+
+QString EditRecordView::deleteMessage(const DNSRecord& record) {
+    const QString name = record.name.isEmpty() ? QStringLiteral("@") : record.name;
+    return QStringLiteral("Are you sure you want to delete the ") + rawValue(record.type) +
+           QStringLiteral(" record '") + name + QStringLiteral("' (") + record.value +
+           QStringLiteral(")? This action cannot be undone.");
 }
 
 void EditRecordView::deleteRecord() {
+    if (!m_zone || m_deleteConfirmation || pendingChange() != 0)
+        return;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Record"),
+                                deleteMessage(m_record), QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("deleteRecordConfirmation"));
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelDeleteButton"));
+    QPushButton* remove = box->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    remove->setObjectName(QStringLiteral("confirmDeleteButton"));
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    connect(remove, &QPushButton::clicked, this, &EditRecordView::confirmDelete);
+    m_deleteConfirmation = box;
+    box->open();
+}
+
+void EditRecordView::confirmDelete() {
     if (m_manager && m_zone)
-        m_manager->deleteRecord(m_record, m_zone);
-    accept();
+        waitForChange(m_manager->deleteRecord(m_record, m_zone), m_deleteButton,
+                      QStringLiteral("Deleting…"));
 }
 
 } // namespace korvi

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
+
 #include "ui/records/RecordSheet.h"
 
 namespace korvi {
 
 // The edit form for one record: the shared record fields loaded from the
 // record when the sheet appears, "Save Changes" (same id, the type-specific
-// fields other than priority, weight and port cleared) and the "Danger Zone"
-// with "Delete Record", which deletes at once.
+// fields those the form shows) and the "Danger Zone" with "Delete Record",
+// which asks first and then waits for the deletion like a save.
 class EditRecordView : public RecordSheet {
     Q_OBJECT
 
@@ -19,8 +22,14 @@ public:
     const DNSRecord& record() const { return m_record; }
     // The record "Save Changes" would hand over now.
     DNSRecord recordToSave() const;
+    // The delete confirmation while it is shown.
+    QMessageBox* deleteConfirmation() const { return m_deleteConfirmation; }
+    // "Are you sure you want to delete the A record 'www' (192.0.2.1)? This
+    // action cannot be undone."
+    static QString deleteMessage(const DNSRecord& record);
 
 public Q_SLOTS:
+    // Asks for confirmation; "Delete" hands the deletion to the manager.
     void deleteRecord();
 
 protected:
@@ -28,7 +37,11 @@ protected:
     void save() override;
 
 private:
+    void confirmDelete();
+
     DNSRecord m_record;
+    QPushButton* m_deleteButton = nullptr;
+    QPointer<QMessageBox> m_deleteConfirmation;
     bool m_initialized = false;
     QWidget* m_loadingPage = nullptr;
     QWidget* m_formPage = nullptr;

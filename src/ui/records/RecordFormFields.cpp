@@ -9,8 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "model/RecordValidator.h"
 #include "model/TextCleaning.h"
+#include "model/ZoneFileWriter.h"
 #include "ui/widgets/IntegerField.h"
+#include "ui/widgets/Palette.h"
 #include "ui/widgets/ScreenWidgets.h"
 
 namespace korvi {
@@ -54,22 +57,100 @@ IntegerField* numberField(const QString& title, const QString& name) {
     return field;
 }
 
+struct Choice {
+    qint64 value;
+    const char* label;
+};
+
+// The choices of the SSHFP and TLSA numbers, with what each stands for.
+constexpr Choice sshfpAlgorithmChoices[] = {
+    {1, "1 - RSA"}, {2, "2 - DSA"}, {3, "3 - ECDSA"}, {4, "4 - Ed25519"}, {6, "6 - Ed448"}};
+constexpr Choice sshfpTypeChoices[] = {{1, "1 - SHA-1"}, {2, "2 - SHA-256"}};
+constexpr Choice tlsaUsageChoices[] = {{0, "0 - PKIX-TA (CA constraint)"},
+                                       {1, "1 - PKIX-EE (service certificate constraint)"},
+                                       {2, "2 - DANE-TA (trust anchor)"},
+                                       {3, "3 - DANE-EE (domain-issued certificate)"}};
+constexpr Choice tlsaSelectorChoices[] = {{0, "0 - Full certificate"},
+                                          {1, "1 - Subject public key"}};
+constexpr Choice tlsaMatchingChoices[] = {
+    {0, "0 - Exact match"}, {1, "1 - SHA-256"}, {2, "2 - SHA-512"}};
+
+template <std::size_t N>
+QComboBox* numberPicker(const QString& title, const QString& name, const Choice (&choices)[N]) {
+    auto* picker = new QComboBox;
+    picker->setObjectName(name);
+    picker->setAccessibleName(title);
+    for (const Choice& choice : choices)
+        picker->addItem(QString::fromUtf8(choice.label), choice.value);
+    picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    return picker;
+}
+
+// Shows a number in a picker; a number the picker does not offer (read from
+// a file) is added, so that it is shown and saved as it is.
+void pickNumber(QComboBox* picker, std::optional<qint64> value) {
+    if (!value) {
+        picker->setCurrentIndex(0);
+        return;
+    }
+    int index = picker->findData(*value);
+    if (index < 0) {
+        picker->addItem(QString::number(*value), *value);
+        index = picker->count() - 1;
+    }
+    picker->setCurrentIndex(index);
+}
+
+std::optional<qint64> pickedNumber(const QComboBox* picker) {
+    const QVariant data = picker->currentData();
+    return data.isValid() ? std::optional<qint64>(data.toLongLong()) : std::nullopt;
+}
+
+// A heading and a control side by side, with a help line below.
+QWidget* labelledRow(const QString& title, QWidget* control, const QString& helpText,
+                     const QString& name) {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(heading(title, name + QStringLiteral("Heading")));
+    auto* row = new QHBoxLayout;
+    row->addWidget(control);
+    row->addStretch();
+    layout->addLayout(row);
+    if (!helpText.isEmpty())
+        layout->addWidget(help(helpText, name + QStringLiteral("HelpLabel")));
+    return box;
+}
+
+bool usesField(DNSRecordType type, RecordField field) {
+    for (const RecordFieldDefault& one : recordTypeInfo(type).fields) {
+        if (one.field == field)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 RecordFormFields::RecordFormFields(Variant variant, const QString& zoneName, QWidget* parent)
-    : QWidget(parent), m_variant(variant) {
+    : QWidget(parent), m_variant(variant), m_zoneName(zoneName) {
     setObjectName(QStringLiteral("recordFormFields"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(16);
-    layout->addWidget(buildRecordGroup(zoneName));
+    layout->addWidget(buildRecordGroup());
     layout->addWidget(buildTtlGroup());
     layout->addWidget(buildPriorityGroup());
     layout->addWidget(buildSrvGroup());
+    layout->addWidget(buildCaaGroup());
+    layout->addWidget(buildSshfpGroup());
+    layout->addWidget(buildTlsaGroup());
+    layout->addWidget(buildPreview());
     applyType(DNSRecordType::A);
 }
 
-QGroupBox* RecordFormFields::buildRecordGroup(const QString& zoneName) {
+QGroupBox* RecordFormFields::buildRecordGroup() {
     QGroupBox* box =
         group(m_variant == Variant::edit ? QStringLiteral("Record Information") : QString(),
               QStringLiteral("recordGroup"));
@@ -81,7 +162,7 @@ QGroupBox* RecordFormFields::buildRecordGroup(const QString& zoneName) {
     m_nameField->setObjectName(QStringLiteral("nameField"));
     m_nameField->setPlaceholderText(QStringLiteral("www (or leave empty for @)"));
     layout->addWidget(m_nameField);
-    layout->addWidget(help(QStringLiteral("Record name relative to ") + zoneName +
+    layout->addWidget(help(QStringLiteral("Record name relative to ") + m_zoneName +
                                QStringLiteral(" (@ for root domain)"),
                            QStringLiteral("nameHelpLabel")));
     layout->addSpacing(6);
@@ -90,7 +171,7 @@ QGroupBox* RecordFormFields::buildRecordGroup(const QString& zoneName) {
     m_typePicker = new QComboBox;
     m_typePicker->setObjectName(QStringLiteral("typePicker"));
     m_typePicker->setAccessibleName(QStringLiteral("Type"));
-    for (DNSRecordType type : allRecordTypes())
+    for (DNSRecordType type : editableRecordTypes())
         m_typePicker->addItem(typeLabel(type), int(type));
     m_typePicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* typeRow = new QHBoxLayout;
@@ -105,11 +186,25 @@ QGroupBox* RecordFormFields::buildRecordGroup(const QString& zoneName) {
     m_valueField = new QLineEdit;
     m_valueField->setObjectName(QStringLiteral("valueField"));
     layout->addWidget(m_valueField);
+    m_targetRow = new QWidget;
+    m_targetRow->setObjectName(QStringLiteral("targetPreviewRow"));
+    auto* targetLayout = new QHBoxLayout(m_targetRow);
+    targetLayout->setContentsMargins(0, 0, 0, 0);
+    targetLayout->setSpacing(6);
+    targetLayout->addWidget(help(QStringLiteral("Full name:"), QStringLiteral("targetCaption")));
+    m_targetPreview = help({}, QStringLiteral("targetPreviewLabel"));
+    m_targetPreview->setFont(Typography::monospaced(TextStyle::caption));
+    m_targetPreview->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    targetLayout->addWidget(m_targetPreview, 1);
+    layout->addWidget(m_targetRow);
     m_valueHelp = help({}, QStringLiteral("valueHelpLabel"));
+    m_valueHelp->setWordWrap(true);
     layout->addWidget(m_valueHelp);
 
     connect(m_typePicker, &QComboBox::currentIndexChanged, this, &RecordFormFields::typePicked);
     connect(m_valueField, &QLineEdit::textChanged, this, &RecordFormFields::valueChanged);
+    connect(m_valueField, &QLineEdit::textChanged, this, &RecordFormFields::updatePreview);
+    connect(m_nameField, &QLineEdit::textChanged, this, &RecordFormFields::updatePreview);
     return box;
 }
 
@@ -142,6 +237,7 @@ QGroupBox* RecordFormFields::buildTtlGroup() {
     m_quickTtl->setMenu(menu);
     row->addWidget(m_quickTtl);
     layout->addLayout(row);
+    connect(m_ttlField, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
     return box;
 }
 
@@ -154,10 +250,10 @@ QGroupBox* RecordFormFields::buildPriorityGroup() {
         layout->addWidget(
             heading(QStringLiteral("Priority Value"), QStringLiteral("priorityHeading")));
     m_priorityField = numberField(QStringLiteral("Priority"), QStringLiteral("priorityField"));
-    m_priorityField->setShownDefault(shownPriority);
     layout->addWidget(m_priorityField);
     layout->addWidget(help(QStringLiteral("Lower values have higher priority (0-65535)"),
                            QStringLiteral("priorityHelpLabel")));
+    connect(m_priorityField, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
     return m_priorityGroup;
 }
 
@@ -166,20 +262,101 @@ QGroupBox* RecordFormFields::buildSrvGroup() {
     m_srvGroup =
         group(edit ? QStringLiteral("SRV Record Details") : QString(), QStringLiteral("srvGroup"));
     auto* layout = new QVBoxLayout(m_srvGroup);
-    layout->addWidget(heading(QStringLiteral("Weight"), QStringLiteral("weightHeading")));
     m_weightField = numberField(QStringLiteral("Weight"), QStringLiteral("weightField"));
-    m_weightField->setShownDefault(shownWeight);
-    layout->addWidget(m_weightField);
-    layout->addWidget(help(QStringLiteral("Relative weight for records with same priority"),
-                           QStringLiteral("weightHelpLabel")));
-    layout->addSpacing(6);
-    layout->addWidget(heading(QStringLiteral("Port"), QStringLiteral("portHeading")));
+    layout->addWidget(labelledRow(QStringLiteral("Weight"), m_weightField,
+                                  QStringLiteral("Relative weight for records with same priority"),
+                                  QStringLiteral("weight")));
     m_portField = numberField(QStringLiteral("Port"), QStringLiteral("portField"));
-    m_portField->setShownDefault(shownPort);
-    layout->addWidget(m_portField);
-    layout->addWidget(help(QStringLiteral("Target port number for the service"),
-                           QStringLiteral("portHelpLabel")));
+    layout->addWidget(labelledRow(QStringLiteral("Port"), m_portField,
+                                  QStringLiteral("Target port number for the service"),
+                                  QStringLiteral("port")));
+    for (IntegerField* field : {m_weightField, m_portField})
+        connect(field, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
     return m_srvGroup;
+}
+
+QGroupBox* RecordFormFields::buildCaaGroup() {
+    m_caaGroup = group(QStringLiteral("CAA Record Details"), QStringLiteral("caaGroup"));
+    auto* layout = new QVBoxLayout(m_caaGroup);
+    m_flagField = numberField(QStringLiteral("Flag"), QStringLiteral("flagField"));
+    layout->addWidget(
+        labelledRow(QStringLiteral("Flag"), m_flagField,
+                    QStringLiteral("0 normally; 128 marks the property critical (0-255)"),
+                    QStringLiteral("flag")));
+    m_tagPicker = new QComboBox;
+    m_tagPicker->setObjectName(QStringLiteral("tagPicker"));
+    m_tagPicker->setAccessibleName(QStringLiteral("Tag"));
+    for (const char* tag : {"issue", "issuewild", "iodef"})
+        m_tagPicker->addItem(QLatin1String(tag), QLatin1String(tag));
+    layout->addWidget(labelledRow(QStringLiteral("Tag"), m_tagPicker,
+                                  QStringLiteral("issue: who may issue certificates; issuewild: "
+                                                 "wildcard certificates; iodef: where to report"),
+                                  QStringLiteral("tag")));
+    connect(m_flagField, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
+    connect(m_tagPicker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
+    return m_caaGroup;
+}
+
+QGroupBox* RecordFormFields::buildSshfpGroup() {
+    m_sshfpGroup = group(QStringLiteral("SSHFP Record Details"), QStringLiteral("sshfpGroup"));
+    auto* layout = new QVBoxLayout(m_sshfpGroup);
+    m_algorithmPicker = numberPicker(QStringLiteral("Algorithm"), QStringLiteral("algorithmPicker"),
+                                     sshfpAlgorithmChoices);
+    layout->addWidget(labelledRow(QStringLiteral("Algorithm"), m_algorithmPicker,
+                                  QStringLiteral("The algorithm of the host's SSH key"),
+                                  QStringLiteral("algorithm")));
+    m_fingerprintTypePicker =
+        numberPicker(QStringLiteral("Fingerprint Type"), QStringLiteral("fingerprintTypePicker"),
+                     sshfpTypeChoices);
+    layout->addWidget(labelledRow(QStringLiteral("Fingerprint Type"), m_fingerprintTypePicker,
+                                  QStringLiteral("The hash the fingerprint below was made with"),
+                                  QStringLiteral("fingerprintType")));
+    for (QComboBox* picker : {m_algorithmPicker, m_fingerprintTypePicker})
+        connect(picker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
+    return m_sshfpGroup;
+}
+
+QGroupBox* RecordFormFields::buildTlsaGroup() {
+    m_tlsaGroup = group(QStringLiteral("TLSA Record Details"), QStringLiteral("tlsaGroup"));
+    auto* layout = new QVBoxLayout(m_tlsaGroup);
+    m_usagePicker =
+        numberPicker(QStringLiteral("Usage"), QStringLiteral("usagePicker"), tlsaUsageChoices);
+    layout->addWidget(labelledRow(QStringLiteral("Usage"), m_usagePicker,
+                                  QStringLiteral("How the certificate is checked"),
+                                  QStringLiteral("usage")));
+    m_selectorPicker = numberPicker(QStringLiteral("Selector"), QStringLiteral("selectorPicker"),
+                                    tlsaSelectorChoices);
+    layout->addWidget(labelledRow(QStringLiteral("Selector"), m_selectorPicker,
+                                  QStringLiteral("Which part of the certificate is matched"),
+                                  QStringLiteral("selector")));
+    m_matchingTypePicker = numberPicker(QStringLiteral("Matching Type"),
+                                        QStringLiteral("matchingTypePicker"), tlsaMatchingChoices);
+    layout->addWidget(labelledRow(QStringLiteral("Matching Type"), m_matchingTypePicker,
+                                  QStringLiteral("How the data below is compared"),
+                                  QStringLiteral("matchingType")));
+    for (QComboBox* picker : {m_usagePicker, m_selectorPicker, m_matchingTypePicker})
+        connect(picker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
+    return m_tlsaGroup;
+}
+
+QWidget* RecordFormFields::buildPreview() {
+    auto* box = new QWidget;
+    box->setObjectName(QStringLiteral("previewBox"));
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(heading(QStringLiteral("Record as it will be written"),
+                              QStringLiteral("recordPreviewHeading")));
+    m_recordPreview = help({}, QStringLiteral("recordPreviewLabel"));
+    m_recordPreview->setFont(Typography::monospaced(TextStyle::caption));
+    m_recordPreview->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_recordPreview->setWordWrap(true);
+    layout->addWidget(m_recordPreview);
+    m_validation = ScreenWidgets::label({}, TextStyle::caption, QStringLiteral("validationLabel"));
+    Typography::setTextColor(m_validation, namedColor(NamedColor::orange));
+    m_validation->setWordWrap(true);
+    layout->addWidget(m_validation);
+    return box;
 }
 
 QString RecordFormFields::name() const {
@@ -191,55 +368,123 @@ QString RecordFormFields::value() const {
 qint64 RecordFormFields::ttl() const {
     return m_ttlField->value().value_or(86400);
 }
-std::optional<qint64> RecordFormFields::priority() const {
-    return m_priorityField->value();
-}
-std::optional<qint64> RecordFormFields::weight() const {
-    return m_weightField->value();
-}
-std::optional<qint64> RecordFormFields::port() const {
-    return m_portField->value();
+
+RecordOptions RecordFormFields::options() const {
+    RecordOptions options;
+    const DNSRecordType type = m_type;
+    if (usesField(type, RecordField::priority))
+        options.priority = m_priorityField->value();
+    if (usesField(type, RecordField::weight))
+        options.weight = m_weightField->value();
+    if (usesField(type, RecordField::port))
+        options.port = m_portField->value();
+    if (usesField(type, RecordField::flag))
+        options.flag = m_flagField->value();
+    if (usesField(type, RecordField::tag))
+        options.tag = m_tagPicker->currentText();
+    if (type == DNSRecordType::SSHFP) {
+        options.algorithm = pickedNumber(m_algorithmPicker);
+        options.digestType = pickedNumber(m_fingerprintTypePicker);
+    }
+    if (type == DNSRecordType::TLSA) {
+        options.usage = pickedNumber(m_usagePicker);
+        options.selector = pickedNumber(m_selectorPicker);
+        options.digestType = pickedNumber(m_matchingTypePicker);
+    }
+    return options;
 }
 
 void RecordFormFields::setTtl(qint64 ttl) {
     m_ttlField->setValue(ttl);
+    updatePreview();
+}
+
+void RecordFormFields::setEditable(bool editable) {
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setEnabled(editable);
+}
+
+void RecordFormFields::showOptions(const RecordOptions& options, DNSRecordType type) {
+    // Only the fields the options hold change; the others are not read for
+    // this type and get their type's numbers when it is chosen.
+    if (options.priority)
+        m_priorityField->setValue(options.priority);
+    if (options.weight)
+        m_weightField->setValue(options.weight);
+    if (options.port)
+        m_portField->setValue(options.port);
+    if (options.flag)
+        m_flagField->setValue(options.flag);
+    if (options.tag) {
+        const int tag = m_tagPicker->findText(*options.tag, Qt::MatchFixedString);
+        if (tag < 0)
+            m_tagPicker->addItem(*options.tag, *options.tag);
+        m_tagPicker->setCurrentIndex(tag < 0 ? m_tagPicker->count() - 1 : tag);
+    }
+    if (options.algorithm)
+        pickNumber(m_algorithmPicker, options.algorithm);
+    if (options.usage)
+        pickNumber(m_usagePicker, options.usage);
+    if (options.selector)
+        pickNumber(m_selectorPicker, options.selector);
+    if (options.digestType)
+        pickNumber(type == DNSRecordType::TLSA ? m_matchingTypePicker : m_fingerprintTypePicker,
+                   options.digestType);
 }
 
 void RecordFormFields::load(const DNSRecord& record) {
     m_loading = true;
     m_nameField->setText(record.name);
-    m_typePicker->setCurrentIndex(int(allRecordTypes().indexOf(record.type)));
+    m_typePicker->setCurrentIndex(int(editableRecordTypes().indexOf(record.type)));
+    // A field the record leaves absent is written with the type's default:
+    // the form shows that number.
+    RecordOptions shown = defaultRecordOptions(record.type);
+    const RecordOptions& own = record.options();
+    const auto keep = [](auto& into, const auto& from) {
+        if (from)
+            into = from;
+    };
+    keep(shown.priority, own.priority);
+    keep(shown.weight, own.weight);
+    keep(shown.port, own.port);
+    keep(shown.flag, own.flag);
+    keep(shown.tag, own.tag);
+    keep(shown.algorithm, own.algorithm);
+    keep(shown.digestType, own.digestType);
+    keep(shown.usage, own.usage);
+    keep(shown.selector, own.selector);
+    showOptions(shown, record.type);
     applyType(record.type);
     m_valueField->setText(record.value);
     m_ttlField->setValue(record.ttl);
-    m_priorityField->setValue(record.priority);
-    m_weightField->setValue(record.weight);
-    m_portField->setValue(record.port);
     m_loading = false;
+    updatePreview();
 }
 
 void RecordFormFields::chooseType(DNSRecordType type) {
-    m_typePicker->setCurrentIndex(int(allRecordTypes().indexOf(type)));
+    m_typePicker->setCurrentIndex(int(editableRecordTypes().indexOf(type)));
 }
 
 void RecordFormFields::typePicked(int index) {
-    if (index < 0 || index >= allRecordTypes().size())
+    if (index < 0 || index >= editableRecordTypes().size())
         return;
-    const DNSRecordType type = allRecordTypes()[index];
+    const DNSRecordType type = editableRecordTypes()[index];
     if (m_loading) {
         applyType(type);
         return;
     }
-    // The add form chooses the type's usual TTL; both forms drop the numbers
-    // the new type does not use.
+    // The add form chooses the type's usual TTL. A number both types use
+    // (an MX priority kept for SRV) stays as typed; every other field the
+    // new type uses shows its default, which is also what it saves.
     if (m_variant == Variant::add)
         m_ttlField->setValue(ttlForType(type));
-    if (type != DNSRecordType::MX && type != DNSRecordType::SRV)
-        m_priorityField->setValue(std::nullopt);
-    if (type != DNSRecordType::SRV) {
-        m_weightField->setValue(std::nullopt);
-        m_portField->setValue(std::nullopt);
-    }
+    const DNSRecordType previous = m_type;
+    RecordOptions shown = defaultRecordOptions(type);
+    const std::optional<qint64> priority = m_priorityField->value();
+    if (usesField(previous, RecordField::priority) && usesField(type, RecordField::priority) &&
+        priority)
+        shown.priority = priority;
+    showOptions(shown, type);
     applyType(type);
 }
 
@@ -248,38 +493,65 @@ void RecordFormFields::applyType(DNSRecordType type) {
     m_summary->setText(summary(type));
     m_valueField->setPlaceholderText(valuePlaceholder(type));
     m_valueHelp->setText(valueHelp(type));
-    m_priorityGroup->setVisible(type == DNSRecordType::MX || type == DNSRecordType::SRV);
+    m_priorityGroup->setVisible(usesField(type, RecordField::priority));
     m_srvGroup->setVisible(type == DNSRecordType::SRV);
+    m_caaGroup->setVisible(type == DNSRecordType::CAA);
+    m_sshfpGroup->setVisible(type == DNSRecordType::SSHFP);
+    m_tlsaGroup->setVisible(type == DNSRecordType::TLSA);
+    updatePreview();
     Q_EMIT typeApplied(type);
+}
+
+DNSRecord RecordFormFields::recordOn(const DNSRecord& base) const {
+    DNSRecord record = base;
+    record.name = savedName();
+    record.type = type();
+    record.value = savedValue();
+    record.ttl = savedTtl();
+    static_cast<RecordOptions&>(record) = options();
+    return record;
+}
+
+QString RecordFormFields::targetPreview() const {
+    return isTargetType(m_type) ? absoluteTarget(value(), m_zoneName) : QString();
+}
+
+QString RecordFormFields::recordPreview() const {
+    return recordLine(recordOn(DNSRecord()), m_zoneName);
+}
+
+QString RecordFormFields::validationText() const {
+    if (trimmedText(value()).isEmpty())
+        return {};
+    return validateRecord(recordOn(DNSRecord()), m_zoneName).errors.join(u'\n');
+}
+
+void RecordFormFields::updatePreview() {
+    if (m_loading || !m_recordPreview)
+        return;
+    const QString target = targetPreview();
+    m_targetPreview->setText(target);
+    m_targetRow->setVisible(!target.isEmpty());
+    m_recordPreview->setText(recordPreview());
+    const QString problems = validationText();
+    m_validation->setText(problems);
+    m_validation->setVisible(!problems.isEmpty());
 }
 
 QString RecordFormFields::savedName(const QString& typed) {
     return cleanRecordName(typed.isEmpty() ? QStringLiteral("@") : typed);
 }
 
-bool RecordFormFields::looksLikeAddress(const QString& text) {
-    return (text.contains(u'.') && text.split(u'.', Qt::SkipEmptyParts).size() == 4) ||
-           text.contains(u':');
+QString RecordFormFields::composeValue(const QString& text, DNSRecordType type,
+                                       const QString& zoneName) {
+    return completedRecordValue(text, type, zoneName);
 }
 
-QString RecordFormFields::composeValue(const QString& text, DNSRecordType type) {
-    QString value = trimmedText(text);
-    switch (type) {
-    case DNSRecordType::CNAME:
-    case DNSRecordType::MX:
-    case DNSRecordType::NS:
-    case DNSRecordType::PTR:
-        if (!value.isEmpty() && !value.endsWith(u'.') && !looksLikeAddress(value))
-            value += u'.';
-        break;
-    case DNSRecordType::SRV:
-        if (!value.isEmpty() && !value.endsWith(u'.'))
-            value += u'.';
-        break;
-    default:
-        break;
-    }
-    return normalizeRecordValue(value, type);
+QString RecordFormFields::recordLine(const DNSRecord& record, const QString& zoneName) {
+    const QString owner =
+        absoluteTarget(record.name.isEmpty() ? QStringLiteral("@") : record.name, zoneName);
+    return owner + u' ' + QString::number(record.ttl) + QStringLiteral(" IN ") +
+           rawValue(record.type) + u' ' + presentationData(record, zoneName);
 }
 
 qint64 RecordFormFields::clampTtl(qint64 ttl) {

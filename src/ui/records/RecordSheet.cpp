@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/records/RecordFormFields.h"
+#include "ui/widgets/FormErrorLabel.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
 
@@ -44,6 +45,10 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
                                                     QStringLiteral("headerSubtitle")));
     m_column->addLayout(header);
 
+    // Why the last change was refused, where the eye starts reading.
+    m_errorLabel = new FormErrorLabel;
+    m_column->addWidget(m_errorLabel);
+
     m_fields = new RecordFormFields(RecordFormFields::Variant(fieldsVariant),
                                     zone ? zone->name() : QString());
     m_column->addWidget(m_fields);
@@ -65,12 +70,59 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_saveButton, &QPushButton::clicked, this, [this] {
-        if (!m_fields->value().isEmpty())
+        if (!m_fields->value().isEmpty() && m_pendingChange == 0)
             save();
     });
     connect(m_fields, &RecordFormFields::valueChanged, this, &RecordSheet::updateSaveButton);
     connect(m_fields, &RecordFormFields::typeApplied, this, &RecordSheet::fitToContent);
+    if (manager)
+        connect(manager, &DNSServerManager::changeFinished, this, &RecordSheet::changeFinished);
     updateSaveButton();
+}
+
+QString RecordSheet::errorText() const {
+    return m_errorLabel->message();
+}
+
+void RecordSheet::showError(const QString& message) {
+    m_errorLabel->showMessage(message);
+    fitToContent();
+}
+
+void RecordSheet::waitForChange(ChangeId id, QPushButton* button, const QString& busyText) {
+    if (id == 0)
+        return;
+    m_pendingChange = id;
+    m_busyButton = button;
+    m_busyButtonText = button->text();
+    button->setText(busyText);
+    setBusy(true);
+}
+
+void RecordSheet::setBusy(bool busy) {
+    m_fields->setEditable(!busy);
+    if (m_busyButton) {
+        m_busyButton->setEnabled(!busy);
+        if (!busy)
+            m_busyButton->setText(m_busyButtonText);
+    }
+    if (busy)
+        m_saveButton->setEnabled(false);
+    else
+        updateSaveButton();
+}
+
+void RecordSheet::changeFinished(ChangeId id, bool applied, const QString& message) {
+    if (id == 0 || id != m_pendingChange)
+        return;
+    m_pendingChange = 0;
+    if (applied) {
+        accept();
+        return;
+    }
+    setBusy(false);
+    m_busyButton = nullptr;
+    showError(message.isEmpty() ? QStringLiteral("The change was not applied.") : message);
 }
 
 int RecordSheet::preferredHeight() const {
@@ -86,7 +138,7 @@ void RecordSheet::fitToContent() {
 }
 
 void RecordSheet::updateSaveButton() {
-    m_saveButton->setEnabled(!m_fields->value().isEmpty());
+    m_saveButton->setEnabled(!m_fields->value().isEmpty() && m_pendingChange == 0);
 }
 
 } // namespace korvi

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QNetworkInterface>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -13,6 +14,7 @@
 #include "model/RecordValidator.h"
 #include "model/TextCleaning.h"
 #include "platform/Console.h"
+#include "ui/widgets/FormErrorLabel.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
 
@@ -73,6 +75,10 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
                                       TextStyle::subheadline, QStringLiteral("headerSubtitle")));
     column->addLayout(header);
 
+    // Why the server side refused the zone, where the eye starts reading.
+    m_refusalLabel = new FormErrorLabel;
+    column->addWidget(m_refusalLabel);
+
     QVBoxLayout* domain =
         addGroup(column, QStringLiteral("Domain Information"), QStringLiteral("domainGroupTitle"));
     m_zoneNameField = addField(
@@ -93,6 +99,18 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
         addField(soa, QStringLiteral("Administrator Email"), QStringLiteral("admin.example.com."),
                  QStringLiteral("Email address of the domain administrator (replace @ with .)"),
                  QStringLiteral("adminEmail"));
+    m_addressBox = new QWidget;
+    m_addressBox->setObjectName(QStringLiteral("nameServerAddressBox"));
+    auto* addressLayout = new QVBoxLayout(m_addressBox);
+    addressLayout->setContentsMargins(0, 0, 0, 0);
+    addressLayout->setSpacing(8);
+    m_addressField = addField(
+        addressLayout, QStringLiteral("Name Server Address *"), QStringLiteral("192.0.2.53"),
+        QStringLiteral("The primary name server is inside this domain: its address (IPv4 or "
+                       "IPv6) is added to the zone so that the domain can be served at once"),
+        QStringLiteral("nameServerAddress"));
+    m_addressField->setText(machineAddress());
+    soa->addWidget(m_addressBox);
 
     QVBoxLayout* file =
         addGroup(column, QStringLiteral("Zone File Information"), QStringLiteral("fileGroupTitle"));
@@ -140,9 +158,13 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
         createDomain();
     });
     connect(m_zoneNameField, &QLineEdit::textChanged, this, &AddZoneView::zoneNameChanged);
+    connect(m_primaryField, &QLineEdit::textChanged, this, &AddZoneView::updateAddressField);
+    if (manager)
+        connect(manager, &DNSServerManager::changeFinished, this, &AddZoneView::changeFinished);
 
     m_fileLocation->setText(zoneFilePath(QStringLiteral("[domain]")));
     updateCreateButton();
+    updateAddressField();
 }
 
 QString AddZoneView::zoneName() const {
@@ -153,6 +175,45 @@ QString AddZoneView::primaryNameServer() const {
 }
 QString AddZoneView::adminEmail() const {
     return m_adminField->text();
+}
+
+QString AddZoneView::nameServerAddress() const {
+    return m_addressField->text().trimmed();
+}
+
+QString AddZoneView::effectivePrimary() const {
+    const QString typed = primaryNameServer().trimmed();
+    return typed.isEmpty() ? QStringLiteral("ns1.") + zoneName().trimmed() + u'.' : typed;
+}
+
+bool AddZoneView::needsNameServerAddress() const {
+    const QString name = zoneName().trimmed();
+    return !name.isEmpty() && ZoneRepository::nameServerInsideZone(effectivePrimary(), name);
+}
+
+void AddZoneView::updateAddressField() {
+    // Shown while the zone name is still empty too, so that the form does
+    // not jump as the first letters are typed: ns1.<zone> is the default.
+    m_addressBox->setVisible(zoneName().trimmed().isEmpty() || needsNameServerAddress());
+}
+
+QString AddZoneView::refusalText() const {
+    return m_refusalLabel->message();
+}
+
+QString AddZoneView::machineAddress() {
+    for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+        const auto flags = interface.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) ||
+            flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry& entry : interface.addressEntries()) {
+            const QHostAddress address = entry.ip();
+            if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
+                return address.toString();
+        }
+    }
+    return QStringLiteral("127.0.0.1");
 }
 
 QString AddZoneView::zoneFilePath(const QString& name) const {
@@ -203,6 +264,7 @@ void AddZoneView::zoneNameChanged(const QString& name) {
                 QStringLiteral("', isEmpty: ") + boolText(empty) + QStringLiteral(", isValid: ") +
                 boolText(valid) + QStringLiteral(", disabled: ") + boolText(empty || !valid));
     updateCreateButton();
+    updateAddressField();
 }
 
 void AddZoneView::updateCreateButton() {
@@ -235,32 +297,47 @@ void AddZoneView::createDomain() {
             return;
         }
     }
+    const bool inside = needsNameServerAddress();
+    const QString address = inside ? nameServerAddress() : QString();
+    if (inside && !isValidIPv4Address(address) && !isValidIPv6Address(address)) {
+        showError(QStringLiteral("The name server ") + effectivePrimary() +
+                  QStringLiteral(" is inside this domain: enter its IPv4 or IPv6 address"));
+        return;
+    }
     consoleLine(QStringLiteral("✅ Validation passed, creating zone..."));
 
-    const ZonePtr zone = ZoneRepository::newZone(name, zoneFilePath(name), primaryNameServer(),
-                                                 adminEmail(), QDateTime::currentSecsSinceEpoch());
+    const ZonePtr zone =
+        ZoneRepository::newZone(name, zoneFilePath(name), primaryNameServer(), adminEmail(),
+                                QDateTime::currentSecsSinceEpoch(), address);
     consoleLine(QStringLiteral("✅ SOA record created"));
     consoleLine(QStringLiteral("✅ NS record added"));
+    if (!m_manager)
+        return;
 
-    // The zone reaches the manager once this click has been handled, even if
-    // the sheet is closed meanwhile; the button stays off so that the zone
-    // cannot be created twice.
+    // The button stays off so that the zone cannot be created twice; the
+    // sheet closes when the manager reports the zone added.
+    m_refusalLabel->hide();
     m_creating = true;
     m_createButton->setEnabled(false);
-    const QPointer<DNSServerManager> manager = m_manager;
-    const QPointer<AddZoneView> self = this;
-    QObject* context = m_manager ? static_cast<QObject*>(m_manager.data()) : this;
-    QMetaObject::invokeMethod(
-        context,
-        [manager, self, zone] {
-            consoleLine(QStringLiteral("🔄 Adding zone to DNS manager..."));
-            if (manager)
-                manager->addZone(zone);
-            consoleLine(QStringLiteral("✅ Zone added successfully, dismissing dialog"));
-            if (self)
-                self->accept();
-        },
-        Qt::QueuedConnection);
+    m_createButton->setText(QStringLiteral("Creating…"));
+    consoleLine(QStringLiteral("🔄 Adding zone to DNS manager..."));
+    m_pendingChange = m_manager->addZone(zone);
+}
+
+void AddZoneView::changeFinished(ChangeId id, bool applied, const QString& message) {
+    if (id == 0 || id != m_pendingChange)
+        return;
+    m_pendingChange = 0;
+    m_creating = false;
+    m_createButton->setText(QStringLiteral("Create Domain"));
+    if (applied) {
+        consoleLine(QStringLiteral("✅ Zone added successfully, dismissing dialog"));
+        accept();
+        return;
+    }
+    m_refusalLabel->showMessage(message.isEmpty() ? QStringLiteral("The domain was not created.")
+                                                  : message);
+    updateCreateButton();
 }
 
 void AddZoneView::showError(const QString& message) {

@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -94,8 +95,16 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     m_list->setMouseTracking(true);
     connect(m_rowDelegate, &ZoneRowDelegate::deleteRequested, this,
             [this](int row) { requestDelete(m_model->zoneAt(row)); });
+    connect(m_list, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { showSOA(m_model->zoneAt(index.row())); });
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &ZoneManagementView::showRowMenu);
     m_stack->addWidget(m_list);
     layout->addWidget(m_stack, 1);
+    m_listHint = ScreenWidgets::secondaryLabel(
+        QStringLiteral("Double-click a domain to edit its SOA settings"), TextStyle::caption,
+        QStringLiteral("soaHintLabel"));
+    layout->addWidget(m_listHint);
 
     connect(manager, &DNSServerManager::serverStatusChanged, this, &ZoneManagementView::refresh);
     connect(manager, &DNSServerManager::zonesChanged, this, &ZoneManagementView::refresh);
@@ -121,6 +130,7 @@ void ZoneManagementView::refresh() {
     m_emptyStatus->setVisible(!running);
     m_emptyHint->setVisible(!running);
     m_stack->setCurrentIndex(m_manager->zones().isEmpty() ? 0 : 1);
+    m_listHint->setVisible(running && !m_manager->zones().isEmpty());
     m_rowDelegate->setBindRunning(running);
     m_list->viewport()->update();
 }
@@ -132,6 +142,31 @@ void ZoneManagementView::showAddZone() {
     m_addZoneSheet = new AddZoneView(m_manager, this);
     m_addZoneSheet->setAttribute(Qt::WA_DeleteOnClose);
     m_addZoneSheet->open();
+}
+
+void ZoneManagementView::showSOA(const ZonePtr& zone) {
+    if (!m_manager || !zone || !m_manager->isRunning() || m_soaSheet || m_addZoneSheet)
+        return;
+    m_soaSheet = new ZoneSOAView(m_manager, zone, this);
+    m_soaSheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_soaSheet->open();
+}
+
+void ZoneManagementView::showRowMenu(const QPoint& position) {
+    const QModelIndex index = m_list->indexAt(position);
+    if (!index.isValid() || !m_manager || !m_manager->isRunning())
+        return;
+    const ZonePtr zone = m_model->zoneAt(index.row());
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("zoneRowMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* soa = menu->addAction(QStringLiteral("Edit SOA Settings…"));
+    soa->setObjectName(QStringLiteral("editSOAAction"));
+    connect(soa, &QAction::triggered, this, [this, zone] { showSOA(zone); });
+    QAction* remove = menu->addAction(QStringLiteral("Delete Domain…"));
+    remove->setObjectName(QStringLiteral("deleteZoneAction"));
+    connect(remove, &QAction::triggered, this, [this, zone] { requestDelete(zone); });
+    menu->popup(m_list->viewport()->mapToGlobal(position));
 }
 
 QString ZoneManagementView::deleteMessage(const DNSZone& zone) {

@@ -6,6 +6,7 @@
 
 #include "manager/DNSServerManager.h"
 #include "ui/zones/AddZoneView.h"
+#include "ui/zones/ZoneSOAView.h"
 
 class QLabel;
 class QListView;
@@ -18,9 +19,10 @@ class RoundedPanel;
 class ZoneListModel;
 class ZoneRowDelegate;
 
-// The zone management screen: the list of domains, the new-domain sheet and
-// the delete confirmation. Nothing can be changed while the server does not
-// run.
+// The zone management screen: the list of domains, the new-domain sheet,
+// the SOA settings of a domain (double-click its row, or its context menu)
+// and the delete confirmation. Nothing can be changed while the server does
+// not run.
 class ZoneManagementView : public QWidget {
     Q_OBJECT
 
@@ -29,6 +31,7 @@ public:
 
     // The sheet or confirmation now open, if any.
     AddZoneView* addZoneSheet() const { return m_addZoneSheet; }
+    ZoneSOAView* soaSheet() const { return m_soaSheet; }
     QMessageBox* deleteConfirmation() const { return m_deleteConfirmation; }
     ZonePtr zoneToDelete() const { return m_zoneToDelete; }
 
@@ -42,9 +45,12 @@ public:
 public Q_SLOTS:
     void showAddZone();
     void requestDelete(const ZonePtr& zone);
+    // Opens the SOA settings of a zone while the server runs.
+    void showSOA(const ZonePtr& zone);
 
 private:
     void refresh();
+    void showRowMenu(const QPoint& position);
 
     QPointer<DNSServerManager> m_manager;
     ZoneListModel* m_model = nullptr;
@@ -57,7 +63,9 @@ private:
     QLabel* m_emptyStatus = nullptr;
     QLabel* m_emptyHint = nullptr;
     QPushButton* m_emptyAddButton = nullptr;
+    QLabel* m_listHint = nullptr;
     QPointer<AddZoneView> m_addZoneSheet;
+    QPointer<ZoneSOAView> m_soaSheet;
     QPointer<QMessageBox> m_deleteConfirmation;
     ZonePtr m_zoneToDelete;
 };
