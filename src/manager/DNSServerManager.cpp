@@ -33,7 +33,9 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
                      : std::make_unique<ZoneDatabase>(ZoneDatabaseSettings{
                            m_layout.dataDirectory, true, m_preferences->filePath()})),
       m_repository(std::make_unique<ZoneRepository>(m_log.get(), m_database.get(), m_configuration,
-                                                    m_saver.get())) {
+                                                    m_saver.get())),
+      m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
+                                                m_configuration)) {
     connectParts();
     startUp();
 }
@@ -59,6 +61,12 @@ void DNSServerManager::connectParts() {
         else
             m_control->reloadZone(zone);
     });
+    connect(m_adoption.get(), &ZoneAdoption::finished, this,
+            [this](const ZoneAdoptionResult& result) {
+                if (result.adopted && isRunning())
+                    m_control->reconfigure();
+                Q_EMIT zoneAdoptionFinished(result);
+            });
     connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
             &DNSServerManager::zonesChanged);
     connect(m_repository.get(), &ZoneRepository::configurationSaveNeeded, this,
