@@ -279,6 +279,45 @@ private Q_SLOTS:
             QCOMPARE(readFile(host.files.korviInclude), includeBefore);
         }
     }
+
+    // The same verb through korvi-helper itself, the text on its standard input.
+    void helperProgramTakesTheVerb_data() {
+        QTest::addColumn<bool>("rightText");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("the file without the statement") << true << 0;
+        QTest::newRow("any other text") << false << 1;
+    }
+
+    void helperProgramTakesTheVerb() {
+        QFETCH(bool, rightText);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        AdoptionHost host;
+        if (const QString why = host.create(dir.path(), false); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        writeFile(host.root, host.files.zoneFile(u"shop.example"_s), adminZoneText, false);
+        const QByteArray input =
+            rightText ? host.localAfter(true) : host.localAfter(true) + "# more\n";
+        QProcess helper;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"KORVI_HELPER_ROOT"_s, host.root);
+        environment.remove(u"PKEXEC_UID"_s);
+        helper.setProcessEnvironment(environment);
+        helper.start(QStringLiteral(KORVI_TEST_BUILD_DIR "/src/korvi-helper"),
+                     {u"adopt-zone"_s, u"shop.example"_s, host.local()});
+        QVERIFY(helper.waitForStarted());
+        helper.write(input);
+        helper.closeWriteChannel();
+        QVERIFY(helper.waitForFinished(60000));
+        QCOMPARE(helper.exitCode(), exitCode);
+        if (rightText) {
+            QCOMPARE(readFile(host.local()), host.localAfter(false));
+            QVERIFY(host.checkWithZones().ok());
+        } else {
+            QCOMPARE(readFile(host.local()), host.localBefore);
+            QVERIFY(!QFileInfo::exists(host.files.korviInclude));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestZoneAdoption)
