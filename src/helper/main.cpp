@@ -7,6 +7,8 @@
 //   korvi-helper write-include        < Korvi's include text
 //   korvi-helper add-include
 //   korvi-helper remove-include
+//   korvi-helper adopt-zone ZONE FILE < FILE's text without ZONE's statement
+//                                (the zone moves into Korvi's include)
 //   korvi-helper rndc stop|reload|reconfig|status   (rndc with the server's key)
 //   korvi-helper rndc reload ZONE
 //   korvi-helper start-server    (named -u <user> after its run folder, as the

@@ -8,6 +8,8 @@ bool isFileVerb(const QStringList& words) {
     const QString& verb = words.first();
     if (verb == u"write-zone" || verb == u"remove-zone")
         return words.size() == 2;
+    if (verb == u"adopt-zone")
+        return words.size() == 3;
     if (verb == u"write-include" || verb == u"add-include" || verb == u"remove-include")
         return words.size() == 1;
     return false;
@@ -15,7 +17,8 @@ bool isFileVerb(const QStringList& words) {
 
 bool fileVerbTakesInput(const QStringList& words) {
     return !words.isEmpty() &&
-           (words.first() == u"write-zone" || words.first() == u"write-include");
+           (words.first() == u"write-zone" || words.first() == u"write-include" ||
+            words.first() == u"adopt-zone");
 }
 
 FileOperationResult performFileVerb(const OwnedFiles& files, const QStringList& words,
@@ -28,6 +31,8 @@ FileOperationResult performFileVerb(const OwnedFiles& files, const QStringList& 
         return files.writeZone(words[1], input);
     if (verb == u"remove-zone")
         return files.removeZone(words[1]);
+    if (verb == u"adopt-zone")
+        return files.adoptZone(words[1], words[2], input);
     if (verb == u"write-include")
         return files.writeInclude(input);
     if (verb == u"add-include")

@@ -14,6 +14,7 @@ namespace korvi {
 //
 //   write-zone ZONE  (zone text as input)   remove-zone ZONE
 //   write-include    (include text as input) add-include   remove-include
+//   adopt-zone ZONE FILE  (FILE's text without the zone's statement as input)
 //
 // Nothing when the words are not one of these verbs with its arguments.
 bool isFileVerb(const QStringList& words);

@@ -190,6 +190,11 @@ FileOperationResult OwnedFiles::checkZone(const QString& zone, const QByteArray&
 // judged by named-checkconf chrooted there.
 FileOperationResult OwnedFiles::checkConfiguration(const QString& path,
                                                    const QByteArray& bytes) const {
+    return checkConfiguration(QMap<QString, QByteArray>{{path, bytes}});
+}
+
+FileOperationResult
+OwnedFiles::checkConfiguration(const QMap<QString, QByteArray>& candidates) const {
     QTemporaryDir scratch;
     if (!scratch.isValid())
         return FileOperationResult::failed(QStringLiteral("Could not make a scratch folder"));
@@ -204,13 +209,15 @@ FileOperationResult OwnedFiles::checkConfiguration(const QString& path,
         return out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                out.write(content) == content.size();
     };
-    if (!put(path, bytes))
-        return FileOperationResult::failed(QStringLiteral("Could not write the scratch copy"));
+    for (auto it = candidates.cbegin(); it != candidates.cend(); ++it) {
+        if (!put(it.key(), it.value()))
+            return FileOperationResult::failed(QStringLiteral("Could not write the scratch copy"));
+    }
     // named-checkconf changes into the configured working folder: give the
     // scratch root the folders the live configuration names.
     for (const QString& folder : workingDirectories())
         QDir().mkpath(QDir::cleanPath(scratch.path() + folder));
-    if (path != m_layout.includeHost) {
+    if (!candidates.contains(m_layout.includeHost)) {
         QFile host(m_layout.includeHost);
         QByteArray hostBytes = host.open(QIODevice::ReadOnly) ? host.readAll() : QByteArray();
         if (!hostBytes.contains(m_layout.includeLine()))
@@ -242,7 +249,8 @@ QStringList OwnedFiles::workingDirectories() const {
 }
 
 FileOperationResult OwnedFiles::replaceFile(const QString& path, const QByteArray& bytes,
-                                            const QString& allowedDirectory) const {
+                                            const QString& allowedDirectory,
+                                            const QString& keepFrom) const {
     if (!isRealDirectory(allowedDirectory))
         return FileOperationResult::refused(
             QStringLiteral("%1 is not a plain folder (missing, or reached through a link)")
@@ -264,12 +272,22 @@ FileOperationResult OwnedFiles::replaceFile(const QString& path, const QByteArra
         return FileOperationResult::failed(
             QStringLiteral("Could not write %1: %2").arg(path, systemError()));
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    // The distribution's owner and mode: root and the server's group, 0644.
-    if (ok && ::geteuid() == 0 && !m_layout.serverGroup.isEmpty()) {
-        if (const struct group* g = ::getgrnam(m_layout.serverGroup.toLocal8Bit().constData()))
-            ok = ::fchown(fd, 0, g->gr_gid) == 0;
+    struct stat kept {};
+    if (!keepFrom.isEmpty()) {
+        // An administrator's file keeps its owner and mode (it may hold keys
+        // only its group may read), set before it takes the file's place.
+        ok = ok && ::stat(QFile::encodeName(keepFrom).constData(), &kept) == 0;
+        if (ok && ::geteuid() == 0)
+            ok = ::fchown(fd, kept.st_uid, kept.st_gid) == 0;
+        ok = ok && ::fchmod(fd, kept.st_mode & 07777) == 0;
+    } else {
+        // The distribution's owner and mode: root and the server's group, 0644.
+        if (ok && ::geteuid() == 0 && !m_layout.serverGroup.isEmpty()) {
+            if (const struct group* g = ::getgrnam(m_layout.serverGroup.toLocal8Bit().constData()))
+                ok = ::fchown(fd, 0, g->gr_gid) == 0;
+        }
+        ok = ok && ::fchmod(fd, 0644) == 0;
     }
-    ok = ok && ::fchmod(fd, 0644) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
         const QString reason = systemError();

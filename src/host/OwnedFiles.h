@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 #include "host/HostFacts.h"
@@ -71,14 +72,42 @@ public:
     FileOperationResult addIncludeLine() const;
     FileOperationResult removeIncludeLine() const;
 
+    // Takes a primary zone declared outside views in a file of the
+    // configuration's folder that BIND reads (not Korvi's include, not one
+    // of the distribution's stock files) into Korvi's include. `newText` must
+    // be that file's text without exactly the zone's statement, every other
+    // byte as it is; Korvi's file for the zone must be written already. The
+    // whole new configuration (the file, Korvi's include listing the zone,
+    // the include line) is judged by named-checkconf before anything is
+    // written; a write that fails puts back the files already written, the
+    // declaring file from the copy read first (OwnedFilesAdoption.cpp).
+    FileOperationResult adoptZone(const QString& zone, const QString& file,
+                                  const QByteArray& newText) const;
+
+    // The zones a distribution declares for itself (localhost and the
+    // reverse zones of its default-zones file), never adopted.
+    static bool isDistributionZone(const QString& zone);
+    // The distribution's stock zone files of named.conf (named.conf.default-zones,
+    // zones.rfc1918), whose statements are never taken out.
+    static bool isDistributionFile(const QString& path);
+
+    // The working folders ("directory") the live configuration names, as
+    // named-checkconf prints it; relative zone file names are taken from the
+    // first. Runs the checker and waits: never on the window's thread.
+    QStringList workingDirectories() const;
+
 private:
     FileOperationResult checkZone(const QString& zone, const QByteArray& bytes) const;
     FileOperationResult checkConfiguration(const QString& path, const QByteArray& bytes) const;
+    // The same with several files replaced at once; the include host gets
+    // Korvi's include line unless it is one of them.
+    FileOperationResult checkConfiguration(const QMap<QString, QByteArray>& candidates) const;
     FileOperationResult readIncludeHost(QByteArray* bytes) const;
-    // The working folders ("directory") the live configuration names.
-    QStringList workingDirectories() const;
+    // Written with the distribution's owner and mode (root, the server's
+    // group, 0644), or with those of `keepFrom` when it is given.
     FileOperationResult replaceFile(const QString& path, const QByteArray& bytes,
-                                    const QString& allowedDirectory) const;
+                                    const QString& allowedDirectory,
+                                    const QString& keepFrom = {}) const;
 
     OwnedFileLayout m_layout;
     QString m_checkZone;

@@ -38,7 +38,9 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
               const SaveId id = startConfigurationSave(zones);
               m_repositorySaves.insert(id);
               return id;
-          })) {
+          })),
+      m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
+                                                m_configuration)) {
     connectParts();
     startUp();
 }
@@ -61,6 +63,9 @@ void DNSServerManager::connectParts() {
         if (!m_repositorySaves.contains(id) && isRunning())
             m_control->reconfigure();
     });
+    // The adopted zone's addition tells a running server itself.
+    connect(m_adoption.get(), &ZoneAdoption::finished, this,
+            &DNSServerManager::zoneAdoptionFinished);
     connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
             &DNSServerManager::zonesChanged);
     connect(m_repository.get(), &ZoneRepository::changeFinished, this,

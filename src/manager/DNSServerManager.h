@@ -15,6 +15,7 @@
 #include "manager/CheckedSaver.h"
 #include "manager/CommandRunner.h"
 #include "manager/ServerStatus.h"
+#include "manager/ZoneAdoption.h"
 #include "manager/ZoneDifference.h"
 #include "model/DNSConfiguration.h"
 #include "model/DNSZone.h"
@@ -193,6 +194,9 @@ public:
     void validateDataIntegrity();
     // Why the new-zone form may not create a zone of this name, or nothing.
     std::optional<QString> newZoneRefusal(const QString& name) const;
+    // "Adopt into Korvi": a zone an administrator declared outside Korvi's
+    // files becomes Korvi's (see ZoneAdoption); ends with zoneAdoptionFinished.
+    void adoptZone(const ConfiguredZone& zone);
 
     // The time SOA serials are made from: the local clock unless replaced
     // (tests fix the day with it). An empty function restores the local clock.
@@ -222,6 +226,9 @@ Q_SIGNALS:
     // says why (the validator's messages one a line, or BIND's checker's
     // words).
     void changeFinished(korvi::ChangeId id, bool applied, const QString& message);
+    // An adoptZone() has ended; a running server has been told (the zone's addition reconfigures
+    // it).
+    void zoneAdoptionFinished(const korvi::ZoneAdoptionResult& result);
 
 private:
     void connectParts();
@@ -254,6 +261,7 @@ private:
     std::unique_ptr<CheckedSaver> m_saver;
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
+    std::unique_ptr<ZoneAdoption> m_adoption;
 
     QSet<SaveId> m_configurationSaves;
     // Configuration saves of zone additions and removals: the repository

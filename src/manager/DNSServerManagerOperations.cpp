@@ -154,6 +154,9 @@ void DNSServerManager::validateDataIntegrity() {
 std::optional<QString> DNSServerManager::newZoneRefusal(const QString& name) const {
     return m_repository->newZoneRefusal(name);
 }
+void DNSServerManager::adoptZone(const ConfiguredZone& zone) {
+    m_adoption->adopt(zone);
+}
 void DNSServerManager::setClock(Clock clock) {
     m_repository->setClock(std::move(clock));
 }

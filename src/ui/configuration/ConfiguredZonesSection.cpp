@@ -1,16 +1,21 @@
 #include "ui/configuration/ConfiguredZonesSection.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "manager/DNSServerManager.h"
+#include "manager/ZoneAdoption.h"
 #include "model/DNSConfiguration.h"
+#include "ui/configuration/AdoptZoneDialog.h"
 #include "ui/widgets/ScreenWidgets.h"
 #include "ui/widgets/Typography.h"
 
 namespace korvi {
 
-ConfiguredZonesSection::ConfiguredZonesSection(DNSConfiguration* configuration, QWidget* parent)
-    : QWidget(parent), m_configuration(configuration) {
+ConfiguredZonesSection::ConfiguredZonesSection(DNSServerManager* manager, QWidget* parent)
+    : QWidget(parent), m_manager(manager), m_configuration(manager->configuration()) {
     setObjectName(QStringLiteral("configuredZonesSection"));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -21,12 +26,20 @@ ConfiguredZonesSection::ConfiguredZonesSection(DNSConfiguration* configuration, 
     outer->addWidget(ScreenWidgets::secondaryLabel(
         QStringLiteral("BIND serves these zones, but Korvi does not edit them: they are declared "
                        "outside Korvi's own include file, are not primary zones, or belong to a "
-                       "view. Korvi never writes their files."),
+                       "view. Korvi never writes their files. A primary zone declared in an "
+                       "administrator's file can be adopted: Korvi then edits it."),
         TextStyle::subheadline, QStringLiteral("configuredZonesHint")));
     m_rows = new QVBoxLayout;
     m_rows->setSpacing(2);
     outer->addLayout(m_rows);
-    connect(configuration, &DNSConfiguration::changed, this, &ConfiguredZonesSection::rebuild);
+    m_message = ScreenWidgets::secondaryLabel(QString(), TextStyle::subheadline,
+                                              QStringLiteral("adoptZoneMessage"));
+    m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_message->hide();
+    outer->addWidget(m_message);
+    connect(m_configuration, &DNSConfiguration::changed, this, &ConfiguredZonesSection::rebuild);
+    connect(manager, &DNSServerManager::zoneAdoptionFinished, this,
+            &ConfiguredZonesSection::adoptionFinished);
     rebuild();
 }
 
@@ -48,16 +61,59 @@ void ConfiguredZonesSection::rebuild() {
         delete item;
     }
     int shown = 0;
-    if (m_configuration) {
+    if (m_configuration && m_manager) {
         for (const ConfiguredZone& zone : m_configuration->configuredZones()) {
             if (zone.isEditableByKorvi())
                 continue;
-            m_rows->addWidget(ScreenWidgets::secondaryLabel(
-                rowText(zone), TextStyle::body, QStringLiteral("configuredZone%1").arg(shown)));
+            auto* row = new QWidget;
+            auto* line = new QHBoxLayout(row);
+            line->setContentsMargins(0, 0, 0, 0);
+            line->addWidget(
+                ScreenWidgets::secondaryLabel(rowText(zone), TextStyle::body,
+                                              QStringLiteral("configuredZone%1").arg(shown)),
+                1);
+            if (!ZoneAdoption::refusal(zone, m_manager->layout())) {
+                auto* adopt = new QPushButton(QStringLiteral("Adopt into Korvi"));
+                adopt->setObjectName(QStringLiteral("adoptZoneButton"));
+                adopt->setProperty("zone", zone.name);
+                adopt->setToolTip(
+                    QStringLiteral("Move this zone's statement into Korvi's include, so that "
+                                   "Korvi edits it"));
+                adopt->setEnabled(!m_adopting);
+                connect(adopt, &QPushButton::clicked, this, [this, zone] { askToAdopt(zone); });
+                line->addWidget(adopt, 0, Qt::AlignTop);
+            }
+            m_rows->addWidget(row);
             ++shown;
         }
     }
-    setVisible(shown > 0);
+    setVisible(shown > 0 || m_message->isVisibleTo(this));
+}
+
+void ConfiguredZonesSection::askToAdopt(const ConfiguredZone& zone) {
+    if (m_confirmation || m_adopting || !m_manager)
+        return;
+    auto* dialog = new AdoptZoneDialog(zone, m_manager->layout(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_confirmation = dialog;
+    connect(dialog, &QDialog::accepted, this, [this, zone] {
+        if (!m_manager)
+            return;
+        m_adopting = true;
+        for (QPushButton* button : findChildren<QPushButton*>(QStringLiteral("adoptZoneButton")))
+            button->setEnabled(false);
+        m_message->setText(QStringLiteral("Taking zone '%1' over...").arg(zone.name));
+        m_message->show();
+        m_manager->adoptZone(zone);
+    });
+    dialog->open();
+}
+
+void ConfiguredZonesSection::adoptionFinished(const ZoneAdoptionResult& result) {
+    m_adopting = false;
+    m_message->setText(result.message);
+    m_message->show();
+    rebuild();
 }
 
 } // namespace korvi

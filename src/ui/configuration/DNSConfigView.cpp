@@ -127,7 +127,7 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     }
     column->addWidget(buildPresets());
     column->addWidget(buildInformationBox());
-    column->addWidget(new ConfiguredZonesSection(config));
+    column->addWidget(new ConfiguredZonesSection(manager));
     column->addWidget(buildButtons());
     column->addStretch();
     if (readOnlyNotice) {
