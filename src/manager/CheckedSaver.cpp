@@ -274,9 +274,10 @@ SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone) {
     const QString name = zone->name();
     const QString path = ownedFileLayout(m_layout).zoneFile(name);
     const Kind kind = Kind::zoneFile(name);
-    const bool included = includedZones().contains(name);
     const QPointer<CheckedSaver> self(this);
-    const auto done = [self, id, path, name, kind, included](bool ok, const QString& message) {
+    // The server learns of the change from whoever asked for the save (the
+    // zone repository reloads the zone once the change is applied).
+    const auto done = [self, id, path, kind](bool ok, const QString& message) {
         if (!self)
             return;
         if (ok) {
@@ -285,8 +286,6 @@ SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone) {
             self->log(kind.invalidPrefix + message, LogLevel::info);
         }
         Q_EMIT self->finished(id, path, ok, ok ? QString() : message);
-        if (ok && included)
-            Q_EMIT self->serverChangeNeeded(name);
     };
     // The text is made off the main thread from a snapshot, as for any zone
     // file; on the one-thread writer, so two quick saves of a zone reach the
@@ -377,9 +376,9 @@ SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
             self->m_includedZones = plan->zones;
             self->log(kind.passedLine, LogLevel::info);
             self->log(kind.writtenLine, LogLevel::info);
-            Q_EMIT self->finished(id, path, true, QString());
             if (!plan->steps.isEmpty())
-                Q_EMIT self->serverChangeNeeded(QString());
+                Q_EMIT self->ownedConfigurationChanged(id);
+            Q_EMIT self->finished(id, path, true, QString());
             *next = nullptr; // ends the cycle through the captured pointer
             return;
         }
@@ -401,6 +400,52 @@ SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
     // save ends, even when there is nothing to do.
     QMetaObject::invokeMethod(
         this, [next] { (*next)(0); }, Qt::QueuedConnection);
+    return id;
+}
+
+SaveId CheckedSaver::removeZoneFile(const ZonePtr& zone) {
+    if (!zone)
+        return 0;
+    const SaveId id = ++m_lastId;
+    const QString name = zone->name();
+    const QPointer<CheckedSaver> self(this);
+    if (m_owned) {
+        const QString path = ownedFileLayout(m_layout).zoneFile(name);
+        if (!OwnedFiles::isAcceptableZoneName(name) || !QFileInfo::exists(path)) {
+            finishLater(id, path, true, QString());
+            return id;
+        }
+        m_owned->perform({QStringLiteral("remove-zone"), name}, {},
+                         [self, id, path](bool ok, const QString& message) {
+                             if (self)
+                                 Q_EMIT self->finished(id, path, ok, ok ? QString() : message);
+                         });
+        return id;
+    }
+    const QString path = zone->filePath();
+    if (!QFileInfo::exists(path)) {
+        finishLater(id, path, true, QString());
+        return id;
+    }
+    if (!m_runner.isValidPath(path)) {
+        finishLater(id, path, false, QStringLiteral("Invalid zone file path: ") + path);
+        return id;
+    }
+    // After the writes already decided, so that a pending write of the zone
+    // cannot bring the file back.
+    inBackground(
+        writerPool(),
+        [path] {
+            QFile file(path);
+            WriteOutcome outcome;
+            outcome.ok = file.remove();
+            outcome.error = file.errorString();
+            return outcome;
+        },
+        [self, id, path](const WriteOutcome& outcome) {
+            if (self)
+                Q_EMIT self->finished(id, path, outcome.ok, outcome.ok ? QString() : outcome.error);
+        });
     return id;
 }
 

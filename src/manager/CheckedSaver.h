@@ -52,6 +52,10 @@ public:
     // removed. BIND's checkers judge each file in the helper (or in this
     // process when Korvi is root), never here.
     SaveId saveOwnedConfiguration(const QList<ZonePtr>& zones);
+    // Removes the zone's file; ends with finished() like a save (written:
+    // the file is gone). A file that is not there counts as removed. On a
+    // distribution's BIND the helper removes Korvi's file of that zone.
+    SaveId removeZoneFile(const ZonePtr& zone);
 
     // Only the check: the completion runs on the main thread after the
     // scratch copy is gone and the check's lines are logged.
@@ -71,10 +75,10 @@ Q_SIGNALS:
     // (the checker's words, the write error, or a later save that wrote
     // first).
     void finished(korvi::SaveId id, const QString& path, bool written, const QString& reason);
-    // A distribution's BIND: a save changed what the server should serve. An
-    // empty zone means the set of zones (rndc reconfig), else that zone's
-    // records (rndc reload <zone>); only zones the include lists are named.
-    void serverChangeNeeded(const QString& zone);
+    // A distribution's BIND: the configuration save with this id changed
+    // Korvi's include or its line, so the set of zones the server should
+    // serve may have changed. Sent just before that save's finished().
+    void ownedConfigurationChanged(korvi::SaveId id);
 
 private:
     struct Kind;

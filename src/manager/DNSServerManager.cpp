@@ -32,8 +32,13 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
                      ? nullptr
                      : std::make_unique<ZoneDatabase>(ZoneDatabaseSettings{
                            m_layout.dataDirectory, true, m_preferences->filePath()})),
-      m_repository(std::make_unique<ZoneRepository>(m_log.get(), m_database.get(), m_configuration,
-                                                    m_saver.get())) {
+      m_repository(std::make_unique<ZoneRepository>(
+          m_log.get(), m_database.get(), m_configuration, m_saver.get(), m_control.get(),
+          [this](const QList<ZonePtr>& zones) {
+              const SaveId id = startConfigurationSave(zones);
+              m_repositorySaves.insert(id);
+              return id;
+          })) {
     connectParts();
     startUp();
 }
@@ -50,21 +55,19 @@ void DNSServerManager::connectParts() {
         if (success)
             loadConfigurationFromFile();
     });
-    // A running distribution server learns of Korvi's changes at once.
-    connect(m_saver.get(), &CheckedSaver::serverChangeNeeded, this, [this](const QString& zone) {
-        if (!isRunning())
-            return;
-        if (zone.isEmpty())
+    // A running distribution server learns of a changed include at once.
+    // Zone additions and removals tell it themselves, as do record changes.
+    connect(m_saver.get(), &CheckedSaver::ownedConfigurationChanged, this, [this](SaveId id) {
+        if (!m_repositorySaves.contains(id) && isRunning())
             m_control->reconfigure();
-        else
-            m_control->reloadZone(zone);
     });
     connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
             &DNSServerManager::zonesChanged);
-    connect(m_repository.get(), &ZoneRepository::configurationSaveNeeded, this,
-            &DNSServerManager::saveConfiguration);
+    connect(m_repository.get(), &ZoneRepository::changeFinished, this,
+            &DNSServerManager::changeFinished);
     connect(m_saver.get(), &CheckedSaver::finished, this,
             [this](SaveId id, const QString&, bool written, const QString&) {
+                m_repositorySaves.remove(id);
                 if (m_configurationSaves.remove(id))
                     Q_EMIT configurationSaveFinished(id, written);
             });

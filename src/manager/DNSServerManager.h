@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "manager/ChangeId.h"
 #include "manager/CheckedSaver.h"
 #include "manager/CommandRunner.h"
 #include "manager/ServerStatus.h"
@@ -172,13 +173,22 @@ public:
     NamedConfWriter::Options namedConfOptions() const;
     void validateConfiguration(const QString& text, ValidationCompletion completion);
 
-    // Zone and record operations: validated, serial advanced, files saved,
-    // the change stored, outcome logged.
-    void addZone(const ZonePtr& zone);
-    void removeZone(const ZonePtr& zone);
-    void addRecord(const DNSRecord& record, const ZonePtr& zone);
-    void updateRecord(const DNSRecord& record, const ZonePtr& zone);
-    void deleteRecord(const DNSRecord& record, const ZonePtr& zone);
+    // Zone and record operations (see ZoneRepository): each is checked by
+    // BIND's checker before it is applied, returns its id and ends with
+    // exactly one changeFinished() carrying it, never before the call has
+    // returned. The changes of one zone run in the order they were asked for.
+    ChangeId addZone(const ZonePtr& zone);
+    ChangeId removeZone(const ZonePtr& zone);
+    ChangeId addRecord(const DNSRecord& record, const ZonePtr& zone);
+    ChangeId updateRecord(const DNSRecord& record, const ZonePtr& zone);
+    ChangeId deleteRecord(const DNSRecord& record, const ZonePtr& zone);
+    // One check, one write, one serial step for all of them.
+    ChangeId deleteRecords(const QList<QUuid>& recordIds, const ZonePtr& zone);
+    // Primary server, admin, timers and TTL as given; the serial advanced
+    // past the current one.
+    ChangeId updateSOA(const SOARecord& soa, const ZonePtr& zone);
+    // Some record or zone change has not finished yet.
+    bool hasPendingChanges() const;
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
     // Why the new-zone form may not create a zone of this name, or nothing.
@@ -208,9 +218,16 @@ Q_SIGNALS:
     void configurationSaveFinished(korvi::SaveId id, bool written);
     // The list of zones whose file differs from the store changed.
     void refreshDifferencesChanged();
+    // A record or zone change has ended: applied, or not, and then message
+    // says why (the validator's messages one a line, or BIND's checker's
+    // words).
+    void changeFinished(korvi::ChangeId id, bool applied, const QString& message);
 
 private:
     void connectParts();
+    // The checked save of named.conf, or of Korvi's include on a
+    // distribution's BIND with these zones listed.
+    SaveId startConfigurationSave(const QList<ZonePtr>& zones);
     void startUp();
     void bindDetected(const QString& path);
     // What start-up does once BIND is known to be installed: the status
@@ -239,6 +256,9 @@ private:
     std::unique_ptr<ZoneRepository> m_repository;
 
     QSet<SaveId> m_configurationSaves;
+    // Configuration saves of zone additions and removals: the repository
+    // tells the server itself.
+    QSet<SaveId> m_repositorySaves;
     SaveId m_terminationSaveId = 0;
     bool m_installedBindStepsDone = false;
     QList<ZoneDifference> m_refreshDifferences;

@@ -97,10 +97,13 @@ NamedConfWriter::Options DNSServerManager::namedConfOptions() const {
     return options;
 }
 SaveId DNSServerManager::saveConfiguration() {
+    return startConfigurationSave(zones());
+}
+SaveId DNSServerManager::startConfigurationSave(const QList<ZonePtr>& zones) {
     // A distribution's BIND keeps its named.conf; Korvi writes its include.
     const SaveId id =
         m_layout.ownsIncludeOnly
-            ? m_saver->saveOwnedConfiguration(zones())
+            ? m_saver->saveOwnedConfiguration(zones)
             : m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
     m_configurationSaves.insert(id);
     return id;
@@ -118,20 +121,29 @@ bool DNSServerManager::isStorageLoaded() const {
 bool DNSServerManager::hasPendingStorageWrites() const {
     return m_repository->hasPendingWrites();
 }
-void DNSServerManager::addZone(const ZonePtr& zone) {
-    m_repository->addZone(zone);
+ChangeId DNSServerManager::addZone(const ZonePtr& zone) {
+    return m_repository->addZone(zone);
 }
-void DNSServerManager::removeZone(const ZonePtr& zone) {
-    m_repository->removeZone(zone);
+ChangeId DNSServerManager::removeZone(const ZonePtr& zone) {
+    return m_repository->removeZone(zone);
 }
-void DNSServerManager::addRecord(const DNSRecord& record, const ZonePtr& zone) {
-    m_repository->addRecord(record, zone);
+ChangeId DNSServerManager::addRecord(const DNSRecord& record, const ZonePtr& zone) {
+    return m_repository->addRecord(record, zone);
 }
-void DNSServerManager::updateRecord(const DNSRecord& record, const ZonePtr& zone) {
-    m_repository->updateRecord(record, zone);
+ChangeId DNSServerManager::updateRecord(const DNSRecord& record, const ZonePtr& zone) {
+    return m_repository->updateRecord(record, zone);
 }
-void DNSServerManager::deleteRecord(const DNSRecord& record, const ZonePtr& zone) {
-    m_repository->deleteRecord(record, zone);
+ChangeId DNSServerManager::deleteRecord(const DNSRecord& record, const ZonePtr& zone) {
+    return m_repository->deleteRecord(record, zone);
+}
+ChangeId DNSServerManager::deleteRecords(const QList<QUuid>& recordIds, const ZonePtr& zone) {
+    return m_repository->deleteRecords(recordIds, zone);
+}
+ChangeId DNSServerManager::updateSOA(const SOARecord& soa, const ZonePtr& zone) {
+    return m_repository->updateSOA(soa, zone);
+}
+bool DNSServerManager::hasPendingChanges() const {
+    return m_repository->hasPendingChanges();
 }
 void DNSServerManager::updateSOASerial(const ZonePtr& zone) {
     m_repository->updateSOASerial(zone);

@@ -95,34 +95,42 @@ std::optional<qint64> NamedServerControl::livePid(const QString& pidFilePath) {
 }
 
 void NamedServerControl::runRndcReload(const QStringList& verbs, const QString& successLine,
-                                       const QString& failurePrefix) {
+                                       const QString& failurePrefix, Completion done) {
     const QPointer<NamedServerControl> guard(this);
-    m_runner.runCommand(rndcCommand(m_layout, verbs),
-                        [guard, successLine, failurePrefix](bool success, const QString& output) {
-                            if (!guard)
-                                return;
-                            const QString answer = output.trimmed();
-                            if (success) {
-                                guard->log(successLine, LogLevel::success);
-                                if (!answer.isEmpty())
-                                    guard->log(QStringLiteral("rndc: ") + answer, LogLevel::info);
-                            } else {
-                                guard->log(failurePrefix + answer, LogLevel::error);
-                            }
-                            Q_EMIT guard->reloadFinished(success);
-                        });
+    m_runner.runCommand(rndcCommand(m_layout, verbs), [guard, successLine, failurePrefix,
+                                                       done](bool success, const QString& output) {
+        if (!guard) {
+            if (done)
+                done(false, QStringLiteral("The server control has closed"));
+            return;
+        }
+        const QString answer = output.trimmed();
+        if (success) {
+            guard->log(successLine, LogLevel::success);
+            if (!answer.isEmpty())
+                guard->log(QStringLiteral("rndc: ") + answer, LogLevel::info);
+        } else {
+            guard->log(failurePrefix + answer, LogLevel::error);
+        }
+        // Whoever passed a completion hears the end there; the signal is for
+        // the reloads asked without one.
+        if (done)
+            done(success, success ? QString() : failurePrefix + answer);
+        else
+            Q_EMIT guard->reloadFinished(success);
+    });
 }
 
-void NamedServerControl::reloadZone(const QString& zone) {
-    runRndcReload({QStringLiteral("reload"), zone},
-                  QStringLiteral("Zone reloaded successfully: ") + zone,
-                  QStringLiteral("Failed to reload zone ") + zone + QStringLiteral(": "));
+void NamedServerControl::reloadZone(const QString& zone, Completion done) {
+    runRndcReload(
+        {QStringLiteral("reload"), zone}, QStringLiteral("Zone reloaded successfully: ") + zone,
+        QStringLiteral("Failed to reload zone ") + zone + QStringLiteral(": "), std::move(done));
 }
 
-void NamedServerControl::reconfigure() {
+void NamedServerControl::reconfigure(Completion done) {
     runRndcReload({QStringLiteral("reconfig")},
                   QStringLiteral("Server configuration reread successfully"),
-                  QStringLiteral("Failed to reread the server configuration: "));
+                  QStringLiteral("Failed to reread the server configuration: "), std::move(done));
 }
 
 void NamedServerControl::queryServer(

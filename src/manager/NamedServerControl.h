@@ -27,8 +27,8 @@ public:
     NamedServerControl(const SystemLayout& layout, const CommandRunner& runner, AppLog* log,
                        const HostDetection* detection, QObject* parent = nullptr);
 
-    void reloadZone(const QString& zone) override;
-    void reconfigure() override;
+    void reloadZone(const QString& zone, Completion done = {}) override;
+    void reconfigure(Completion done = {}) override;
 
     // rndc and its options for the layout's control channel, then the verbs.
     static QStringList rndcCommand(const SystemLayout& layout, const QStringList& verbs);
@@ -47,9 +47,10 @@ public:
 
 protected:
     // Runs rndc with the verbs and reports its answer; success and failure
-    // lines name what was asked. Ends with reloadFinished.
+    // lines name what was asked. Ends with done when given, else with
+    // reloadFinished.
     void runRndcReload(const QStringList& verbs, const QString& successLine,
-                       const QString& failurePrefix);
+                       const QString& failurePrefix, Completion done = {});
     // Asks the server for an answer; completion gets whether it answered and
     // dig's output.
     void queryServer(std::function<void(bool answered, const QString& output)> completion);

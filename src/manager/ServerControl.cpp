@@ -7,4 +7,26 @@ void ServerControl::setStatus(ServerStatus status) {
     Q_EMIT statusChanged(status);
 }
 
+void ServerControl::reloadZone(const QString& zone, Completion done) {
+    Q_UNUSED(zone);
+    reconfigure(std::move(done));
+}
+
+void ServerControl::reconfigure(Completion done) {
+    // The whole reload reports only whether it worked; the next
+    // reloadFinished (still announced, as for every whole reload) is taken as
+    // its end.
+    if (done) {
+        connect(
+            this, &ServerControl::reloadFinished, this,
+            [done](bool success) {
+                done(success, success ? QString()
+                                      : QStringLiteral("The server could not reload its "
+                                                       "configuration (see the log)"));
+            },
+            Qt::SingleShotConnection);
+    }
+    reload();
+}
+
 } // namespace korvi

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 #include "manager/ServerStatus.h"
 
 namespace korvi {
@@ -19,6 +21,10 @@ class ServerControl : public QObject {
 public:
     using QObject::QObject;
 
+    // A reload's end: success, and otherwise the control's words on why
+    // (also in the log). Called once, on the main thread.
+    using Completion = std::function<void(bool success, const QString& message)>;
+
     ServerStatus status() const { return m_status; }
     // Announced on every assignment, even of the status already held.
     void setStatus(ServerStatus status);
@@ -29,12 +35,9 @@ public:
     virtual void reload() = 0;
     // Makes the server load one zone's file again, after a record change.
     // Controls without a finer command reload everything.
-    virtual void reloadZone(const QString& zone) {
-        Q_UNUSED(zone);
-        reload();
-    }
+    virtual void reloadZone(const QString& zone, Completion done = {});
     // Makes the server read its configuration for added or removed zones.
-    virtual void reconfigure() { reload(); }
+    virtual void reconfigure(Completion done = {});
     // Sets running or stopped, or notInstalled when there is no BIND.
     virtual void checkStatus() = 0;
     // Shows the last lines of the server's log in the application log.
@@ -43,8 +46,9 @@ public:
 
 Q_SIGNALS:
     void statusChanged(korvi::ServerStatus status);
-    // A reload (of everything, one zone or the configuration) has ended; the success line (or the
-    // failure) is already logged.
+    // A reload (of everything, one zone or the configuration) asked for
+    // without a completion has ended; the success line (or the failure) is
+    // already logged. A reload given a completion reports there instead.
     void reloadFinished(bool success);
 
 private:

@@ -6,6 +6,8 @@
 
 #include "manager/ZoneRepository.h"
 
+#include <utility>
+
 #include "manager/AppLog.h"
 #include "manager/PathComponents.h"
 #include "platform/Console.h"
@@ -51,6 +53,11 @@ void ZoneRepository::connectDatabase() {
                     LogLevel::warning);
                 m_databaseUsable = false;
                 m_pendingWrites.clear();
+                // Changes waiting for a write go on: their zones are kept
+                // for the session.
+                const QHash<RequestId, Completion> waiting = std::exchange(m_writeWaiters, {});
+                for (const Completion& done : waiting)
+                    done(true, QString());
                 finishStorageLoad();
             });
     connect(m_database, &ZoneDatabase::notice, this,
@@ -66,14 +73,19 @@ void ZoneRepository::connectDatabase() {
                 if (request == m_zoneListRequest)
                     finishStorageLoad();
             });
-    connect(m_database, &ZoneDatabase::written, this,
-            [this](RequestId request) { m_pendingWrites.remove(request); });
+    connect(m_database, &ZoneDatabase::written, this, [this](RequestId request) {
+        m_pendingWrites.remove(request);
+        if (Completion done = m_writeWaiters.take(request))
+            done(true, QString());
+    });
     connect(m_database, &ZoneDatabase::writeFailed, this,
             [this](RequestId request, const QString& message) {
                 const QString what = m_pendingWrites.take(request);
                 log(QStringLiteral("❌ ") + message +
                         (what.isEmpty() ? QString() : QStringLiteral(" (") + what + u')'),
                     LogLevel::error);
+                if (Completion done = m_writeWaiters.take(request))
+                    done(false, message);
             });
 }
 
@@ -146,23 +158,31 @@ void ZoneRepository::finishStorageLoad() {
     Q_EMIT storageLoaded();
 }
 
-void ZoneRepository::track(RequestId request, const QString& what) {
+void ZoneRepository::track(RequestId request, const QString& what, Completion done) {
     m_pendingWrites.insert(request, what);
+    if (done)
+        m_writeWaiters.insert(request, std::move(done));
 }
 
-void ZoneRepository::storeZone(const ZonePtr& zone) {
+void ZoneRepository::storeZone(const ZonePtr& zone, Completion done) {
     // A zone whose records are still to come is one the database holds.
-    if (!canStore() || m_storedZones.contains(zone->id()) || !zone->recordsLoaded())
+    if (!canStore() || m_storedZones.contains(zone->id()) || !zone->recordsLoaded()) {
+        if (done)
+            done(true, QString());
         return;
+    }
     m_storedZones.insert(zone->id());
     track(m_database->addZone(storedZone(*zone), zone->records()),
-          QStringLiteral("zone '") + zone->name() + u'\'');
+          QStringLiteral("zone '") + zone->name() + u'\'', std::move(done));
 }
 
-void ZoneRepository::unstoreZone(const QUuid& id) {
-    if (!m_storedZones.remove(id) || !canStore())
+void ZoneRepository::unstoreZone(const QUuid& id, Completion done) {
+    if (!m_storedZones.remove(id) || !canStore()) {
+        if (done)
+            done(true, QString());
         return;
-    track(m_database->removeZone(id), QStringLiteral("removing a zone"));
+    }
+    track(m_database->removeZone(id), QStringLiteral("removing a zone"), std::move(done));
 }
 
 } // namespace korvi

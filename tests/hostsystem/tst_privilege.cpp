@@ -151,7 +151,7 @@ private Q_SLOTS:
         CommandRunner runner(host, &log);
         CheckedSaver saver(host, runner, &log);
         QSignalSpy finished(&saver, &CheckedSaver::finished);
-        QSignalSpy serverChange(&saver, &CheckedSaver::serverChangeNeeded);
+        QSignalSpy serverChange(&saver, &CheckedSaver::ownedConfigurationChanged);
         const auto zone =
             ZonePtr::create(u"example.test"_s, host.zoneDirectory + u"/db.example.test"_s);
         saver.saveOwnedConfiguration({zone});
