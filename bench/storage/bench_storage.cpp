@@ -3,9 +3,11 @@
 // manager:
 //
 //  - RecordChange: the GUI thread's time for one record change through
-//    DNSServerManager::updateRecord (validate, change, SOA, zone-file save
-//    started, the change handed to the database). The commit runs on the
-//    database's thread; CommitLatency is its time to the committed report.
+//    DNSServerManager::updateRecord (validate, the candidate zone made, its
+//    checked zone-file save started); the change reaches the zone and the
+//    database once BIND's checker has accepted the file and it is written.
+//    CommitLatency is the time from the call to the committed report,
+//    check and write included.
 //  - FirstFrame: a fresh process showing the main window (offscreen), from
 //    main() to the first frame painted, then to the zone list in and to all
 //    records in, with resident memory (VmRSS) at each point; wall_ms is the
@@ -152,8 +154,10 @@ SystemLayout benchLayout(const QString& root) {
     return layout;
 }
 
+// No change still being checked or written, and every database write reported.
 bool storageIdle(const DNSServerManager& manager) {
-    return manager.isStorageLoaded() && !manager.hasPendingStorageWrites();
+    return manager.isStorageLoaded() && !manager.hasPendingChanges() &&
+           !manager.hasPendingStorageWrites();
 }
 
 bool allRecordsIn(const DNSServerManager& manager) {

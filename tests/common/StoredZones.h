@@ -18,11 +18,15 @@ struct StoredZoneRows {
     QList<DNSRecord> records;
 };
 
-// True once the manager's zone list is in and every write it handed over has
-// been reported.
+// True once the manager's zone list is in, every change asked for has finished
+// and every write it handed over has been reported.
 inline bool waitForStorage(const DNSServerManager& manager, int timeoutMs = 10000) {
     return QTest::qWaitFor(
-        [&] { return manager.isStorageLoaded() && !manager.hasPendingStorageWrites(); }, timeoutMs);
+        [&] {
+            return manager.isStorageLoaded() && !manager.hasPendingChanges() &&
+                   !manager.hasPendingStorageWrites();
+        },
+        timeoutMs);
 }
 
 inline std::optional<QList<StoredZoneRows>> readStoredZones(const QString& dataDirectory) {

@@ -182,6 +182,35 @@ private Q_SLOTS:
         QCOMPARE(again.message, u"Zone 'b.example' is not in the zone list"_s);
         QCOMPARE(m->zones(), QList<ZonePtr>{stays});
     }
+
+    // A removal whose server step fails: named.conf names the zone again, its file was never
+    // touched, and the zone stays listed and stored.
+    void removeZoneRollsBack() {
+        const QString calls = standInReload(1);
+        auto m = manager();
+        const ZonePtr zone = addedZone(*m, u"b.example"_s);
+        QVERIFY(zone);
+        const QByteArray file = readFile(zone->filePath());
+        const QByteArray conf = withoutDate(readFile(namedConf()));
+        QVERIFY(conf.contains(statementOf(u"b.example"_s)));
+        const QByteArray stored = storedBytes(*m);
+        m->setServerStatus(ServerStatus::running);
+        const Finish finish = finishOf(m.get(), [&] { return m->removeZone(zone); });
+        QCOMPARE(finish.count, 1);
+        QVERIFY(!finish.early && !finish.applied);
+        QVERIFY(!finish.message.isEmpty());
+        settle();
+        // Only the failed reconfiguration: a step that failed has nothing to undo.
+        QCOMPARE(readFile(calls), "reload\n"_ba);
+        QCOMPARE(withoutDate(readFile(namedConf())), conf);
+        QCOMPARE(readFile(zone->filePath()), file);
+        QCOMPARE(m->zones(), QList<ZonePtr>{zone});
+        QCOMPARE(m->configuration()->zoneFiles().value(u"b.example"_s), u"db.b.example"_s);
+        QCOMPARE(storedBytes(*m), stored);
+        QCOMPARE(logMessages(*m).filter(u"❌ Zone 'b.example' was not removed (server): "_s).size(),
+                 1);
+        QCOMPARE(logCount(*m, u"Zone 'b.example' removed successfully"_s), 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestZoneOperations)

@@ -6,6 +6,7 @@
 
 #include "HostTestSupport.h"
 #include "SandboxServer.h"
+#include "manager/ZoneRepository.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -47,14 +48,13 @@ private Q_SLOTS:
         config->setListenAddresses({u"127.0.0.1"_s});
         config->setRecursion(false);
 
-        // The zone the new-domain form makes: its SOA and its first NS record.
-        const ZonePtr zone =
-            ZonePtr::create(u"example.com"_s, m_layout.zoneDirectory + u"/db.example.com"_s);
-        zone->setSoaRecord(SOARecord{u"ns1.example.com."_s, u"admin.example.com."_s,
-                                     QDateTime::currentSecsSinceEpoch()});
-        zone->addRecord(DNSRecord({}, DNSRecordType::NS, u"ns1.example.com."_s, 86400));
+        // The zone the new-domain form makes: its SOA, its first NS record and, as that
+        // server lies inside the zone, its address. The zone is checked as a whole before it
+        // is added, so the address comes with it.
+        const ZonePtr zone = ZoneRepository::newZone(
+            u"example.com"_s, m_layout.zoneDirectory + u"/db.example.com"_s, u"ns1.example.com."_s,
+            u"admin.example.com."_s, 2026010101, u"192.0.2.53"_s);
         manager->addZone(zone);
-        manager->addRecord(DNSRecord(u"ns1"_s, DNSRecordType::A, u"192.0.2.53"_s, 3600), zone);
         DNSRecord record(u"www"_s, DNSRecordType::A, u"192.0.2.10"_s, 3600);
         manager->addRecord(record, zone);
         // Both files are written once BIND's checkers have accepted them.

@@ -17,9 +17,13 @@ using namespace korvi::test;
 
 namespace {
 
-// Records of every optional field in turn; a TXT value holds "/" and non-ASCII text.
-ZonePtr sampleZone(const QString& name, int recordCount, bool withSoa) {
-    const ZonePtr zone = ZonePtr::create(name, u"/usr/local/var/named/db."_s + name);
+// Records of every optional field in turn; a TXT value holds "/" and non-ASCII text. Record
+// changes are written (and judged by BIND's checker) before they are stored: a zone they are
+// made to is given a folder Korvi may write and the records the checker wants (an NS record,
+// addresses for the names the records point at), listed first.
+ZonePtr sampleZone(const QString& name, int recordCount, bool withSoa,
+                   const QString& folder = u"/usr/local/var/named"_s, bool servable = false) {
+    const ZonePtr zone = ZonePtr::create(name, folder + u"/db."_s + name);
     const DNSRecord kinds[] = {
         DNSRecord(u"host"_s, DNSRecordType::A, u"192.0.2.1"_s, 3600),
         DNSRecord({}, DNSRecordType::MX, u"mail."_s + name + u'.', 7200, opts("priority=1")),
@@ -30,6 +34,11 @@ ZonePtr sampleZone(const QString& name, int recordCount, bool withSoa) {
                   opts("algorithm=4 digestType=1 usage=3 selector=1")),
         DNSRecord(u"txt"_s, DNSRecordType::TXT, u"\"see https://example.net/a/b – żółw ✓\""_s, 60)};
     QList<DNSRecord> records;
+    if (servable) {
+        records = {DNSRecord({}, DNSRecordType::NS, u"ns.example.net."_s, 3600),
+                   DNSRecord(u"mail"_s, DNSRecordType::A, u"192.0.2.25"_s, 3600),
+                   DNSRecord(u"sip"_s, DNSRecordType::A, u"192.0.2.26"_s, 3600)};
+    }
     for (int i = 0; i < recordCount; ++i) {
         records.append(kinds[i % 6]);
         records.last().id = QUuid::createUuid();
@@ -91,13 +100,14 @@ private Q_SLOTS:
         QStringList expected;
         {
             auto m = host.manager();
-            const ZonePtr first = sampleZone(u"first.example"_s, 7, true);
+            const ZonePtr first =
+                sampleZone(u"first.example"_s, 7, true, host.layout.zoneDirectory, true);
             m->setZones({first, sampleZone(u"second.example"_s, 3, false)});
             m->addRecord(DNSRecord(u"new"_s, DNSRecordType::A, u"192.0.2.77"_s, 120), first);
-            DNSRecord changed = first->records().at(0);
+            DNSRecord changed = first->records().at(3); // the first sample, after NS and two As
             changed.value = u"192.0.2.99"_s;
             m->updateRecord(changed, first);
-            m->deleteRecord(first->records().at(1), first);
+            m->deleteRecord(first->records().at(4), first);
             QVERIFY(waitForStorage(*m));
             expected = zoneSummary(m->zones());
             QVERIFY(expected.at(0).contains(u"192.0.2.77"_s));
@@ -115,9 +125,9 @@ private Q_SLOTS:
                                        .arg(zone->recordsLoaded()));
         });
         QVERIFY(waitForDetections(*m));
-        QCOMPARE(atFirstList, QStringList({u"first.example 7 0"_s, u"second.example 3 0"_s}));
+        QCOMPARE(atFirstList, QStringList({u"first.example 10 0"_s, u"second.example 3 0"_s}));
         QCOMPARE(zoneSummary(m->zones()), expected);
-        QCOMPARE(m->totalRecords(), 10);
+        QCOMPARE(m->totalRecords(), 13);
     }
 
     // First start with zones in the preferences: imported once, the preferences untouched.
@@ -153,7 +163,8 @@ private Q_SLOTS:
     void failedWriteIsReported() {
         Host host;
         auto m = host.manager();
-        const ZonePtr zone = sampleZone(u"gone.example"_s, 2, true);
+        const ZonePtr zone =
+            sampleZone(u"gone.example"_s, 2, true, host.layout.zoneDirectory, true);
         m->setZones({zone});
         QVERIFY(waitForStorage(*m));
         {
