@@ -113,6 +113,8 @@ void MainWindow::buildToolbarAndMenu() {
     m_refreshAction =
         toolbar->addAction(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Refresh"));
     m_refreshAction->setObjectName(QStringLiteral("refreshAction"));
+    // F5 (and the platform's other refresh key, Cmd+R on macOS) anywhere in the window.
+    m_refreshAction->setShortcuts(QKeySequence::Refresh);
     m_refreshAction->setToolTip(
         QStringLiteral("Refresh system status and load BIND configuration"));
     connect(m_refreshAction, &QAction::triggered, this, &MainWindow::refresh);

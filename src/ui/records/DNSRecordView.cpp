@@ -1,11 +1,14 @@
 #include "ui/records/DNSRecordView.h"
 
+#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -14,7 +17,10 @@
 #include "ui/records/AddRecordView.h"
 #include "ui/records/EditRecordView.h"
 #include "ui/records/RecordListModel.h"
+#include "ui/records/RecordTableModel.h"
+#include "ui/records/RecordTableView.h"
 #include "ui/records/RecordsListView.h"
+#include "ui/widgets/Palette.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
 #include "ui/zones/ZoneListModel.h"
@@ -23,6 +29,18 @@
 namespace korvi {
 
 namespace {
+
+// Cards or table: chosen on the screen, kept until Korvi quits (the screen
+// itself is built afresh each time its section is chosen).
+bool tableChosenThisSession = false;
+
+QString recordsPhrase(qsizetype count) {
+    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
+}
+
+QString shortcutText(QKeySequence::StandardKey key) {
+    return QKeySequence(key).toString(QKeySequence::NativeText);
+}
 
 // An icon over a title and a line of explanation, centred.
 QWidget* placeholder(const QString& symbol, const QString& title, TextStyle titleStyle,
@@ -114,6 +132,81 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     auto* detailLayout = new QVBoxLayout(detail);
     detailLayout->setContentsMargins(0, 0, 0, 0);
     detailLayout->setSpacing(10);
+    detailLayout->addWidget(buildZoneHeader());
+    m_errorLabel =
+        ScreenWidgets::label({}, TextStyle::subheadline, QStringLiteral("recordsErrorLabel"));
+    m_errorLabel->setWordWrap(true);
+    m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Typography::setTextColor(m_errorLabel, namedColor(NamedColor::red));
+    m_errorLabel->hide();
+    detailLayout->addWidget(m_errorLabel);
+
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(ScreenWidgets::iconLabel(QStringLiteral("magnifyingglass"), 16, secondary,
+                                                  QStringLiteral("searchIcon")));
+    m_searchField = new QLineEdit;
+    m_searchField->setObjectName(QStringLiteral("searchField"));
+    m_searchField->setPlaceholderText(QStringLiteral("Search records..."));
+    m_searchField->setClearButtonEnabled(true);
+    m_searchField->setToolTip(
+        QStringLiteral("Search records (%1)").arg(shortcutText(QKeySequence::Find)));
+    searchRow->addWidget(m_searchField, 1);
+    detailLayout->addLayout(searchRow);
+    m_viewStack = new QStackedWidget;
+    m_viewStack->setObjectName(QStringLiteral("recordViews"));
+    m_records = new RecordsListView;
+    m_viewStack->addWidget(m_records);
+    m_table = new RecordTableView;
+    m_viewStack->addWidget(m_table);
+    detailLayout->addWidget(m_viewStack, 1);
+    m_detailStack->addWidget(detail);
+    columns->addWidget(m_detailStack, 1);
+
+    // Ctrl+N and Ctrl+F act wherever the focus is in the window; Delete only
+    // while a record view has it, so that the key keeps its meaning elsewhere.
+    new QShortcut(QKeySequence::New, this, [this] {
+        if (m_addButton->isEnabled())
+            showAddRecord();
+    });
+    new QShortcut(QKeySequence::Find, this, [this] {
+        m_searchField->setFocus(Qt::ShortcutFocusReason);
+        m_searchField->selectAll();
+    });
+    new QShortcut(QKeySequence::Delete, m_viewStack, this, &DNSRecordView::deleteSelectedRecords,
+                  Qt::WidgetWithChildrenShortcut);
+
+    connect(m_zoneList->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid())
+                    selectZone(m_zoneModel->zoneAt(current.row())->id());
+            });
+    connect(m_zoneModel, &QAbstractItemModel::modelReset, this, &DNSRecordView::refreshSelection);
+    connect(m_zoneModel, &QAbstractItemModel::dataChanged, this, &DNSRecordView::refresh);
+    connect(m_addButton, &QPushButton::clicked, this, &DNSRecordView::showAddRecord);
+    connect(m_searchField, &QLineEdit::textChanged, m_records, &RecordsListView::setSearchText);
+    connect(m_searchField, &QLineEdit::textChanged, m_table, &RecordTableView::setSearchText);
+    connect(m_records, &RecordsListView::editRecordRequested, this, &DNSRecordView::showEditRecord);
+    connect(m_table, &RecordTableView::editRecordRequested, this, &DNSRecordView::showEditRecord);
+    connect(m_deleteButton, &QPushButton::clicked, this, &DNSRecordView::deleteSelectedRecords);
+    connect(m_cardsButton, &QPushButton::clicked, this, [this] { setShowsTable(false); });
+    connect(m_tableButton, &QPushButton::clicked, this, [this] { setShowsTable(true); });
+    // The delete button follows the selection of either view.
+    for (QItemSelectionModel* selection :
+         {m_records->listView()->selectionModel(), m_table->selectionModel()}) {
+        connect(selection, &QItemSelectionModel::selectionChanged, this,
+                &DNSRecordView::updateActions);
+    }
+    connect(m_records->model(), &QAbstractItemModel::modelReset, this,
+            &DNSRecordView::updateActions);
+    connect(m_table->tableModel(), &QAbstractItemModel::modelReset, this,
+            &DNSRecordView::updateActions);
+    connect(manager, &DNSServerManager::serverStatusChanged, this, &DNSRecordView::refresh);
+    connect(manager, &DNSServerManager::changeFinished, this, &DNSRecordView::deletionFinished);
+    setShowsTable(tableChosenThisSession);
+    refreshSelection();
+}
+
+QWidget* DNSRecordView::buildZoneHeader() {
     RoundedPanel* header = ScreenWidgets::card(QStringLiteral("zoneHeader"), 8);
     auto* headerLayout = new QHBoxLayout(header);
     headerLayout->setContentsMargins(14, 10, 14, 10);
@@ -128,37 +221,62 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
                                                    QStringLiteral("readOnlyRecordsNote"));
     headerTexts->addWidget(m_readOnlyNote);
     headerLayout->addLayout(headerTexts, 1);
+
+    // Cards or table, as two joined toggle buttons.
+    auto* toggle = new QButtonGroup(header);
+    auto* toggleLayout = new QHBoxLayout;
+    toggleLayout->setSpacing(0);
+    m_cardsButton = new QPushButton(QStringLiteral("Cards"));
+    m_cardsButton->setObjectName(QStringLiteral("cardsViewButton"));
+    m_cardsButton->setToolTip(QStringLiteral("Show the records as cards"));
+    m_tableButton = new QPushButton(QStringLiteral("Table"));
+    m_tableButton->setObjectName(QStringLiteral("tableViewButton"));
+    m_tableButton->setToolTip(QStringLiteral("Show the records as a table, one line each"));
+    for (QPushButton* button : {m_cardsButton, m_tableButton}) {
+        button->setCheckable(true);
+        toggle->addButton(button);
+        toggleLayout->addWidget(button);
+    }
+    headerLayout->addLayout(toggleLayout);
+    headerLayout->addSpacing(8);
+
+    m_deleteButton = new QPushButton(
+        ScreenWidgets::tintedIcon(QStringLiteral("trash"), namedColor(NamedColor::red)),
+        QStringLiteral("Delete Selected"));
+    m_deleteButton->setObjectName(QStringLiteral("deleteSelectedButton"));
+    m_deleteButton->setToolTip(
+        QStringLiteral("Delete the selected records (%1)").arg(shortcutText(QKeySequence::Delete)));
+    headerLayout->addWidget(m_deleteButton);
     m_addButton = ScreenWidgets::prominentButton(
         QStringLiteral("Add Record"), QStringLiteral("plus"), QStringLiteral("addRecordButton"));
+    m_addButton->setToolTip(
+        QStringLiteral("Add a record (%1)").arg(shortcutText(QKeySequence::New)));
     headerLayout->addWidget(m_addButton);
-    detailLayout->addWidget(header);
+    return header;
+}
 
-    auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(ScreenWidgets::iconLabel(QStringLiteral("magnifyingglass"), 16, secondary,
-                                                  QStringLiteral("searchIcon")));
-    m_searchField = new QLineEdit;
-    m_searchField->setObjectName(QStringLiteral("searchField"));
-    m_searchField->setPlaceholderText(QStringLiteral("Search records..."));
-    m_searchField->setClearButtonEnabled(true);
-    searchRow->addWidget(m_searchField, 1);
-    detailLayout->addLayout(searchRow);
-    m_records = new RecordsListView;
-    detailLayout->addWidget(m_records, 1);
-    m_detailStack->addWidget(detail);
-    columns->addWidget(m_detailStack, 1);
+QMessageBox* DNSRecordView::deleteConfirmation() const {
+    return m_confirmation;
+}
 
-    connect(m_zoneList->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (current.isValid())
-                    selectZone(m_zoneModel->zoneAt(current.row())->id());
-            });
-    connect(m_zoneModel, &QAbstractItemModel::modelReset, this, &DNSRecordView::refreshSelection);
-    connect(m_zoneModel, &QAbstractItemModel::dataChanged, this, &DNSRecordView::refresh);
-    connect(m_addButton, &QPushButton::clicked, this, &DNSRecordView::showAddRecord);
-    connect(m_searchField, &QLineEdit::textChanged, m_records, &RecordsListView::setSearchText);
-    connect(m_records, &RecordsListView::editRecordRequested, this, &DNSRecordView::showEditRecord);
-    connect(manager, &DNSServerManager::serverStatusChanged, this, &DNSRecordView::refresh);
-    refreshSelection();
+bool DNSRecordView::showsTable() const {
+    return m_viewStack->currentWidget() == m_table;
+}
+
+void DNSRecordView::setShowsTable(bool table) {
+    tableChosenThisSession = table;
+    m_cardsButton->setChecked(!table);
+    m_tableButton->setChecked(table);
+    m_viewStack->setCurrentWidget(table ? static_cast<QWidget*>(m_table) : m_records);
+    applyZone();
+    updateActions();
+}
+
+void DNSRecordView::applyZone() {
+    const ZonePtr zone = selectedZone();
+    const bool table = showsTable();
+    m_records->setZone(table ? ZonePtr() : zone);
+    m_table->setZone(table ? zone : ZonePtr());
 }
 
 ZonePtr DNSRecordView::selectedZone() const {
@@ -175,6 +293,8 @@ void DNSRecordView::selectZone(const QUuid& id) {
     if (m_selectedZoneId == id)
         return;
     m_selectedZoneId = id;
+    // A message about another zone's records does not stay.
+    showError({});
     refreshSelection();
 }
 
@@ -193,7 +313,7 @@ void DNSRecordView::refreshSelection() {
         selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     else if (row < 0)
         selection->clearSelection();
-    m_records->setZone(selectedZone());
+    applyZone();
     refresh();
 }
 
@@ -223,6 +343,109 @@ void DNSRecordView::refresh() {
     }
     m_addButton->setEnabled(running);
     m_records->setBindRunning(running);
+    m_table->setBindRunning(running);
+    updateActions();
+}
+
+void DNSRecordView::updateActions() {
+    const bool running = m_manager && m_manager->isRunning();
+    const bool selected = showsTable() ? m_table->selectionModel()->hasSelection()
+                                       : m_records->listView()->selectionModel()->hasSelection();
+    m_deleteButton->setEnabled(running && selected && m_pendingDeletion == 0);
+}
+
+void DNSRecordView::showError(const QString& text) {
+    m_errorLabel->setText(text);
+    m_errorLabel->setVisible(!text.isEmpty());
+}
+
+DNSRecordView::Selection DNSRecordView::selectedRecords() const {
+    Selection selection;
+    const auto take = [&selection](const DNSRecord& record) {
+        if (record.isKept())
+            ++selection.kept;
+        else
+            selection.ids.append(record.id);
+    };
+    if (showsTable()) {
+        for (int row : m_table->selectedRecordRows())
+            take(m_table->tableModel()->recordAt(row));
+    } else {
+        for (const QModelIndex& index : m_records->listView()->selectionModel()->selectedRows())
+            take(m_records->model()->recordAt(index.row()));
+    }
+    return selection;
+}
+
+void DNSRecordView::deleteSelectedRecords() {
+    const ZonePtr zone = selectedZone();
+    if (!zone || !m_manager || !m_deleteButton->isEnabled() || m_confirmation || m_addSheet ||
+        m_editSheet)
+        return;
+    const Selection selection = selectedRecords();
+    if (selection.ids.isEmpty()) {
+        if (selection.kept > 0)
+            showError(QStringLiteral("Read-only records cannot be deleted: Korvi keeps records "
+                                     "of these types exactly as they are."));
+        return;
+    }
+    showError({});
+    QString details = QStringLiteral("%1 will be removed from zone %2. This cannot be undone.")
+                          .arg(selection.ids.size() == 1 ? QStringLiteral("The record")
+                                                         : QStringLiteral("The records"),
+                               zone->name());
+    if (selection.kept > 0)
+        details += QStringLiteral("\n\n%1 in the selection %2 read-only and will be kept: "
+                                  "Korvi does not delete records of types it keeps without "
+                                  "editing.")
+                       .arg(selection.kept == 1 ? QStringLiteral("1 record")
+                                                : recordsPhrase(selection.kept),
+                            selection.kept == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+    m_confirmation =
+        new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Records"),
+                        QStringLiteral("Delete %1?").arg(recordsPhrase(selection.ids.size())),
+                        QMessageBox::NoButton, this);
+    m_confirmation->setObjectName(QStringLiteral("deleteRecordsConfirmation"));
+    m_confirmation->setInformativeText(details);
+    // Wide enough that the explanation reads in a few lines.
+    m_confirmation->setStyleSheet(
+        QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 360px; }"));
+    QPushButton* confirm =
+        m_confirmation->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    confirm->setObjectName(QStringLiteral("confirmDeleteButton"));
+    QPushButton* cancel = m_confirmation->addButton(QMessageBox::Cancel);
+    cancel->setObjectName(QStringLiteral("cancelDeleteButton"));
+    // A stray Enter must not delete: Cancel is the default.
+    m_confirmation->setDefaultButton(cancel);
+    m_confirmation->setEscapeButton(cancel);
+    m_confirmation->setAttribute(Qt::WA_DeleteOnClose);
+    m_confirmation->setWindowModality(Qt::WindowModal);
+    const QList<QUuid> ids = selection.ids;
+    // Closed, the confirmation is no longer open, even before it is deleted.
+    connect(m_confirmation, &QMessageBox::finished, this, [this] { m_confirmation = nullptr; });
+    connect(m_confirmation, &QMessageBox::buttonClicked, this,
+            [this, confirm, zone, ids](QAbstractButton* clicked) {
+                if (clicked == confirm)
+                    startDeletion(zone, ids);
+            });
+    m_confirmation->open();
+}
+
+void DNSRecordView::startDeletion(const ZonePtr& zone, const QList<QUuid>& ids) {
+    if (!m_manager || m_pendingDeletion != 0)
+        return;
+    // One change for all of them: one check by BIND's checker, one write.
+    m_pendingDeletion = m_manager->deleteRecords(ids, zone);
+    updateActions();
+}
+
+void DNSRecordView::deletionFinished(ChangeId id, bool applied, const QString& message) {
+    if (id == 0 || id != m_pendingDeletion)
+        return;
+    m_pendingDeletion = 0;
+    if (!applied)
+        showError(QStringLiteral("The records were not deleted: ") + message);
+    updateActions();
 }
 
 void DNSRecordView::showAddRecord() {

@@ -13,19 +13,25 @@
 class QLabel;
 class QLineEdit;
 class QListView;
+class QMessageBox;
 class QPushButton;
 class QStackedWidget;
 
 namespace korvi {
 
+class RecordTableView;
 class RecordsListView;
 class RoundedPanel;
 class ZoneListModel;
 class ZoneRowDelegate;
 
 // The DNS records screen: the zones in a column on the left; the chosen
-// zone's records on the right with a search field and "Add Record". Records
-// are added and edited in their own sheets, and only while the server runs.
+// zone's records on the right with a search field and "Add Record", shown as
+// cards or as a dense table (the choice holds for the session). Records are
+// added and edited in their own sheets, and only while the server runs;
+// selected records are deleted together after a confirmation. Keys: Ctrl+N
+// adds a record, Ctrl+F goes to the search field, Delete deletes the
+// selected records.
 class DNSRecordView : public QWidget {
     Q_OBJECT
 
@@ -38,20 +44,46 @@ public:
     ZonePtr selectedZone() const;
 
     RecordsListView* recordsList() const { return m_records; }
+    RecordTableView* recordTable() const { return m_table; }
     QListView* zoneList() const { return m_zoneList; }
     AddRecordView* addRecordSheet() const { return m_addSheet; }
     EditRecordView* editRecordSheet() const { return m_editSheet; }
+    // The confirmation of a deletion while it is open.
+    QMessageBox* deleteConfirmation() const;
+    // The deletion waiting for its result (0: none).
+    ChangeId pendingDeletion() const { return m_pendingDeletion; }
+
+    // Cards or table; the choice is kept for the rest of the session.
+    bool showsTable() const;
+    void setShowsTable(bool table);
 
 public Q_SLOTS:
     void showAddRecord();
     void showEditRecord(const korvi::DNSRecord& record);
+    // Asks to delete the records selected in the shown view.
+    void deleteSelectedRecords();
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The selected records of the shown view: the ids that may be deleted,
+    // and how many kept records the selection holds besides.
+    struct Selection {
+        QList<QUuid> ids;
+        int kept = 0;
+    };
+
+    QWidget* buildZoneHeader();
     void refresh();
     void refreshSelection();
+    // Only the shown view follows the zone; the other holds none.
+    void applyZone();
+    void updateActions();
+    Selection selectedRecords() const;
+    void startDeletion(const ZonePtr& zone, const QList<QUuid>& ids);
+    void deletionFinished(ChangeId id, bool applied, const QString& message);
+    void showError(const QString& text);
 
     QPointer<DNSServerManager> m_manager;
     std::optional<QUuid> m_selectedZoneId;
@@ -67,10 +99,18 @@ private:
     QLabel* m_zoneRecordCount = nullptr;
     QLabel* m_readOnlyNote = nullptr;
     QPushButton* m_addButton = nullptr;
+    QPushButton* m_cardsButton = nullptr;
+    QPushButton* m_tableButton = nullptr;
+    QPushButton* m_deleteButton = nullptr;
+    QLabel* m_errorLabel = nullptr;
     QLineEdit* m_searchField = nullptr;
+    QStackedWidget* m_viewStack = nullptr;
     RecordsListView* m_records = nullptr;
+    RecordTableView* m_table = nullptr;
     QPointer<AddRecordView> m_addSheet;
     QPointer<EditRecordView> m_editSheet;
+    QPointer<QMessageBox> m_confirmation;
+    ChangeId m_pendingDeletion = 0;
 };
 
 } // namespace korvi

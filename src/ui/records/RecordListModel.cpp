@@ -8,7 +8,7 @@ namespace korvi {
 namespace {
 
 // The type texts, made once, so the search allocates nothing per record.
-const QString& typeText(DNSRecordType type) {
+const QString& rawTypeText(DNSRecordType type) {
     static const std::array<QString, 12> texts = [] {
         std::array<QString, 12> result;
         for (DNSRecordType t : allRecordTypes())
@@ -26,39 +26,33 @@ bool hasSpecialCasing(const QLocale& locale) {
            language == QLocale::Lithuanian;
 }
 
-// The search of one text for another, case-insensitively under a locale.
+} // namespace
+
 // Where the locale's case rules are the general ones, Qt's case-insensitive
 // search applies them without making a lower-case copy of every text.
-class Matcher {
-public:
-    Matcher(const QString& needle, const QLocale& locale)
-        : m_locale(locale), m_localeCasing(hasSpecialCasing(locale)),
-          m_needle(m_localeCasing ? locale.toLower(needle) : needle) {}
+RecordSearch::RecordSearch(const QString& text, const QLocale& locale)
+    : m_locale(locale), m_localeCasing(hasSpecialCasing(locale)),
+      m_needle(m_localeCasing ? locale.toLower(text) : text) {}
 
-    bool operator()(const QString& haystack) const {
-        if (m_localeCasing)
-            return m_locale.toLower(haystack).contains(m_needle);
-        return haystack.contains(m_needle, Qt::CaseInsensitive);
-    }
-
-private:
-    QLocale m_locale;
-    bool m_localeCasing;
-    QString m_needle;
-};
-
-bool matchesWith(const Matcher& matcher, const DNSRecord& record) {
-    return matcher(record.name) || matcher(record.value) ||
-           matcher(record.isKept() ? record.keptType : typeText(record.type));
+bool RecordSearch::contains(const QString& haystack) const {
+    if (m_localeCasing)
+        return m_locale.toLower(haystack).contains(m_needle);
+    return haystack.contains(m_needle, Qt::CaseInsensitive);
 }
 
-} // namespace
+bool RecordSearch::matches(const DNSRecord& record) const {
+    return contains(record.name) || contains(record.value) || contains(typeText(record));
+}
+
+const QString& RecordSearch::typeText(const DNSRecord& record) {
+    return record.isKept() ? record.keptType : rawTypeText(record.type);
+}
 
 RecordListModel::RecordListModel(QObject* parent) : QAbstractListModel(parent) {}
 
 bool RecordListModel::matches(const DNSRecord& record, const QString& searchText,
                               const QLocale& locale) {
-    return searchText.isEmpty() || matchesWith(Matcher(searchText, locale), record);
+    return searchText.isEmpty() || RecordSearch(searchText, locale).matches(record);
 }
 
 void RecordListModel::setZone(const ZonePtr& zone) {
@@ -111,16 +105,16 @@ QList<int> RecordListModel::filteredRows() const {
     if (!m_filtered || !m_zone)
         return rows;
     const QList<DNSRecord>& records = m_zone->records();
-    const Matcher matcher(m_searchText, m_locale);
+    const RecordSearch matcher(m_searchText, m_locale);
     for (int i = 0; i < records.size(); ++i) {
-        if (matchesWith(matcher, records[i]))
+        if (matcher.matches(records[i]))
             rows.append(i);
     }
     return rows;
 }
 
 bool RecordListModel::recordMatches(qsizetype index) const {
-    return matchesWith(Matcher(m_searchText, m_locale), m_zone->records()[index]);
+    return RecordSearch(m_searchText, m_locale).matches(m_zone->records()[index]);
 }
 
 int RecordListModel::filteredRow(qsizetype index) const {
@@ -147,7 +141,7 @@ void RecordListModel::removeRow(int row) {
 
 void RecordListModel::recordAboutToBeInserted(qsizetype index, const DNSRecord& record) {
     m_pendingRow = -1;
-    if (m_filtered && !matchesWith(Matcher(m_searchText, m_locale), record))
+    if (m_filtered && !RecordSearch(m_searchText, m_locale).matches(record))
         return;
     m_pendingRow = m_filtered ? filteredRow(index) : int(index);
     beginInsertRows({}, m_pendingRow, m_pendingRow);
@@ -229,8 +223,7 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         return record.value;
     case Qt::AccessibleTextRole:
-        return record.name + u' ' + (record.isKept() ? record.keptType : typeText(record.type)) +
-               u' ' + record.value;
+        return record.name + u' ' + RecordSearch::typeText(record) + u' ' + record.value;
     default:
         return {};
     }
