@@ -148,12 +148,12 @@ QString ZoneFileWriter::timestamp(const QDateTime& now) {
 QString ZoneFileWriter::soaBlock(const SOARecord& soa) {
     QString out;
     out += u'@';
-    if (soa.ttl) {
-        // Without its own TTL BIND would give the SOA the $TTL or the
-        // minimum, not the TTL it was read with.
-        out += tab;
-        appendNumber(out, *soa.ttl);
-    }
+    // The SOA always carries its TTL. Read from a file, it is the one read
+    // (without it BIND would use the minimum, not that TTL); never set, it
+    // is the minimum, which BIND would use anyway, only with a warning on
+    // every check.
+    out += tab;
+    appendNumber(out, soa.ttl ? *soa.ttl : soa.minimum);
     out += QStringLiteral("\tIN\tSOA\t");
     ZoneFileEscaper::appendName(out, soa.primaryNameServer);
     out += u' ';

@@ -76,7 +76,8 @@ private Q_SLOTS:
         QCOMPARE(
             text,
             header +
-                u"@\tIN\tSOA\tns1.example.com. admin.example.com. (\n\t\t\t\t2025030501\t; serial\n"
+                u"@\t86400\tIN\tSOA\tns1.example.com. admin.example.com. (\n\t\t\t\t2025030501\t; "
+                u"serial\n"
                 "\t\t\t\t3600\t; refresh\n\t\t\t\t1800\t; retry\n\t\t\t\t1209600\t; expire\n"
                 "\t\t\t\t86400 )\t; minimum\n\n; IPv4 Address Records\nb\t60\tIN\tA\t192.0.2.2\n"
                 "a\t60\tIN\tA\t192.0.2.1\n\n; Mail Exchange Records\n"
