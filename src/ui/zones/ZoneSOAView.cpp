@@ -114,10 +114,10 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
                    QStringLiteral("How long resolvers remember that a name does not exist")));
     m_ttlField = secondsField(QStringLiteral("TTL"), QStringLiteral("soaTtlField"));
     m_ttlField->setValue(m_soa.ttl);
-    m_ttlField->setPlaceholderText(QStringLiteral("zone default"));
+    m_ttlField->setPlaceholderText(QStringLiteral("the minimum"));
     form->addRow(QStringLiteral("TTL"),
-                 secondsRow(m_ttlField, QStringLiteral("The SOA record's own TTL; empty for the "
-                                                       "zone's default")));
+                 secondsRow(m_ttlField, QStringLiteral("The SOA record's own TTL; when empty, "
+                                                       "the minimum above")));
     m_serialLabel = ScreenWidgets::label(QString::number(m_soa.serial), TextStyle::body,
                                          QStringLiteral("serialLabel"));
     m_serialLabel->setFont(Typography::monospaced(TextStyle::body));
