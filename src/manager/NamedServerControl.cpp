@@ -159,7 +159,8 @@ DnsQuestion NamedServerControl::probeQuestion(const SystemLayout& layout,
 
 QString NamedServerControl::failureCause(const QString& text) {
     // From the most to the least telling: the first line holding one of these
-    // wins. named prefixes its lines with a time stamp, which is dropped.
+    // wins. named prefixes its lines with a time stamp (and, in the file of its
+    // -L option, the category and severity), which are dropped.
     static const QStringList clues = {
         QStringLiteral("address in use"),
         QStringLiteral("could not listen on"),
@@ -171,7 +172,8 @@ QString NamedServerControl::failureCause(const QString& text) {
         QStringLiteral("fatal error"),
     };
     static const QRegularExpression stamp(
-        QStringLiteral("^\\d{2}-\\w{3}-\\d{4} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} "));
+        QStringLiteral("^\\d{2}-\\w{3}-\\d{4} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} "
+                       "(?:[\\w-]+: (?:debug \\d+|info|notice|warning|error|critical): )?"));
     const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     for (const QString& clue : clues) {
         for (const QString& line : lines) {
