@@ -148,6 +148,11 @@ public:
     void reloadServer();
     void loadBindLogs();
     void readBindLogFile(const QString& path);
+    // The file the server logs to, when Korvi knows one (a server that logs
+    // to the journal has none); the Logs screen follows it.
+    QString serverLogPath() const;
+    // Lines of the server's own log, added as they are (see AppLog::appendRaw).
+    void addServerLogLines(const QStringList& lines);
     // The zone database: the zone list first, records in the background.
     void loadZonesFromStorage();
     bool isStorageLoaded() const;

@@ -143,7 +143,7 @@ void RndcServerControl::waitForAnswer() {
     const int remaining = int(startAnswerLimit() - m_startClock.elapsed());
     const QPointer<RndcServerControl> guard(this);
     askServer(
-        [guard, pid](bool answered, const QString& detail) {
+        [guard, pid](bool answered, const QString&) {
             if (!guard)
                 return;
             if (answered) {
@@ -160,8 +160,7 @@ void RndcServerControl::waitForAnswer() {
                 QStringLiteral("named (PID ") + QString::number(*pid) +
                 QStringLiteral(") did not answer at ") + guard->layout().serverAddress + u'#' +
                 QString::number(guard->layout().serverPort) + QStringLiteral(" within ") +
-                QString::number(guard->startAnswerLimit() / 1000.0) + QStringLiteral(" s: ") +
-                detail);
+                QString::number(guard->startAnswerLimit() / 1000.0) + QStringLiteral(" s"));
             // A server that started but does not serve is of no use and keeps
             // its files: it is stopped again.
             guard->log(QStringLiteral("Stopping the server that does not answer"), LogLevel::info);

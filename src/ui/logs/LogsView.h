@@ -10,9 +10,11 @@ namespace korvi {
 
 class DNSServerManager;
 class LogListModel;
+class ServerLogFollower;
 
 // Section 4: the application log, one selectable line per entry in a fixed
-// width face, with "Clear Logs". The list never scrolls by itself.
+// width face, with "Clear Logs". The list never scrolls by itself. While the
+// screen is shown, lines the server adds to its log file join the list.
 class LogsView : public QWidget {
     Q_OBJECT
 
@@ -21,9 +23,12 @@ public:
 
     // The selected lines, in log order, one per line.
     QString selectedText() const;
+    ServerLogFollower* serverLogFollower() const { return m_follower; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QWidget* makeEmptyPanel();
@@ -37,6 +42,7 @@ private:
     QWidget* m_emptyPanel = nullptr;
     QWidget* m_listPanel = nullptr;
     QListView* m_list = nullptr;
+    ServerLogFollower* m_follower;
 };
 
 } // namespace korvi
