@@ -90,6 +90,9 @@ public:
     const QString& bindExecutablePath() const { return m_layout.bindExecutablePath; }
     const QStringList& allowedCommands() const { return m_layout.allowedCommands; }
     PreferencesStore& preferences() const { return *m_preferences; }
+    // Korvi runs its own named in a sandbox folder (korvi --sandbox), not the
+    // machine's server.
+    bool isSandbox() const { return m_layout.layoutName == QLatin1String("Sandbox"); }
 
     // Derived values.
     qsizetype totalRecords() const;
