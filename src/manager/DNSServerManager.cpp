@@ -5,6 +5,7 @@
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
 #include "manager/ServerControlFactory.h"
+#include "manager/ServerLogFollower.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -41,8 +42,12 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
           })),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)),
-      m_statusPoll(new QTimer(this)) {
+      m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
+    // What the server wrote before now is read at start-up (loadBindLogs).
+    m_logFollower->setPath(serverLogPath());
+    connect(m_logFollower, &ServerLogFollower::linesAppended, this,
+            &DNSServerManager::addServerLogLines);
     connectParts();
     startUp();
 }

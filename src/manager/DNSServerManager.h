@@ -31,6 +31,7 @@ class AppLog;
 class HostDetection;
 class PackageInstaller;
 class ServerControl;
+class ServerLogFollower;
 class ZoneDatabase;
 class ZoneRepository;
 
@@ -156,6 +157,10 @@ public:
     QString serverLogPath() const;
     // Lines of the server's own log, added as they are (see AppLog::appendRaw).
     void addServerLogLines(const QStringList& lines);
+    // Follows serverLogPath() into the log while started (the Logs screen
+    // starts it while shown). It outlives the screen, so that what the server
+    // wrote while the screen was away arrives when it is shown again.
+    ServerLogFollower* serverLogFollower() const { return m_logFollower; }
     // The zone database: the zone list first, records in the background.
     void loadZonesFromStorage();
     bool isStorageLoaded() const;
@@ -285,6 +290,7 @@ private:
     SaveId m_terminationSaveId = 0;
     bool m_installedBindStepsDone = false;
     QTimer* m_statusPoll;
+    ServerLogFollower* m_logFollower;
     QList<ZoneDifference> m_refreshDifferences;
 };
 

@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "ScreenTestSupport.h"
+#include "manager/ServerLogFollower.h"
 #include "ui/logs/LogsView.h"
-#include "ui/logs/ServerLogFollower.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -42,12 +42,13 @@ class LogsFollowTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        m_manager = screenManager(m_dir.path(), ServerStatus::running);
-        m_logPath = m_manager->serverLogPath();
-        QVERIFY(m_logPath.startsWith(m_dir.path()));
+        // The server had written a line before Korvi started.
+        m_logPath = isolatedLayout(m_dir.path()).bindLogPaths.first();
         QDir().mkpath(QFileInfo(m_logPath).absolutePath());
+        rewrite("06-Dec-2026 08:00:00.000 running\n");
+        m_manager = screenManager(m_dir.path(), ServerStatus::running);
+        QCOMPARE(m_manager->serverLogPath(), m_logPath);
     }
-    void init() { rewrite("06-Dec-2026 08:00:00.000 running\n"); }
     void cleanupTestCase() { m_manager.reset(); }
 
     void lineAfterOpening_data() {
@@ -60,7 +61,7 @@ private Q_SLOTS:
     void lineAfterOpening() {
         QFETCH(QString, change);
         LogsView view(m_manager.get());
-        view.serverLogFollower()->setPollInterval(100);
+        m_manager->serverLogFollower()->setPollInterval(100);
         showScreen(&view);
         const QString line =
             u"06-Dec-2026 08:01:00.000 zone example.test/IN: loaded serial 7 (%1)"_s.arg(change);
@@ -82,7 +83,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(shown(view).contains(line), 5000);
         QTest::qWait(300);
         QCOMPARE(shown(view).count(line), 1);
-        // The line that was there before the screen opened is not read again.
+        // The line that was there before Korvi started is not read (start-up shows it).
         QVERIFY(!shown(view).contains(u"06-Dec-2026 08:00:00.000 running"_s));
         if (change == u"appended")
             QVERIFY(saveScreenshot(&view, u"status"_s, u"logs-following"_s));
@@ -90,10 +91,10 @@ private Q_SLOTS:
 
     void onlyWhileShown() {
         LogsView view(m_manager.get());
-        view.serverLogFollower()->setPollInterval(100);
+        m_manager->serverLogFollower()->setPollInterval(100);
         showScreen(&view);
         view.hide();
-        QVERIFY(!view.serverLogFollower()->isFollowing());
+        QVERIFY(!m_manager->serverLogFollower()->isFollowing());
         const QString line = u"06-Dec-2026 08:02:00.000 written while hidden"_s;
         append(line.toUtf8() + '\n');
         QTest::qWait(500);
@@ -101,6 +102,24 @@ private Q_SLOTS:
         view.show();
         QTRY_VERIFY_WITH_TIMEOUT(shown(view).contains(line), 5000);
         QCOMPARE(shown(view).count(line), 1);
+    }
+
+    // The window builds a section's screen afresh each time it is chosen: a line written
+    // while no Logs screen existed arrives with the next one.
+    void writtenWhileAnotherScreenWasShown() {
+        auto first = std::make_unique<LogsView>(m_manager.get());
+        m_manager->serverLogFollower()->setPollInterval(100);
+        showScreen(first.get());
+        first.reset();
+        QVERIFY(!m_manager->serverLogFollower()->isFollowing());
+        const QString line = u"06-Dec-2026 08:03:00.000 written between two screens"_s;
+        append(line.toUtf8() + '\n');
+        QTest::qWait(300);
+        QVERIFY(!m_manager->logs().contains(line));
+        LogsView second(m_manager.get());
+        showScreen(&second);
+        QTRY_VERIFY_WITH_TIMEOUT(shown(second).contains(line), 5000);
+        QCOMPARE(shown(second).count(line), 1);
     }
 };
 

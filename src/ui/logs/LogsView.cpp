@@ -14,9 +14,9 @@
 #include <algorithm>
 
 #include "manager/DNSServerManager.h"
+#include "manager/ServerLogFollower.h"
 #include "ui/icons/SymbolIcons.h"
 #include "ui/logs/LogListModel.h"
-#include "ui/logs/ServerLogFollower.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/Typography.h"
@@ -24,8 +24,7 @@
 namespace korvi {
 
 LogsView::LogsView(DNSServerManager* manager, QWidget* parent)
-    : QWidget(parent), m_manager(manager), m_model(new LogListModel(manager, this)),
-      m_follower(new ServerLogFollower(this)) {
+    : QWidget(parent), m_manager(manager), m_model(new LogListModel(manager, this)) {
     setObjectName(QStringLiteral("logsView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 24);
@@ -49,11 +48,6 @@ LogsView::LogsView(DNSServerManager* manager, QWidget* parent)
     m_stack->addWidget(m_emptyPanel);
     m_stack->addWidget(m_listPanel);
     layout->addWidget(m_stack, 1);
-
-    // What the server wrote before the screen was built is read at start-up.
-    m_follower->setPath(m_manager->serverLogPath());
-    connect(m_follower, &ServerLogFollower::linesAppended, m_manager,
-            &DNSServerManager::addServerLogLines);
 
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &LogsView::updatePanel);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, &LogsView::updatePanel);
@@ -124,14 +118,19 @@ void LogsView::updatePanel() {
     m_stack->setCurrentWidget(m_model->rowCount() == 0 ? m_emptyPanel : m_listPanel);
 }
 
+LogsView::~LogsView() {
+    // A screen deleted while shown is not hidden first.
+    m_manager->serverLogFollower()->stop();
+}
+
 void LogsView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    m_follower->start();
+    m_manager->serverLogFollower()->start();
 }
 
 void LogsView::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    m_follower->stop();
+    m_manager->serverLogFollower()->stop();
 }
 
 bool LogsView::eventFilter(QObject* watched, QEvent* event) {

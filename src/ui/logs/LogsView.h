@@ -10,7 +10,6 @@ namespace korvi {
 
 class DNSServerManager;
 class LogListModel;
-class ServerLogFollower;
 
 // Section 4: the application log, one selectable line per entry in a fixed
 // width face, with "Clear Logs". The list never scrolls by itself. While the
@@ -20,10 +19,10 @@ class LogsView : public QWidget {
 
 public:
     explicit LogsView(DNSServerManager* manager, QWidget* parent = nullptr);
+    ~LogsView() override;
 
     // The selected lines, in log order, one per line.
     QString selectedText() const;
-    ServerLogFollower* serverLogFollower() const { return m_follower; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,7 +41,6 @@ private:
     QWidget* m_emptyPanel = nullptr;
     QWidget* m_listPanel = nullptr;
     QListView* m_list = nullptr;
-    ServerLogFollower* m_follower;
 };
 
 } // namespace korvi

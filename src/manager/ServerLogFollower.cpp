@@ -1,4 +1,4 @@
-#include "ui/logs/ServerLogFollower.h"
+#include "manager/ServerLogFollower.h"
 
 #include <QFile>
 #include <QFileInfo>
