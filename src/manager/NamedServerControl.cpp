@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <signal.h>
@@ -136,6 +137,59 @@ void NamedServerControl::reconfigure(Completion done) {
 void NamedServerControl::queryServer(
     std::function<void(bool answered, const QString& output)> completion) {
     m_runner.runCommand(queryCommand(m_layout), std::move(completion));
+}
+
+DnsQuestion NamedServerControl::probeQuestion(const SystemLayout& layout,
+                                              const QStringList& servedZones, int timeoutMs) {
+    DnsQuestion question;
+    question.address =
+        layout.serverAddress.isEmpty() ? QStringLiteral("127.0.0.1") : layout.serverAddress;
+    question.port = layout.serverPort != 0 ? layout.serverPort : quint16(53);
+    question.timeoutMs = timeoutMs;
+    if (!servedZones.isEmpty()) {
+        question.name = servedZones.first();
+        question.type = QStringLiteral("SOA");
+    } else {
+        question.name = QStringLiteral("version.bind");
+        question.type = QStringLiteral("TXT");
+        question.queryClass = QStringLiteral("CH");
+    }
+    return question;
+}
+
+QString NamedServerControl::failureCause(const QString& text) {
+    // From the most to the least telling: the first line holding one of these
+    // wins. named prefixes its lines with a time stamp (and, in the file of its
+    // -L option, the category and severity), which are dropped.
+    static const QList<QRegularExpression> clues = [] {
+        QList<QRegularExpression> list;
+        for (const char* pattern :
+             {"address in use", "could not listen on", "unable to listen on", "permission denied",
+              "\\.conf:\\d+: ", // the configuration's own error, with file and line
+              "loading configuration:", "not found", "failed", "fatal error"})
+            list.append(QRegularExpression(QString::fromLatin1(pattern),
+                                           QRegularExpression::CaseInsensitiveOption));
+        return list;
+    }();
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\d{2}-\\w{3}-\\d{4} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} "
+                       "(?:[\\w-]+: (?:debug \\d+|info|notice|warning|error|critical): )?"));
+    const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    for (const QRegularExpression& clue : clues) {
+        for (const QString& line : lines) {
+            if (line.contains(clue))
+                return line.trimmed().remove(stamp);
+        }
+    }
+    return QString();
+}
+
+void NamedServerControl::askServer(
+    std::function<void(bool answered, const QString& detail)> completion, int timeoutMs) {
+    const DnsQuestion question = probeQuestion(m_layout, servedZones(), timeoutMs);
+    ServerQuery::ask(this, question, [completion = std::move(completion)](const DnsAnswer& answer) {
+        completion(answer.responded(), answer.responded() ? answer.rcode : answer.error);
+    });
 }
 
 void NamedServerControl::logAppArmorDenial(const QString& text) const {

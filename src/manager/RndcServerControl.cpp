@@ -23,6 +23,8 @@ namespace {
 // How often and how long a stop waits for named's process to end.
 constexpr int exitPollMs = 100;
 constexpr int exitPolls = 150;
+// How soon a start asks again when named has not answered yet.
+constexpr int answerRetryMs = 200;
 
 } // namespace
 
@@ -74,8 +76,18 @@ void RndcServerControl::start() {
             log(QStringLiteral("⚠️ Could not prepare named's run folder: ") + *reason,
                 LogLevel::warning);
     }
-    const QStringList command = LayoutServerControl::withDetectedNamed(
-        layout().startCommand, layout(), detection()->bindPath());
+    QStringList command = LayoutServerControl::withDetectedNamed(layout().startCommand, layout(),
+                                                                 detection()->bindPath());
+    // What named says before its configuration is loaded (an address it cannot
+    // listen on, a file it may not open) goes to the system log unless it is
+    // told a file: Korvi's own server writes it into its log, where the start
+    // and the Logs screen read it.
+    const bool runsNamed = !command.isEmpty() && (command.first() == detection()->bindPath() ||
+                                                  command.first() == layout().bindExecutablePath);
+    if (runsNamed && !layout().ownsIncludeOnly && !layout().bindLogPaths.isEmpty())
+        command << QStringLiteral("-L") << layout().bindLogPaths.first();
+    setBusy(true);
+    m_startLogOffset = logSize();
     const QPointer<RndcServerControl> guard(this);
     // named returns once its server has loaded the configuration (or failed to).
     runner().runCommand(command, [guard](bool success, const QString& output) {
@@ -84,32 +96,108 @@ void RndcServerControl::start() {
     });
 }
 
-QString RndcServerControl::logTail() const {
+QString RndcServerControl::logPath() const {
     for (const QString& path : layout().bindLogPaths) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        constexpr qint64 tail = 64 * 1024;
-        if (file.size() > tail)
-            file.seek(file.size() - tail);
-        return QString::fromUtf8(file.readAll());
+        if (QFileInfo(path).isFile())
+            return path;
     }
-    return QString();
+    return layout().bindLogPaths.value(0);
+}
+
+qint64 RndcServerControl::logSize() const {
+    const QString path = logPath();
+    return path.isEmpty() ? 0 : QFileInfo(path).size();
+}
+
+QString RndcServerControl::logTail(qint64 from) const {
+    QFile file(logPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    // A log that shrank was started anew: all of it is new.
+    constexpr qint64 tail = 64 * 1024;
+    qint64 start = from >= 0 && from <= file.size() ? from : 0;
+    start = qMax(start, file.size() - tail);
+    file.seek(start);
+    return QString::fromUtf8(file.readAll());
 }
 
 void RndcServerControl::started(bool success, const QString& output) {
-    logAppArmorDenial(output + u'\n' + logTail());
+    m_startOutput = output;
+    logAppArmorDenial(output + u'\n' + logTail(m_startLogOffset));
     if (!success) {
-        setStatus(ServerStatus::error);
-        log(QStringLiteral("Failed to start DNS server: ") + output, LogLevel::error);
+        const QString said = output.trimmed();
+        startFailed(said.isEmpty() ? QStringLiteral("named exited with an error") : said);
         return;
     }
-    setStatus(ServerStatus::running);
-    log(QStringLiteral("DNS server started successfully"), LogLevel::success);
+    // named has returned; running is when it answers.
+    m_startClock.start();
+    waitForAnswer();
+}
+
+void RndcServerControl::waitForAnswer() {
+    const std::optional<qint64> pid = livePid(layout().pidFilePath);
+    if (!pid) {
+        startFailed(QStringLiteral("named stopped right after starting"));
+        return;
+    }
+    const int remaining = int(startAnswerLimit() - m_startClock.elapsed());
+    const QPointer<RndcServerControl> guard(this);
+    askServer(
+        [guard, pid](bool answered, const QString&) {
+            if (!guard)
+                return;
+            if (answered) {
+                guard->setBusy(false);
+                guard->setStatus(ServerStatus::running);
+                guard->log(QStringLiteral("DNS server started successfully"), LogLevel::success);
+                return;
+            }
+            if (guard->m_startClock.elapsed() < guard->startAnswerLimit()) {
+                QTimer::singleShot(answerRetryMs, guard, [guard] { guard->waitForAnswer(); });
+                return;
+            }
+            guard->startFailed(
+                QStringLiteral("named (PID ") + QString::number(*pid) +
+                QStringLiteral(") did not answer at ") + guard->layout().serverAddress + u'#' +
+                QString::number(guard->layout().serverPort) + QStringLiteral(" within ") +
+                QString::number(guard->startAnswerLimit() / 1000.0) + QStringLiteral(" s"));
+            // A server that started but does not serve is of no use and keeps
+            // its files: it is stopped again.
+            guard->log(QStringLiteral("Stopping the server that does not answer"), LogLevel::info);
+            guard->runner().runCommand(rndcCommand(guard->layout(), {QStringLiteral("stop")}),
+                                       [](bool, const QString&) {});
+        },
+        qBound(200, remaining, 1000));
+}
+
+void RndcServerControl::startFailed(const QString& what) {
+    setBusy(false);
+    setStatus(ServerStatus::error);
+    // named's own words first: they say why, where Korvi's only say what.
+    const QString cause = failureCause(m_startOutput + u'\n' + logTail(m_startLogOffset));
+    QString message = QStringLiteral("Failed to start DNS server: ");
+    const bool portClue =
+        cause.contains(QStringLiteral("address in use")) ||
+        cause.contains(QStringLiteral("listen on")) ||
+        (cause.contains(QStringLiteral("interface")) && cause.contains(QStringLiteral("failed")));
+    const QString hint = portClue ? QStringLiteral(" — is another program using ") +
+                                        layout().serverAddress + u'#' +
+                                        QString::number(layout().serverPort) + u'?'
+                                  : QString();
+    if (cause.isEmpty())
+        message += what;
+    else if (what.contains(u'\n'))
+        message += cause; // named's whole output: the telling line is enough
+    else if (what.contains(cause))
+        message += what;
+    else
+        message += cause + QStringLiteral(" (") + what + u')';
+    log(message + hint, LogLevel::error);
 }
 
 void RndcServerControl::stop() {
     const std::optional<qint64> pid = livePid(layout().pidFilePath);
+    setBusy(true);
     const QPointer<RndcServerControl> guard(this);
     runner().runCommand(
         rndcCommand(layout(), {QStringLiteral("stop")}),
@@ -117,6 +205,7 @@ void RndcServerControl::stop() {
             if (!guard)
                 return;
             if (!success) {
+                guard->setBusy(false);
                 guard->setStatus(ServerStatus::error);
                 guard->log(QStringLiteral("Failed to stop DNS server: ") + output.trimmed(),
                            LogLevel::error);
@@ -133,11 +222,13 @@ void RndcServerControl::stop() {
 void RndcServerControl::waitForExit(qint64 pid, int attemptsLeft) {
     const bool alive = pid > 0 && livePid(layout().pidFilePath) == pid;
     if (!alive) {
+        setBusy(false);
         setStatus(ServerStatus::stopped);
         log(QStringLiteral("DNS server stopped successfully"), LogLevel::success);
         return;
     }
     if (attemptsLeft == 0) {
+        setBusy(false);
         setStatus(ServerStatus::error);
         log(QStringLiteral("Failed to stop DNS server: named (PID ") + QString::number(pid) +
                 QStringLiteral(") is still running"),
@@ -155,17 +246,17 @@ void RndcServerControl::reload() {
 
 void RndcServerControl::checkStatus() {
     if (!detection()->isBindInstalled()) {
-        setStatus(ServerStatus::notInstalled);
+        settleStatus(ServerStatus::notInstalled);
         return;
     }
     const std::optional<qint64> pid = livePid(layout().pidFilePath);
     if (!pid) {
-        setStatus(ServerStatus::stopped);
-        log(QStringLiteral("DNS server process not found"), LogLevel::debug);
+        if (settleStatus(ServerStatus::stopped))
+            log(QStringLiteral("DNS server process not found"), LogLevel::debug);
         return;
     }
     const QPointer<RndcServerControl> guard(this);
-    queryServer([guard, pid](bool answered, const QString& output) {
+    askServer([guard, pid](bool answered, const QString& output) {
         if (guard)
             guard->applyStatus(*pid, answered, output);
     });
@@ -173,12 +264,13 @@ void RndcServerControl::checkStatus() {
 
 void RndcServerControl::applyStatus(qint64 pid, bool answered, const QString& output) {
     if (answered) {
-        setStatus(ServerStatus::running);
-        log(QStringLiteral("DNS server process detected (PID: ") + QString::number(pid) + u')',
-            LogLevel::debug);
+        if (settleStatus(ServerStatus::running))
+            log(QStringLiteral("DNS server process detected (PID: ") + QString::number(pid) + u')',
+                LogLevel::debug);
         return;
     }
-    setStatus(ServerStatus::error);
+    if (!settleStatus(ServerStatus::error))
+        return;
     log(QStringLiteral("⚠️ named (PID ") + QString::number(pid) +
             QStringLiteral(") does not answer queries at ") + layout().serverAddress + u'#' +
             QString::number(layout().serverPort) + QStringLiteral(": ") + output.trimmed(),
