@@ -126,7 +126,7 @@ private Q_SLOTS:
             runKorvi({u"--sandbox"_s, sandbox, u"--screenshots"_s, pictures}, m_home.path());
         const QString conf = sandbox + u"/etc/named.conf"_s;
         // A failing check below must not leave the sandbox's named running.
-        const auto leftovers = qScopeGuard([&conf] { stopServersOf(conf); });
+        const auto leftovers = qScopeGuard([&conf] { test::stopServersOf(conf); });
         // Stopping signals named; it takes a moment to finish.
         QTRY_VERIFY2_WITH_TIMEOUT(serversOf(conf).isEmpty(), "the sandbox's named is still running",
                                   10000);
