@@ -5,6 +5,7 @@
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
 #include "manager/ServerControlFactory.h"
+#include "manager/ServerLogWords.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -41,6 +42,16 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
           })),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)) {
+    // A change the server does not serve ends with named's own words about
+    // the zone, from its log.
+    const QStringList logPaths = m_layout.bindLogPaths;
+    m_repository->setServerLog({[logPaths] { return serverLogSize(logPaths); },
+                                [logPaths](const QString& zone, qint64 from) {
+                                    return serverLogLinesAbout(logPaths, zone, 3, from);
+                                },
+                                [logPaths](const QString& zone, qint64 from) {
+                                    return serverLoadRefusal(logPaths, zone, from);
+                                }});
     connectParts();
     startUp();
 }
