@@ -41,7 +41,9 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
               return id;
           })),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
-                                                m_configuration)) {
+                                                m_configuration)),
+      m_statusPoll(new QTimer(this)) {
+    m_statusPoll->setInterval(defaultStatusPollMs);
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
     const QStringList logPaths = m_layout.bindLogPaths;
@@ -67,6 +69,14 @@ void DNSServerManager::connectParts() {
     connect(m_control.get(), &ServerControl::reloadFinished, this, [this](bool success) {
         if (success)
             loadConfigurationFromFile();
+    });
+    connect(m_statusPoll, &QTimer::timeout, m_control.get(), &ServerControl::pollStatus);
+    // The server is asked for the SOA of a zone it is expected to serve.
+    connect(m_repository.get(), &ZoneRepository::zonesChanged, this, [this] {
+        QStringList names;
+        for (const ZonePtr& zone : zones())
+            names.append(zone->name());
+        m_control->setServedZones(names);
     });
     // A running distribution server learns of a changed include at once.
     // Zone additions and removals tell it themselves, as do record changes.
@@ -142,6 +152,7 @@ void DNSServerManager::startUp() {
 
 void DNSServerManager::bindDetected(const QString& path) {
     if (path.isEmpty()) {
+        m_statusPoll->stop();
         m_control->setStatus(ServerStatus::notInstalled);
         return;
     }
@@ -156,6 +167,7 @@ void DNSServerManager::bindDetected(const QString& path) {
 void DNSServerManager::runInstalledBindSteps() {
     m_installedBindStepsDone = true;
     checkServerStatus();
+    m_statusPoll->start();
     // BIND's files are read once the stored zones are in, so that a zone
     // both stored and on disk is taken from the store.
     const auto loadFromFiles = [this] {
@@ -253,6 +265,12 @@ void DNSServerManager::addLog(const QString& message, LogLevel level) {
 }
 void DNSServerManager::clearLogs() {
     m_log->clearByUser();
+}
+void DNSServerManager::setStatusPollInterval(int ms) {
+    m_statusPoll->setInterval(qMax(ms, 100));
+}
+int DNSServerManager::statusPollInterval() const {
+    return m_statusPoll->interval();
 }
 QString DNSServerManager::namesList(const QList<ZonePtr>& zones) {
     return ZoneRepository::namesList(zones);

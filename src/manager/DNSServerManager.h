@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QSharedPointer>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -135,6 +136,12 @@ public:
     void openPackageManagerInstallationGuide();
 
     // Server status, control and log.
+    // While BIND is installed the status is checked every statusPollInterval()
+    // ms (the layout's own check and a question the server must answer), and
+    // at once after a reload; a start and a stop check it themselves.
+    static constexpr int defaultStatusPollMs = 5000;
+    void setStatusPollInterval(int ms);
+    int statusPollInterval() const;
     void checkServerStatus();
     void startServer();
     void stopServer();
@@ -272,6 +279,7 @@ private:
     QSet<SaveId> m_repositorySaves;
     SaveId m_terminationSaveId = 0;
     bool m_installedBindStepsDone = false;
+    QTimer* m_statusPoll;
     QList<ZoneDifference> m_refreshDifferences;
 };
 

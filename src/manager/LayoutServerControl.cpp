@@ -117,7 +117,7 @@ void LayoutServerControl::reload() {
 
 void LayoutServerControl::checkStatus() {
     if (!m_detection->isBindInstalled()) {
-        setStatus(ServerStatus::notInstalled);
+        settleStatus(ServerStatus::notInstalled);
         return;
     }
     const QPointer<LayoutServerControl> guard(this);
@@ -134,13 +134,13 @@ void LayoutServerControl::checkStatus() {
 void LayoutServerControl::applyStatus(bool success, const QString& output) {
     const QString processes = output.trimmed();
     if (success && !processes.isEmpty()) {
-        setStatus(ServerStatus::running);
-        log(QStringLiteral("DNS server process detected (PID: ") + processes + u')',
-            LogLevel::debug);
+        if (settleStatus(ServerStatus::running))
+            log(QStringLiteral("DNS server process detected (PID: ") + processes + u')',
+                LogLevel::debug);
         return;
     }
-    setStatus(ServerStatus::stopped);
-    log(QStringLiteral("DNS server process not found"), LogLevel::debug);
+    if (settleStatus(ServerStatus::stopped))
+        log(QStringLiteral("DNS server process not found"), LogLevel::debug);
 }
 
 void LayoutServerControl::loadLog() {

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <signal.h>
@@ -136,6 +137,57 @@ void NamedServerControl::reconfigure(Completion done) {
 void NamedServerControl::queryServer(
     std::function<void(bool answered, const QString& output)> completion) {
     m_runner.runCommand(queryCommand(m_layout), std::move(completion));
+}
+
+DnsQuestion NamedServerControl::probeQuestion(const SystemLayout& layout,
+                                              const QStringList& servedZones, int timeoutMs) {
+    DnsQuestion question;
+    question.address =
+        layout.serverAddress.isEmpty() ? QStringLiteral("127.0.0.1") : layout.serverAddress;
+    question.port = layout.serverPort != 0 ? layout.serverPort : quint16(53);
+    question.timeoutMs = timeoutMs;
+    if (!servedZones.isEmpty()) {
+        question.name = servedZones.first();
+        question.type = QStringLiteral("SOA");
+    } else {
+        question.name = QStringLiteral("version.bind");
+        question.type = QStringLiteral("TXT");
+        question.queryClass = QStringLiteral("CH");
+    }
+    return question;
+}
+
+QString NamedServerControl::failureCause(const QString& text) {
+    // From the most to the least telling: the first line holding one of these
+    // wins. named prefixes its lines with a time stamp, which is dropped.
+    static const QStringList clues = {
+        QStringLiteral("address in use"),
+        QStringLiteral("could not listen on"),
+        QStringLiteral("unable to listen on"),
+        QStringLiteral("permission denied"),
+        QStringLiteral("loading configuration:"),
+        QStringLiteral("not found"),
+        QStringLiteral("failed"),
+        QStringLiteral("fatal error"),
+    };
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\d{2}-\\w{3}-\\d{4} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} "));
+    const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& clue : clues) {
+        for (const QString& line : lines) {
+            if (line.contains(clue, Qt::CaseInsensitive))
+                return line.trimmed().remove(stamp);
+        }
+    }
+    return QString();
+}
+
+void NamedServerControl::askServer(
+    std::function<void(bool answered, const QString& detail)> completion, int timeoutMs) {
+    const DnsQuestion question = probeQuestion(m_layout, servedZones(), timeoutMs);
+    ServerQuery::ask(this, question, [completion = std::move(completion)](const DnsAnswer& answer) {
+        completion(answer.responded(), answer.responded() ? answer.rcode : answer.error);
+    });
 }
 
 void NamedServerControl::logAppArmorDenial(const QString& text) const {

@@ -9,6 +9,7 @@
 
 #include "manager/CommandRunner.h"
 #include "manager/ServerControl.h"
+#include "manager/ServerQuery.h"
 #include "platform/SystemLayout.h"
 
 namespace korvi {
@@ -42,6 +43,16 @@ public:
     static std::optional<QString> appArmorSandboxWarning(const QString& profilesText,
                                                          const QString& zoneDirectory,
                                                          const QString& homeDirectory);
+    // The question that shows the server answers: the SOA of the first zone
+    // it is expected to serve, else the version it reports (version.bind, class
+    // CH), which named answers with or without zones. Any response, whatever
+    // its code, counts as an answer; only silence does not.
+    static DnsQuestion probeQuestion(const SystemLayout& layout, const QStringList& servedZones,
+                                     int timeoutMs);
+    // named's own words on why it stopped or could not serve, from its output
+    // and log: the most telling line (a port in use, an interface it could not
+    // listen on, a refused file or configuration); empty when none is found.
+    static QString failureCause(const QString& text);
     // The pid in a pid file, when it names a live process (not a zombie).
     static std::optional<qint64> livePid(const QString& pidFilePath);
 
@@ -51,6 +62,10 @@ protected:
     // reloadFinished.
     void runRndcReload(const QStringList& verbs, const QString& successLine,
                        const QString& failurePrefix, Completion done = {});
+    // Asks the server the probe question (ServerQuery); completion gets
+    // whether it answered and, when it did not, why.
+    void askServer(std::function<void(bool answered, const QString& detail)> completion,
+                   int timeoutMs = 1500);
     // Asks the server for an answer; completion gets whether it answered and
     // dig's output.
     void queryServer(std::function<void(bool answered, const QString& output)> completion);

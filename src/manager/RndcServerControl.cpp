@@ -23,6 +23,8 @@ namespace {
 // How often and how long a stop waits for named's process to end.
 constexpr int exitPollMs = 100;
 constexpr int exitPolls = 150;
+// How soon a start asks again when named has not answered yet.
+constexpr int answerRetryMs = 200;
 
 } // namespace
 
@@ -76,6 +78,8 @@ void RndcServerControl::start() {
     }
     const QStringList command = LayoutServerControl::withDetectedNamed(
         layout().startCommand, layout(), detection()->bindPath());
+    setBusy(true);
+    m_startLogOffset = logSize();
     const QPointer<RndcServerControl> guard(this);
     // named returns once its server has loaded the configuration (or failed to).
     runner().runCommand(command, [guard](bool success, const QString& output) {
@@ -84,32 +88,94 @@ void RndcServerControl::start() {
     });
 }
 
-QString RndcServerControl::logTail() const {
+QString RndcServerControl::logPath() const {
     for (const QString& path : layout().bindLogPaths) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        constexpr qint64 tail = 64 * 1024;
-        if (file.size() > tail)
-            file.seek(file.size() - tail);
-        return QString::fromUtf8(file.readAll());
+        if (QFileInfo(path).isFile())
+            return path;
     }
-    return QString();
+    return layout().bindLogPaths.value(0);
+}
+
+qint64 RndcServerControl::logSize() const {
+    const QString path = logPath();
+    return path.isEmpty() ? 0 : QFileInfo(path).size();
+}
+
+QString RndcServerControl::logTail(qint64 from) const {
+    QFile file(logPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    // A log that shrank was started anew: all of it is new.
+    constexpr qint64 tail = 64 * 1024;
+    qint64 start = from >= 0 && from <= file.size() ? from : 0;
+    start = qMax(start, file.size() - tail);
+    file.seek(start);
+    return QString::fromUtf8(file.readAll());
 }
 
 void RndcServerControl::started(bool success, const QString& output) {
-    logAppArmorDenial(output + u'\n' + logTail());
+    m_startOutput = output;
+    logAppArmorDenial(output + u'\n' + logTail(m_startLogOffset));
     if (!success) {
-        setStatus(ServerStatus::error);
-        log(QStringLiteral("Failed to start DNS server: ") + output, LogLevel::error);
+        const QString said = output.trimmed();
+        startFailed(said.isEmpty() ? QStringLiteral("named exited with an error") : said);
         return;
     }
-    setStatus(ServerStatus::running);
-    log(QStringLiteral("DNS server started successfully"), LogLevel::success);
+    // named has returned; running is when it answers.
+    m_startClock.start();
+    waitForAnswer();
+}
+
+void RndcServerControl::waitForAnswer() {
+    const std::optional<qint64> pid = livePid(layout().pidFilePath);
+    if (!pid) {
+        startFailed(QStringLiteral("named stopped right after starting"));
+        return;
+    }
+    const int remaining = int(startAnswerLimit() - m_startClock.elapsed());
+    const QPointer<RndcServerControl> guard(this);
+    askServer(
+        [guard, pid](bool answered, const QString& detail) {
+            if (!guard)
+                return;
+            if (answered) {
+                guard->setBusy(false);
+                guard->setStatus(ServerStatus::running);
+                guard->log(QStringLiteral("DNS server started successfully"), LogLevel::success);
+                return;
+            }
+            if (guard->m_startClock.elapsed() < guard->startAnswerLimit()) {
+                QTimer::singleShot(answerRetryMs, guard, [guard] { guard->waitForAnswer(); });
+                return;
+            }
+            guard->startFailed(
+                QStringLiteral("named (PID ") + QString::number(*pid) +
+                QStringLiteral(") does not answer at ") + guard->layout().serverAddress + u'#' +
+                QString::number(guard->layout().serverPort) + QStringLiteral(" (") + detail + u')');
+        },
+        qBound(200, remaining, 1000));
+}
+
+void RndcServerControl::startFailed(const QString& what) {
+    setBusy(false);
+    setStatus(ServerStatus::error);
+    // named's own words first: they say why, where Korvi's only say what.
+    const QString cause = failureCause(m_startOutput + u'\n' + logTail(m_startLogOffset));
+    QString message = QStringLiteral("Failed to start DNS server: ");
+    if (cause.isEmpty())
+        message += what;
+    else if (what.contains(u'\n'))
+        message += cause; // named's whole output: the telling line is enough
+    else if (what.contains(cause))
+        message += what;
+    else
+        message += cause + QStringLiteral(" (") + what + u')';
+    log(message, LogLevel::error);
 }
 
 void RndcServerControl::stop() {
     const std::optional<qint64> pid = livePid(layout().pidFilePath);
+    setBusy(true);
     const QPointer<RndcServerControl> guard(this);
     runner().runCommand(
         rndcCommand(layout(), {QStringLiteral("stop")}),
@@ -117,6 +183,7 @@ void RndcServerControl::stop() {
             if (!guard)
                 return;
             if (!success) {
+                guard->setBusy(false);
                 guard->setStatus(ServerStatus::error);
                 guard->log(QStringLiteral("Failed to stop DNS server: ") + output.trimmed(),
                            LogLevel::error);
@@ -133,11 +200,13 @@ void RndcServerControl::stop() {
 void RndcServerControl::waitForExit(qint64 pid, int attemptsLeft) {
     const bool alive = pid > 0 && livePid(layout().pidFilePath) == pid;
     if (!alive) {
+        setBusy(false);
         setStatus(ServerStatus::stopped);
         log(QStringLiteral("DNS server stopped successfully"), LogLevel::success);
         return;
     }
     if (attemptsLeft == 0) {
+        setBusy(false);
         setStatus(ServerStatus::error);
         log(QStringLiteral("Failed to stop DNS server: named (PID ") + QString::number(pid) +
                 QStringLiteral(") is still running"),
@@ -155,17 +224,17 @@ void RndcServerControl::reload() {
 
 void RndcServerControl::checkStatus() {
     if (!detection()->isBindInstalled()) {
-        setStatus(ServerStatus::notInstalled);
+        settleStatus(ServerStatus::notInstalled);
         return;
     }
     const std::optional<qint64> pid = livePid(layout().pidFilePath);
     if (!pid) {
-        setStatus(ServerStatus::stopped);
-        log(QStringLiteral("DNS server process not found"), LogLevel::debug);
+        if (settleStatus(ServerStatus::stopped))
+            log(QStringLiteral("DNS server process not found"), LogLevel::debug);
         return;
     }
     const QPointer<RndcServerControl> guard(this);
-    queryServer([guard, pid](bool answered, const QString& output) {
+    askServer([guard, pid](bool answered, const QString& output) {
         if (guard)
             guard->applyStatus(*pid, answered, output);
     });
@@ -173,12 +242,13 @@ void RndcServerControl::checkStatus() {
 
 void RndcServerControl::applyStatus(qint64 pid, bool answered, const QString& output) {
     if (answered) {
-        setStatus(ServerStatus::running);
-        log(QStringLiteral("DNS server process detected (PID: ") + QString::number(pid) + u')',
-            LogLevel::debug);
+        if (settleStatus(ServerStatus::running))
+            log(QStringLiteral("DNS server process detected (PID: ") + QString::number(pid) + u')',
+                LogLevel::debug);
         return;
     }
-    setStatus(ServerStatus::error);
+    if (!settleStatus(ServerStatus::error))
+        return;
     log(QStringLiteral("⚠️ named (PID ") + QString::number(pid) +
             QStringLiteral(") does not answer queries at ") + layout().serverAddress + u'#' +
             QString::number(layout().serverPort) + QStringLiteral(": ") + output.trimmed(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "manager/NamedServerControl.h"
@@ -37,9 +38,21 @@ public:
 private:
     void warnAboutAppArmor() const;
     void started(bool success, const QString& output);
+    // After named returned: asks until it answers, it is gone, or the start's
+    // answer limit has passed.
+    void waitForAnswer();
+    void startFailed(const QString& what);
     void waitForExit(qint64 pid, int attemptsLeft);
     void applyStatus(qint64 pid, bool answered, const QString& output);
-    QString logTail() const;
+    // The server's log file, its size, and what it holds from an offset on
+    // (at most its last 64 KiB; all of it when it has shrunk since).
+    QString logPath() const;
+    qint64 logSize() const;
+    QString logTail(qint64 from) const;
+
+    qint64 m_startLogOffset = 0;
+    QString m_startOutput;
+    QElapsedTimer m_startClock;
 
     // Reads the server's log files the way the layout names them.
     LayoutServerControl* m_logReader;

@@ -7,6 +7,20 @@ void ServerControl::setStatus(ServerStatus status) {
     Q_EMIT statusChanged(status);
 }
 
+void ServerControl::pollStatus() {
+    if (m_busy)
+        return;
+    m_polling = true;
+    checkStatus();
+}
+
+bool ServerControl::settleStatus(ServerStatus status) {
+    const bool repeated = m_polling && status == m_status;
+    m_polling = false;
+    setStatus(status);
+    return !repeated;
+}
+
 void ServerControl::reloadZone(const QString& zone, Completion done) {
     Q_UNUSED(zone);
     reconfigure(std::move(done));

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <QStringList>
+
 #include <functional>
 
 #include "manager/ServerStatus.h"
@@ -40,6 +42,18 @@ public:
     virtual void reconfigure(Completion done = {});
     // Sets running or stopped, or notInstalled when there is no BIND.
     virtual void checkStatus() = 0;
+    // The periodic check: checkStatus(), skipped while a start or stop is
+    // under way; its status lines are logged only when the status changed.
+    void pollStatus();
+    // The zones the server is expected to serve (Korvi's own); the first one's
+    // SOA is the question that shows the server answers.
+    void setServedZones(const QStringList& zones) { m_servedZones = zones; }
+    const QStringList& servedZones() const { return m_servedZones; }
+    // How long a start waits for the server's first answer before it counts
+    // as failed.
+    static constexpr int defaultStartAnswerLimitMs = 5000;
+    void setStartAnswerLimit(int ms) { m_startAnswerLimitMs = ms; }
+    int startAnswerLimit() const { return m_startAnswerLimitMs; }
     // Shows the last lines of the server's log in the application log.
     virtual void loadLog() = 0;
     virtual void readLogFile(const QString& path) = 0;
@@ -51,8 +65,21 @@ Q_SIGNALS:
     // already logged. A reload given a completion reports there instead.
     void reloadFinished(bool success);
 
+protected:
+    // A start or stop is under way: polls leave the status alone meanwhile.
+    void setBusy(bool busy) { m_busy = busy; }
+    bool isBusy() const { return m_busy; }
+    // Sets the status a check found; false when the check was a poll that
+    // found the status already held, so that its lines need not be logged
+    // again.
+    bool settleStatus(ServerStatus status);
+
 private:
     ServerStatus m_status = ServerStatus::unknown;
+    QStringList m_servedZones;
+    int m_startAnswerLimitMs = defaultStartAnswerLimitMs;
+    bool m_busy = false;
+    bool m_polling = false;
 };
 
 } // namespace korvi

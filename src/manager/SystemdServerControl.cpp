@@ -85,7 +85,7 @@ void SystemdServerControl::reload() {
 
 void SystemdServerControl::checkStatus() {
     if (!detection()->isBindInstalled()) {
-        setStatus(ServerStatus::notInstalled);
+        settleStatus(ServerStatus::notInstalled);
         return;
     }
     const QPointer<SystemdServerControl> guard(this);
@@ -105,10 +105,9 @@ void SystemdServerControl::applyActiveState(bool active, const QString& output) 
         static const QStringList stoppedStates{
             QStringLiteral("inactive"), QStringLiteral("deactivating"), QStringLiteral("unknown")};
         if (stoppedStates.contains(state)) {
-            setStatus(ServerStatus::stopped);
-            log(layout().systemdUnit + QStringLiteral(" is ") + state, LogLevel::debug);
-        } else {
-            setStatus(ServerStatus::error);
+            if (settleStatus(ServerStatus::stopped))
+                log(layout().systemdUnit + QStringLiteral(" is ") + state, LogLevel::debug);
+        } else if (settleStatus(ServerStatus::error)) {
             log(QStringLiteral("⚠️ ") + layout().systemdUnit + QStringLiteral(": ") + state,
                 LogLevel::warning);
         }
@@ -119,13 +118,14 @@ void SystemdServerControl::applyActiveState(bool active, const QString& output) 
         if (!guard)
             return;
         if (answered) {
-            guard->setStatus(ServerStatus::running);
-            guard->log(guard->layout().systemdUnit +
-                           QStringLiteral(" is active and answers queries"),
-                       LogLevel::debug);
+            if (guard->settleStatus(ServerStatus::running))
+                guard->log(guard->layout().systemdUnit +
+                               QStringLiteral(" is active and answers queries"),
+                           LogLevel::debug);
             return;
         }
-        guard->setStatus(ServerStatus::error);
+        if (!guard->settleStatus(ServerStatus::error))
+            return;
         guard->log(QStringLiteral("⚠️ ") + guard->layout().systemdUnit +
                        QStringLiteral(" is active but does not answer queries at ") +
                        guard->layout().serverAddress + u'#' +

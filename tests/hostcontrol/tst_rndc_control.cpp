@@ -282,7 +282,9 @@ private Q_SLOTS:
         Rig rig(layout);
         rig.control.start();
         qputenv("HOME", home);
-        QTRY_VERIFY(rig.logged(u"DNS server started successfully"_s));
+        // The stand-in returns at once and serves nothing: the start fails, after the warning.
+        QTRY_VERIFY(
+            rig.logged(u"Failed to start DNS server: named stopped right after starting"_s));
         const QStringList warnings = messages(rig.log).filter(u"🛡️ AppArmor enforces"_s);
         QCOMPARE(warnings.size(), warned ? 1 : 0);
         if (warned)
