@@ -6,6 +6,7 @@
 #include "manager/PackageInstaller.h"
 #include "manager/ServerControlFactory.h"
 #include "manager/ServerLogWords.h"
+#include "manager/ServerQueryAnswers.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -54,6 +55,9 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
                                 [logPaths](const QString& zone, qint64 from) {
                                     return serverLoadRefusal(logPaths, zone, from);
                                 }});
+    // A running server is asked whether it serves each change.
+    m_repository->setAnswerSource(
+        new ServerQueryAnswers(m_layout.serverAddress, m_layout.serverPort, this));
     connectParts();
     startUp();
 }

@@ -80,6 +80,9 @@ QStringList canonicalRecords(const QStringList& lines, const QString& zone) {
             continue;
         }
         ldns_rr2canonical(rr);
+        // The served answer may come without TTLs: TTLs are not compared
+        // (the serial shows which version of the zone answers).
+        ldns_rr_set_ttl(rr, 0);
         if (char* printed = ldns_rr2str(rr)) {
             out.append(QString::fromUtf8(printed).simplified());
             free(printed);

@@ -138,7 +138,7 @@ public:
     // How long a change waits for the server to serve it, and how often it
     // asks meanwhile.
     static constexpr int defaultServedLimitMs = 10000;
-    static constexpr int defaultServedIntervalMs = 20;
+    static constexpr int defaultServedIntervalMs = 10;
     void setServedLimit(int milliseconds) { m_servedLimitMs = milliseconds; }
     void setServedInterval(int milliseconds) { m_servedIntervalMs = milliseconds; }
     int servedLimit() const { return m_servedLimitMs; }

@@ -81,8 +81,14 @@ private Q_SLOTS:
         QTest::newRow("other address")
             << QStringList{u"www 300 IN A 192.0.2.1"_s}
             << QStringList{u"www.example.com. 300 IN A 192.0.2.2"_s} << false;
-        QTest::newRow("other TTL") << QStringList{u"www 300 IN A 192.0.2.1"_s}
-                                   << QStringList{u"www.example.com. 60 IN A 192.0.2.1"_s} << false;
+        QTest::newRow("TTL left out") << QStringList{u"www 300 IN A 192.0.2.1"_s}
+                                      << QStringList{u"www.example.com. IN A 192.0.2.1"_s} << true;
+        QTest::newRow("TXT strings")
+            << QStringList{u"t 300 IN TXT \"v=spf1 -all\""_s}
+            << QStringList{u"t.example.com. IN TXT \"v=spf1 -all\""_s} << true;
+        QTest::newRow("other TXT")
+            << QStringList{u"t 300 IN TXT \"v=spf1 -all\""_s}
+            << QStringList{u"t.example.com. IN TXT \"v=spf1 +all\""_s} << false;
         QTest::newRow("one record missing")
             << QStringList{u"www 300 IN A 192.0.2.1"_s, u"www 300 IN A 192.0.2.2"_s}
             << QStringList{u"www.example.com. 300 IN A 192.0.2.1"_s} << false;
