@@ -7,6 +7,7 @@
 #include "manager/ServerControlFactory.h"
 #include "manager/ServerLogWords.h"
 #include "manager/ServerQueryAnswers.h"
+#include "manager/ServerLogFollower.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -43,7 +44,7 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
           })),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)),
-      m_statusPoll(new QTimer(this)) {
+      m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
@@ -58,6 +59,10 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
     // A running server is asked whether it serves each change.
     m_repository->setAnswerSource(
         new ServerQueryAnswers(m_layout.serverAddress, m_layout.serverPort, this));
+    // What the server wrote before now is read at start-up (loadBindLogs).
+    m_logFollower->setPath(serverLogPath());
+    connect(m_logFollower, &ServerLogFollower::linesAppended, this,
+            &DNSServerManager::addServerLogLines);
     connectParts();
     startUp();
 }

@@ -31,6 +31,7 @@ class AppLog;
 class HostDetection;
 class PackageInstaller;
 class ServerControl;
+class ServerLogFollower;
 class ZoneDatabase;
 class ZoneRepository;
 
@@ -90,6 +91,9 @@ public:
     const QString& bindExecutablePath() const { return m_layout.bindExecutablePath; }
     const QStringList& allowedCommands() const { return m_layout.allowedCommands; }
     PreferencesStore& preferences() const { return *m_preferences; }
+    // Korvi runs its own named in a sandbox folder (korvi --sandbox), not the
+    // machine's server.
+    bool isSandbox() const { return m_layout.layoutName == QLatin1String("Sandbox"); }
 
     // Derived values.
     qsizetype totalRecords() const;
@@ -148,6 +152,15 @@ public:
     void reloadServer();
     void loadBindLogs();
     void readBindLogFile(const QString& path);
+    // The file the server logs to, when Korvi knows one (a server that logs
+    // to the journal has none); the Logs screen follows it.
+    QString serverLogPath() const;
+    // Lines of the server's own log, added as they are (see AppLog::appendRaw).
+    void addServerLogLines(const QStringList& lines);
+    // Follows serverLogPath() into the log while started (the Logs screen
+    // starts it while shown). It outlives the screen, so that what the server
+    // wrote while the screen was away arrives when it is shown again.
+    ServerLogFollower* serverLogFollower() const { return m_logFollower; }
     // The zone database: the zone list first, records in the background.
     void loadZonesFromStorage();
     bool isStorageLoaded() const;
@@ -280,6 +293,7 @@ private:
     SaveId m_terminationSaveId = 0;
     bool m_installedBindStepsDone = false;
     QTimer* m_statusPoll;
+    ServerLogFollower* m_logFollower;
     QList<ZoneDifference> m_refreshDifferences;
 };
 

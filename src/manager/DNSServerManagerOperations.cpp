@@ -1,6 +1,8 @@
 // DNSServerManager: the operations the window calls, each handed to the part
 // that does it.
 
+#include <QFileInfo>
+
 #include "manager/AppLog.h"
 #include "manager/DNSServerManager.h"
 #include "manager/HostDetection.h"
@@ -79,6 +81,19 @@ void DNSServerManager::loadBindLogs() {
 }
 void DNSServerManager::readBindLogFile(const QString& path) {
     m_control->readLogFile(path);
+}
+QString DNSServerManager::serverLogPath() const {
+    if (m_layout.serverControl == SystemLayout::Control::systemd)
+        return QString();
+    for (const QString& path : m_layout.bindLogPaths) {
+        if (QFileInfo(path).isFile())
+            return path;
+    }
+    return m_layout.bindLogPaths.value(0);
+}
+void DNSServerManager::addServerLogLines(const QStringList& lines) {
+    if (!lines.isEmpty())
+        m_log->appendRaw(lines);
 }
 
 SaveId DNSServerManager::saveZoneFile(const ZonePtr& zone) {

@@ -159,23 +159,25 @@ DnsQuestion NamedServerControl::probeQuestion(const SystemLayout& layout,
 
 QString NamedServerControl::failureCause(const QString& text) {
     // From the most to the least telling: the first line holding one of these
-    // wins. named prefixes its lines with a time stamp, which is dropped.
-    static const QStringList clues = {
-        QStringLiteral("address in use"),
-        QStringLiteral("could not listen on"),
-        QStringLiteral("unable to listen on"),
-        QStringLiteral("permission denied"),
-        QStringLiteral("loading configuration:"),
-        QStringLiteral("not found"),
-        QStringLiteral("failed"),
-        QStringLiteral("fatal error"),
-    };
+    // wins. named prefixes its lines with a time stamp (and, in the file of its
+    // -L option, the category and severity), which are dropped.
+    static const QList<QRegularExpression> clues = [] {
+        QList<QRegularExpression> list;
+        for (const char* pattern :
+             {"address in use", "could not listen on", "unable to listen on", "permission denied",
+              "\\.conf:\\d+: ", // the configuration's own error, with file and line
+              "loading configuration:", "not found", "failed", "fatal error"})
+            list.append(QRegularExpression(QString::fromLatin1(pattern),
+                                           QRegularExpression::CaseInsensitiveOption));
+        return list;
+    }();
     static const QRegularExpression stamp(
-        QStringLiteral("^\\d{2}-\\w{3}-\\d{4} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} "));
+        QStringLiteral("^\\d{2}-\\w{3}-\\d{4} \\d{2}:\\d{2}:\\d{2}\\.\\d{3} "
+                       "(?:[\\w-]+: (?:debug \\d+|info|notice|warning|error|critical): )?"));
     const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
-    for (const QString& clue : clues) {
+    for (const QRegularExpression& clue : clues) {
         for (const QString& line : lines) {
-            if (line.contains(clue, Qt::CaseInsensitive))
+            if (line.contains(clue))
                 return line.trimmed().remove(stamp);
         }
     }

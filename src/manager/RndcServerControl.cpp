@@ -76,8 +76,16 @@ void RndcServerControl::start() {
             log(QStringLiteral("⚠️ Could not prepare named's run folder: ") + *reason,
                 LogLevel::warning);
     }
-    const QStringList command = LayoutServerControl::withDetectedNamed(
-        layout().startCommand, layout(), detection()->bindPath());
+    QStringList command = LayoutServerControl::withDetectedNamed(layout().startCommand, layout(),
+                                                                 detection()->bindPath());
+    // What named says before its configuration is loaded (an address it cannot
+    // listen on, a file it may not open) goes to the system log unless it is
+    // told a file: Korvi's own server writes it into its log, where the start
+    // and the Logs screen read it.
+    const bool runsNamed = !command.isEmpty() && (command.first() == detection()->bindPath() ||
+                                                  command.first() == layout().bindExecutablePath);
+    if (runsNamed && !layout().ownsIncludeOnly && !layout().bindLogPaths.isEmpty())
+        command << QStringLiteral("-L") << layout().bindLogPaths.first();
     setBusy(true);
     m_startLogOffset = logSize();
     const QPointer<RndcServerControl> guard(this);
@@ -135,7 +143,7 @@ void RndcServerControl::waitForAnswer() {
     const int remaining = int(startAnswerLimit() - m_startClock.elapsed());
     const QPointer<RndcServerControl> guard(this);
     askServer(
-        [guard, pid](bool answered, const QString& detail) {
+        [guard, pid](bool answered, const QString&) {
             if (!guard)
                 return;
             if (answered) {
@@ -150,8 +158,14 @@ void RndcServerControl::waitForAnswer() {
             }
             guard->startFailed(
                 QStringLiteral("named (PID ") + QString::number(*pid) +
-                QStringLiteral(") does not answer at ") + guard->layout().serverAddress + u'#' +
-                QString::number(guard->layout().serverPort) + QStringLiteral(" (") + detail + u')');
+                QStringLiteral(") did not answer at ") + guard->layout().serverAddress + u'#' +
+                QString::number(guard->layout().serverPort) + QStringLiteral(" within ") +
+                QString::number(guard->startAnswerLimit() / 1000.0) + QStringLiteral(" s"));
+            // A server that started but does not serve is of no use and keeps
+            // its files: it is stopped again.
+            guard->log(QStringLiteral("Stopping the server that does not answer"), LogLevel::info);
+            guard->runner().runCommand(rndcCommand(guard->layout(), {QStringLiteral("stop")}),
+                                       [](bool, const QString&) {});
         },
         qBound(200, remaining, 1000));
 }
@@ -162,6 +176,14 @@ void RndcServerControl::startFailed(const QString& what) {
     // named's own words first: they say why, where Korvi's only say what.
     const QString cause = failureCause(m_startOutput + u'\n' + logTail(m_startLogOffset));
     QString message = QStringLiteral("Failed to start DNS server: ");
+    const bool portClue =
+        cause.contains(QStringLiteral("address in use")) ||
+        cause.contains(QStringLiteral("listen on")) ||
+        (cause.contains(QStringLiteral("interface")) && cause.contains(QStringLiteral("failed")));
+    const QString hint = portClue ? QStringLiteral(" — is another program using ") +
+                                        layout().serverAddress + u'#' +
+                                        QString::number(layout().serverPort) + u'?'
+                                  : QString();
     if (cause.isEmpty())
         message += what;
     else if (what.contains(u'\n'))
@@ -170,7 +192,7 @@ void RndcServerControl::startFailed(const QString& what) {
         message += what;
     else
         message += cause + QStringLiteral(" (") + what + u')';
-    log(message, LogLevel::error);
+    log(message + hint, LogLevel::error);
 }
 
 void RndcServerControl::stop() {

@@ -1,13 +1,18 @@
 #include "ui/MainWindow.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <memory>
 
 #include "manager/DNSServerManager.h"
 #include "platform/NotificationCenter.h"
@@ -43,6 +48,90 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->ignore();
+    if (m_closeStarted)
+        return;
+    m_closeStarted = true;
+    if (!m_dnsManager->isRunning()) {
+        postTermination();
+        return;
+    }
+    // Korvi's own sandbox server does not outlive Korvi.
+    if (m_dnsManager->isSandbox()) {
+        stopServerThenQuit();
+        return;
+    }
+    const std::optional<QByteArray> remembered =
+        m_dnsManager->preferences().data(stopServerOnQuitKey());
+    if (remembered == QByteArrayLiteral("stop"))
+        stopServerThenQuit();
+    else if (remembered == QByteArrayLiteral("keep"))
+        postTermination();
+    else
+        askAboutServerBeforeQuit();
+}
+
+void MainWindow::askAboutServerBeforeQuit() {
+    // Window-modal and opened, never exec(): the answer arrives as a signal.
+    auto* box =
+        new QMessageBox(QMessageBox::Question, QStringLiteral("Korvi"),
+                        QStringLiteral("Stop the DNS server too?"), QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("stopServerOnQuitBox"));
+    box->setInformativeText(QStringLiteral("The DNS server can keep answering queries after "
+                                           "Korvi has closed."));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    QPushButton* stop = box->addButton(QStringLiteral("Stop Server"), QMessageBox::AcceptRole);
+    stop->setObjectName(QStringLiteral("stopServerOnQuitButton"));
+    QPushButton* keep = box->addButton(QStringLiteral("Keep Running"), QMessageBox::RejectRole);
+    keep->setObjectName(QStringLiteral("keepServerOnQuitButton"));
+    QPushButton* cancel = box->addButton(QMessageBox::Cancel);
+    cancel->setObjectName(QStringLiteral("cancelQuitButton"));
+    box->setDefaultButton(keep);
+    box->setEscapeButton(cancel);
+    auto* remember = new QCheckBox(QStringLiteral("Remember my answer"), box);
+    remember->setObjectName(QStringLiteral("rememberStopAnswer"));
+    box->setCheckBox(remember);
+    connect(box, &QMessageBox::buttonClicked, this,
+            [this, stop, keep, remember](QAbstractButton* clicked) {
+                if (clicked != stop && clicked != keep) {
+                    m_closeStarted = false; // quitting was cancelled
+                    return;
+                }
+                const bool stopping = clicked == stop;
+                if (remember->isChecked()) {
+                    m_dnsManager->preferences().setData(stopServerOnQuitKey(),
+                                                        stopping ? QByteArrayLiteral("stop")
+                                                                 : QByteArrayLiteral("keep"));
+                    m_dnsManager->preferences().synchronize();
+                }
+                if (stopping)
+                    stopServerThenQuit();
+                else
+                    postTermination();
+            });
+    box->open();
+}
+
+void MainWindow::stopServerThenQuit() {
+    // The window closes once the server has stopped (or the stop failed, as
+    // the log says), or after the limit at the latest.
+    auto proceeded = std::make_shared<bool>(false);
+    const auto proceed = [this, proceeded] {
+        if (*proceeded)
+            return;
+        *proceeded = true;
+        postTermination();
+    };
+    connect(m_dnsManager, &DNSServerManager::serverStatusChanged, this,
+            [proceed](ServerStatus status) {
+                if (status != ServerStatus::running)
+                    proceed();
+            });
+    QTimer::singleShot(quitStopLimitMs, this, proceed);
+    m_dnsManager->stopServer();
+}
+
+void MainWindow::postTermination() {
     if (m_terminationPosted)
         return;
     m_terminationPosted = true;

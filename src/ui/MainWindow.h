@@ -46,12 +46,19 @@ public:
     bool hasPostedTermination() const { return m_terminationPosted; }
     // Longest wait for named.conf's check before the window closes anyway.
     static constexpr int terminationSaveLimitMs = 35000;
+    // Longest wait for the server to stop before the window closes anyway.
+    static constexpr int quitStopLimitMs = 20000;
+    // The preference that remembers the answer to "Stop the DNS server too?":
+    // "stop" or "keep"; absent while the question is still asked.
+    static QString stopServerOnQuitKey() { return QStringLiteral("StopServerOnQuit"); }
 
 protected:
     // Closing the main window ends Korvi. The data is saved first: the zones
     // at once, named.conf once BIND's checker has answered, so the window
     // closes when that very save has ended, a moment later (an earlier save
-    // ending first does not count).
+    // ending first does not count). Before that, a running server is dealt
+    // with: Korvi's own sandbox server is stopped; about the machine's server
+    // the user is asked once (or the remembered answer is used).
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -60,6 +67,10 @@ private:
     void showScreen(Section section);
     QWidget* makeScreen(Section section);
     void refresh();
+    // The steps of closing, each waiting asynchronously for the one before.
+    void askAboutServerBeforeQuit();
+    void stopServerThenQuit();
+    void postTermination();
 
     DNSServerManager* m_dnsManager;
     Section m_selectedSection = Section::dashboard;
@@ -68,6 +79,7 @@ private:
     QPointer<QWidget> m_screen;
     QAction* m_refreshAction = nullptr;
     QAction* m_aboutAction = nullptr;
+    bool m_closeStarted = false;
     bool m_terminationPosted = false;
     bool m_terminationSaved = false;
 };

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "manager/DNSServerManager.h"
+#include "manager/ServerLogFollower.h"
 #include "ui/icons/SymbolIcons.h"
 #include "ui/logs/LogListModel.h"
 #include "ui/widgets/Palette.h"
@@ -115,6 +116,21 @@ QWidget* LogsView::makeListPanel() {
 
 void LogsView::updatePanel() {
     m_stack->setCurrentWidget(m_model->rowCount() == 0 ? m_emptyPanel : m_listPanel);
+}
+
+LogsView::~LogsView() {
+    // A screen deleted while shown is not hidden first.
+    m_manager->serverLogFollower()->stop();
+}
+
+void LogsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    m_manager->serverLogFollower()->start();
+}
+
+void LogsView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_manager->serverLogFollower()->stop();
 }
 
 bool LogsView::eventFilter(QObject* watched, QEvent* event) {
