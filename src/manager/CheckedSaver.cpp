@@ -449,6 +449,38 @@ SaveId CheckedSaver::removeZoneFile(const ZonePtr& zone) {
     return id;
 }
 
+SaveId CheckedSaver::restoreZoneFile(const ZonePtr& unchanged,
+                                     const std::optional<QString>& previousText) {
+    if (!unchanged)
+        return 0;
+    if (m_owned)
+        return saveOwnedZone(unchanged);
+    if (!previousText)
+        return removeZoneFile(unchanged);
+    const SaveId id = ++m_lastId;
+    const QString path = unchanged->filePath();
+    if (!m_runner.isValidPath(path)) {
+        finishLater(id, path, false, QStringLiteral("Invalid zone file path: ") + path);
+        return id;
+    }
+    // Counted as the file's latest write: a check still running for an older
+    // text cannot replace it afterwards.
+    (void)m_order->mayWrite(path, m_order->begin(path));
+    const QPointer<CheckedSaver> self(this);
+    inBackground(
+        writerPool(),
+        [path, text = *previousText] {
+            WriteOutcome outcome;
+            outcome.ok = TextFileWriter::replaceFile(path, text, &outcome.error);
+            return outcome;
+        },
+        [self, id, path](const WriteOutcome& outcome) {
+            if (self)
+                Q_EMIT self->finished(id, path, outcome.ok, outcome.error);
+        });
+    return id;
+}
+
 void CheckedSaver::checkZoneFile(const QString& text, const QString& zoneName,
                                  CheckCompletion completion) {
     check(Kind::zoneFile(zoneName), text, zoneName, std::move(completion));

@@ -57,6 +57,13 @@ public:
     // distribution's BIND the helper removes Korvi's file of that zone.
     SaveId removeZoneFile(const ZonePtr& zone);
 
+    // Puts back the text a zone's file held before a change that the server
+    // did not serve (none: the file did not exist, and is removed). The text
+    // was the file's, so it is written without a check, in order with the
+    // other writes of the file. On a distribution's BIND the helper writes
+    // the unchanged zone's text instead. Ends with finished() like a save.
+    SaveId restoreZoneFile(const ZonePtr& unchanged, const std::optional<QString>& previousText);
+
     // Only the check: the completion runs on the main thread after the
     // scratch copy is gone and the check's lines are logged.
     void checkZoneFile(const QString& text, const QString& zoneName, CheckCompletion completion);

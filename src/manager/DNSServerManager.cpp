@@ -5,6 +5,8 @@
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
 #include "manager/ServerControlFactory.h"
+#include "manager/ServerLogWords.h"
+#include "manager/ServerQueryAnswers.h"
 #include "manager/ServerLogFollower.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
@@ -44,6 +46,19 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
                                                 m_configuration)),
       m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
+    // A change the server does not serve ends with named's own words about
+    // the zone, from its log.
+    const QStringList logPaths = m_layout.bindLogPaths;
+    m_repository->setServerLog({[logPaths] { return serverLogSize(logPaths); },
+                                [logPaths](const QString& zone, qint64 from) {
+                                    return serverLogLinesAbout(logPaths, zone, 3, from);
+                                },
+                                [logPaths](const QString& zone, qint64 from) {
+                                    return serverLoadRefusal(logPaths, zone, from);
+                                }});
+    // A running server is asked whether it serves each change.
+    m_repository->setAnswerSource(
+        new ServerQueryAnswers(m_layout.serverAddress, m_layout.serverPort, this));
     // What the server wrote before now is read at start-up (loadBindLogs).
     m_logFollower->setPath(serverLogPath());
     connect(m_logFollower, &ServerLogFollower::linesAppended, this,

@@ -210,6 +210,9 @@ public:
     ChangeId updateSOA(const SOARecord& soa, const ZonePtr& zone);
     // Some record or zone change has not finished yet.
     bool hasPendingChanges() const;
+    // The zones and their changes, for the parts that tune how a change is
+    // checked against the server (the served-check source, its limit).
+    ZoneRepository* zoneRepository() const { return m_repository.get(); }
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
     // Why the new-zone form may not create a zone of this name, or nothing.

@@ -25,6 +25,8 @@ namespace korvi {
 class AppLog;
 class ChangeTransaction;
 class CheckedSaver;
+class ServedAnswerSource;
+struct ServedExpectation;
 
 using ZonePtr = QSharedPointer<DNSZone>;
 
@@ -40,8 +42,16 @@ using ZonePtr = QSharedPointer<DNSZone>;
 // line. A refused change leaves zone, database and file as they were. The
 // changes of one zone run one after another, in the order they were asked
 // for; adding and removing zones (which also save the configuration) run one
-// at a time. After a zone file was written, a running server reloads that
-// zone.
+// at a time.
+//
+// While the server runs, a record change or a zone addition is applied only
+// once the server serves it: after the reload (or reconfiguration) the
+// repository asks the server for the zone's serial and the record sets the
+// change touched until they match what was written, or the served-check
+// limit passes. A change the server does not serve is rolled back: the zone
+// file gets its previous text again, the server reloads it, and the zone,
+// the database and the list stay as they were. With the server stopped (or
+// no way to ask it) a change is applied without that check.
 //
 // The database works on its own thread: a change hands over only the rows it
 // changes; a record change the database could not store is logged as an error
@@ -122,6 +132,32 @@ public:
     // checked save; a running server reloads the zone once it is written.
     void rewriteZoneFile(const ZonePtr& zone);
 
+    // The questions that check a change is served (none: changes are not
+    // checked against the server). Not owned.
+    void setAnswerSource(ServedAnswerSource* source);
+    // How long a change waits for the server to serve it, and how often it
+    // asks meanwhile.
+    static constexpr int defaultServedLimitMs = 10000;
+    static constexpr int defaultServedIntervalMs = 10;
+    void setServedLimit(int milliseconds) { m_servedLimitMs = milliseconds; }
+    void setServedInterval(int milliseconds) { m_servedIntervalMs = milliseconds; }
+    int servedLimit() const { return m_servedLimitMs; }
+    // The server's log, read for its own words about a zone: a mark of
+    // where it ends now; the lines naming the zone (after a mark, or the
+    // last ones for -1); whether it refused to load the zone after a mark
+    // (then its words). Without it a refusal shows only as a change that is
+    // not served in time.
+    struct ServerLog {
+        std::function<qint64()> mark;
+        std::function<QString(const QString& zoneName, qint64 from)> linesAbout;
+        std::function<std::optional<QString>(const QString& zoneName, qint64 from)> refusal;
+    };
+    void setServerLog(ServerLog serverLog) { m_serverLog = std::move(serverLog); }
+    // Tests only: runs after a record change's zone file was written and
+    // before the server is told, with the file's path.
+    using AfterWrite = std::function<void(const QString& path)>;
+    void setAfterWriteHook(AfterWrite hook) { m_afterWrite = std::move(hook); }
+
     // The time SOA serials are made from: the local clock unless replaced.
     // An empty function restores the local clock.
     void setClock(Clock clock);
@@ -171,9 +207,9 @@ private:
     // candidate zone with the change and the advanced serial, write its file
     // through the checked save, then apply, store, log and reload.
     void runRecordChange(ChangeId id, const RecordChange& change, const ZonePtr& zone);
-    void recordChangeWritten(ChangeId id, const RecordChange& change, const ZonePtr& zone,
-                             const SOARecord& soa, qint64 previousSerial, bool written,
-                             const QString& reason);
+    void recordChangeServed(ChangeId id, const RecordChange& change, const ZonePtr& zone,
+                            const SOARecord& soa, qint64 previousSerial, bool applied,
+                            const QString& step, const QString& reason);
     // The zone's SOA after one serial step (from a default SOA when the zone
     // has none), and the serial it steps from.
     SOARecord advancedSoa(const ZonePtr& zone, qint64* previousSerial) const;
@@ -185,6 +221,29 @@ private:
     void reloadServerZone(const QString& zoneName);
     bool serverRunning() const;
     void log(const QString& message, LogLevel level) const;
+
+    // The steps that write a zone file and see it served
+    // (ZoneRepositoryServed.cpp). The file step keeps the text it replaces;
+    // its undo writes that text back and, when the server was told, reloads
+    // the zone again.
+    void addZoneFileStep(ChangeTransaction* transaction, const ZonePtr& candidate,
+                         const ZonePtr& unchanged);
+    // Reloads the zone on a running server and checks that it serves the
+    // expectation.
+    void addReloadStep(ChangeTransaction* transaction, const QString& zoneName,
+                       const std::shared_ptr<ServedExpectation>& expected);
+    // Checks that a running server serves the expectation (after a
+    // reconfiguration).
+    // logMark is shared with the step that tells the server, which sets it.
+    void addServedStep(ChangeTransaction* transaction,
+                       const std::shared_ptr<ServedExpectation>& expected,
+                       const std::shared_ptr<qint64>& logMark);
+    // logMark: where the server's log ended before it was told (-1: unknown).
+    void checkServed(const ServedExpectation& expected, qint64 logMark, Completion done);
+    qint64 serverLogMark() const;
+    // The reason with the server's own words about the zone, when it has any.
+    QString withServerWords(const QString& reason, const QString& zoneName,
+                            qint64 logMark = -1) const;
 
     // Zone additions and removals (ZoneRepositoryZones.cpp).
     void runAddZone(ChangeId id, const ZonePtr& zone);
@@ -215,6 +274,11 @@ private:
     DNSConfiguration* m_configuration;
     QPointer<CheckedSaver> m_saver;
     QPointer<ServerControl> m_control;
+    QPointer<ServedAnswerSource> m_answers;
+    int m_servedLimitMs = defaultServedLimitMs;
+    int m_servedIntervalMs = defaultServedIntervalMs;
+    ServerLog m_serverLog;
+    AfterWrite m_afterWrite;
     ConfigurationSave m_configurationSave;
     Clock m_clock;
     ChangeId m_lastChange = 0;

@@ -8,7 +8,9 @@
 #include <QMetaObject>
 
 #include "manager/AppLog.h"
+#include "manager/ChangeTransaction.h"
 #include "manager/CheckedSaver.h"
+#include "manager/ServedChangeCheck.h"
 #include "manager/ServerControl.h"
 #include "manager/ZoneRepository.h"
 #include "model/RecordValidator.h"
@@ -34,6 +36,8 @@ QString recordPhrase(const DNSRecord& record) {
 // opens a refusal (none: not validated), and the outcome lines.
 struct ZoneRepository::RecordChange {
     DNSRecord record;
+    // The records the change touches, whose sets the server must serve.
+    QList<QUuid> ids;
     // "A record 'www'", "3 records": how the lines name what changes.
     QString phrase;
     std::function<void(DNSZone&)> apply;
@@ -241,21 +245,46 @@ void ZoneRepository::runRecordChange(ChangeId id, const RecordChange& change, co
         refuse(QStringLiteral("Korvi's file saving has stopped; nothing was changed"));
         return;
     }
-    whenSaved(m_saver->saveZoneFile(candidate),
-              [this, id, change, zone, soa, previousSerial](bool written, const QString& reason) {
-                  recordChangeWritten(id, change, zone, soa, previousSerial, written, reason);
-              });
+    // Written, reloaded, served; only then applied to the zone. The
+    // expectation is made now, from the zone before and after the change.
+    auto expected = std::make_shared<ServedExpectation>(
+        ServedExpectation::forChange(*zone, *candidate, change.ids, change.soa.has_value()));
+    auto* transaction = new ChangeTransaction(change.phrase, this);
+    addZoneFileStep(transaction, candidate, zone);
+    addReloadStep(transaction, zone->name(), expected);
+    connect(transaction, &ChangeTransaction::finished, this,
+            [this, transaction, id, change, zone, soa,
+             previousSerial](bool applied, const QString& step, const QString& reason) {
+                transaction->deleteLater();
+                QString message = reason;
+                for (const QString& failure : transaction->undoFailures())
+                    message += QStringLiteral("\nCould not undo ") + failure;
+                recordChangeServed(id, change, zone, soa, previousSerial, applied, step, message);
+            });
+    transaction->start();
 }
 
-void ZoneRepository::recordChangeWritten(ChangeId id, const RecordChange& change,
-                                         const ZonePtr& zone, const SOARecord& soa,
-                                         qint64 previousSerial, bool written,
-                                         const QString& reason) {
-    if (!written) {
+void ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
+                                        const ZonePtr& zone, const SOARecord& soa,
+                                        qint64 previousSerial, bool applied, const QString& step,
+                                        const QString& reason) {
+    if (!applied) {
+        // The file step's refusal is the checker's; a server that did not
+        // serve the change had its file put back.
+        const QString why = step == QStringLiteral("server")
+                                ? QStringLiteral("the server did not serve it, so the previous "
+                                                 "zone file was put back: ") +
+                                      reason
+                                : reason;
         log(QStringLiteral("❌ ") + change.phrase + QStringLiteral(" was not") +
-                change.successSuffix + zone->name() + QStringLiteral("': ") + reason,
+                change.successSuffix + zone->name() + QStringLiteral("': ") + why,
             LogLevel::error);
-        finishChange(id, false, reason);
+        finishChange(id, false,
+                     step == QStringLiteral("server")
+                         ? QStringLiteral("The server did not serve the change; "
+                                          "the previous zone file was put back.\n") +
+                               reason
+                         : reason);
         return;
     }
     if (!isListed(zone)) {
@@ -274,7 +303,6 @@ void ZoneRepository::recordChangeWritten(ChangeId id, const RecordChange& change
               change.phrase + QStringLiteral(" in zone '") + zone->name() + u'\'');
     log(change.successPrefix + change.phrase + change.successSuffix + zone->name() + u'\'',
         change.successLevel);
-    reloadServerZone(zone->name());
     finishChange(id, true, QString());
 }
 
@@ -290,6 +318,7 @@ QStringList recordErrors(const DNSRecord& record) {
 ChangeId ZoneRepository::addRecord(const DNSRecord& record, const ZonePtr& zone) {
     RecordChange change;
     change.record = record;
+    change.ids = {record.id};
     change.phrase = recordPhrase(record);
     change.apply = [record](DNSZone& z) { z.addRecord(record); };
     change.store = [record](ZoneDatabase& db, const DNSZone& z) {
@@ -308,6 +337,7 @@ ChangeId ZoneRepository::updateRecord(const DNSRecord& record, const ZonePtr& zo
     // advanced and the zone saved all the same.
     RecordChange change;
     change.record = record;
+    change.ids = {record.id};
     change.phrase = recordPhrase(record);
     change.apply = [record](DNSZone& z) { z.updateRecord(record); };
     change.store = [record](ZoneDatabase& db, const DNSZone& z) {
@@ -327,6 +357,7 @@ ChangeId ZoneRepository::deleteRecord(const DNSRecord& record, const ZonePtr& zo
     const QUuid recordId = record.id;
     RecordChange change;
     change.record = record;
+    change.ids = {record.id};
     change.phrase = recordPhrase(record);
     change.apply = [recordId](DNSZone& z) {
         while (z.removeRecord(recordId)) {
@@ -344,6 +375,7 @@ ChangeId ZoneRepository::deleteRecord(const DNSRecord& record, const ZonePtr& zo
 
 ChangeId ZoneRepository::deleteRecords(const QList<QUuid>& recordIds, const ZonePtr& zone) {
     RecordChange change;
+    change.ids = recordIds;
     change.phrase = recordIds.size() == 1
                         ? QStringLiteral("1 record")
                         : QString::number(recordIds.size()) + QStringLiteral(" records");

@@ -9,6 +9,7 @@
 #include "manager/ChangeTransaction.h"
 #include "manager/CheckedSaver.h"
 #include "manager/PathComponents.h"
+#include "manager/ServedChangeCheck.h"
 #include "manager/ServerControl.h"
 #include "manager/ZoneRepository.h"
 #include "model/RecordValidator.h"
@@ -136,6 +137,8 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
     }
 
     auto* transaction = new ChangeTransaction(QStringLiteral("add zone ") + name, this);
+    // Whether the server read the configuration with the zone.
+    auto told = std::make_shared<bool>(false);
     transaction->addStep(
         QStringLiteral("zone file"),
         [this, zone](Completion done) {
@@ -165,16 +168,30 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
                                       done(ok, why);
                                   });
         },
-        [this, name, previousEntry](Completion done) {
+        [this, name, previousEntry, told](Completion done) {
             restoreZoneFileEntry(name, previousEntry);
-            saveConfigurationStep(m_zones, std::move(done));
+            // A server that read the configuration with the zone reads it
+            // again without.
+            saveConfigurationStep(m_zones, [this, told, done](bool ok, const QString& why) {
+                if (!ok || !*told)
+                    return done(ok, why);
+                reconfigureStep(done);
+            });
         });
     transaction->addStep(
         QStringLiteral("zone list"),
         [this, zone](Completion done) { listZone(zone, std::move(done)); },
         [this, zone](Completion done) { unlistZone(zone, std::move(done)); });
-    transaction->addStep(QStringLiteral("server"),
-                         [this](Completion done) { reconfigureStep(std::move(done)); });
+    auto logMark = std::make_shared<qint64>(-1);
+    transaction->addStep(QStringLiteral("server"), [this, told, logMark](Completion done) {
+        *logMark = serverLogMark();
+        reconfigureStep([told, done](bool ok, const QString& why) {
+            *told = ok;
+            done(ok, why);
+        });
+    });
+    addServedStep(transaction,
+                  std::make_shared<ServedExpectation>(ServedExpectation::forZone(*zone)), logMark);
     connect(
         transaction, &ChangeTransaction::finished, this,
         [this, id, name, transaction](bool applied, const QString& step, const QString& reason) {

@@ -23,10 +23,19 @@ inline void makeHostFolders(const QString& root) {
         QDir(root).mkpath(QLatin1String(folder));
 }
 
+// The isolated host's reload command, when the test has not written its own: a pretend running
+// server that reloads without complaint, since a change whose reload fails is rolled back.
+inline void pretendReload(const QString& root) {
+    if (!QFileInfo::exists(root + u"/bin/reload"_s))
+        writeFile(root, u"bin/reload"_s, "#!/bin/sh\nexit 0\n", true);
+}
+
 // A manager on an isolated host below root, its start-up detections over, in this status.
 inline std::unique_ptr<DNSServerManager> screenManager(const QString& root, ServerStatus status) {
     makeHostFolders(root);
+    pretendReload(root);
     auto manager = makeManager(root, isolatedLayout(root));
+    withoutServedCheck(*manager);
     if (!waitForDetections(*manager))
         qWarning("start-up detections did not report in time");
     manager->setServerStatus(status);
@@ -94,9 +103,11 @@ class WindowHost {
 public:
     WindowHost() {
         makeHostFolders(m_dir.path());
+        pretendReload(m_dir.path());
         m_manager = std::make_unique<DNSServerManager>(
             isolatedLayout(m_dir.path()),
             std::make_shared<PreferencesStore>(m_dir.filePath(u"prefs.ini"_s)));
+        withoutServedCheck(*m_manager);
         m_window = std::make_unique<MainWindow>(m_manager.get());
         m_window->show();
         m_settled = waitForDetections(*m_window->dnsManager());
