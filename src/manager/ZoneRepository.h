@@ -218,6 +218,10 @@ private:
     void advanceSerial(const ZonePtr& zone);
     // Runs the completion when the saver reports the save's end.
     void whenSaved(SaveId id, Completion completion);
+    // Transaction steps: the zone's file written through the checked save,
+    // or removed.
+    std::function<void(Completion)> zoneFileWrite(const ZonePtr& zone);
+    std::function<void(Completion)> zoneFileRemoval(const ZonePtr& zone);
     void reloadServerZone(const QString& zoneName);
     bool serverRunning() const;
     void log(const QString& message, LogLevel level) const;

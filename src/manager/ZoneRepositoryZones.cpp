@@ -139,18 +139,7 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
     auto* transaction = new ChangeTransaction(QStringLiteral("add zone ") + name, this);
     // Whether the server read the configuration with the zone.
     auto told = std::make_shared<bool>(false);
-    transaction->addStep(
-        QStringLiteral("zone file"),
-        [this, zone](Completion done) {
-            if (!m_saver)
-                return done(false, QStringLiteral("Korvi's file saving has stopped"));
-            whenSaved(m_saver->saveZoneFile(zone), std::move(done));
-        },
-        [this, zone](Completion done) {
-            if (!m_saver)
-                return done(false, QStringLiteral("Korvi's file saving has stopped"));
-            whenSaved(m_saver->removeZoneFile(zone), std::move(done));
-        });
+    transaction->addStep(QStringLiteral("zone file"), zoneFileWrite(zone), zoneFileRemoval(zone));
     // The entry the zone's name had before (a namesake's), restored on undo.
     const std::optional<QString> previousEntry =
         m_configuration->zoneFiles().contains(name)
@@ -246,18 +235,7 @@ void ZoneRepository::runRemoveZone(ChangeId id, const ZonePtr& zone) {
     transaction->addStep(
         QStringLiteral("server"), [this](Completion done) { reconfigureStep(std::move(done)); },
         [this](Completion done) { reconfigureStep(std::move(done)); });
-    transaction->addStep(
-        QStringLiteral("zone file"),
-        [this, zone](Completion done) {
-            if (!m_saver)
-                return done(false, QStringLiteral("Korvi's file saving has stopped"));
-            whenSaved(m_saver->removeZoneFile(zone), std::move(done));
-        },
-        [this, zone](Completion done) {
-            if (!m_saver)
-                return done(false, QStringLiteral("Korvi's file saving has stopped"));
-            whenSaved(m_saver->saveZoneFile(zone), std::move(done));
-        });
+    transaction->addStep(QStringLiteral("zone file"), zoneFileRemoval(zone), zoneFileWrite(zone));
     transaction->addStep(QStringLiteral("zone list"),
                          [this, zone](Completion done) { unlistZone(zone, std::move(done)); });
     connect(
@@ -278,6 +256,23 @@ void ZoneRepository::runRemoveZone(ChangeId id, const ZonePtr& zone) {
             finishChange(id, false, failureMessage(*transaction, reason));
         });
     transaction->start();
+}
+
+std::function<void(ZoneRepository::Completion)> ZoneRepository::zoneFileWrite(const ZonePtr& zone) {
+    return [this, zone](Completion done) {
+        if (!m_saver)
+            return done(false, QStringLiteral("Korvi's file saving has stopped"));
+        whenSaved(m_saver->saveZoneFile(zone), std::move(done));
+    };
+}
+
+std::function<void(ZoneRepository::Completion)>
+ZoneRepository::zoneFileRemoval(const ZonePtr& zone) {
+    return [this, zone](Completion done) {
+        if (!m_saver)
+            return done(false, QStringLiteral("Korvi's file saving has stopped"));
+        whenSaved(m_saver->removeZoneFile(zone), std::move(done));
+    };
 }
 
 } // namespace korvi
