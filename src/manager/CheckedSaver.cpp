@@ -11,59 +11,15 @@
 
 #include "host/HostLayout.h"
 #include "manager/AppLog.h"
+#include "manager/CheckedSaverParts.h"
 #include "manager/OwnedFileSaver.h"
 #include "manager/TextFileWriter.h"
+#include "manager/WarmZoneChecker.h"
 #include "manager/WriteOrder.h"
 #include "model/DNSRecord.h"
 #include "model/ZoneFileWriter.h"
 
 namespace korvi {
-
-// The words and ways of one kind of save. The zone-file and named.conf saves
-// are one pipeline with two sets of these.
-struct CheckedSaver::Kind {
-    bool isZone = false;
-    QString createFailurePrefix;  // message when the copy cannot be written
-    QString passedLine;           // logged when the checker accepts the text
-    QString errorPrefix;          // message before the checker's output
-    QString unknownError;         // message when the checker fails silently
-    QString cleanupFailurePrefix; // logged before the copy's path
-    QString invalidPrefix;        // logged before the check's message
-    QString writeFailurePrefix;   // logged before the write error
-    QString writtenLine;          // logged after the write; empty: none
-
-    static Kind zoneFile(const QString& zoneName) {
-        const QString quoted = u'\'' + zoneName + u'\'';
-        Kind kind;
-        kind.isZone = true;
-        kind.createFailurePrefix = QStringLiteral("Failed to create temporary zone file for ") +
-                                   quoted + QStringLiteral(": ");
-        kind.passedLine = QStringLiteral("✅ Zone file validation passed for ") + quoted;
-        kind.errorPrefix = QStringLiteral("Zone file error for ") + quoted + QStringLiteral(": ");
-        kind.unknownError = QStringLiteral("Unknown zone file error");
-        kind.cleanupFailurePrefix =
-            QStringLiteral("⚠️ Failed to clean up temporary zone file: ");
-        kind.invalidPrefix =
-            QStringLiteral("Invalid zone file for ") + quoted + QStringLiteral(": ");
-        kind.writeFailurePrefix =
-            QStringLiteral("Failed to save zone file for ") + quoted + QStringLiteral(": ");
-        return kind;
-    }
-
-    static Kind configuration() {
-        Kind kind;
-        kind.createFailurePrefix =
-            QStringLiteral("Failed to create temporary configuration file: ");
-        kind.passedLine = QStringLiteral("✅ Configuration validation passed");
-        kind.errorPrefix = QStringLiteral("Configuration error: ");
-        kind.unknownError = QStringLiteral("Unknown configuration error");
-        kind.cleanupFailurePrefix = QStringLiteral("⚠️ Failed to clean up temporary file: ");
-        kind.invalidPrefix = QStringLiteral("Invalid configuration: ");
-        kind.writeFailurePrefix = QStringLiteral("Failed to save configuration: ");
-        kind.writtenLine = QStringLiteral("Configuration saved successfully");
-        return kind;
-    }
-};
 
 // One save between its check and its write.
 struct CheckedSaver::Save {
@@ -77,34 +33,14 @@ struct CheckedSaver::Save {
     quint64 order = 0;
 };
 
+using saverparts::fileNamePart;
+using saverparts::inBackground;
+using saverparts::post;
+using saverparts::WriteOutcome;
+
 namespace {
 
 const QString supersededReason = QStringLiteral("A later save of this file was written first");
-
-// Runs the work on the main thread once the current code has returned to the
-// event loop (at once without an application object: there is no loop).
-void post(std::function<void()> work) {
-    QCoreApplication* application = QCoreApplication::instance();
-    if (!application) {
-        work();
-        return;
-    }
-    QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
-}
-
-// Runs `work` on a worker thread and hands its result to `then` on the main
-// thread. Zone files run to megabytes: making their text and writing it
-// would otherwise hold up the window.
-template <typename Work, typename Then> void inBackground(QThreadPool* pool, Work work, Then then) {
-    if (!QCoreApplication::instance()) {
-        then(work());
-        return;
-    }
-    pool->start([work = std::move(work), then = std::move(then)]() mutable {
-        auto result = work();
-        post([then = std::move(then), result = std::move(result)]() mutable { then(result); });
-    });
-}
 
 // The final writes (and the texts handed to the helper) are made one at a
 // time, in the order the main thread decided them, so an older text can never
@@ -118,22 +54,6 @@ QThreadPool* writerPool() {
     return pool;
 }
 
-struct WriteOutcome {
-    bool ok = false;
-    QString error;
-};
-
-// A zone name as part of a file name: nothing that would leave the folder or
-// break the name.
-QString fileNamePart(const QString& zoneName) {
-    QString part = zoneName;
-    for (QChar& c : part) {
-        if (c == u'/' || c.category() == QChar::Other_Control)
-            c = u'_';
-    }
-    return part;
-}
-
 } // namespace
 
 CheckedSaver::CheckedSaver(const SystemLayout& layout, const CommandRunner& runner, AppLog* log,
@@ -141,8 +61,13 @@ CheckedSaver::CheckedSaver(const SystemLayout& layout, const CommandRunner& runn
     : QObject(parent), m_layout(layout), m_runner(runner), m_log(log),
       m_scratch(layout.temporaryDirectory), m_order(std::make_shared<WriteOrder>()) {
     ScratchFolder::removeStale(layout.temporaryDirectory);
-    if (layout.ownsIncludeOnly)
+    if (layout.ownsIncludeOnly) {
         m_owned = std::make_unique<OwnedFileSaver>(layout);
+    } else if (m_runner.isCommandAllowed(QStringLiteral("named-checkzone"))) {
+        m_warm = new WarmZoneChecker(m_runner.commandExecutable(QStringLiteral("named-checkzone")),
+                                     {QStringLiteral("-k"), QStringLiteral("fail")},
+                                     m_runner.commandSearchPath(), this);
+    }
 }
 
 CheckedSaver::~CheckedSaver() = default;
@@ -479,89 +404,6 @@ SaveId CheckedSaver::restoreZoneFile(const ZonePtr& unchanged,
                 Q_EMIT self->finished(id, path, outcome.ok, outcome.error);
         });
     return id;
-}
-
-void CheckedSaver::checkZoneFile(const QString& text, const QString& zoneName,
-                                 CheckCompletion completion) {
-    check(Kind::zoneFile(zoneName), text, zoneName, std::move(completion));
-}
-
-void CheckedSaver::checkConfiguration(const QString& text, CheckCompletion completion) {
-    check(Kind::configuration(), text, QString(), std::move(completion));
-}
-
-void CheckedSaver::check(const Kind& kind, const QString& text, const QString& zoneName,
-                         CheckCompletion completion) {
-    checkSource(
-        kind, [text] { return text; }, zoneName,
-        [completion](bool success, const std::optional<QString>& message, const QString&) {
-            completion(success, message);
-        });
-}
-
-void CheckedSaver::checkSource(const Kind& kind, TextSource source, const QString& zoneName,
-                               CheckedText completion) {
-    const QString suffix = QStringLiteral(".tmp.") + uuidText(QUuid::createUuid());
-    const QString scratch = m_scratch.path() + u'/' +
-                            (kind.isZone ? QStringLiteral("db.") + fileNamePart(zoneName)
-                                         : QStringLiteral("named.conf")) +
-                            suffix;
-    // "-k fail": named refuses a primary zone whose host names break the
-    // naming rules (check-names primary fail); its checker only warns unless
-    // told to judge the same way.
-    const QStringList command =
-        kind.isZone ? QStringList{QStringLiteral("named-checkzone"), QStringLiteral("-k"),
-                                  QStringLiteral("fail"), zoneName, scratch}
-                    : QStringList{QStringLiteral("named-checkconf"), scratch};
-    const QPointer<AppLog> log = m_log;
-    const auto failed = [log, kind, completion](QString error, const QString& text) {
-        if (error.isEmpty())
-            error = QStringLiteral("No such file or directory");
-        const QString message = kind.createFailurePrefix + error;
-        if (log)
-            log->add(QStringLiteral("❌ ") + message, LogLevel::info);
-        post([completion, message, text] { completion(false, message, text); });
-    };
-    struct Copy {
-        QString text;
-        WriteOutcome written;
-    };
-    // The runner is taken along: a zone file is still checked and written
-    // when the saver is gone by then.
-    inBackground(
-        QThreadPool::globalInstance(),
-        [source = std::move(source), scratch, base = m_layout.temporaryDirectory] {
-            Copy copy;
-            copy.text = source();
-            copy.written.ok = ScratchFolder::prepare(base) &&
-                              TextFileWriter::writeNewFile(scratch, copy.text, &copy.written.error);
-            return copy;
-        },
-        [runner = m_runner, log, scratch, kind, command, completion, failed](const Copy& copy) {
-            if (!copy.written.ok) {
-                failed(copy.written.error, copy.text);
-                return;
-            }
-            const QString text = copy.text;
-            runner.runCommand(command, [log, scratch, kind, completion,
-                                        text](bool success, const QString& output) {
-                // The completion is posted, not called: it runs after the copy
-                // below is gone, and after the lines logged here.
-                if (success) {
-                    if (log)
-                        log->add(kind.passedLine, LogLevel::info);
-                    post([completion, text] { completion(true, std::nullopt, text); });
-                } else {
-                    const QString message =
-                        output.isEmpty() ? kind.unknownError : kind.errorPrefix + output;
-                    if (log)
-                        log->add(QStringLiteral("❌ ") + message, LogLevel::info);
-                    post([completion, message, text] { completion(false, message, text); });
-                }
-                if (!QFile::remove(scratch) && log)
-                    log->add(kind.cleanupFailurePrefix + scratch, LogLevel::info);
-            });
-        });
 }
 
 void CheckedSaver::finishLater(SaveId id, const QString& path, bool written,

@@ -18,6 +18,7 @@ namespace korvi {
 
 class AppLog;
 class OwnedFileSaver;
+class WarmZoneChecker;
 class WriteOrder;
 
 using ZonePtr = QSharedPointer<DNSZone>;
@@ -74,6 +75,11 @@ public:
     // directory option naming a missing folder.
     void createZoneDirectory() const;
 
+    // Starts a checker for the zone's next check ahead of time, so that the
+    // check does not wait for it to start (a zone whose changes are made
+    // here; not on a distribution's BIND, where the helper checks).
+    void prepareZoneCheck(const QString& zoneName);
+
     // This process's folder for scratch copies.
     QString scratchFolder() const { return m_scratch.path(); }
 
@@ -106,6 +112,14 @@ private:
     // checker runs from the main thread.
     void checkSource(const Kind& kind, TextSource source, const QString& zoneName,
                      CheckedText completion);
+    // The checker's verdict on a text: logged, then handed to the completion.
+    using Verdict = std::function<void(bool success, const QString& output, const QString& text)>;
+    static Verdict checkerVerdict(const QPointer<AppLog>& log, const Kind& kind,
+                                  const CheckedText& completion);
+    // Checks a text from a scratch copy: the copy written on a worker
+    // thread, the checker run as a command, the copy removed.
+    std::function<void(const QString& text)>
+    scratchChecker(const Kind& kind, const QString& zoneName, CheckedText completion);
     void log(const QString& message, LogLevel level) const;
     void finishLater(SaveId id, const QString& path, bool written, const QString& reason);
     SaveId saveOwnedZone(const ZonePtr& zone);
@@ -124,6 +138,7 @@ private:
     std::shared_ptr<WriteOrder> m_order;
     SaveId m_lastId = 0;
     std::unique_ptr<OwnedFileSaver> m_owned; // a distribution's BIND only
+    WarmZoneChecker* m_warm = nullptr;       // a child; none on a distribution's BIND
     std::optional<QSet<QString>> m_includedZones;
 };
 

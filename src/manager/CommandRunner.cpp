@@ -43,6 +43,15 @@ QString CommandRunner::displayText(const QStringList& command) {
     return command.join(u' ');
 }
 
+QString CommandRunner::commandExecutable(const QString& program) const {
+    // A bare name is looked for on the command search path only, never on
+    // Korvi's own PATH; a name found nowhere fails like a shell's lookup.
+    if (program.contains(u'/'))
+        return program;
+    return QStandardPaths::findExecutable(
+        program, m_layout.commandSearchPath.split(u':', Qt::SkipEmptyParts));
+}
+
 void CommandRunner::runCommand(const QStringList& command, CommandCompletion completion) const {
     const QString program = command.value(0);
     if (!isCommandAllowed(program)) {
@@ -52,16 +61,10 @@ void CommandRunner::runCommand(const QStringList& command, CommandCompletion com
                             QStringLiteral("Command blocked for security reasons"));
         return;
     }
-    // A bare name is looked for on the command search path only, never on
-    // Korvi's own PATH; a name found nowhere fails like a shell's lookup.
-    QString executable = program;
-    if (!program.contains(u'/')) {
-        executable = QStandardPaths::findExecutable(
-            program, m_layout.commandSearchPath.split(u':', Qt::SkipEmptyParts));
-        if (executable.isEmpty()) {
-            ProcessRun::deliver(completion, false, program + QStringLiteral(": command not found"));
-            return;
-        }
+    const QString executable = commandExecutable(program);
+    if (executable.isEmpty()) {
+        ProcessRun::deliver(completion, false, program + QStringLiteral(": command not found"));
+        return;
     }
     ProcessRunRequest request;
     request.program = executable;

@@ -43,6 +43,14 @@ public:
     // directories Korvi may read and write.
     bool isValidPath(const QString& path) const;
 
+    // The program a command's first word runs: a path as given, a bare name
+    // as found on the layout's command search path (empty: found nowhere).
+    // The allow-list is not consulted.
+    QString commandExecutable(const QString& program) const;
+    // The layout's command search path, the PATH of every child.
+    const QString& commandSearchPath() const { return m_layout.commandSearchPath; }
+    int commandTimeoutMs() const { return m_layout.commandTimeoutMs; }
+
     // Runs command[0] with the rest as its arguments, after the allow-list
     // check; a bare name is looked up on the layout's command search path.
     // Returns at once.

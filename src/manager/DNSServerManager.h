@@ -214,6 +214,10 @@ public:
     // checked against the server (the served-check source, its limit).
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
     void updateSOASerial(const ZonePtr& zone);
+    // The user is about to change this zone (its records are on screen):
+    // its checker is started ahead of time, so the first change does not
+    // wait for it.
+    void prepareZoneChange(const ZonePtr& zone);
     void validateDataIntegrity();
     // Why the new-zone form may not create a zone of this name, or nothing.
     std::optional<QString> newZoneRefusal(const QString& name) const;

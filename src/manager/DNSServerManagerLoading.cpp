@@ -288,7 +288,8 @@ void DNSServerManager::keepKorviVersion(const QString& zoneName) {
         return;
     for (const ZonePtr& zone : zones()) {
         if (zone->id() == difference->zoneId)
-            m_repository->rewriteZoneFile(zone);
+            m_repository->rewriteZoneFile(zone,
+                                          difference->fileSOA ? difference->fileSOA->serial : 0);
     }
 }
 

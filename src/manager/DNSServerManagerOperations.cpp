@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "manager/AppLog.h"
+#include "manager/CheckedSaver.h"
 #include "manager/DNSServerManager.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
@@ -157,6 +158,11 @@ ChangeId DNSServerManager::deleteRecords(const QList<QUuid>& recordIds, const Zo
 ChangeId DNSServerManager::updateSOA(const SOARecord& soa, const ZonePtr& zone) {
     return m_repository->updateSOA(soa, zone);
 }
+void DNSServerManager::prepareZoneChange(const ZonePtr& zone) {
+    if (zone && m_saver)
+        m_saver->prepareZoneCheck(zone->name());
+}
+
 bool DNSServerManager::hasPendingChanges() const {
     return m_repository->hasPendingChanges();
 }

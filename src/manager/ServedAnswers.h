@@ -21,6 +21,8 @@ struct ServedAnswer {
     QStringList records;
     // The zone's serial when the question was for its SOA.
     std::optional<qint64> serial;
+    // The server answered with authority: the name is in a zone it serves.
+    bool authoritative = false;
     QString error;
 };
 

@@ -144,6 +144,13 @@ ServedExpectation ServedExpectation::forZone(const DNSZone& zone) {
     return expected;
 }
 
+ServedExpectation ServedExpectation::forRemoval(const QString& zoneName) {
+    ServedExpectation expected;
+    expected.zone = zoneName;
+    expected.gone = true;
+    return expected;
+}
+
 ServedChangeCheck::ServedChangeCheck(ServedAnswerSource* source,
                                      const ServedExpectation& expectation, int intervalMs,
                                      int limitMs, QObject* parent)
@@ -179,6 +186,17 @@ void ServedChangeCheck::round() {
     m_source->ask(zone + u'.', QStringLiteral("SOA"), [self, zone](const ServedAnswer& answer) {
         if (!self || self->m_finished)
             return;
+        if (self->m_expected.gone && answer.answered) {
+            // Any answer without the zone's own SOA given with authority:
+            // a refusal, a parent zone's answer, a recursive one.
+            if (answer.rcode == 0 && answer.authoritative && answer.serial)
+                self->mismatch(QStringLiteral("The server still serves zone '") + zone +
+                               QStringLiteral("' (serial ") + QString::number(*answer.serial) +
+                               u')');
+            else
+                self->finish(true, QString());
+            return;
+        }
         if (!answer.answered) {
             self->mismatch(
                 QStringLiteral("The server did not answer for zone '") + zone +

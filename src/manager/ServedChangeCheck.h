@@ -30,6 +30,9 @@ struct ServedExpectation {
     QString zone; // "example.com"
     qint64 serial = 0;
     QList<ServedRecordSet> sets;
+    // The zone must no longer be served: its SOA is not answered with
+    // authority any more (a removed zone).
+    bool gone = false;
 
     // The sets that differ between the zone before and after a change of the
     // records with these ids (the owners and types of those records on both
@@ -39,6 +42,8 @@ struct ServedExpectation {
                                        const QList<QUuid>& recordIds, bool soaChanged);
     // A new zone: its serial and its SOA record.
     static ServedExpectation forZone(const DNSZone& zone);
+    // A removed zone: no longer served.
+    static ServedExpectation forRemoval(const QString& zoneName);
 };
 
 // Record lines in one comparable form: read with ldns in the zone (relative

@@ -47,6 +47,7 @@ void ServerQueryAnswers::ask(const QString& name, const QString& type, Completio
             served.records.append(name + QStringLiteral(" IN ") + type + u' ' + data);
         if (answer.soaSerial)
             served.serial = qint64(*answer.soaSerial);
+        served.authoritative = answer.authoritative;
         served.error = answer.error;
         done(served);
     });

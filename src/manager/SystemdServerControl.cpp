@@ -1,5 +1,8 @@
 #include "manager/SystemdServerControl.h"
 
+#include <QRegularExpression>
+#include <QTimer>
+
 #include <grp.h>
 #include <unistd.h>
 
@@ -8,6 +11,13 @@
 #include "manager/LayoutServerControl.h"
 
 namespace korvi {
+
+namespace {
+
+// How soon a start asks again when the server has not answered yet.
+constexpr int answerRetryMs = 200;
+
+} // namespace
 
 JournalReader JournalReader::currentUser() {
     JournalReader reader;
@@ -34,19 +44,85 @@ SystemdServerControl::SystemdServerControl(const SystemLayout& layout, const Com
       m_fileReader(new LayoutServerControl(layout, runner, log, detection, this)) {}
 
 void SystemdServerControl::run(const Operation& operation) {
+    // Polls leave the status alone until the operation has ended.
+    setBusy(true);
     const QPointer<SystemdServerControl> guard(this);
     runner().runCommand({QStringLiteral("systemctl"), operation.verb, layout().systemdUnit},
                         [guard, operation](bool success, const QString& output) {
                             if (!guard)
                                 return;
                             if (!success) {
+                                guard->setBusy(false);
                                 guard->setStatus(ServerStatus::error);
                                 guard->log(operation.failurePrefix + output.trimmed(),
                                            LogLevel::error);
                                 return;
                             }
+                            if (operation.successStatus == ServerStatus::running) {
+                                // systemd has started the unit; the server
+                                // runs when it answers.
+                                guard->m_startClock.start();
+                                guard->waitForAnswer(operation);
+                                return;
+                            }
+                            guard->setBusy(false);
                             guard->setStatus(operation.successStatus);
                             guard->log(operation.successLine, LogLevel::success);
+                        });
+}
+
+void SystemdServerControl::waitForAnswer(const Operation& operation) {
+    const QPointer<SystemdServerControl> guard(this);
+    queryServer([guard, operation](bool answered, const QString& output) {
+        if (!guard)
+            return;
+        if (answered) {
+            guard->setBusy(false);
+            guard->setStatus(ServerStatus::running);
+            guard->log(operation.successLine, LogLevel::success);
+            return;
+        }
+        if (guard->m_startClock.elapsed() < guard->startAnswerLimit()) {
+            QTimer::singleShot(answerRetryMs, guard,
+                               [guard, operation] { guard->waitForAnswer(operation); });
+            return;
+        }
+        const QString said = output.trimmed();
+        guard->startFailed(
+            operation,
+            guard->layout().systemdUnit +
+                QStringLiteral(" is active but did not "
+                               "answer at ") +
+                guard->layout().serverAddress + u'#' + QString::number(guard->layout().serverPort) +
+                QStringLiteral(" within ") + QString::number(guard->startAnswerLimit() / 1000.0) +
+                QStringLiteral(" s") + (said.isEmpty() ? QString() : QStringLiteral(": ") + said));
+    });
+}
+
+void SystemdServerControl::startFailed(const Operation& operation, const QString& what) {
+    const auto fail = [this, operation, what](const QString& cause) {
+        setBusy(false);
+        setStatus(ServerStatus::error);
+        // named's own words first, when the journal has them.
+        log(operation.failurePrefix +
+                (cause.isEmpty() ? what : cause + QStringLiteral(" (") + what + u')'),
+            LogLevel::error);
+    };
+    if (!m_reader.mayRead()) {
+        fail(QString());
+        return;
+    }
+    const QPointer<SystemdServerControl> guard(this);
+    runner().runCommand({QStringLiteral("journalctl"), QStringLiteral("-u"), layout().systemdUnit,
+                         QStringLiteral("-n"), QStringLiteral("50"), QStringLiteral("--no-pager")},
+                        [guard, fail](bool success, const QString& journal) {
+                            if (!guard)
+                                return;
+                            // The journal's own prefix ("Dec 06 02:41:00 host
+                            // named[812]: ") says nothing about the cause.
+                            static const QRegularExpression prefix(
+                                QStringLiteral("^\\S+ +\\d+ [\\d:]+ \\S+ [^ :]+\\[\\d+\\]: "));
+                            fail(success ? failureCause(journal).remove(prefix) : QString());
                         });
 }
 

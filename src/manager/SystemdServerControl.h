@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include "manager/NamedServerControl.h"
@@ -50,10 +51,15 @@ private:
         QString failurePrefix;
     };
     void run(const Operation& operation);
+    // After a start or restart: running once the server answers; without
+    // an answer within the start limit, an error with the journal's words.
+    void waitForAnswer(const Operation& operation);
+    void startFailed(const Operation& operation, const QString& what);
     void applyActiveState(bool active, const QString& output);
     void applyJournal(bool success, const QString& output);
 
     JournalReader m_reader;
+    QElapsedTimer m_startClock;
     LayoutServerControl* m_fileReader;
 };
 

@@ -218,15 +218,4 @@ void ZoneRepository::replaceZoneContent(const ZonePtr& zone, const QList<DNSReco
         LogLevel::success);
 }
 
-void ZoneRepository::rewriteZoneFile(const ZonePtr& zone) {
-    if (!zone || !m_saver)
-        return;
-    const QString name = zone->name();
-    whenSaved(m_saver->saveZoneFile(zone), [this, name](bool written, const QString&) {
-        if (written)
-            reloadServerZone(name);
-    });
-    log(QStringLiteral("Zone '%1': writing Korvi's version to its file").arg(name), LogLevel::info);
-}
-
 } // namespace korvi

@@ -128,9 +128,10 @@ public:
     // serial: they are the file's) and stores them.
     void replaceZoneContent(const ZonePtr& zone, const QList<DNSRecord>& records,
                             const std::optional<SOARecord>& soa);
-    // Writes the zone's file again from the zone as it is, through the
-    // checked save; a running server reloads the zone once it is written.
-    void rewriteZoneFile(const ZonePtr& zone);
+    // Writes the zone's file again from the zone as it is, as a change of
+    // its own (checked, reloaded, served, or rolled back), with a serial past
+    // both the zone's and fileSerial (the serial of the file it replaces).
+    ChangeId rewriteZoneFile(const ZonePtr& zone, qint64 fileSerial = 0);
 
     // The questions that check a change is served (none: changes are not
     // checked against the server). Not owned.

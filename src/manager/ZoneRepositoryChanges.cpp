@@ -53,6 +53,9 @@ struct ZoneRepository::RecordChange {
     QString successSuffix; // " added to zone '"
     QString successPrefix;
     LogLevel successLevel = LogLevel::success;
+    // A serial the new one must also pass (the file's, when Korvi's version
+    // replaces a file edited elsewhere); 0: none.
+    qint64 serialFloor = 0;
 };
 
 bool ZoneRepository::isListed(const ZonePtr& zone) const {
@@ -235,6 +238,9 @@ void ZoneRepository::runRecordChange(ChangeId id, const RecordChange& change, co
     change.apply(*candidate);
     qint64 previousSerial = 0;
     SOARecord soa = advancedSoa(zone, &previousSerial);
+    if (change.serialFloor != 0 && !isSerialAfter(soa.serial, change.serialFloor))
+        soa.serial =
+            nextSerial(change.serialFloor, m_clock ? m_clock() : QDateTime::currentDateTime());
     if (change.soa) {
         const qint64 serial = soa.serial;
         soa = *change.soa;
@@ -392,6 +398,27 @@ ChangeId ZoneRepository::deleteRecords(const QList<QUuid>& recordIds, const Zone
     change.successSuffix = QStringLiteral(" deleted from zone '");
     change.successPrefix = QStringLiteral("🗑️ ");
     change.successLevel = LogLevel::info;
+    return enqueue(zone, false,
+                   [this, change, zone](ChangeId id) { runRecordChange(id, change, zone); });
+}
+
+ChangeId ZoneRepository::rewriteZoneFile(const ZonePtr& zone, qint64 fileSerial) {
+    // Korvi's version of the zone, written again as it is, with a serial
+    // past both its own and the file's, so that the server and secondaries
+    // take it; checked, reloaded and served like every change.
+    RecordChange change;
+    change.record.type = DNSRecordType::SOA;
+    change.phrase = QStringLiteral("Korvi's version");
+    change.apply = [](DNSZone&) {};
+    change.store = [](ZoneDatabase& db, const DNSZone& z) {
+        return db.updateSoa(z.id(), z.soaRecord());
+    };
+    change.serialFloor = fileSerial;
+    change.successSuffix = QStringLiteral(" written to the file of zone '");
+    change.successLevel = LogLevel::info;
+    if (zone)
+        log(QStringLiteral("Zone '%1': writing Korvi's version to its file").arg(zone->name()),
+            LogLevel::info);
     return enqueue(zone, false,
                    [this, change, zone](ChangeId id) { runRecordChange(id, change, zone); });
 }

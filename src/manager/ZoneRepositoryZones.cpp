@@ -232,9 +232,18 @@ void ZoneRepository::runRemoveZone(ChangeId id, const ZonePtr& zone) {
             restoreZoneFileEntry(name, entry);
             saveConfigurationStep(m_zones, std::move(done));
         });
+    auto logMark = std::make_shared<qint64>(-1);
     transaction->addStep(
-        QStringLiteral("server"), [this](Completion done) { reconfigureStep(std::move(done)); },
+        QStringLiteral("server"),
+        [this, logMark](Completion done) {
+            *logMark = serverLogMark();
+            reconfigureStep(std::move(done));
+        },
         [this](Completion done) { reconfigureStep(std::move(done)); });
+    // The file goes only once the server has let the zone go.
+    addServedStep(transaction,
+                  std::make_shared<ServedExpectation>(ServedExpectation::forRemoval(name)),
+                  logMark);
     transaction->addStep(QStringLiteral("zone file"), zoneFileRemoval(zone), zoneFileWrite(zone));
     transaction->addStep(QStringLiteral("zone list"),
                          [this, zone](Completion done) { unlistZone(zone, std::move(done)); });

@@ -7,6 +7,7 @@
 
 #include "../operations/ChangeSupport.h"
 #include "SandboxServer.h"
+#include "model/Serial.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -217,6 +218,49 @@ private Q_SLOTS:
         QCOMPARE(served.digAtFinish,
                  u"ns1.example.net. admin.example.net. 2026020202 3600 1800 1209600 86400"_s);
         QVERIFY(servedLineAfterCheck(u"example.net"_s));
+    }
+    // A zone removed while the server runs is no longer answered when the removal is
+    // reported; only then is its file gone.
+    void zoneRemovalGoneWhenApplied() {
+        const ZonePtr zone =
+            ZoneRepository::newZone(u"example.org"_s, m_layout.zoneDirectory + u"/db.example.org"_s,
+                                    QString(), QString(), 2026030303, u"192.0.2.55"_s);
+        const Finish added = finishOf(m_manager.get(), [&] { return m_manager->addZone(zone); });
+        QVERIFY2(added.applied, qPrintable(added.message));
+        QVERIFY(!dig(m_port, u"example.org"_s, "SOA").isEmpty());
+        const Served served =
+            run([&] { return m_manager->removeZone(zone); }, u"example.org"_s, u"SOA"_s);
+        QCOMPARE(served.finish.count, 1);
+        QVERIFY2(served.finish.applied, qPrintable(served.finish.message));
+        QCOMPARE(served.digAtFinish, QString());
+        QVERIFY(!QFile::exists(zone->filePath()));
+        const QStringList messages = logMessages(*m_manager);
+        QVERIFY(messages.lastIndexOf(u"Zone 'example.org' serves the change"_s) >
+                messages.lastIndexOf(u"Server configuration reread successfully"_s));
+    }
+
+    // Korvi's version written over a file edited elsewhere: served when reported, with a
+    // serial past the edited file's, so that secondaries take it.
+    void korviVersionServedPastTheFileSerial() {
+        const qint64 fileSerial = m_zone->soaRecord()->serial + 1000;
+        QString edited = QString::fromUtf8(readFile(m_zone->filePath()));
+        edited.replace(QString::number(m_zone->soaRecord()->serial), QString::number(fileSerial));
+        const QString www = recordNamed(m_zone, u"www"_s)->value;
+        edited.replace(www, u"198.51.100.200"_s);
+        QVERIFY(writeFile(QFileInfo(m_zone->filePath()).path(),
+                          QFileInfo(m_zone->filePath()).fileName(), edited.toUtf8(), false)
+                    .size() > 0);
+        const Served served =
+            run([&] { return m_manager->zoneRepository()->rewriteZoneFile(m_zone, fileSerial); },
+                u"www.example.com"_s, u"A"_s);
+        QCOMPARE(served.finish.count, 1);
+        QVERIFY2(served.finish.applied, qPrintable(served.finish.message));
+        QCOMPARE(served.digAtFinish, www);
+        const qint64 servedSerial =
+            dig(m_port, u"example.com"_s, "SOA").split(u' ').value(2).toLongLong();
+        QVERIFY2(isSerialAfter(servedSerial, fileSerial),
+                 qPrintable(QString::number(servedSerial)));
+        QCOMPARE(m_zone->soaRecord()->serial, servedSerial);
     }
 };
 

@@ -28,10 +28,11 @@ public:
     }
 };
 
-ServedAnswer soa(qint64 serial, int rcode = 0) {
+ServedAnswer soa(qint64 serial, int rcode = 0, bool authoritative = true) {
     ServedAnswer answer;
     answer.answered = true;
     answer.rcode = rcode;
+    answer.authoritative = authoritative;
     if (rcode == 0) {
         answer.serial = serial;
         answer.records = {u"example.com. 3600 IN SOA ns1.example.com. admin.example.com. "_s +
@@ -180,6 +181,52 @@ private Q_SLOTS:
         QCOMPARE(answers.questions.value(0), u"example.com. SOA"_s);
         if (served)
             QCOMPARE(answers.questions.last(), u"www.example.com. A"_s);
+    }
+
+    // A removed zone: served (gone) once no answer carries its SOA with authority.
+    void removedZoneEnds_data() {
+        QTest::addColumn<QList<ServedAnswer>>("soaScript");
+        QTest::addColumn<bool>("gone");
+        QTest::addColumn<int>("rounds");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("refused at once")
+            << QList<ServedAnswer>{soa(0, 5)} << true << 1 << QString();
+        QTest::newRow("still served, then refused")
+            << QList<ServedAnswer>{soa(5), soa(5), soa(0, 5)} << true << 3 << QString();
+        QTest::newRow("answered without authority (recursion)")
+            << QList<ServedAnswer>{soa(9, 0, false)} << true << 1 << QString();
+        QTest::newRow("still served to the end") << QList<ServedAnswer>{soa(5)} << false << -1
+                                                 << u"still serves zone 'example.com' (serial 5)"_s;
+        QTest::newRow("no answer")
+            << QList<ServedAnswer>{silence()} << false << -1 << u"did not answer"_s;
+    }
+    void removedZoneEnds() {
+        QFETCH(QList<ServedAnswer>, soaScript);
+        QFETCH(bool, gone);
+        QFETCH(int, rounds);
+        QFETCH(QString, reason);
+        ScriptedAnswers answers;
+        answers.soaScript = soaScript;
+        ServedChangeCheck check(&answers, ServedExpectation::forRemoval(u"example.com"_s), 5, 200);
+        int ends = 0;
+        bool endedGone = false;
+        QString endReason;
+        check.start([&](bool ok, const QString& why) {
+            ++ends;
+            endedGone = ok;
+            endReason = why;
+        });
+        QVERIFY(QTest::qWaitFor([&] { return ends > 0; }, 5000));
+        QTest::qWait(30);
+        QCOMPARE(ends, 1);
+        QCOMPARE(endedGone, gone);
+        if (rounds > 0)
+            QCOMPARE(check.rounds(), rounds);
+        else
+            QVERIFY(check.rounds() > 3);
+        QVERIFY2(endReason.contains(reason), qPrintable(endReason));
+        // Only the SOA is asked for.
+        QCOMPARE(answers.questions.filter(u" SOA"_s).size(), answers.questions.size());
     }
 
     // The sets a change touches: a renamed record's old and new owner, the rest of the set as

@@ -76,8 +76,17 @@ class CheckedSaveTest : public QObject {
                    scratchFolder() + (conf ? u"/named.conf.tmp."_s : u"/db.example.com.tmp."_s)) +
                u"[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}"_s;
     }
+    // The scratch copies left; the pipe a zone's next checker waits on is not one.
     QStringList scratchFiles() const {
-        return QDir(scratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QStringList names =
+            QDir(scratchFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        names.removeIf([&](const QString& name) { return isPipe(scratchFolder() + u'/' + name); });
+        return names;
+    }
+    static bool isPipe(const QString& path) {
+        struct stat status {};
+        return ::lstat(QFile::encodeName(path).constData(), &status) == 0 &&
+               S_ISFIFO(status.st_mode);
     }
     // A checker in front of the one on the search path that notes each command before running it.
     void recordCommands() {
@@ -91,9 +100,13 @@ class CheckedSaveTest : public QObject {
                       true);
         m_host->layout.commandSearchPath = m_host->path(u"recbin:/usr/bin:/bin"_s);
     }
+    // The checks run; a checker started ahead of time for the zone's next change, still
+    // waiting on its pipe, has checked nothing.
     QStringList commandsRun() const {
-        return QString::fromUtf8(readFile(m_host->path(u"runs"_s)))
-            .split(u'\n', Qt::SkipEmptyParts);
+        QStringList runs =
+            QString::fromUtf8(readFile(m_host->path(u"runs"_s))).split(u'\n', Qt::SkipEmptyParts);
+        runs.removeIf([](const QString& run) { return isPipe(run.section(u' ', -1)); });
+        return runs;
     }
     std::unique_ptr<DNSServerManager> manager() {
         auto manager = m_host->manager();

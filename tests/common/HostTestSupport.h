@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 // A host whose every path and program lies in a test's temporary directory, managers on it,
 // file helpers, console capture, and the application log taken apart.
 
@@ -54,6 +56,18 @@ inline QStringList filesBelow(const QString& folder) {
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         files.append(it.next());
+    return files;
+}
+
+// The scratch copies below a folder: its files except the pipes on which a zone's next checker
+// waits (they stay while Korvi runs).
+inline QStringList scratchCopiesBelow(const QString& folder) {
+    QStringList files = filesBelow(folder);
+    files.removeIf([](const QString& path) {
+        struct stat status {};
+        return ::lstat(QFile::encodeName(path).constData(), &status) == 0 &&
+               S_ISFIFO(status.st_mode);
+    });
     return files;
 }
 

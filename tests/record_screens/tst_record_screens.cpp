@@ -88,7 +88,7 @@ private Q_SLOTS:
     void cleanup() { m_view.reset(); }
     // A zone file check may still run: its scratch copy goes when it has answered.
     void cleanupTestCase() {
-        QTRY_COMPARE(filesBelow(m_manager->layout().temporaryDirectory), QStringList());
+        QTRY_COMPARE(scratchCopiesBelow(m_manager->layout().temporaryDirectory), QStringList());
         settle();
     }
 

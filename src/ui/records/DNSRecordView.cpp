@@ -296,6 +296,8 @@ void DNSRecordView::selectZone(const QUuid& id) {
     // A message about another zone's records does not stay.
     showError({});
     refreshSelection();
+    if (m_manager)
+        m_manager->prepareZoneChange(selectedZone());
 }
 
 void DNSRecordView::showEvent(QShowEvent* event) {
