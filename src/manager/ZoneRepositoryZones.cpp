@@ -87,6 +87,8 @@ void ZoneRepository::listZone(const ZonePtr& zone, Completion done) {
 }
 
 void ZoneRepository::unlistZone(const ZonePtr& zone, Completion done) {
+    // A removed zone's collected changes go with it.
+    dropStagedZone(zone->id());
     m_zones = without(m_zones, zone);
     Q_EMIT zonesChanged();
     // A namesake still listed keeps the zone's stored rows only if it is the
@@ -181,24 +183,24 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
     });
     addServedStep(transaction,
                   std::make_shared<ServedExpectation>(ServedExpectation::forZone(*zone)), logMark);
-    connect(transaction, &ChangeTransaction::finished, this,
-            [this, id, name, zoneId = zone->id(), transaction](bool applied, const QString& step,
-                                                               const QString& reason) {
-                transaction->deleteLater();
-                if (applied) {
-                    log(QStringLiteral("✅ Zone '") + name + QStringLiteral("' added successfully"),
-                        LogLevel::info);
-                    consoleLine(QStringLiteral("✅ Zone creation completed for: '") + name + u'\'');
-                    finishChange(id, true, QString());
-                    return;
-                }
-                log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not added (") + step +
-                        QStringLiteral("): ") + reason,
-                    LogLevel::error);
-                for (const QString& failure : transaction->undoFailures())
-                    log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
-                finishChange(id, false, failureMessage(*transaction, reason));
-            });
+    connect(
+        transaction, &ChangeTransaction::finished, this,
+        [this, id, name, transaction](bool applied, const QString& step, const QString& reason) {
+            transaction->deleteLater();
+            if (applied) {
+                log(QStringLiteral("✅ Zone '") + name + QStringLiteral("' added successfully"),
+                    LogLevel::info);
+                consoleLine(QStringLiteral("✅ Zone creation completed for: '") + name + u'\'');
+                finishChange(id, true, QString());
+                return;
+            }
+            log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not added (") + step +
+                    QStringLiteral("): ") + reason,
+                LogLevel::error);
+            for (const QString& failure : transaction->undoFailures())
+                log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
+            finishChange(id, false, failureMessage(*transaction, reason));
+        });
     transaction->start();
 }
 
@@ -238,25 +240,23 @@ void ZoneRepository::runRemoveZone(ChangeId id, const ZonePtr& zone) {
     transaction->addStep(QStringLiteral("zone file"), zoneFileRemoval(zone), zoneFileWrite(zone));
     transaction->addStep(QStringLiteral("zone list"),
                          [this, zone](Completion done) { unlistZone(zone, std::move(done)); });
-    connect(transaction, &ChangeTransaction::finished, this,
-            [this, id, name, zoneId = zone->id(), transaction](bool applied, const QString& step,
-                                                               const QString& reason) {
-                transaction->deleteLater();
-                if (applied) {
-                    // A removed zone's collected changes go with it.
-                    dropStagedZone(zoneId);
-                    log(QStringLiteral("Zone '") + name + QStringLiteral("' removed successfully"),
-                        LogLevel::info);
-                    finishChange(id, true, QString());
-                    return;
-                }
-                log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not removed (") +
-                        step + QStringLiteral("): ") + reason,
-                    LogLevel::error);
-                for (const QString& failure : transaction->undoFailures())
-                    log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
-                finishChange(id, false, failureMessage(*transaction, reason));
-            });
+    connect(
+        transaction, &ChangeTransaction::finished, this,
+        [this, id, name, transaction](bool applied, const QString& step, const QString& reason) {
+            transaction->deleteLater();
+            if (applied) {
+                log(QStringLiteral("Zone '") + name + QStringLiteral("' removed successfully"),
+                    LogLevel::info);
+                finishChange(id, true, QString());
+                return;
+            }
+            log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not removed (") + step +
+                    QStringLiteral("): ") + reason,
+                LogLevel::error);
+            for (const QString& failure : transaction->undoFailures())
+                log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
+            finishChange(id, false, failureMessage(*transaction, reason));
+        });
     transaction->start();
 }
 
