@@ -68,6 +68,9 @@ private:
     QWidget* makeScreen(Section section);
     void refresh();
     // The steps of closing, each waiting asynchronously for the one before.
+    // Collected changes first (apply, discard or stay), then the server.
+    void askAboutStagedChangesBeforeQuit();
+    void continueClosing();
     void askAboutServerBeforeQuit();
     void stopServerThenQuit();
     void postTermination();
