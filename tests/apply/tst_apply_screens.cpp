@@ -172,6 +172,34 @@ private Q_SLOTS:
         QTRY_VERIFY(!applyButton()->dialog());
     }
 
+    // An apply that fails shows the reason in the dialog and keeps the changes collected, so
+    // that Apply can be tried again.
+    void failedApplyKeepsChanges() {
+        QVERIFY(repository().setBatchMode(true));
+        collectMail();
+        // A folder where the zone's file should be: the write cannot happen.
+        QVERIFY(QFile::remove(m_zone->filePath()));
+        QVERIFY(QDir().mkdir(m_zone->filePath()));
+        ApplyChangesDialog* dialog = openDialog();
+        QVERIFY(dialog);
+        QSignalSpy finished(dialog, &ApplyChangesDialog::applyFinished);
+        click(dialog, u"applyButton"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QVERIFY(!finished.first().at(0).toBool());
+        const QString outcome = labelText(dialog, "applyOutcomeLabel");
+        QVERIFY2(outcome.startsWith(u"❌ The file of zone 'example.com' was not written"_s),
+                 qPrintable(outcome));
+        QVERIFY(outcome.contains(u"The changes are still collected"_s));
+        QCOMPARE(repository().stagedChangeCount(), 1);
+        QVERIFY(child<QPushButton>(dialog, u"applyButton"_s)->isEnabled());
+        QVERIFY(applyButton()->isVisible());
+        QVERIFY(recordNamed(m_zone, u"mail"_s));
+        QVERIFY(saveScreenshot(dialog, u"apply"_s, u"dialog-failed"_s));
+        click(dialog, u"cancelApplyButton"_s);
+        QTRY_VERIFY(!applyButton()->dialog());
+        QVERIFY(QDir(m_zone->filePath()).removeRecursively());
+    }
+
     // Discard All asks first: Cancel keeps the changes, Discard puts the zone back.
     void discardAll() {
         QVERIFY(repository().setBatchMode(true));
