@@ -83,11 +83,11 @@ void CheckedSaver::createZoneDirectory() const {
         QDir().mkpath(folder);
 }
 
-SaveId CheckedSaver::saveZoneFile(const ZonePtr& zone) {
+SaveId CheckedSaver::saveZoneFile(const ZonePtr& zone, const QDateTime& writtenAt) {
     if (!zone)
         return 0;
     if (m_owned)
-        return saveOwnedZone(zone);
+        return saveOwnedZone(zone, writtenAt);
     const QString path = zone->filePath();
     const Kind kind = Kind::zoneFile(zone->name());
     if (!m_runner.isValidPath(path)) {
@@ -100,7 +100,7 @@ SaveId CheckedSaver::saveZoneFile(const ZonePtr& zone) {
     const QString name = zone->name();
     const std::optional<SOARecord> soa = zone->soaRecord();
     const QList<DNSRecord> records = zone->records();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = writtenAt.isValid() ? writtenAt : QDateTime::currentDateTimeUtc();
     return start(
         kind, path,
         [name, soa, records, now] { return ZoneFileWriter::zoneText(name, soa, records, now); },
@@ -194,7 +194,7 @@ void CheckedSaver::complete(const QPointer<CheckedSaver>& saver, const QPointer<
         });
 }
 
-SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone) {
+SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone, const QDateTime& writtenAt) {
     const SaveId id = ++m_lastId;
     const QString name = zone->name();
     const QString path = ownedFileLayout(m_layout).zoneFile(name);
@@ -217,7 +217,7 @@ SaveId CheckedSaver::saveOwnedZone(const ZonePtr& zone) {
     // helper in the order they were started.
     const std::optional<SOARecord> soa = zone->soaRecord();
     const QList<DNSRecord> records = zone->records();
-    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime now = writtenAt.isValid() ? writtenAt : QDateTime::currentDateTimeUtc();
     inBackground(
         writerPool(),
         [name, soa, records, now] {

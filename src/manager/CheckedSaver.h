@@ -42,8 +42,10 @@ public:
     ~CheckedSaver() override;
 
     // The zone's text and name are taken now; the zone is held until the
-    // write, which happens even if the saver is gone by then.
-    SaveId saveZoneFile(const ZonePtr& zone);
+    // write, which happens even if the saver is gone by then. writtenAt is
+    // the time the file's header names (now when not given), so that a text
+    // shown before the write can be written exactly as shown.
+    SaveId saveZoneFile(const ZonePtr& zone, const QDateTime& writtenAt = {});
     // The text is named.conf's; nothing is written once the saver is gone.
     SaveId saveConfiguration(const QString& text);
     // A distribution's BIND (the layout's ownsIncludeOnly): the zones'
@@ -122,7 +124,7 @@ private:
     scratchChecker(const Kind& kind, const QString& zoneName, CheckedText completion);
     void log(const QString& message, LogLevel level) const;
     void finishLater(SaveId id, const QString& path, bool written, const QString& reason);
-    SaveId saveOwnedZone(const ZonePtr& zone);
+    SaveId saveOwnedZone(const ZonePtr& zone, const QDateTime& writtenAt = {});
     // The zones Korvi's include file lists now, read once from the file.
     QSet<QString> includedZones();
     static void complete(const QPointer<CheckedSaver>& saver, const QPointer<AppLog>& log,

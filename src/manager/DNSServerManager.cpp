@@ -2,6 +2,7 @@
 
 #include "host/HostLayout.h"
 #include "manager/AppLog.h"
+#include "manager/ApplySettings.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
 #include "manager/ServerControlFactory.h"
@@ -59,6 +60,9 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
     // A running server is asked whether it serves each change.
     m_repository->setAnswerSource(
         new ServerQueryAnswers(m_layout.serverAddress, m_layout.serverPort, this));
+    // How changes are applied and how long they wait to be served, as the
+    // preferences say.
+    ApplySettings::applyTo(*m_preferences, *m_repository);
     // What the server wrote before now is read at start-up (loadBindLogs).
     m_logFollower->setPath(serverLogPath());
     connect(m_logFollower, &ServerLogFollower::linesAppended, this,

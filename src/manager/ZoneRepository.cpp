@@ -59,6 +59,7 @@ void ZoneRepository::setZones(const QList<ZonePtr>& zones) {
             unstoreZone(zone->id());
     }
     m_zones = zones;
+    dropUnlistedStaged();
     for (const ZonePtr& zone : zones)
         storeZone(zone);
     Q_EMIT zonesChanged();
@@ -207,6 +208,9 @@ void ZoneRepository::replaceZoneContent(const ZonePtr& zone, const QList<DNSReco
                                         const std::optional<SOARecord>& soa) {
     if (!zone)
         return;
+    // The zone holds its file's version now: changes collected on the
+    // version it replaces no longer apply.
+    dropStagedZone(zone->id());
     zone->setRecords(records);
     zone->setSoaRecord(soa);
     if (canStore() && m_storedZones.contains(zone->id()))

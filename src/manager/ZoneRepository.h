@@ -175,6 +175,47 @@ public:
     // Zone names in list order as ["a", "b"], for console lines.
     static QString namesList(const QList<ZonePtr>& zones);
 
+    // --- Batch mode (ZoneRepositoryBatch.cpp) ---------------------------
+    // In batch mode a record or SOA change is checked by the same rules as
+    // in live mode and then made only on the zone the window shows: no file
+    // is written, nothing is stored, the server is not told. It ends with
+    // changeFinished(applied) at once. The repository keeps, per zone, the
+    // records and SOA as last applied and what was collected since;
+    // applyStaged() writes, reloads and checks every such zone in one
+    // transaction. Zone additions and removals stay immediate.
+    //
+    // Switching back to live mode is refused while changes are collected
+    // (apply or discard them first): returns whether the mode is now as
+    // asked.
+    bool setBatchMode(bool batch);
+    bool isBatchMode() const { return m_batchMode; }
+    // The changes collected and not applied yet, over all zones.
+    int stagedChangeCount() const;
+    // What each collected change does, in the order they were made:
+    // "A record 'www' added to zone 'example.com'".
+    QStringList stagedDescriptions() const;
+    // One zone with collected changes: its file's text now and the text
+    // applyStaged() would write (the SOA serial advanced one step).
+    struct StagedFile {
+        QString zoneName;
+        QString filePath;
+        QString currentText; // empty when there is no file (or it cannot be read)
+        QString newText;
+        QStringList descriptions;
+    };
+    // In the order the zones were first changed.
+    QList<StagedFile> stagedFiles() const;
+    // Writes every changed zone's file (checked), reloads each zone on a
+    // running server and checks that it serves the zone's new serial and
+    // record sets. Any failure puts every zone's previous file back (and
+    // reloads it); the changes stay collected, so that they can be fixed.
+    // Ends with one changeFinished() carrying the returned id.
+    ChangeId applyStaged();
+    // Puts every zone back to its state as last applied.
+    void discardStaged();
+    bool isApplyingStaged() const { return m_applyingStaged; }
+    // ---------------------------------------------------------------------
+
 Q_SIGNALS:
     void zonesChanged();
     // The change with this id has ended: applied, or not, and then message
@@ -183,6 +224,9 @@ Q_SIGNALS:
     void changeFinished(korvi::ChangeId id, bool applied, const QString& message);
     // The stored zone list is in (or there is none to wait for).
     void storageLoaded();
+    // Batch mode: the number of collected changes, after every change of it.
+    void stagedChanged(int count);
+    void batchModeChanged(bool batch);
 
 private:
     struct RecordChange;
@@ -230,9 +274,10 @@ private:
     // The steps that write a zone file and see it served
     // (ZoneRepositoryServed.cpp). The file step keeps the text it replaces;
     // its undo writes that text back and, when the server was told, reloads
-    // the zone again.
+    // the zone again. writtenAt: the time the file's header names (now when
+    // not given).
     void addZoneFileStep(ChangeTransaction* transaction, const ZonePtr& candidate,
-                         const ZonePtr& unchanged);
+                         const ZonePtr& unchanged, const QDateTime& writtenAt = {});
     // Reloads the zone on a running server and checks that it serves the
     // expectation.
     void addReloadStep(ChangeTransaction* transaction, const QString& zoneName,
@@ -273,6 +318,48 @@ private:
     void zoneListArrived(RequestId request, const QList<StoredZone>& stored);
     void recordsArrived(const QUuid& zone, const QList<DNSRecord>& records);
     void finishStorageLoad();
+
+    // --- Batch mode (ZoneRepositoryBatch.cpp) ---------------------------
+    // A zone's state as last applied and what was collected since.
+    struct StagedZone {
+        ZonePtr zone;
+        QList<DNSRecord> appliedRecords;
+        std::optional<SOARecord> appliedSoa;
+        QStringList descriptions;
+        QList<QUuid> recordIds;
+        bool soaChanged = false;
+        // When the last change was collected: the serial and the file's
+        // header line are made from it.
+        QDateTime stagedAt;
+    };
+    // Makes a checked change on the zone only, and collects it: apply
+    // changes the records, soa (when given) sets the SOA's fields, ids are
+    // the records touched, description says what it does.
+    void stageRecordChange(ChangeId id, const ZonePtr& zone,
+                           const std::function<void(DNSZone&)>& apply,
+                           const std::optional<SOARecord>& soa, const QList<QUuid>& ids,
+                           const QString& description);
+    // The zone as it would be written: its records, its SOA one serial step
+    // on from the one last applied.
+    ZonePtr stagedCandidate(const StagedZone& staged) const;
+    // The zone as last applied (for the undo of its file step).
+    ZonePtr appliedZone(const StagedZone& staged) const;
+    // candidates: the zones as written, in the order of the transaction.
+    void stagedApplyFinished(ChangeId id, bool applied, const QString& step, const QString& reason,
+                             const QList<ZonePtr>& candidates, const QString& failedZone);
+    // Ends applyStaged() from the event loop.
+    void finishStagedApply(ChangeId id, bool applied, const QString& message);
+    // Forgets a zone's collected changes (the zone was removed, or holds its
+    // file's version now).
+    void dropStagedZone(const QUuid& zone);
+    // Forgets the collected changes of zones no longer listed.
+    void dropUnlistedStaged();
+    void emitStagedChanged();
+    bool m_batchMode = false;
+    bool m_applyingStaged = false;
+    QHash<QUuid, StagedZone> m_staged;
+    QList<QUuid> m_stagedOrder;
+    // ---------------------------------------------------------------------
 
     QPointer<AppLog> m_log;
     ZoneDatabase* m_database;

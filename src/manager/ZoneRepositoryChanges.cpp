@@ -231,6 +231,13 @@ void ZoneRepository::runRecordChange(ChangeId id, const RecordChange& change, co
             return;
         }
     }
+    // Batch mode: checked, then only collected (ZoneRepositoryBatch.cpp).
+    if (m_batchMode) {
+        stageRecordChange(id, zone, change.apply, change.soa, change.ids,
+                          change.successPrefix + change.phrase + change.successSuffix +
+                              zone->name() + u'\'');
+        return;
+    }
     // The candidate: the zone as it would be with the change.
     auto candidate = ZonePtr::create(zone->id(), zone->name(), zone->filePath(), 0);
     candidate->setName(zone->name());

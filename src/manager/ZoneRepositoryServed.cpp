@@ -47,7 +47,7 @@ QString ZoneRepository::withServerWords(const QString& reason, const QString& zo
 }
 
 void ZoneRepository::addZoneFileStep(ChangeTransaction* transaction, const ZonePtr& candidate,
-                                     const ZonePtr& unchanged) {
+                                     const ZonePtr& unchanged, const QDateTime& writtenAt) {
     // The text the write replaces, and whether the server was told of the
     // new one (then it reloads the zone once the old text is back).
     struct Kept {
@@ -57,13 +57,13 @@ void ZoneRepository::addZoneFileStep(ChangeTransaction* transaction, const ZoneP
     auto kept = std::make_shared<Kept>();
     transaction->addStep(
         QStringLiteral("zone file"),
-        [this, candidate, kept](Completion done) {
+        [this, candidate, kept, writtenAt](Completion done) {
             if (!m_saver)
                 return done(false, QStringLiteral("Korvi's file saving has stopped; the file was "
                                                   "not written"));
             kept->text = currentText(candidate->filePath());
             const QString path = candidate->filePath();
-            whenSaved(m_saver->saveZoneFile(candidate),
+            whenSaved(m_saver->saveZoneFile(candidate, writtenAt),
                       [this, path, kept, done](bool written, const QString& reason) {
                           if (written && m_afterWrite)
                               m_afterWrite(path);

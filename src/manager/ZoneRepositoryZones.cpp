@@ -87,6 +87,8 @@ void ZoneRepository::listZone(const ZonePtr& zone, Completion done) {
 }
 
 void ZoneRepository::unlistZone(const ZonePtr& zone, Completion done) {
+    // A removed zone's collected changes go with it.
+    dropStagedZone(zone->id());
     m_zones = without(m_zones, zone);
     Q_EMIT zonesChanged();
     // A namesake still listed keeps the zone's stored rows only if it is the

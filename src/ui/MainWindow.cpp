@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "manager/DNSServerManager.h"
+#include "manager/ZoneRepository.h"
 #include "platform/NotificationCenter.h"
 #include "ui/AboutWindowController.h"
 #include "ui/SidebarView.h"
@@ -51,6 +52,15 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (m_closeStarted)
         return;
     m_closeStarted = true;
+    // Collected changes live in memory only: the user decides first.
+    if (m_dnsManager->zoneRepository()->stagedChangeCount() > 0) {
+        askAboutStagedChangesBeforeQuit();
+        return;
+    }
+    continueClosing();
+}
+
+void MainWindow::continueClosing() {
     if (!m_dnsManager->isRunning()) {
         postTermination();
         return;
@@ -68,6 +78,68 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         postTermination();
     else
         askAboutServerBeforeQuit();
+}
+
+void MainWindow::askAboutStagedChangesBeforeQuit() {
+    ZoneRepository* repository = m_dnsManager->zoneRepository();
+    const int count = repository->stagedChangeCount();
+    // Window-modal and opened, never exec(): the answer arrives as a signal.
+    auto* box = new QMessageBox(
+        QMessageBox::Question, QStringLiteral("Korvi"),
+        count == 1 ? QStringLiteral("Apply the collected change before quitting?")
+                   : QStringLiteral("Apply the %1 collected changes before quitting?").arg(count),
+        QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("stagedChangesOnQuitBox"));
+    box->setInformativeText(QStringLiteral("Changes that are not applied are lost when Korvi "
+                                           "closes."));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    QPushButton* apply = box->addButton(QStringLiteral("Apply"), QMessageBox::AcceptRole);
+    apply->setObjectName(QStringLiteral("applyOnQuitButton"));
+    QPushButton* discard = box->addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    discard->setObjectName(QStringLiteral("discardOnQuitButton"));
+    QPushButton* cancel = box->addButton(QMessageBox::Cancel);
+    cancel->setObjectName(QStringLiteral("cancelStagedQuitButton"));
+    box->setDefaultButton(apply);
+    box->setEscapeButton(cancel);
+    connect(
+        box, &QMessageBox::buttonClicked, this,
+        [this, apply, discard, repository](QAbstractButton* clicked) {
+            if (clicked == discard) {
+                repository->discardStaged();
+                continueClosing();
+                return;
+            }
+            if (clicked != apply) {
+                m_closeStarted = false; // quitting was cancelled
+                return;
+            }
+            // Quitting goes on once the changes are served; a failure
+            // keeps Korvi open with the changes still collected.
+            const ChangeId id = repository->applyStaged();
+            auto connection = std::make_shared<QMetaObject::Connection>();
+            *connection = connect(
+                repository, &ZoneRepository::changeFinished, this,
+                [this, id, connection](ChangeId finished, bool applied, const QString& message) {
+                    if (finished != id)
+                        return;
+                    disconnect(*connection);
+                    if (applied) {
+                        continueClosing();
+                        return;
+                    }
+                    m_closeStarted = false;
+                    auto* failure =
+                        new QMessageBox(QMessageBox::Warning, QStringLiteral("Korvi"),
+                                        QStringLiteral("The collected changes were not applied"),
+                                        QMessageBox::Ok, this);
+                    failure->setObjectName(QStringLiteral("applyOnQuitFailedBox"));
+                    failure->setInformativeText(message);
+                    failure->setAttribute(Qt::WA_DeleteOnClose);
+                    failure->open();
+                });
+        });
+    box->open();
 }
 
 void MainWindow::askAboutServerBeforeQuit() {

@@ -56,7 +56,8 @@ protected:
     // Closing the main window ends Korvi. The data is saved first: the zones
     // at once, named.conf once BIND's checker has answered, so the window
     // closes when that very save has ended, a moment later (an earlier save
-    // ending first does not count). Before that, a running server is dealt
+    // ending first does not count). Collected changes come first: the user
+    // applies or discards them, or stays. Then a running server is dealt
     // with: Korvi's own sandbox server is stopped; about the machine's server
     // the user is asked once (or the remembered answer is used).
     void closeEvent(QCloseEvent* event) override;
@@ -68,6 +69,9 @@ private:
     QWidget* makeScreen(Section section);
     void refresh();
     // The steps of closing, each waiting asynchronously for the one before.
+    // Collected changes first (apply, discard or stay), then the server.
+    void askAboutStagedChangesBeforeQuit();
+    void continueClosing();
     void askAboutServerBeforeQuit();
     void stopServerThenQuit();
     void postTermination();

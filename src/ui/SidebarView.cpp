@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "manager/DNSServerManager.h"
+#include "ui/apply/ApplyChangesButton.h"
 #include "ui/dashboard/ServerStatusStyle.h"
 #include "ui/dashboard/StatusIndicator.h"
 #include "ui/icons/SymbolIcons.h"
@@ -64,6 +65,8 @@ SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
             Q_EMIT selectedSectionChanged(Section(row));
     });
     layout->addWidget(m_list, 1);
+    // Collected changes wait here, in sight from every screen.
+    layout->addWidget(new ApplyChangesButton(manager, this));
 
     // Server status: the light and its sentence.
     auto* statusRow = new QHBoxLayout;

@@ -9,6 +9,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include "ui/configuration/ApplySettingsSection.h"
 #include "ui/configuration/ConfiguredZonesSection.h"
 #include "ui/configuration/EditableListSection.h"
 #include "ui/configuration/ForwarderPresetButton.h"
@@ -128,6 +129,8 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     column->addWidget(buildPresets());
     column->addWidget(buildInformationBox());
     column->addWidget(new ConfiguredZonesSection(manager));
+    // How changes reach the server: Korvi's own setting, never the package's.
+    column->addWidget(new ApplySettingsSection(manager));
     column->addWidget(buildButtons());
     column->addStretch();
     if (readOnlyNotice) {
