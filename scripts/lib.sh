@@ -8,14 +8,16 @@ KORVI_BUILD_DIR="${KORVI_BUILD_DIR:-$KORVI_ROOT/build}"
 # Every Debian 12 package that building, testing, benchmarking and running
 # Korvi needs: compiler and build tools, Qt 6 (widgets, SQL with its SQLite
 # driver), Google Benchmark, the DNS libraries (Knot's zone scanner, ldns),
-# BIND with its tools, and the fonts the window needs (the log lines carry
-# emoji).
+# BIND with its tools, the fonts the window needs (the log lines carry
+# emoji), and the validators the install test runs on the menu entry, the
+# metainfo and the manual pages.
 KORVI_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite
   libbenchmark-dev libknot-dev libldns-dev
   bind9 bind9-utils bind9-dnsutils
   procps fonts-dejavu-core fonts-noto-color-emoji
+  desktop-file-utils appstream groff-base
 )
 
 # How often a download is tried before the install gives up, and how long it

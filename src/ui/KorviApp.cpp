@@ -30,7 +30,9 @@ void KorviApp::setIdentity() {
 KorviApp::KorviApp(QApplication& application) {
     setIdentity();
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Korvi"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("korvi"));
+    // The installed menu entry's name, by which Wayland desktops match the
+    // window to its entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvi.Korvi"));
     QGuiApplication::setWindowIcon(applicationIcon());
     QGuiApplication::setQuitOnLastWindowClosed(true);
 
