@@ -7,6 +7,7 @@
 #include "manager/DNSServerManager.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
+#include "manager/ReplicationService.h"
 #include "manager/ServerControl.h"
 #include "manager/ZoneRepository.h"
 
@@ -109,6 +110,8 @@ NamedConfWriter::Options DNSServerManager::namedConfOptions() const {
     options.bindVersion = bindVersion();
     options.extraOptionLines = m_layout.namedConfOptionLines;
     options.extraStatements = m_layout.namedConfStatements;
+    options.extraStatements += m_replication->configurationStatements();
+    options.zoneLines = m_replication->zoneLines();
     return options;
 }
 SaveId DNSServerManager::saveConfiguration() {
@@ -118,7 +121,8 @@ SaveId DNSServerManager::startConfigurationSave(const QList<ZonePtr>& zones) {
     // A distribution's BIND keeps its named.conf; Korvi writes its include.
     const SaveId id =
         m_layout.ownsIncludeOnly
-            ? m_saver->saveOwnedConfiguration(zones)
+            ? m_saver->saveOwnedConfiguration(zones, m_replication->zoneLines(),
+                                              m_replication->configurationStatements())
             : m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
     m_configurationSaves.insert(id);
     return id;
