@@ -375,6 +375,10 @@ void ReplicationService::whenSaved(SaveId id, Completion done) {
 }
 
 void ReplicationService::updateCatalog(const QStringList& zoneNames, Completion done) {
+    writeCatalog(zoneNames, std::move(done), true);
+}
+
+void ReplicationService::writeCatalog(const QStringList& zoneNames, Completion done, bool reload) {
     if (!isActive() || !m_saver) {
         QMetaObject::invokeMethod(
             this, [done] { done(true, QString()); }, Qt::QueuedConnection);
@@ -385,8 +389,8 @@ void ReplicationService::updateCatalog(const QStringList& zoneNames, Completion 
     const auto catalog =
         ReplicationText::catalogZone(catalogFilePath(), zoneNames, m_catalogSerial);
     QPointer<ReplicationService> self(this);
-    whenSaved(m_saver->saveZoneFile(catalog), [self, done](bool ok, const QString& why) {
-        if (!self || !ok || !self->serverRunning())
+    whenSaved(m_saver->saveZoneFile(catalog), [self, done, reload](bool ok, const QString& why) {
+        if (!self || !ok || !reload || !self->serverRunning())
             return done(ok, why);
         // A zone the server already has is read again only when reloaded;
         // a new catalog is read by the reconfiguration that follows.
@@ -411,7 +415,9 @@ void ReplicationService::apply(Completion done) {
     };
     if (!isActive())
         return saveConfiguration();
-    updateCatalog(zones, [saveConfiguration, done](bool ok, const QString& why) {
+    // The reconfiguration that follows reads a catalog new to the server; one
+    // it has already lists the same zones.
+    writeCatalog(zones, [saveConfiguration, done](bool ok, const QString& why) {
         if (!ok)
             return done(false, why);
         saveConfiguration();

@@ -91,6 +91,9 @@ public:
     // and, on a running server, the catalog zone reloaded. Nothing to do
     // while replication is off.
     void updateCatalog(const QStringList& zoneNames, Completion done);
+    // The same without the reload: a reconfiguration follows and reads a
+    // catalog the server does not have yet.
+    void writeCatalog(const QStringList& zoneNames, Completion done, bool reload = false);
     // The catalog, the configuration and a running server brought in line
     // with the list and keys now (after the list changed).
     void apply(Completion done);

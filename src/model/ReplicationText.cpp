@@ -115,7 +115,10 @@ QStringList zoneTransferLines(const QList<SecondaryServer>& secondaries) {
                       .arg(quoted(secondary.keyName));
     // "explicit": only the secondaries are told, not the names of the zone's
     // NS records, which need not point at a server that copies it.
-    return {QStringLiteral("notify explicit;"),
+    // Korvi's changes come one at a time from a person (or a zone added
+    // right after another one changes the catalog again): each is announced
+    // at once rather than BIND's five seconds after the one before.
+    return {QStringLiteral("notify explicit;"), QStringLiteral("notify-delay 0;"),
             QStringLiteral("also-notify { ") + notify + QStringLiteral("};"),
             QStringLiteral("allow-transfer { ") + keyList(kept) + QStringLiteral("};")};
 }
@@ -132,8 +135,10 @@ QString catalogZoneStatement(const QString& filePath, const QList<SecondaryServe
 }
 
 QString catalogZonesClause(const SecondarySetup& setup) {
+    // Korvi's catalog changes only when a zone is added or removed: the
+    // secondary takes each change within a second rather than BIND's five.
     return QStringLiteral("catalog-zones {\n    zone %1\n        default-primaries { %2 port %3 "
-                          "key %4; };\n};")
+                          "key %4; }\n        min-update-interval 1;\n};")
         .arg(quoted(catalogZoneName()), setup.primaryAddress)
         .arg(setup.primaryPort)
         .arg(quoted(setup.key.name));

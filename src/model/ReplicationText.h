@@ -36,6 +36,7 @@ bool isUsableSecondary(const SecondaryServer& secondary, QString* why = nullptr)
 
 // The lines inside a zone statement of a zone the secondaries copy:
 //   notify explicit;
+//   notify-delay 0;
 //   also-notify { ADDR port P key "K"; ... };
 //   allow-transfer { key "K"; ... };
 // Unusable secondaries are left out; none left: no lines (the zone keeps

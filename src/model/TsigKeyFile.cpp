@@ -79,7 +79,7 @@ std::optional<QList<TsigKey>> TsigKeyFile::parse(const QString& text, QString* e
     // key "name" { algorithm X; secret "Y"; }; with the two clauses in
     // either order and the name quoted or not.
     static const QRegularExpression keyStatement(
-        QStringLiteral("^\\s*key\\s+(\"[^\"]*\"|[^\\s\"{};]+)\\s*\\{\\s*"
+        QStringLiteral("\\s*key\\s+(\"[^\"]*\"|[^\\s\"{};]+)\\s*\\{\\s*"
                        "(algorithm\\s+([^\\s;]+)\\s*;\\s*secret\\s+\"([^\"]*)\"|"
                        "secret\\s+\"([^\"]*)\"\\s*;\\s*algorithm\\s+([^\\s;]+))"
                        "\\s*;\\s*\\}\\s*;"));
