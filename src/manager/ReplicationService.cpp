@@ -15,6 +15,7 @@
 #include "manager/ServerControl.h"
 #include "manager/TextFileWriter.h"
 #include "model/DNSZone.h"
+#include "model/RecordValidator.h"
 #include "model/Serial.h"
 #include "model/TsigKeyFile.h"
 #include "platform/PreferencesStore.h"
@@ -431,6 +432,10 @@ ReplicationService::setupFor(const QString& secondaryName, const QString& primar
             continue;
         const std::optional<TsigKey> secret = key(secondary.keyName);
         if (!secret)
+            return std::nullopt;
+        // The address goes into configuration text as it stands.
+        if (!primaryAddress.isEmpty() && !isValidIPv4Address(primaryAddress) &&
+            !isValidIPv6Address(primaryAddress))
             return std::nullopt;
         ReplicationText::SecondarySetup setup;
         setup.primaryAddress = primaryAddress.isEmpty() ? m_layout.serverAddress : primaryAddress;

@@ -245,6 +245,7 @@ private Q_SLOTS:
     // A removed zone leaves the secondary once the catalog no longer lists it.
     void removedZoneLeavesSecondary() {
         QVERIFY(m_zone);
+        QVERIFY(!dig(m_secondaryPort, u"replica.example"_s, u"SOA"_s).isEmpty());
         const Finish finish =
             finishOf(m_manager.get(), [&] { return m_manager->removeZone(m_zone); });
         QVERIFY2(finish.applied, qPrintable(finish.message));
