@@ -354,7 +354,12 @@ FileOperationResult OwnedFiles::writeKeys(const QByteArray& bytes) const {
     if (!TsigKeyFile::parse(QString::fromUtf8(bytes), &why))
         return FileOperationResult::refused(QStringLiteral("Not a key file Korvi writes: ") + why);
     const QString path = m_layout.keyFile();
-    const FileOperationResult check = checkConfiguration(path, bytes);
+    // Keys may come before Korvi's first zone, when its include is not
+    // written yet: the check then reads it as empty.
+    QMap<QString, QByteArray> candidates{{path, bytes}};
+    if (!QFileInfo::exists(m_layout.korviInclude))
+        candidates.insert(m_layout.korviInclude, QByteArray());
+    const FileOperationResult check = checkConfiguration(candidates);
     if (!check.ok())
         return check;
     return replaceFile(path, bytes, QFileInfo(path).absolutePath(), {}, 0640);
