@@ -137,11 +137,19 @@ void ReplicationService::writeKeys(const QList<TsigKey>& keys, Completion done) 
         done(false, QStringLiteral("Korvi may not write ") + path);
         return;
     }
+    // Only the owner (and the server's group) may read the secrets: a new
+    // file gets that mode while still empty, and a replaced file keeps it.
+    const QFile::Permissions secret = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    if (!QFileInfo::exists(path)) {
+        QFile empty(path);
+        if (empty.open(QIODevice::WriteOnly))
+            empty.close();
+        QFile::setPermissions(path, secret);
+    }
     QString error;
     const bool written = TextFileWriter::replaceFile(path, text, &error);
-    // Only the owner (and the server's group) may read the secrets.
     if (written)
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        QFile::setPermissions(path, secret);
     QMetaObject::invokeMethod(
         this, [done, written, error] { done(written, error); }, Qt::QueuedConnection);
 }
