@@ -1,6 +1,7 @@
 #include "manager/ReplicationService.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -469,6 +470,32 @@ ReplicationService::secondaryNamedConf(const QString& secondaryName,
     if (!setup)
         return std::nullopt;
     return ReplicationText::secondaryNamedConf(*setup, local);
+}
+
+std::optional<QString> ReplicationService::writeLocalSecondary(const QString& secondaryName,
+                                                               const QString& directory,
+                                                               quint16 port, QString* error) const {
+    const auto fail = [error](const QString& why) -> std::optional<QString> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    const QString folder = QDir::cleanPath(directory);
+    if (!QDir::isAbsolutePath(folder) || folder.contains(u'"') || folder.contains(u'\\'))
+        return fail(QStringLiteral("Choose a folder with an absolute path and no quotes"));
+    const std::optional<QString> text =
+        secondaryNamedConf(secondaryName, ReplicationText::localSecondaryIn(folder, port));
+    if (!text)
+        return fail(QStringLiteral("There is no secondary \"%1\" with a key").arg(secondaryName));
+    if (!QDir().mkpath(folder + QStringLiteral("/data")))
+        return fail(QStringLiteral("Could not create ") + folder + QStringLiteral("/data"));
+    const QString path = folder + QStringLiteral("/named.conf");
+    QString why;
+    if (!TextFileWriter::replaceFile(path, *text, &why))
+        return fail(why);
+    // It holds the key's secret.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    return path;
 }
 
 } // namespace korvi

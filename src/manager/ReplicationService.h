@@ -109,6 +109,13 @@ public:
                                             const QString& primaryAddress = {}) const;
     std::optional<QString> secondaryNamedConf(const QString& secondaryName,
                                               const ReplicationText::LocalSecondary& local) const;
+    // "Try it locally": that named.conf written as directory/named.conf for
+    // a server kept inside directory (its data/ folder made too), listening
+    // on 127.0.0.1 at port; start it with `named -c directory/named.conf`.
+    // The path written, or nothing and the reason in *error.
+    std::optional<QString> writeLocalSecondary(const QString& secondaryName,
+                                               const QString& directory, quint16 port,
+                                               QString* error = nullptr) const;
 
 Q_SIGNALS:
     void keysChanged();

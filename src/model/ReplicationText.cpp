@@ -204,4 +204,19 @@ QString secondaryNamedConf(const SecondarySetup& setup, const LocalSecondary& lo
     return text;
 }
 
+LocalSecondary localSecondaryIn(const QString& directory, quint16 port) {
+    LocalSecondary local;
+    local.directory = directory;
+    local.listenPort = port;
+    const auto at = [&directory](const char* name) {
+        return quoted(directory + u'/' + QLatin1String(name));
+    };
+    local.extraOptionLines = {QStringLiteral("pid-file ") + at("named.pid") + u';',
+                              QStringLiteral("lock-file ") + at("named.lock") + u';',
+                              QStringLiteral("session-keyfile ") + at("session.key") + u';',
+                              QStringLiteral("managed-keys-directory ") + quoted(directory) + u';'};
+    local.extraStatements = {QStringLiteral("controls { };")};
+    return local;
+}
+
 } // namespace korvi::ReplicationText

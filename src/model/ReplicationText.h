@@ -73,6 +73,10 @@ struct LocalSecondary {
     QStringList extraStatements;
 };
 QString secondaryNamedConf(const SecondarySetup& setup, const LocalSecondary& local);
+// A second server on this machine kept wholly inside `directory`: its pid,
+// lock, session key and managed keys there, no control channel (which would
+// take the machine's port 953), listening on 127.0.0.1 at the port.
+LocalSecondary localSecondaryIn(const QString& directory, quint16 port);
 
 } // namespace ReplicationText
 

@@ -123,19 +123,16 @@ private Q_SLOTS:
 
         // The secondary: configured once, from the text Korvi writes for it.
         const QString dir = m_secondaryDir.path();
-        QVERIFY(QDir().mkpath(dir + u"/data"_s));
-        ReplicationText::LocalSecondary local;
-        local.directory = dir;
-        local.listenPort = m_secondaryPort;
-        local.extraOptionLines = {u"pid-file \"%1/named.pid\";"_s.arg(dir),
-                                  u"lock-file \"%1/named.lock\";"_s.arg(dir),
-                                  u"session-keyfile \"%1/session.key\";"_s.arg(dir),
-                                  u"managed-keys-directory \"%1\";"_s.arg(dir)};
-        local.extraStatements = {u"controls { };"_s};
-        const std::optional<QString> conf = replication->secondaryNamedConf(u"local"_s, local);
-        QVERIFY(conf);
-        m_secondaryConf = dir + u"/named.conf"_s;
-        QVERIFY(writeTextFile(m_secondaryConf, *conf));
+        QString why;
+        // A folder that is not an absolute path, or a secondary Korvi does not know, gets none.
+        QVERIFY(!replication->writeLocalSecondary(u"local"_s, u"relative/dir"_s, m_secondaryPort));
+        QVERIFY(!replication->writeLocalSecondary(u"unknown"_s, dir, m_secondaryPort));
+        QVERIFY(!QFileInfo::exists(dir + u"/named.conf"_s));
+        const std::optional<QString> written =
+            replication->writeLocalSecondary(u"local"_s, dir, m_secondaryPort, &why);
+        QVERIFY2(written, qPrintable(why));
+        m_secondaryConf = *written;
+        QCOMPARE(m_secondaryConf, dir + u"/named.conf"_s);
         const ProgramResult check = checkConf(m_secondaryConf);
         QVERIFY2(check.ok(), qPrintable(check.describe()));
         m_secondary.setProcessChannelMode(QProcess::MergedChannels);
