@@ -10,7 +10,8 @@ bool isFileVerb(const QStringList& words) {
         return words.size() == 2;
     if (verb == u"adopt-zone")
         return words.size() == 3;
-    if (verb == u"write-include" || verb == u"add-include" || verb == u"remove-include")
+    if (verb == u"write-include" || verb == u"add-include" || verb == u"remove-include" ||
+        verb == u"write-keys")
         return words.size() == 1;
     return false;
 }
@@ -18,7 +19,7 @@ bool isFileVerb(const QStringList& words) {
 bool fileVerbTakesInput(const QStringList& words) {
     return !words.isEmpty() &&
            (words.first() == u"write-zone" || words.first() == u"write-include" ||
-            words.first() == u"adopt-zone");
+            words.first() == u"adopt-zone" || words.first() == u"write-keys");
 }
 
 FileOperationResult performFileVerb(const OwnedFiles& files, const QStringList& words,
@@ -35,6 +36,8 @@ FileOperationResult performFileVerb(const OwnedFiles& files, const QStringList& 
         return files.adoptZone(words[1], words[2], input);
     if (verb == u"write-include")
         return files.writeInclude(input);
+    if (verb == u"write-keys")
+        return files.writeKeys(input);
     if (verb == u"add-include")
         return files.addIncludeLine();
     return files.removeIncludeLine();

@@ -15,6 +15,7 @@ namespace korvi {
 //   write-zone ZONE  (zone text as input)   remove-zone ZONE
 //   write-include    (include text as input) add-include   remove-include
 //   adopt-zone ZONE FILE  (FILE's text without the zone's statement as input)
+//   write-keys       (Korvi's key file as input)
 //
 // Nothing when the words are not one of these verbs with its arguments.
 bool isFileVerb(const QStringList& words);

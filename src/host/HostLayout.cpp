@@ -50,14 +50,20 @@ OwnedFileLayout ownedFileLayout(const SystemLayout& layout) {
     return OwnedFileLayout::forFamily(family, layout.ownedRoot);
 }
 
-QByteArray ownedIncludeText(const OwnedFileLayout& layout, const QStringList& zones) {
+QByteArray ownedIncludeText(const OwnedFileLayout& layout, const QStringList& zones,
+                            const QStringList& zoneLines, const QStringList& statements) {
     QByteArray text = "// Korvi's zones. Korvi rewrites this file; edit the zones in Korvi.\n";
     for (const QString& zone : zones) {
         if (!OwnedFiles::isAcceptableZoneName(zone))
             continue;
         text += "\nzone \"" + zone.toUtf8() + "\" IN {\n\ttype primary;\n\tfile \"" +
-                QFile::encodeName(layout.zoneFile(zone)) + "\";\n};\n";
+                QFile::encodeName(layout.zoneFile(zone)) + "\";\n";
+        for (const QString& line : zoneLines)
+            text += '\t' + line.toUtf8() + '\n';
+        text += "};\n";
     }
+    for (const QString& statement : statements)
+        text += '\n' + statement.toUtf8() + '\n';
     return text;
 }
 

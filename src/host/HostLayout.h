@@ -38,7 +38,9 @@ OwnedFileLayout ownedFileLayout(const SystemLayout& layout);
 
 // The text of Korvi's include file: one zone statement per zone, its file in
 // Korvi's zone folder. Zone names Korvi would not write a file for are left
-// out.
-QByteArray ownedIncludeText(const OwnedFileLayout& layout, const QStringList& zones);
+// out. zoneLines go inside every zone statement (the secondaries' transfer
+// lines), statements after the zones (the key file's include, the catalog).
+QByteArray ownedIncludeText(const OwnedFileLayout& layout, const QStringList& zones,
+                            const QStringList& zoneLines = {}, const QStringList& statements = {});
 
 } // namespace korvi

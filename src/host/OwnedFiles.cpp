@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "model/TsigKeyFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -147,6 +149,10 @@ QString OwnedFileLayout::zoneFile(const QString& zone) const {
     return zoneDirectory + QStringLiteral("/db.") + zone;
 }
 
+QString OwnedFileLayout::keyFile() const {
+    return QFileInfo(korviInclude).absolutePath() + QStringLiteral("/korvi-keys.conf");
+}
+
 OwnedFiles::OwnedFiles(OwnedFileLayout layout, QString checkZoneProgram, QString checkConfProgram)
     : m_layout(std::move(layout)),
       m_checkZone(checkZoneProgram.isEmpty() ? QStringLiteral("/usr/bin/named-checkzone")
@@ -250,7 +256,7 @@ QStringList OwnedFiles::workingDirectories() const {
 
 FileOperationResult OwnedFiles::replaceFile(const QString& path, const QByteArray& bytes,
                                             const QString& allowedDirectory,
-                                            const QString& keepFrom) const {
+                                            const QString& keepFrom, int mode) const {
     if (!isRealDirectory(allowedDirectory))
         return FileOperationResult::refused(
             QStringLiteral("%1 is not a plain folder (missing, or reached through a link)")
@@ -281,12 +287,13 @@ FileOperationResult OwnedFiles::replaceFile(const QString& path, const QByteArra
             ok = ::fchown(fd, kept.st_uid, kept.st_gid) == 0;
         ok = ok && ::fchmod(fd, kept.st_mode & 07777) == 0;
     } else {
-        // The distribution's owner and mode: root and the server's group, 0644.
+        // The distribution's owner and mode: root and the server's group,
+        // 0644 (0640 for keys).
         if (ok && ::geteuid() == 0 && !m_layout.serverGroup.isEmpty()) {
             if (const struct group* g = ::getgrnam(m_layout.serverGroup.toLocal8Bit().constData()))
                 ok = ::fchown(fd, 0, g->gr_gid) == 0;
         }
-        ok = ok && ::fchmod(fd, 0644) == 0;
+        ok = ok && ::fchmod(fd, mode_t(mode)) == 0;
     }
     ok = (::close(fd) == 0) && ok;
     if (!ok || ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0) {
@@ -340,6 +347,22 @@ FileOperationResult OwnedFiles::writeInclude(const QByteArray& bytes) const {
         return check;
     return replaceFile(m_layout.korviInclude, bytes,
                        QFileInfo(m_layout.korviInclude).absolutePath());
+}
+
+FileOperationResult OwnedFiles::writeKeys(const QByteArray& bytes) const {
+    QString why;
+    if (!TsigKeyFile::parse(QString::fromUtf8(bytes), &why))
+        return FileOperationResult::refused(QStringLiteral("Not a key file Korvi writes: ") + why);
+    const QString path = m_layout.keyFile();
+    // Keys may come before Korvi's first zone, when its include is not
+    // written yet: the check then reads it as empty.
+    QMap<QString, QByteArray> candidates{{path, bytes}};
+    if (!QFileInfo::exists(m_layout.korviInclude))
+        candidates.insert(m_layout.korviInclude, QByteArray());
+    const FileOperationResult check = checkConfiguration(candidates);
+    if (!check.ok())
+        return check;
+    return replaceFile(path, bytes, QFileInfo(path).absolutePath(), {}, 0640);
 }
 
 // The file that carries Korvi's include line, read whole; refused when it is

@@ -45,6 +45,8 @@ struct OwnedFileLayout {
     QByteArray includeLine() const;
     // Korvi's zone file for a zone: "<zoneDirectory>/db.<zone>".
     QString zoneFile(const QString& zone) const;
+    // Korvi's TSIG keys: korvi-keys.conf beside Korvi's include.
+    QString keyFile() const;
 };
 
 // The file work that needs root, done with no trust in the caller: every path
@@ -67,6 +69,10 @@ public:
     FileOperationResult removeZone(const QString& zone) const;
     // Korvi's include file, checked as part of the whole configuration.
     FileOperationResult writeInclude(const QByteArray& bytes) const;
+    // Korvi's key file: only key statements Korvi writes (TsigKeyFile),
+    // checked as part of the whole configuration, written root-owned and
+    // readable by the server's group only (0640), since it holds secrets.
+    FileOperationResult writeKeys(const QByteArray& bytes) const;
     // Adds or removes the one include line; the rest of the file stays as
     // it was, byte for byte. Removing the line also removes Korvi's include.
     FileOperationResult addIncludeLine() const;
@@ -104,10 +110,10 @@ private:
     FileOperationResult checkConfiguration(const QMap<QString, QByteArray>& candidates) const;
     FileOperationResult readIncludeHost(QByteArray* bytes) const;
     // Written with the distribution's owner and mode (root, the server's
-    // group, 0644), or with those of `keepFrom` when it is given.
+    // group, `mode`), or with those of `keepFrom` when it is given.
     FileOperationResult replaceFile(const QString& path, const QByteArray& bytes,
-                                    const QString& allowedDirectory,
-                                    const QString& keepFrom = {}) const;
+                                    const QString& allowedDirectory, const QString& keepFrom = {},
+                                    int mode = 0644) const;
 
     OwnedFileLayout m_layout;
     QString m_checkZone;

@@ -247,7 +247,9 @@ QSet<QString> CheckedSaver::includedZones() {
     return *m_includedZones;
 }
 
-SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
+SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones,
+                                            const QStringList& zoneLines,
+                                            const QStringList& statements) {
     const SaveId id = ++m_lastId;
     const OwnedFileLayout files = ownedFileLayout(m_layout);
     const Kind kind = Kind::configuration();
@@ -271,7 +273,7 @@ SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones) {
     }
     // With no zone left, the line and Korvi's include both go. An include
     // that already says the same needs no step (and no password prompt).
-    const QByteArray includeText = ownedIncludeText(files, names);
+    const QByteArray includeText = ownedIncludeText(files, names, zoneLines, statements);
     QFile current(files.korviInclude);
     const std::optional<QByteArray> currentText =
         current.open(QIODevice::ReadOnly) ? std::optional(current.readAll()) : std::nullopt;

@@ -54,7 +54,10 @@ public:
     // taken out when none is left; the files of zones no longer listed are
     // removed. BIND's checkers judge each file in the helper (or in this
     // process when Korvi is root), never here.
-    SaveId saveOwnedConfiguration(const QList<ZonePtr>& zones);
+    // zoneLines and statements are added to the include as ownedIncludeText
+    // adds them (the secondaries' lines, the key file, the catalog).
+    SaveId saveOwnedConfiguration(const QList<ZonePtr>& zones, const QStringList& zoneLines = {},
+                                  const QStringList& statements = {});
     // Removes the zone's file; ends with finished() like a save (written:
     // the file is gone). A file that is not there counts as removed. On a
     // distribution's BIND the helper removes Korvi's file of that zone.

@@ -5,6 +5,7 @@
 #include "manager/ApplySettings.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
+#include "manager/ReplicationService.h"
 #include "manager/ServerControlFactory.h"
 #include "manager/ServerLogFollower.h"
 #include "manager/ServerLogWords.h"
@@ -32,6 +33,8 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
           std::make_unique<PackageInstaller>(m_layout, m_runner, m_log.get(), m_detection.get())),
       m_control(makeServerControl(m_layout, m_runner, m_log.get(), m_detection.get())),
       m_saver(std::make_unique<CheckedSaver>(m_layout, m_runner, m_log.get())),
+      m_replication(std::make_unique<ReplicationService>(
+          m_layout, m_runner, m_log.get(), m_preferences.get(), m_saver.get(), m_control.get())),
       m_database(m_layout.dataDirectory.isEmpty()
                      ? nullptr
                      : std::make_unique<ZoneDatabase>(ZoneDatabaseSettings{
@@ -67,6 +70,19 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
     m_logFollower->setPath(serverLogPath());
     connect(m_logFollower, &ServerLogFollower::linesAppended, this,
             &DNSServerManager::addServerLogLines);
+    // Secondaries: their lines in the configuration, the catalog of the
+    // zones kept with every zone addition and removal.
+    m_replication->setConfigurationSave([this] { return startConfigurationSave(zones()); });
+    m_replication->setZoneNames([this] {
+        QStringList names;
+        for (const ZonePtr& zone : zones())
+            names.append(zone->name());
+        return names;
+    });
+    m_repository->setCatalogUpdate(
+        [this](const QStringList& names, std::function<void(bool, const QString&)> done) {
+            m_replication->updateCatalog(names, std::move(done));
+        });
     connectParts();
     startUp();
 }

@@ -30,6 +30,7 @@ namespace korvi {
 class AppLog;
 class HostDetection;
 class PackageInstaller;
+class ReplicationService;
 class ServerControl;
 class ServerLogFollower;
 class ZoneDatabase;
@@ -213,6 +214,8 @@ public:
     // The zones and their changes, for the parts that tune how a change is
     // checked against the server (the served-check source, its limit).
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
+    // Korvi's secondaries, their TSIG keys and the catalog of Korvi's zones.
+    ReplicationService* replication() const { return m_replication.get(); }
     void updateSOASerial(const ZonePtr& zone);
     // The user is about to change this zone (its records are on screen):
     // its checker is started ahead of time, so the first change does not
@@ -286,6 +289,7 @@ private:
     std::unique_ptr<PackageInstaller> m_installer;
     std::unique_ptr<ServerControl> m_control;
     std::unique_ptr<CheckedSaver> m_saver;
+    std::unique_ptr<ReplicationService> m_replication;
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
     std::unique_ptr<ZoneAdoption> m_adoption;

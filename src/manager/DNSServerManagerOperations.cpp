@@ -8,6 +8,7 @@
 #include "manager/DNSServerManager.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
+#include "manager/ReplicationService.h"
 #include "manager/ServerControl.h"
 #include "manager/ZoneRepository.h"
 
@@ -110,6 +111,8 @@ NamedConfWriter::Options DNSServerManager::namedConfOptions() const {
     options.bindVersion = bindVersion();
     options.extraOptionLines = m_layout.namedConfOptionLines;
     options.extraStatements = m_layout.namedConfStatements;
+    options.extraStatements += m_replication->configurationStatements();
+    options.zoneLines = m_replication->zoneLines();
     return options;
 }
 SaveId DNSServerManager::saveConfiguration() {
@@ -119,7 +122,8 @@ SaveId DNSServerManager::startConfigurationSave(const QList<ZonePtr>& zones) {
     // A distribution's BIND keeps its named.conf; Korvi writes its include.
     const SaveId id =
         m_layout.ownsIncludeOnly
-            ? m_saver->saveOwnedConfiguration(zones)
+            ? m_saver->saveOwnedConfiguration(zones, m_replication->zoneLines(),
+                                              m_replication->configurationStatements())
             : m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
     m_configurationSaves.insert(id);
     return id;

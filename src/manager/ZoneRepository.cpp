@@ -14,6 +14,7 @@
 
 #include "manager/PathComponents.h"
 #include "model/RecordValidator.h"
+#include "model/ReplicationText.h"
 #include "model/Serial.h"
 #include "model/TextCleaning.h"
 #include "platform/Console.h"
@@ -85,7 +86,13 @@ QString ZoneRepository::namesList(const QList<ZonePtr>& zones) {
     return u'[' + quoted.join(QStringLiteral(", ")) + u']';
 }
 
+QString ZoneRepository::catalogNameRefusal() {
+    return QStringLiteral("This name is kept for the catalog of Korvi's zones");
+}
+
 std::optional<QString> ZoneRepository::newZoneRefusal(const QString& name) const {
+    if (name.compare(ReplicationText::catalogZoneName(), Qt::CaseInsensitive) == 0)
+        return catalogNameRefusal();
     for (const ZonePtr& zone : m_zones) {
         if (zone->name() == name)
             return QStringLiteral("A zone for this domain already exists");

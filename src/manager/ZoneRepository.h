@@ -85,6 +85,8 @@ public:
     // The new-zone form's rules: why a zone of this name cannot be created
     // ("A zone for this domain already exists"), or nothing.
     std::optional<QString> newZoneRefusal(const QString& name) const;
+    // Why the catalog zone's name cannot be a zone of the list.
+    static QString catalogNameRefusal();
     // The SOA a new zone gets: the given names (ns1 and admin of the zone
     // when empty) with a trailing dot, cleaned; the serial; the standard
     // timers.
@@ -158,6 +160,14 @@ public:
     // before the server is told, with the file's path.
     using AfterWrite = std::function<void(const QString& path)>;
     void setAfterWriteHook(AfterWrite hook) { m_afterWrite = std::move(hook); }
+
+    // Rewrites the catalog of Korvi's zones for these zone names (and has a
+    // running server read it); a zone addition or removal runs it as a step
+    // of its own transaction, after the server was told. Nothing given: no
+    // catalog is kept.
+    using CatalogUpdate = std::function<void(const QStringList& zoneNames,
+                                             std::function<void(bool ok, const QString& message)>)>;
+    void setCatalogUpdate(CatalogUpdate update) { m_catalogUpdate = std::move(update); }
 
     // The time SOA serials are made from: the local clock unless replaced.
     // An empty function restores the local clock.
@@ -304,6 +314,8 @@ private:
     // file's name, or none.
     void restoreZoneFileEntry(const QString& zoneName, const std::optional<QString>& entry);
     void listZone(const ZonePtr& zone, Completion done);
+    // The catalog step: the catalog written for these zones.
+    void catalogStep(const QList<ZonePtr>& zones, Completion done);
     void unlistZone(const ZonePtr& zone, Completion done);
 
     // The zone database's side (ZoneRepositoryStorage.cpp).
@@ -372,6 +384,7 @@ private:
     ServerLog m_serverLog;
     AfterWrite m_afterWrite;
     ConfigurationSave m_configurationSave;
+    CatalogUpdate m_catalogUpdate;
     Clock m_clock;
     ChangeId m_lastChange = 0;
     // Per zone id, the changes not finished yet; the first one runs.

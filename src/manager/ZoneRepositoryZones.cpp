@@ -13,6 +13,7 @@
 #include "manager/ServerControl.h"
 #include "manager/ZoneRepository.h"
 #include "model/RecordValidator.h"
+#include "model/ReplicationText.h"
 #include "model/Serial.h"
 #include "model/TextCleaning.h"
 #include "platform/Console.h"
@@ -74,6 +75,17 @@ void ZoneRepository::reconfigureStep(Completion done) {
     m_control->reconfigure(std::move(done));
 }
 
+void ZoneRepository::catalogStep(const QList<ZonePtr>& zones, Completion done) {
+    if (!m_catalogUpdate) {
+        done(true, QString());
+        return;
+    }
+    QStringList names;
+    for (const ZonePtr& zone : zones)
+        names.append(zone->name());
+    m_catalogUpdate(names, std::move(done));
+}
+
 void ZoneRepository::listZone(const ZonePtr& zone, Completion done) {
     // The new-zone form has already refused a name in use; a second zone of
     // the same name is appended all the same.
@@ -108,6 +120,12 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
         return;
     }
     consoleLine(QStringLiteral("✅ Zone name validation passed"));
+    if (name.compare(ReplicationText::catalogZoneName(), Qt::CaseInsensitive) == 0) {
+        const QString refusal = QStringLiteral("❌ ") + catalogNameRefusal();
+        log(refusal, LogLevel::info);
+        finishChange(id, false, catalogNameRefusal());
+        return;
+    }
     if (isListed(zone)) {
         const QString message =
             QStringLiteral("Zone '") + name + QStringLiteral("' is already in the zone list");
@@ -181,6 +199,11 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
             done(ok, why);
         });
     });
+    // The secondaries learn of the zone from the catalog.
+    transaction->addStep(
+        QStringLiteral("catalog"),
+        [this](Completion done) { catalogStep(m_zones, std::move(done)); },
+        [this, zone](Completion done) { catalogStep(without(m_zones, zone), std::move(done)); });
     addServedStep(transaction,
                   std::make_shared<ServedExpectation>(ServedExpectation::forZone(*zone)), logMark);
     connect(
@@ -246,6 +269,11 @@ void ZoneRepository::runRemoveZone(ChangeId id, const ZonePtr& zone) {
     addServedStep(transaction,
                   std::make_shared<ServedExpectation>(ServedExpectation::forRemoval(name)),
                   logMark);
+    // The secondaries drop their copies once the catalog no longer lists it.
+    transaction->addStep(
+        QStringLiteral("catalog"),
+        [this, zone](Completion done) { catalogStep(without(m_zones, zone), std::move(done)); },
+        [this](Completion done) { catalogStep(m_zones, std::move(done)); });
     transaction->addStep(QStringLiteral("zone file"), zoneFileRemoval(zone), zoneFileWrite(zone));
     transaction->addStep(QStringLiteral("zone list"),
                          [this, zone](Completion done) { unlistZone(zone, std::move(done)); });

@@ -9,6 +9,7 @@
 #include "model/DNSConfiguration.h"
 #include "model/NamedConfReader.h"
 #include "model/RecordValidator.h"
+#include "model/ReplicationText.h"
 #include "model/TextCleaning.h"
 #include "platform/TextFile.h"
 
@@ -336,7 +337,9 @@ void BindConfigReader::apply(const BindConfigReading& reading, DNSConfiguration&
     QMap<QString, QString> files = configuration.zoneFiles();
     const QMap<QString, QString> before = files;
     for (const ConfiguredZone& zone : reading.zones) {
-        if (!zone.isEditableByKorvi() || !isValidDomainName(zone.name))
+        // The catalog zone of Korvi's secondaries is not a zone of the list.
+        if (!zone.isEditableByKorvi() || !isValidDomainName(zone.name) ||
+            zone.name.compare(ReplicationText::catalogZoneName(), Qt::CaseInsensitive) == 0)
             continue;
         // Korvi's zone files live in its own folder; only the name is taken.
         const QString fileName = zone.file.section(u'/', -1);

@@ -6,6 +6,7 @@
 
 #include "model/DNSConfiguration.h"
 #include "model/RecordValidator.h"
+#include "model/ReplicationText.h"
 #include "model/TextLines.h"
 #include "model/ZoneFileWriter.h"
 
@@ -139,12 +140,18 @@ QString NamedConfWriter::write(const DNSConfiguration& config, const Options& op
         line({}, statement);
 
     for (auto it = config.zoneFiles().cbegin(); it != config.zoneFiles().cend(); ++it) {
-        if (!isValidDomainName(it.key()) || !isSafeQuotedText(it.value()))
+        // The catalog's statement comes with the replication statements; a
+        // zone-file entry of that name (read back from an older file) is not
+        // one of Korvi's zones.
+        if (!isValidDomainName(it.key()) || !isSafeQuotedText(it.value()) ||
+            it.key().compare(ReplicationText::catalogZoneName(), Qt::CaseInsensitive) == 0)
             continue;
         line({}, QStringLiteral("zone \"%1\" IN {").arg(it.key()));
         line(indent1, QStringLiteral("type master;"));
         line(indent1, QStringLiteral("file \"%1\";").arg(it.value()));
         line(indent1, QStringLiteral("allow-update { none; };"));
+        for (const QString& zoneLine : options.zoneLines)
+            line(indent1, zoneLine);
         line({}, QStringLiteral("};"));
     }
     return out;

@@ -32,6 +32,10 @@ public:
         // private server turns off the control channel, which would otherwise
         // take the machine-wide port 953).
         QStringList extraStatements;
+        // Lines added inside every zone statement of Korvi's zones (the
+        // zone-transfer lines of its secondaries), each indented by four
+        // spaces and written as given.
+        QStringList zoneLines;
     };
 
     static QString write(const DNSConfiguration& configuration, const Options& options);

@@ -63,6 +63,7 @@ SystemLayout SystemLayout::standard() {
                               QStringLiteral("launchctl"),
                               QStringLiteral("named-checkconf"),
                               QStringLiteral("named-checkzone"),
+                              QStringLiteral("tsig-keygen"),
                               QStringLiteral("tail")};
     layout.allowedCommandPrefixes = {QStringLiteral("/usr/local/"), QStringLiteral("/opt/local/")};
     layout.allowedPrivilegeCommand = QStringLiteral("sudo");
@@ -166,6 +167,7 @@ SystemLayout SystemLayout::distribution(const QString& family, const QString& ro
     layout.allowedPathPrefixes = {layout.zoneDirectory + u'/'};
     layout.allowedCommands = {QStringLiteral("named-checkconf"),
                               QStringLiteral("named-checkzone"),
+                              QStringLiteral("tsig-keygen"),
                               QStringLiteral("tail"),
                               QStringLiteral("rndc"),
                               QStringLiteral("dig"),
@@ -275,6 +277,7 @@ SystemLayout SystemLayout::sandbox(const QString& rootDir, quint16 port, quint16
     // reader and BIND's checkers. No sudo, no launchctl, no package managers.
     layout.allowedCommands = {QStringLiteral("named-checkconf"),
                               QStringLiteral("named-checkzone"),
+                              QStringLiteral("tsig-keygen"),
                               QStringLiteral("tail"),
                               QStringLiteral("rndc"),
                               QStringLiteral("rndc-confgen"),

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,6 +136,28 @@ private Q_SLOTS:
         // Korvi's folder goes with its last file; the distribution's folder stays.
         QVERIFY(!QFileInfo::exists(path(u"/var/lib/bind/korvi"_s)));
         QVERIFY(QFileInfo(path(u"/var/lib/bind"_s)).isDir());
+    }
+
+    // Korvi's key file: written root-owned, readable by named's group only;
+    // text that is not key statements is refused and the file stays.
+    void writeKeys() {
+        const QByteArray keys = "key \"korvi-s\" {\n\talgorithm hmac-sha256;\n\tsecret "
+                                "\"EsmUGNb5EEFFOGC5t3uLfqEIu3jxsYaLrNSVuml5/uE=\";\n};\n";
+        Run run = helper({u"write-keys"_s}, keys);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.output));
+        const QString file = path(u"/etc/bind/korvi-keys.conf"_s);
+        QCOMPARE(read(u"/etc/bind/korvi-keys.conf"_s), keys);
+        struct stat info {};
+        QCOMPARE(::stat(qPrintable(file), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0640));
+        QCOMPARE(info.st_uid, uid_t(0));
+        if (const struct group* bind = ::getgrnam("bind"))
+            QCOMPARE(info.st_gid, bind->gr_gid);
+        run = helper({u"write-keys"_s}, "options { directory \"/tmp\"; };\n");
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.output.contains(u"Not a key file"_s), qPrintable(run.output));
+        QCOMPARE(read(u"/etc/bind/korvi-keys.conf"_s), keys);
+        QVERIFY(QFile::remove(file));
     }
 
     // What the helper refuses, and that a refusal leaves every file as it was.

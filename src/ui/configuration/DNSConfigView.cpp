@@ -14,6 +14,7 @@
 #include "ui/configuration/EditableListSection.h"
 #include "ui/configuration/ForwarderPresetButton.h"
 #include "ui/dashboard/ServerStatusStyle.h"
+#include "ui/replication/ReplicationDialog.h"
 #include "ui/widgets/IntegerField.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/RoundedPanel.h"
@@ -289,6 +290,17 @@ QWidget* DNSConfigView::buildButtons() {
     layout->addWidget(m_reloadButton);
     layout->addWidget(m_reloadFromFileButton);
     layout->addStretch();
+    // Korvi's secondaries, their keys and the text each of them needs.
+    auto* secondaries = new QPushButton(QStringLiteral("Secondaries…"));
+    secondaries->setObjectName(QStringLiteral("replicationButton"));
+    layout->addWidget(secondaries);
+    connect(secondaries, &QPushButton::clicked, this, [this] {
+        if (!m_manager)
+            return;
+        auto* dialog = new ReplicationDialog(m_manager->replication(), this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
 
     connect(m_saveButton, &QPushButton::clicked, this, [this] {
         if (m_manager)
