@@ -4,10 +4,11 @@
 #include "manager/AppLog.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
+#include "manager/ReplicationHealth.h"
 #include "manager/ServerControlFactory.h"
+#include "manager/ServerLogFollower.h"
 #include "manager/ServerLogWords.h"
 #include "manager/ServerQueryAnswers.h"
-#include "manager/ServerLogFollower.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -44,7 +45,8 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
           })),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)),
-      m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
+      m_replication(std::make_unique<ReplicationHealth>()), m_statusPoll(new QTimer(this)),
+      m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
@@ -64,7 +66,30 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
     connect(m_logFollower, &ServerLogFollower::linesAppended, this,
             &DNSServerManager::addServerLogLines);
     connectParts();
+    startReplicationHealth();
     startUp();
+}
+
+void DNSServerManager::startReplicationHealth() {
+    // The secondaries are compared with this server, and the lines its log
+    // holds about a zone's transfers explain a secondary that fell behind.
+    m_replication->setPrimary(m_layout.serverAddress, m_layout.serverPort);
+    const QStringList logPaths = m_layout.bindLogPaths;
+    m_replication->setPrimaryLog([logPaths](const QString& zone) {
+        return ReplicationHealth::transferLinesInLog(logPaths, zone);
+    });
+    connect(m_repository.get(), &ZoneRepository::zonesChanged, m_replication.get(), [this] {
+        QStringList names;
+        for (const ZonePtr& zone : zones())
+            names.append(zone->name());
+        m_replication->setZones(names);
+    });
+    connect(m_repository.get(), &ZoneRepository::changeFinished, m_replication.get(),
+            [this](ChangeId, bool applied, const QString&) {
+                if (applied)
+                    m_replication->refresh();
+            });
+    m_replication->start();
 }
 
 DNSServerManager::~DNSServerManager() {

@@ -30,6 +30,7 @@ namespace korvi {
 class AppLog;
 class HostDetection;
 class PackageInstaller;
+class ReplicationHealth;
 class ServerControl;
 class ServerLogFollower;
 class ZoneDatabase;
@@ -213,6 +214,9 @@ public:
     // The zones and their changes, for the parts that tune how a change is
     // checked against the server (the served-check source, its limit).
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
+    // How the secondaries keep up with this server's zones: the zones follow
+    // the zone list, every applied change asks again at once.
+    ReplicationHealth* replicationHealth() const { return m_replication.get(); }
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
     // Why the new-zone form may not create a zone of this name, or nothing.
@@ -255,6 +259,7 @@ Q_SIGNALS:
 
 private:
     void connectParts();
+    void startReplicationHealth();
     // The checked save of named.conf, or of Korvi's include on a
     // distribution's BIND with these zones listed.
     SaveId startConfigurationSave(const QList<ZonePtr>& zones);
@@ -285,6 +290,7 @@ private:
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
     std::unique_ptr<ZoneAdoption> m_adoption;
+    std::unique_ptr<ReplicationHealth> m_replication;
 
     QSet<SaveId> m_configurationSaves;
     // Configuration saves of zone additions and removals: the repository
