@@ -67,6 +67,7 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
             &DNSServerManager::addServerLogLines);
     connectParts();
     startReplicationHealth();
+    loadSecondaryZones();
     startUp();
 }
 

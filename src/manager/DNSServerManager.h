@@ -31,6 +31,7 @@ class AppLog;
 class HostDetection;
 class PackageInstaller;
 class ReplicationHealth;
+class SecondaryZoneCopy;
 class ServerControl;
 class ServerLogFollower;
 class ZoneDatabase;
@@ -217,6 +218,21 @@ public:
     // How the secondaries keep up with this server's zones: the zones follow
     // the zone list, every applied change asks again at once.
     ReplicationHealth* replicationHealth() const { return m_replication.get(); }
+
+    // Zones this server copies from other servers, each with the copy BIND
+    // keeps of it (read-only in Korvi). They are kept in the preferences
+    // under secondaryZonesKey() and written into named.conf after Korvi's
+    // own zones.
+    static QString secondaryZonesKey() { return QStringLiteral("Korvi_SecondaryZones"); }
+    const QList<SecondaryZoneCopy*>& secondaryZones() const { return m_secondaryZones; }
+    SecondaryZoneCopy* secondaryZone(const QString& name) const;
+    // Why this secondary zone cannot be added, in Korvi's words, or nothing.
+    std::optional<QString> secondaryZoneRefusal(const SecondaryZoneSettings& zone) const;
+    // Adds the zone, keeps it, saves the configuration and, once written,
+    // reconfigures a running server so that it transfers the zone. False
+    // (and the reason logged) when refused.
+    bool addSecondaryZone(const SecondaryZoneSettings& zone);
+    void removeSecondaryZone(const QString& name);
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
     // Why the new-zone form may not create a zone of this name, or nothing.
@@ -256,10 +272,17 @@ Q_SIGNALS:
     // An adoptZone() has ended; a running server has been told (the zone's addition reconfigures
     // it).
     void zoneAdoptionFinished(const korvi::ZoneAdoptionResult& result);
+    // A secondary zone was added or removed.
+    void secondaryZonesChanged();
 
 private:
     void connectParts();
     void startReplicationHealth();
+    // The secondary zones kept in the preferences (DNSServerManagerSecondaries.cpp).
+    void loadSecondaryZones();
+    void keepSecondaryZones();
+    SecondaryZoneCopy* makeSecondaryCopy(const SecondaryZoneSettings& zone);
+    void saveForSecondaryZones();
     // The checked save of named.conf, or of Korvi's include on a
     // distribution's BIND with these zones listed.
     SaveId startConfigurationSave(const QList<ZonePtr>& zones);
@@ -291,6 +314,7 @@ private:
     std::unique_ptr<ZoneRepository> m_repository;
     std::unique_ptr<ZoneAdoption> m_adoption;
     std::unique_ptr<ReplicationHealth> m_replication;
+    QList<SecondaryZoneCopy*> m_secondaryZones;
 
     QSet<SaveId> m_configurationSaves;
     // Configuration saves of zone additions and removals: the repository

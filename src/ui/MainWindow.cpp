@@ -262,7 +262,7 @@ QWidget* MainWindow::makeScreen(Section section) {
         name = QStringLiteral("DNSConfigView");
         break;
     case Section::secondaries:
-        screen = new SecondariesView(m_dnsManager->replicationHealth(), m_detail);
+        screen = new SecondariesView(m_dnsManager, m_detail);
         name = QStringLiteral("SecondariesView");
         break;
     case Section::logs:

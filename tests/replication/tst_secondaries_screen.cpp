@@ -1,7 +1,8 @@
 // The Secondaries screen in the main window: empty without secondaries, then one row per
 // (secondary, zone) against real servers of the test's own: one serving the primary's serial,
 // one an earlier serial, one port where nothing listens. "Refresh" asks again; the selected
-// row's reason shows below the table.
+// row's reason shows below the table. Below it, a secondary zone is added through its form (a
+// bad address refused in the form, a duplicate too), kept, shown read-only and removed.
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -10,8 +11,15 @@
 #include "ScreenTestSupport.h"
 #include "TestNamed.h"
 #include "manager/ReplicationHealth.h"
+#include "manager/SecondaryZoneCopy.h"
+#include "ui/replication/AddSecondaryZoneDialog.h"
 #include "ui/replication/SecondariesView.h"
 #include "ui/replication/SecondaryHealthModel.h"
+#include "ui/replication/SecondaryZonesSection.h"
+#include "ui/zones/SecondaryZoneView.h"
+
+#include <QListWidget>
+#include <QSpinBox>
 
 using namespace korvi;
 using namespace korvi::test;
@@ -121,6 +129,81 @@ private Q_SLOTS:
         QVERIFY(finished.wait(10000));
         QCOMPARE(cell(table, 1, SecondaryHealthModel::stateColumn), u"In sync"_s);
         QCOMPARE(cell(table, 1, SecondaryHealthModel::sinceColumn), u"—"_s);
+    }
+
+    void secondaryZones() {
+        WindowHost host;
+        QVERIFY(host.isReady());
+        host.window()->setSelectedSection(Section::secondaries);
+        auto* view = host.find<SecondariesView>(u"secondariesView"_s);
+        QVERIFY(view);
+        SecondaryZonesSection* section = view->secondaryZones();
+        QVERIFY(shows(section, "addSecondaryZoneButton"));
+        QVERIFY(!shows(section, "secondaryZonesList"));
+        QVERIFY(!child<QPushButton>(section, u"showSecondaryZoneButton"_s)->isEnabled());
+
+        click(section, u"addSecondaryZoneButton"_s);
+        AddSecondaryZoneDialog* dialog = section->addDialog();
+        QVERIFY(dialog && QTest::qWaitForWindowExposed(dialog));
+        typeInto(child<QLineEdit>(dialog, u"secondaryZoneNameField"_s), u"copy.test"_s);
+        typeInto(child<QLineEdit>(dialog, u"primaryAddressField"_s), u"ns1.copy.test"_s);
+        child<QSpinBox>(dialog, u"primaryPortField"_s)->setValue(5300);
+        click(dialog, u"confirmSecondaryZoneButton"_s);
+        QVERIFY(shows(dialog, "addSecondaryZoneError"));
+        QCOMPARE(labelText(dialog, "addSecondaryZoneError"),
+                 u"'ns1.copy.test' is not an IPv4 or IPv6 address"_s);
+        QVERIFY(host.manager()->secondaryZones().isEmpty());
+        QVERIFY(saveScreenshot(dialog, u"replication"_s, u"add-secondary-zone-refused"_s));
+
+        typeInto(child<QLineEdit>(dialog, u"primaryAddressField"_s), u"192.0.2.53"_s);
+        click(dialog, u"confirmSecondaryZoneButton"_s);
+        QTRY_VERIFY(!section->addDialog());
+        QCOMPARE(host.manager()->secondaryZones().size(), 1);
+        const SecondaryZoneSettings expected{
+            u"copy.test"_s, {{u"192.0.2.53"_s, 5300, QString()}}, u"copy.test.secondary.db"_s};
+        QCOMPARE(host.manager()->configuration()->secondaryZones(),
+                 QList<SecondaryZoneSettings>{expected});
+        const std::optional<QByteArray> kept =
+            host.manager()->preferences().data(DNSServerManager::secondaryZonesKey());
+        QVERIFY(kept && kept->contains("copy.test") && kept->contains("192.0.2.53"));
+        auto* list = child<QListWidget>(section, u"secondaryZonesList"_s);
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->count(), 1);
+        QTRY_VERIFY2(list->item(0)->text().endsWith(u"not transferred yet"_s),
+                     qPrintable(list->item(0)->text()));
+
+        // The same zone again is refused in the form.
+        click(section, u"addSecondaryZoneButton"_s);
+        dialog = section->addDialog();
+        QVERIFY(dialog);
+        typeInto(child<QLineEdit>(dialog, u"secondaryZoneNameField"_s), u"copy.test"_s);
+        typeInto(child<QLineEdit>(dialog, u"primaryAddressField"_s), u"192.0.2.54"_s);
+        click(dialog, u"confirmSecondaryZoneButton"_s);
+        QCOMPARE(labelText(dialog, "addSecondaryZoneError"),
+                 u"A zone for this domain already exists"_s);
+        QCOMPARE(host.manager()->secondaryZones().size(), 1);
+        click(dialog, u"cancelSecondaryZoneButton"_s);
+        QTRY_VERIFY(!section->addDialog());
+
+        // Its records, read-only, before any transfer.
+        clickRow(list, 0);
+        click(section, u"showSecondaryZoneButton"_s);
+        QWidget* window = section->recordsWindow();
+        QVERIFY(window && QTest::qWaitForWindowExposed(window));
+        auto* zoneView = window->findChild<SecondaryZoneView*>();
+        QVERIFY(zoneView);
+        QCOMPARE(labelText(zoneView, "secondaryZoneTransfer"), u"Not transferred yet"_s);
+        QCOMPARE(labelText(zoneView, "secondaryZonePrimaries"),
+                 u"Copied from 192.0.2.53 port 5300"_s);
+        QVERIFY(!child<QPushButton>(zoneView, u"secondaryAddRecordButton"_s)->isEnabled());
+        QVERIFY(saveScreenshot(host.window(), u"replication"_s, u"secondary-zones-section"_s));
+        QVERIFY(saveScreenshot(window, u"replication"_s, u"secondary-zone-window"_s));
+        window->close();
+
+        click(section, u"removeSecondaryZoneButton"_s);
+        QVERIFY(host.manager()->secondaryZones().isEmpty());
+        QVERIFY(host.manager()->configuration()->secondaryZones().isEmpty());
+        QCOMPARE(list->count(), 0);
     }
 };
 

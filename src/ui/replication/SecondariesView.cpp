@@ -9,17 +9,21 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "manager/DNSServerManager.h"
 #include "manager/ReplicationHealth.h"
 #include "ui/icons/SymbolIcons.h"
 #include "ui/replication/SecondaryHealthModel.h"
+#include "ui/replication/SecondaryZonesSection.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/Typography.h"
 
 namespace korvi {
 
-SecondariesView::SecondariesView(ReplicationHealth* health, QWidget* parent)
-    : QWidget(parent), m_health(health), m_model(new SecondaryHealthModel(health, this)) {
+SecondariesView::SecondariesView(DNSServerManager* manager, QWidget* parent)
+    : QWidget(parent), m_health(manager ? manager->replicationHealth() : nullptr),
+      m_model(new SecondaryHealthModel(m_health, this)) {
+    ReplicationHealth* health = m_health;
     setObjectName(QStringLiteral("secondariesView"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 24);
@@ -77,6 +81,8 @@ SecondariesView::SecondariesView(ReplicationHealth* health, QWidget* parent)
     m_stack->addWidget(makeEmptyPanel());
     m_stack->addWidget(tablePanel);
     layout->addWidget(m_stack, 1);
+    m_secondaryZones = new SecondaryZonesSection(manager, this);
+    layout->addWidget(m_secondaryZones);
 
     connect(m_model, &QAbstractItemModel::modelReset, this, &SecondariesView::updatePanel);
     connect(m_model, &QAbstractItemModel::dataChanged, this, &SecondariesView::updateDetails);

@@ -10,21 +10,25 @@ class QTableView;
 
 namespace korvi {
 
+class DNSServerManager;
 class ReplicationHealth;
 class SecondaryHealthModel;
+class SecondaryZonesSection;
 
 // The Secondaries screen: for each secondary server and each zone, whether
 // the secondary serves the primary's serial, how far behind it is and since
 // when, or why it does not answer. "Refresh" asks everyone at once; the
 // health refreshes itself on its timer besides. The selected row's reason
-// and the primary's log lines about the zone's transfers show below.
+// and the primary's log lines about the zone's transfers show below. Under
+// it, the zones this server itself keeps as a secondary.
 class SecondariesView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SecondariesView(ReplicationHealth* health, QWidget* parent = nullptr);
+    explicit SecondariesView(DNSServerManager* manager, QWidget* parent = nullptr);
 
     QTableView* table() const { return m_table; }
+    SecondaryZonesSection* secondaryZones() const { return m_secondaryZones; }
 
 private:
     QWidget* makeEmptyPanel();
@@ -38,6 +42,7 @@ private:
     QPushButton* m_refresh = nullptr;
     QLabel* m_checked = nullptr;
     QLabel* m_details = nullptr;
+    SecondaryZonesSection* m_secondaryZones = nullptr;
 };
 
 } // namespace korvi
