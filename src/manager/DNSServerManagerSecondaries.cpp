@@ -51,8 +51,8 @@ DNSServerManager::secondaryZoneRefusal(const SecondaryZoneSettings& zone) const 
                               "Korvi's own zones");
     if (const std::optional<QString> refused = SecondaryZoneSettings::refusal(zone))
         return refused;
-    if (secondaryZone(zone.name) || newZoneRefusal(zone.name))
-        return QStringLiteral("A zone for this domain already exists");
+    if (const std::optional<QString> taken = newZoneRefusal(zone.name))
+        return taken;
     return std::nullopt;
 }
 

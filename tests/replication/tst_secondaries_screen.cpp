@@ -200,7 +200,12 @@ private Q_SLOTS:
         QVERIFY(saveScreenshot(window, u"replication"_s, u"secondary-zone-window"_s));
         window->close();
 
+        // The new-domain form refuses the name while this server keeps it as a secondary.
+        QCOMPARE(host.manager()->newZoneRefusal(u"copy.test"_s),
+                 std::optional<QString>(u"A zone for this domain already exists"_s));
+
         click(section, u"removeSecondaryZoneButton"_s);
+        QVERIFY(!host.manager()->newZoneRefusal(u"copy.test"_s));
         QVERIFY(host.manager()->secondaryZones().isEmpty());
         QVERIFY(host.manager()->configuration()->secondaryZones().isEmpty());
         QCOMPARE(list->count(), 0);

@@ -80,6 +80,9 @@ void SecondaryZonesSection::rebuild() {
         m_list->currentItem() ? m_list->currentItem()->data(Qt::UserRole).toString() : QString();
     m_list->clear();
     if (m_manager) {
+        // Each copy's line is followed by one connection, made anew below.
+        for (SecondaryZoneCopy* copy : m_manager->secondaryZones())
+            disconnect(copy, nullptr, m_list, nullptr);
         for (SecondaryZoneCopy* copy : m_manager->secondaryZones()) {
             auto* item = new QListWidgetItem(lineFor(*copy), m_list);
             item->setData(Qt::UserRole, copy->settings().name);
