@@ -5,6 +5,7 @@
 #include "manager/ApplySettings.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
+#include "manager/ReplicationHealth.h"
 #include "manager/ReplicationService.h"
 #include "manager/ServerControlFactory.h"
 #include "manager/ServerLogFollower.h"
@@ -48,7 +49,8 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
           })),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)),
-      m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
+      m_replicationHealth(std::make_unique<ReplicationHealth>()), m_statusPoll(new QTimer(this)),
+      m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
@@ -84,7 +86,35 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
             m_replication->updateCatalog(names, std::move(done));
         });
     connectParts();
+    startReplicationHealth();
+    loadSecondaryZones();
     startUp();
+}
+
+void DNSServerManager::startReplicationHealth() {
+    // The secondaries are compared with this server, and the lines its log
+    // holds about a zone's transfers explain a secondary that fell behind.
+    m_replicationHealth->setPrimary(m_layout.serverAddress, m_layout.serverPort);
+    const QStringList logPaths = m_layout.bindLogPaths;
+    m_replicationHealth->setPrimaryLog([logPaths](const QString& zone) {
+        return ReplicationHealth::transferLinesInLog(logPaths, zone);
+    });
+    connect(m_repository.get(), &ZoneRepository::zonesChanged, m_replicationHealth.get(), [this] {
+        QStringList names;
+        for (const ZonePtr& zone : zones())
+            names.append(zone->name());
+        m_replicationHealth->setZones(names);
+    });
+    connect(m_repository.get(), &ZoneRepository::changeFinished, m_replicationHealth.get(),
+            [this](ChangeId, bool applied, const QString&) {
+                if (applied)
+                    m_replicationHealth->refresh();
+            });
+    // The secondaries to ask are the ones Korvi's zones are transferred to.
+    m_replicationHealth->setSecondaries(m_replication->secondaries());
+    connect(m_replication.get(), &ReplicationService::secondariesChanged, m_replicationHealth.get(),
+            [this] { m_replicationHealth->setSecondaries(m_replication->secondaries()); });
+    m_replicationHealth->start();
 }
 
 DNSServerManager::~DNSServerManager() {

@@ -31,6 +31,8 @@ class AppLog;
 class HostDetection;
 class PackageInstaller;
 class ReplicationService;
+class ReplicationHealth;
+class SecondaryZoneCopy;
 class ServerControl;
 class ServerLogFollower;
 class ZoneDatabase;
@@ -216,6 +218,24 @@ public:
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
     // Korvi's secondaries, their TSIG keys and the catalog of Korvi's zones.
     ReplicationService* replication() const { return m_replication.get(); }
+    // How the secondaries keep up with this server's zones: the zones follow
+    // the zone list, every applied change asks again at once.
+    ReplicationHealth* replicationHealth() const { return m_replicationHealth.get(); }
+
+    // Zones this server copies from other servers, each with the copy BIND
+    // keeps of it (read-only in Korvi). They are kept in the preferences
+    // under secondaryZonesKey() and written into named.conf after Korvi's
+    // own zones.
+    static QString secondaryZonesKey() { return QStringLiteral("Korvi_SecondaryZones"); }
+    const QList<SecondaryZoneCopy*>& secondaryZones() const { return m_secondaryZones; }
+    SecondaryZoneCopy* secondaryZone(const QString& name) const;
+    // Why this secondary zone cannot be added, in Korvi's words, or nothing.
+    std::optional<QString> secondaryZoneRefusal(const SecondaryZoneSettings& zone) const;
+    // Adds the zone, keeps it, saves the configuration and, once written,
+    // reconfigures a running server so that it transfers the zone. False
+    // (and the reason logged) when refused.
+    bool addSecondaryZone(const SecondaryZoneSettings& zone);
+    void removeSecondaryZone(const QString& name);
     void updateSOASerial(const ZonePtr& zone);
     // The user is about to change this zone (its records are on screen):
     // its checker is started ahead of time, so the first change does not
@@ -259,9 +279,17 @@ Q_SIGNALS:
     // An adoptZone() has ended; a running server has been told (the zone's addition reconfigures
     // it).
     void zoneAdoptionFinished(const korvi::ZoneAdoptionResult& result);
+    // A secondary zone was added or removed.
+    void secondaryZonesChanged();
 
 private:
     void connectParts();
+    void startReplicationHealth();
+    // The secondary zones kept in the preferences (DNSServerManagerSecondaries.cpp).
+    void loadSecondaryZones();
+    void keepSecondaryZones();
+    SecondaryZoneCopy* makeSecondaryCopy(const SecondaryZoneSettings& zone);
+    void saveForSecondaryZones();
     // The checked save of named.conf, or of Korvi's include on a
     // distribution's BIND with these zones listed.
     SaveId startConfigurationSave(const QList<ZonePtr>& zones);
@@ -293,6 +321,8 @@ private:
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
     std::unique_ptr<ZoneAdoption> m_adoption;
+    std::unique_ptr<ReplicationHealth> m_replicationHealth;
+    QList<SecondaryZoneCopy*> m_secondaryZones;
 
     QSet<SaveId> m_configurationSaves;
     // Configuration saves of zone additions and removals: the repository

@@ -177,6 +177,9 @@ void DNSServerManager::validateDataIntegrity() {
     m_repository->validateDataIntegrity();
 }
 std::optional<QString> DNSServerManager::newZoneRefusal(const QString& name) const {
+    // A zone this server keeps as a secondary is taken as well.
+    if (secondaryZone(name))
+        return QStringLiteral("A zone for this domain already exists");
     return m_repository->newZoneRefusal(name);
 }
 void DNSServerManager::adoptZone(const ConfiguredZone& zone) {

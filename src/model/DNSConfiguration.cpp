@@ -38,6 +38,10 @@ void DNSConfiguration::setConfiguredZones(const QList<ConfiguredZone>& v) {
     if (m_configuredZones != v)
         assign(this, m_configuredZones, v);
 }
+void DNSConfiguration::setSecondaryZones(const QList<SecondaryZoneSettings>& v) {
+    if (m_secondaryZones != v)
+        assign(this, m_secondaryZones, v);
+}
 void DNSConfiguration::setLoggingLevel(const QString& v) {
     assign(this, m_loggingLevel, v);
 }

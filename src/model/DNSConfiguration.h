@@ -6,6 +6,7 @@
 
 #include "model/BindConfigReader.h"
 #include "model/NamedConfWriter.h"
+#include "model/SecondaryZone.h"
 
 namespace korvi {
 
@@ -49,6 +50,12 @@ public:
     const QList<ConfiguredZone>& configuredZones() const { return m_configuredZones; }
     void setConfiguredZones(const QList<ConfiguredZone>& value);
 
+    // Zones this server copies from other servers, written after Korvi's own
+    // zones in the order given. Kept by Korvi's preferences: reading
+    // named.conf leaves them alone.
+    const QList<SecondaryZoneSettings>& secondaryZones() const { return m_secondaryZones; }
+    void setSecondaryZones(const QList<SecondaryZoneSettings>& value);
+
     const QString& loggingLevel() const { return m_loggingLevel; }
     void setLoggingLevel(const QString& value);
 
@@ -78,6 +85,7 @@ private:
     QStringList m_forwarders;
     QMap<QString, QString> m_zoneFiles;
     QList<ConfiguredZone> m_configuredZones;
+    QList<SecondaryZoneSettings> m_secondaryZones;
     QString m_loggingLevel = QStringLiteral("info");
     bool m_enableDNSSEC = false;
 };

@@ -154,7 +154,31 @@ QString NamedConfWriter::write(const DNSConfiguration& config, const Options& op
             line(indent1, zoneLine);
         line({}, QStringLiteral("};"));
     }
+    for (const SecondaryZoneSettings& zone : config.secondaryZones()) {
+        const QString statement = secondaryZoneStatement(zone);
+        if (!statement.isEmpty())
+            out += statement;
+    }
     return out;
+}
+
+// --- Secondary zones -----------------------------------------------------
+
+QString NamedConfWriter::secondaryZoneStatement(const SecondaryZoneSettings& zone) {
+    if (SecondaryZoneSettings::refusal(zone))
+        return QString();
+    QStringList primaries;
+    for (const ZonePrimary& primary : zone.primaries) {
+        QString item = QStringLiteral("%1 port %2").arg(primary.address).arg(primary.port);
+        if (!primary.keyName.isEmpty())
+            item += QStringLiteral(" key \"%1\"").arg(primary.keyName);
+        primaries.append(item + u';');
+    }
+    return QStringLiteral("zone \"%1\" IN {\n").arg(zone.name) + indent1 +
+           QStringLiteral("type secondary;\n") + indent1 +
+           QStringLiteral("primaries { %1 };\n").arg(primaries.join(u' ')) + indent1 +
+           QStringLiteral("file \"%1\";\n").arg(zone.fileName) + indent1 +
+           QStringLiteral("masterfile-format text;\n") + QStringLiteral("};\n");
 }
 
 } // namespace korvi

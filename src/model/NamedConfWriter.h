@@ -7,6 +7,8 @@
 #include <optional>
 #include <utility>
 
+#include "model/SecondaryZone.h"
+
 namespace korvi {
 
 class DNSConfiguration;
@@ -61,6 +63,14 @@ public:
     // A zone file name that can be written between double quotes: no '"',
     // no "\", no control or format characters, no line separators.
     static bool isSafeQuotedText(const QString& text);
+
+    // --- Secondary zones -------------------------------------------------
+    // The statement of a zone this server copies from its primaries:
+    //   zone "x" { type secondary; primaries { A port P [key "K"]; };
+    //              file "F"; masterfile-format text; };
+    // Text form, so that Korvi can read the copy BIND writes. Empty when the
+    // zone is refused (see SecondaryZoneSettings::refusal).
+    static QString secondaryZoneStatement(const SecondaryZoneSettings& zone);
 };
 
 } // namespace korvi

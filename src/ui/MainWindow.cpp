@@ -24,6 +24,7 @@
 #include "ui/icons/SymbolIcons.h"
 #include "ui/logs/LogsView.h"
 #include "ui/records/DNSRecordView.h"
+#include "ui/replication/SecondariesView.h"
 #include "ui/tutorial/TutorialView.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/Typography.h"
@@ -331,6 +332,10 @@ QWidget* MainWindow::makeScreen(Section section) {
     case Section::serverConfiguration:
         screen = new DNSConfigView(m_dnsManager, m_detail);
         name = QStringLiteral("DNSConfigView");
+        break;
+    case Section::secondaries:
+        screen = new SecondariesView(m_dnsManager, m_detail);
+        name = QStringLiteral("SecondariesView");
         break;
     case Section::logs:
         screen = new LogsView(m_dnsManager, m_detail);

@@ -13,7 +13,7 @@ namespace korvi {
 class DNSServerManager;
 class SidebarView;
 
-// The main window: the sidebar with its six sections on the left, the
+// The main window: the sidebar with its seven sections on the left, the
 // screen of the selected section on the right, the toolbar refresh and the
 // "About Korvi" menu item. It shows the application's one manager, which the
 // application owns, and hands it to every screen.

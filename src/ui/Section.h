@@ -8,6 +8,7 @@ enum class Section {
     zoneManagement,
     dnsRecords,
     serverConfiguration,
+    secondaries,
     logs,
     tutorial,
 };

@@ -28,6 +28,7 @@ const QList<SidebarView::SectionEntry>& SidebarView::sections() {
         {QStringLiteral("Zone Management"), QStringLiteral("folder")},
         {QStringLiteral("DNS Records"), QStringLiteral("doc.text")},
         {QStringLiteral("Server Configuration"), QStringLiteral("gearshape")},
+        {QStringLiteral("Secondaries"), QStringLiteral("server.rack")},
         {QStringLiteral("Logs"), QStringLiteral("doc.plaintext")},
         {QStringLiteral("Tutorial"), QStringLiteral("book.fill")},
     };

@@ -14,7 +14,7 @@ namespace korvi {
 class DNSServerManager;
 class StatusIndicator;
 
-// The sidebar of the main window: the six sections, the server status and
+// The sidebar of the main window: the seven sections, the server status and
 // the server controls (start/stop, or the BIND installation block). It
 // redraws whenever the manager announces a change of what it shows.
 class SidebarView : public QWidget {

@@ -101,7 +101,7 @@ void RecordTableView::keyPressEvent(QKeyEvent* event) {
 }
 
 void RecordTableView::openRow(const QModelIndex& index) {
-    if (!m_bindRunning || !index.isValid() || index.row() >= m_model->rowCount())
+    if (m_readOnly || !m_bindRunning || !index.isValid() || index.row() >= m_model->rowCount())
         return;
     const DNSRecord& record = m_model->recordAt(index.row());
     if (record.isKept())

@@ -24,6 +24,9 @@ public:
     void setSearchText(const QString& text);
     void setBindRunning(bool running) { m_bindRunning = running; }
     bool isBindRunning() const { return m_bindRunning; }
+    // A read-only table (a secondary zone's copy) never asks to edit a row.
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    bool isReadOnly() const { return m_readOnly; }
 
     RecordTableModel* tableModel() const { return m_model; }
     // The selected rows, top to bottom.
@@ -40,6 +43,7 @@ private:
 
     RecordTableModel* m_model = nullptr;
     bool m_bindRunning = false;
+    bool m_readOnly = false;
 };
 
 } // namespace korvi
