@@ -1,13 +1,16 @@
 #include "manager/DNSServerManager.h"
 
 #include "host/HostLayout.h"
+#include "host/OwnedFiles.h"
 #include "manager/AppLog.h"
+#include "manager/ChangeHistory.h"
+#include "manager/HistoryRestore.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
 #include "manager/ServerControlFactory.h"
+#include "manager/ServerLogFollower.h"
 #include "manager/ServerLogWords.h"
 #include "manager/ServerQueryAnswers.h"
-#include "manager/ServerLogFollower.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -42,10 +45,17 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
               m_repositorySaves.insert(id);
               return id;
           })),
+      m_history(std::make_unique<ChangeHistory>(
+          m_database.get(), m_log.get(),
+          m_layout.ownsIncludeOnly ? ownedFileLayout(m_layout).korviInclude
+                                   : m_layout.namedConfigPath,
+          [preferences = m_preferences] { return ChangeHistory::perZoneFrom(*preferences); })),
+      m_restore(std::make_unique<HistoryRestore>(m_history.get(), m_repository.get(), m_log.get())),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)),
       m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
+    m_repository->setHistory(m_history.get());
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
     const QStringList logPaths = m_layout.bindLogPaths;

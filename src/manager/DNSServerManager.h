@@ -34,6 +34,8 @@ class ServerControl;
 class ServerLogFollower;
 class ZoneDatabase;
 class ZoneRepository;
+class ChangeHistory;
+class HistoryRestore;
 
 using ZonePtr = QSharedPointer<DNSZone>;
 
@@ -213,6 +215,9 @@ public:
     // The zones and their changes, for the parts that tune how a change is
     // checked against the server (the served-check source, its limit).
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
+    // The snapshots of applied changes, and their restore.
+    ChangeHistory* changeHistory() const { return m_history.get(); }
+    HistoryRestore* historyRestore() const { return m_restore.get(); }
     void updateSOASerial(const ZonePtr& zone);
     void validateDataIntegrity();
     // Why the new-zone form may not create a zone of this name, or nothing.
@@ -284,6 +289,8 @@ private:
     std::unique_ptr<CheckedSaver> m_saver;
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
+    std::unique_ptr<ChangeHistory> m_history;
+    std::unique_ptr<HistoryRestore> m_restore;
     std::unique_ptr<ZoneAdoption> m_adoption;
 
     QSet<SaveId> m_configurationSaves;

@@ -222,9 +222,14 @@ void ZoneRepository::rewriteZoneFile(const ZonePtr& zone) {
     if (!zone || !m_saver)
         return;
     const QString name = zone->name();
-    whenSaved(m_saver->saveZoneFile(zone), [this, name](bool written, const QString&) {
-        if (written)
-            reloadServerZone(name);
+    const std::shared_ptr<ChangeSnapshot> snapshot =
+        beginSnapshot(zone, ChangeSnapshot::Kind::content, false);
+    whenSaved(m_saver->saveZoneFile(zone), [this, name, snapshot](bool written, const QString&) {
+        if (!written)
+            return;
+        reloadServerZone(name);
+        keepSnapshot(snapshot, QStringLiteral("Korvi's version written to the file of zone '") +
+                                   name + u'\'');
     });
     log(QStringLiteral("Zone '%1': writing Korvi's version to its file").arg(name), LogLevel::info);
 }
