@@ -435,7 +435,7 @@ ChangeId ZoneRepository::restoreZoneContent(const ZonePtr& zone, const QList<DNS
                                             const std::optional<SOARecord>& soa,
                                             const QString& description) {
     RecordChange change;
-    change.phrase = QStringLiteral("Records and SOA");
+    change.phrase = QStringLiteral("Zone content");
     // Every record on both sides: the server must serve the whole set
     // restored, and no longer the records it drops.
     if (zone) {

@@ -9,6 +9,7 @@ enum class Section {
     dnsRecords,
     serverConfiguration,
     logs,
+    history,
     tutorial,
 };
 

@@ -28,6 +28,7 @@ const QList<SidebarView::SectionEntry>& SidebarView::sections() {
         {QStringLiteral("DNS Records"), QStringLiteral("doc.text")},
         {QStringLiteral("Server Configuration"), QStringLiteral("gearshape")},
         {QStringLiteral("Logs"), QStringLiteral("doc.plaintext")},
+        {QStringLiteral("History"), QStringLiteral("arrow.clockwise")},
         {QStringLiteral("Tutorial"), QStringLiteral("book.fill")},
     };
     return list;

@@ -144,7 +144,7 @@ private Q_SLOTS:
         QVERIFY(historySettled());
         QCOMPARE(m_manager->changeHistory()->entries().size(), entriesBefore + 1);
         QVERIFY(m_manager->changeHistory()->entries().first().summary.startsWith(
-            u"Records and SOA restored to the state before the change of "_s));
+            u"Zone content restored to the state before the change of "_s));
     }
 
     // A zone removed while the server runs no longer answers; restoring its removal adds it

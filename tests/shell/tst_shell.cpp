@@ -133,9 +133,11 @@ private Q_SLOTS:
         // clang-format off
         const QStringList titles{"Dashboard",   "Zone Management",
                                  "DNS Records", "Server Configuration",
-                                 "Logs",        "Tutorial"};
+                                 "Logs",        "History",
+                                 "Tutorial"};
         const QStringList screens{"DashboardView", "ZoneManagementView", "DNSRecordView",
-                                  "DNSConfigView", "LogsView", "TutorialView"};
+                                  "DNSConfigView", "LogsView",           "HistoryView",
+                                  "TutorialView"};
         // clang-format on
         QCOMPARE(list->count(), titles.size());
         // Clicked from the last to the first, so every click changes the section.
