@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 
-#include "manager/AppLog.h"
 #include "platform/PreferencesStore.h"
 
 namespace korvi {
@@ -16,10 +15,10 @@ int ChangeHistory::perZoneFrom(const PreferencesStore& preferences) {
     return number && value > 0 ? value : defaultPerZone;
 }
 
-ChangeHistory::ChangeHistory(ZoneDatabase* database, AppLog* appLog, QString configurationPath,
-                             Bound perZone, QObject* parent)
-    : QObject(parent), m_database(database), m_log(appLog),
-      m_configurationPath(std::move(configurationPath)), m_perZone(std::move(perZone)) {
+ChangeHistory::ChangeHistory(ZoneDatabase* database, QString configurationPath, Bound perZone,
+                             QObject* parent)
+    : QObject(parent), m_database(database), m_configurationPath(std::move(configurationPath)),
+      m_perZone(std::move(perZone)) {
     if (!database)
         return;
     connect(database, &ZoneDatabase::opened, this, &ChangeHistory::load);
@@ -28,11 +27,11 @@ ChangeHistory::ChangeHistory(ZoneDatabase* database, AppLog* appLog, QString con
             load();
     });
     connect(database, &ZoneDatabase::writeFailed, this,
-            [this](ZoneDatabase::RequestId request, const QString& message) {
-                if (!m_pendingWrites.remove(request))
-                    return;
-                log(QStringLiteral("❌ ") + message, true);
-                load();
+            [this](ZoneDatabase::RequestId request, const QString&) {
+                // Every failed request is logged where the zone database's
+                // requests are (the zone repository); the index is read again.
+                if (m_pendingWrites.remove(request))
+                    load();
             });
     connect(database, &ZoneDatabase::snapshotsLoaded, this,
             [this](ZoneDatabase::RequestId request, const QList<ChangeSnapshot>& snapshots) {
@@ -51,16 +50,9 @@ ChangeHistory::ChangeHistory(ZoneDatabase* database, AppLog* appLog, QString con
             [this](ZoneDatabase::RequestId request, const QString& message) {
                 if (const TextsCompletion done = m_textWaiters.take(request))
                     done(std::nullopt, message);
-                else if (request == m_listRequest) {
+                else if (request == m_listRequest)
                     m_listPending = false;
-                    log(QStringLiteral("❌ ") + message, true);
-                }
             });
-}
-
-void ChangeHistory::log(const QString& message, bool error) const {
-    if (m_log)
-        m_log->add(message, error ? LogLevel::error : LogLevel::debug);
 }
 
 void ChangeHistory::record(ChangeSnapshot snapshot) {

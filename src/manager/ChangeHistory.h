@@ -15,7 +15,6 @@
 
 namespace korvi {
 
-class AppLog;
 class PreferencesStore;
 
 // The history of applied changes: each one's snapshot (the files it replaced,
@@ -41,10 +40,10 @@ public:
     // positive number.
     static int perZoneFrom(const PreferencesStore& preferences);
 
-    // database and log may be null. configurationPath: the configuration
+    // database may be null. configurationPath: the configuration
     // file zone additions and removals change (named.conf, or Korvi's
     // include on a distribution's BIND).
-    ChangeHistory(ZoneDatabase* database, AppLog* log, QString configurationPath, Bound perZone,
+    ChangeHistory(ZoneDatabase* database, QString configurationPath, Bound perZone,
                   QObject* parent = nullptr);
 
     const QString& configurationPath() const { return m_configurationPath; }
@@ -69,10 +68,8 @@ Q_SIGNALS:
 
 private:
     void keepInMemory(ChangeSnapshot snapshot, int bound);
-    void log(const QString& message, bool error) const;
 
     QPointer<ZoneDatabase> m_database;
-    QPointer<AppLog> m_log;
     QString m_configurationPath;
     Bound m_perZone;
     Clock m_clock;

@@ -46,7 +46,7 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
               return id;
           })),
       m_history(std::make_unique<ChangeHistory>(
-          m_database.get(), m_log.get(),
+          m_database.get(),
           m_layout.ownsIncludeOnly ? ownedFileLayout(m_layout).korviInclude
                                    : m_layout.namedConfigPath,
           [preferences = m_preferences] { return ChangeHistory::perZoneFrom(*preferences); })),

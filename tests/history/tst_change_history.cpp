@@ -6,6 +6,7 @@
 
 #include "ChangeSupport.h"
 #include "manager/ChangeHistory.h"
+#include "manager/HistoryRestore.h"
 #include "storage/SnapshotStore.h"
 
 using namespace korvi;
@@ -272,6 +273,44 @@ private Q_SLOTS:
         QVERIFY(!m->changeHistory()->hasPendingWrites());
         QCOMPARE(m->changeHistory()->entries().size(), 1);
         QCOMPARE(historyFiles(), filesBefore);
+    }
+
+    // Restoring a zone's addition removes the zone again; restoring a removal while a zone of
+    // that name is listed again is refused with the reason, and changes nothing.
+    void restoreOfZoneAdditionAndRemoval() {
+        auto m = m_changes->manager();
+        QVERIFY(waitForStorage(*m));
+        const ZonePtr zone = m_changes->addedZone(*m);
+        QVERIFY(zone);
+        QVERIFY(historyHolds(*m, 1));
+        const ChangeSnapshot addition = m->changeHistory()->entries().first();
+        HistoryRestore* restore = m->historyRestore();
+        QCOMPARE(restore->actionFor(addition), HistoryRestore::Action::removeZone);
+        QVERIFY(restore->confirmation(addition).contains(u"Remove zone 'example.com'?"_s));
+        QSignalSpy finished(restore, &HistoryRestore::restoreFinished);
+        restore->restore(addition);
+        QVERIFY(finished.wait(10000));
+        QVERIFY2(finished.first().at(1).toBool(), qPrintable(finished.first().at(2).toString()));
+        QVERIFY(m->zones().isEmpty());
+        QVERIFY(!QFileInfo::exists(zone->filePath()));
+        QVERIFY(historyHolds(*m, 2));
+        const ChangeSnapshot removal = m->changeHistory()->entries().first();
+        QCOMPARE(removal.kind, ChangeSnapshot::Kind::zoneRemoved);
+        QCOMPARE(restore->actionFor(addition), HistoryRestore::Action::unavailable);
+
+        // A new zone of the same name: the removed one cannot come back beside it.
+        QVERIFY(m_changes->addedZone(*m));
+        QVERIFY(historyHolds(*m, 3));
+        const QByteArray fileBefore = fileBytes(zone->filePath());
+        QCOMPARE(restore->actionFor(removal), HistoryRestore::Action::unavailable);
+        finished.clear();
+        restore->restore(removal);
+        QVERIFY(finished.wait(5000));
+        QVERIFY(!finished.first().at(1).toBool());
+        QVERIFY(finished.first().at(2).toString().contains(u"is in the zone list again"_s));
+        QCOMPARE(m->zones().size(), 1);
+        QCOMPARE(fileBytes(zone->filePath()), fileBefore);
+        QVERIFY(historyHolds(*m, 3));
     }
 };
 
