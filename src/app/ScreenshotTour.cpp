@@ -121,7 +121,10 @@ void ScreenshotTour::saveSection() {
 void ScreenshotTour::saveAbout() {
     AboutWindowController::shared()->showWindow();
     QTimer::singleShot(settleMs, this, [this] {
-        save(AboutWindowController::shared()->window(), QStringLiteral("07-about.png"));
+        // The About window's picture comes after the sections'.
+        save(AboutWindowController::shared()->window(),
+             QStringLiteral("%1-about.png")
+                 .arg(SidebarView::sections().size() + 1, 2, 10, QLatin1Char('0')));
         AboutWindowController::shared()->window()->close();
         m_window->setSelectedSection(Section::dashboard);
         stopServer();
