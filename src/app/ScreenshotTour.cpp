@@ -121,6 +121,7 @@ void ScreenshotTour::saveSection() {
 void ScreenshotTour::saveAbout() {
     AboutWindowController::shared()->showWindow();
     QTimer::singleShot(settleMs, this, [this] {
+        // The About window's picture comes after the sections'.
         save(AboutWindowController::shared()->window(),
              QStringLiteral("%1-about.png")
                  .arg(SidebarView::sections().size() + 1, 2, 10, QLatin1Char('0')));

@@ -1,8 +1,11 @@
 #include "manager/DNSServerManager.h"
 
 #include "host/HostLayout.h"
+#include "host/OwnedFiles.h"
 #include "manager/AppLog.h"
 #include "manager/ApplySettings.h"
+#include "manager/ChangeHistory.h"
+#include "manager/HistoryRestore.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
 #include "manager/ReplicationHealth.h"
@@ -47,11 +50,18 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
               m_repositorySaves.insert(id);
               return id;
           })),
+      m_history(std::make_unique<ChangeHistory>(
+          m_database.get(),
+          m_layout.ownsIncludeOnly ? ownedFileLayout(m_layout).korviInclude
+                                   : m_layout.namedConfigPath,
+          [preferences = m_preferences] { return ChangeHistory::perZoneFrom(*preferences); })),
+      m_restore(std::make_unique<HistoryRestore>(m_history.get(), m_repository.get(), m_log.get())),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)),
       m_replicationHealth(std::make_unique<ReplicationHealth>()), m_statusPoll(new QTimer(this)),
       m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
+    m_repository->setHistory(m_history.get());
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
     const QStringList logPaths = m_layout.bindLogPaths;

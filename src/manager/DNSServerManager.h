@@ -37,6 +37,8 @@ class ServerControl;
 class ServerLogFollower;
 class ZoneDatabase;
 class ZoneRepository;
+class ChangeHistory;
+class HistoryRestore;
 
 using ZonePtr = QSharedPointer<DNSZone>;
 
@@ -236,6 +238,9 @@ public:
     // (and the reason logged) when refused.
     bool addSecondaryZone(const SecondaryZoneSettings& zone);
     void removeSecondaryZone(const QString& name);
+    // The snapshots of applied changes, and their restore.
+    ChangeHistory* changeHistory() const { return m_history.get(); }
+    HistoryRestore* historyRestore() const { return m_restore.get(); }
     void updateSOASerial(const ZonePtr& zone);
     // The user is about to change this zone (its records are on screen):
     // its checker is started ahead of time, so the first change does not
@@ -320,6 +325,8 @@ private:
     std::unique_ptr<ReplicationService> m_replication;
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
+    std::unique_ptr<ChangeHistory> m_history;
+    std::unique_ptr<HistoryRestore> m_restore;
     std::unique_ptr<ZoneAdoption> m_adoption;
     std::unique_ptr<ReplicationHealth> m_replicationHealth;
     QList<SecondaryZoneCopy*> m_secondaryZones;

@@ -23,6 +23,7 @@
 namespace korvi {
 
 class AppLog;
+class ChangeHistory;
 class ChangeTransaction;
 class CheckedSaver;
 class ServedAnswerSource;
@@ -225,6 +226,17 @@ public:
     void discardStaged();
     bool isApplyingStaged() const { return m_applyingStaged; }
     // ---------------------------------------------------------------------
+    // --- Change history (ZoneRepositoryHistory.cpp) ---
+    // Where applied changes leave their snapshot (none: no history). A
+    // change that is refused or rolled back leaves none. Not owned.
+    void setHistory(ChangeHistory* history);
+    // Puts the zone's records and SOA back as a snapshot had them, as one
+    // checked and served change like any other; the serial moves on past the
+    // zone's current one. description names the state restored, for the
+    // log and the new snapshot's summary.
+    ChangeId restoreZoneContent(const ZonePtr& zone, const QList<DNSRecord>& records,
+                                const std::optional<SOARecord>& soa, const QString& description);
+    // --- end of change history ---
 
 Q_SIGNALS:
     void zonesChanged();
@@ -262,7 +274,8 @@ private:
     // candidate zone with the change and the advanced serial, write its file
     // through the checked save, then apply, store, log and reload.
     void runRecordChange(ChangeId id, const RecordChange& change, const ZonePtr& zone);
-    void recordChangeServed(ChangeId id, const RecordChange& change, const ZonePtr& zone,
+    // Whether the change was applied in the end.
+    bool recordChangeServed(ChangeId id, const RecordChange& change, const ZonePtr& zone,
                             const SOARecord& soa, qint64 previousSerial, bool applied,
                             const QString& step, const QString& reason);
     // The zone's SOA after one serial step (from a default SOA when the zone
@@ -357,7 +370,10 @@ private:
     // The zone as last applied (for the undo of its file step).
     ZonePtr appliedZone(const StagedZone& staged) const;
     // candidates: the zones as written, in the order of the transaction.
-    void stagedApplyFinished(ChangeId id, bool applied, const QString& step, const QString& reason,
+    // Each zone's collected descriptions, in the candidates' order.
+    QList<QStringList> stagedDescriptionsOf(const QList<ZonePtr>& candidates) const;
+    // Returns whether the changes were applied.
+    bool stagedApplyFinished(ChangeId id, bool applied, const QString& step, const QString& reason,
                              const QList<ZonePtr>& candidates, const QString& failedZone);
     // Ends applyStaged() from the event loop.
     void finishStagedApply(ChangeId id, bool applied, const QString& message);
@@ -402,6 +418,14 @@ private:
     bool m_databaseOpenRequested = false;
     bool m_databaseUsable = true;
     bool m_storageLoaded = false;
+
+    // The change history's side (ZoneRepositoryHistory.cpp): a snapshot
+    // begun with the files' texts before the change (null without a
+    // history), and kept, with their texts after it, once it is applied.
+    std::shared_ptr<ChangeSnapshot> beginSnapshot(const ZonePtr& zone, ChangeSnapshot::Kind kind,
+                                                  bool withConfiguration) const;
+    void keepSnapshot(const std::shared_ptr<ChangeSnapshot>& snapshot, const QString& summary);
+    QPointer<ChangeHistory> m_history;
 };
 
 } // namespace korvi

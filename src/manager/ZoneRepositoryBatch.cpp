@@ -186,6 +186,8 @@ ChangeId ZoneRepository::applyStaged() {
     auto* transaction = new ChangeTransaction(QStringLiteral("apply collected changes"), this);
     auto failedZone = std::make_shared<QString>();
     QList<ZonePtr> candidates;
+    // The history's snapshots: each file as it is before the apply.
+    QList<std::shared_ptr<ChangeSnapshot>> snapshots;
     for (const QUuid& zoneId : std::as_const(m_stagedOrder)) {
         const StagedZone& staged = m_staged[zoneId];
         const ZonePtr candidate = stagedCandidate(staged);
@@ -201,21 +203,33 @@ ChangeId ZoneRepository::applyStaged() {
         addZoneFileStep(transaction, candidate, applied, staged.stagedAt);
         addReloadStep(transaction, name, expected);
         candidates.append(candidate);
+        snapshots.append(beginSnapshot(staged.zone, ChangeSnapshot::Kind::content, false));
     }
     connect(transaction, &ChangeTransaction::finished, this,
-            [this, transaction, id, candidates, failedZone](bool applied, const QString& step,
-                                                            const QString& reason) {
+            [this, transaction, id, candidates, snapshots,
+             failedZone](bool applied, const QString& step, const QString& reason) {
                 transaction->deleteLater();
                 QString message = reason;
                 for (const QString& failure : transaction->undoFailures())
                     message += QStringLiteral("\nCould not undo ") + failure;
-                stagedApplyFinished(id, applied, step, message, candidates, *failedZone);
+                const QList<QStringList> descriptions = stagedDescriptionsOf(candidates);
+                if (!stagedApplyFinished(id, applied, step, message, candidates, *failedZone))
+                    return;
+                for (qsizetype i = 0; i < snapshots.size(); ++i)
+                    keepSnapshot(snapshots[i], descriptions.value(i).join(QStringLiteral("; ")));
             });
     transaction->start();
     return id;
 }
 
-void ZoneRepository::stagedApplyFinished(ChangeId id, bool applied, const QString& step,
+QList<QStringList> ZoneRepository::stagedDescriptionsOf(const QList<ZonePtr>& candidates) const {
+    QList<QStringList> descriptions;
+    for (const ZonePtr& candidate : candidates)
+        descriptions.append(m_staged.value(candidate->id()).descriptions);
+    return descriptions;
+}
+
+bool ZoneRepository::stagedApplyFinished(ChangeId id, bool applied, const QString& step,
                                          const QString& reason, const QList<ZonePtr>& candidates,
                                          const QString& failedZone) {
     m_applyingStaged = false;
@@ -235,7 +249,7 @@ void ZoneRepository::stagedApplyFinished(ChangeId id, bool applied, const QStrin
         log(QStringLiteral("❌ The collected changes were not applied: ") + what + u' ' + reason,
             LogLevel::error);
         finishStagedApply(id, false, message);
-        return;
+        return false;
     }
     int count = 0;
     for (const ZonePtr& candidate : candidates) {
@@ -262,6 +276,7 @@ void ZoneRepository::stagedApplyFinished(ChangeId id, bool applied, const QStrin
     m_stagedOrder.clear();
     emitStagedChanged();
     finishStagedApply(id, true, QString());
+    return true;
 }
 
 void ZoneRepository::discardStaged() {

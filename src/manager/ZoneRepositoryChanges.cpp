@@ -265,19 +265,24 @@ void ZoneRepository::runRecordChange(ChangeId id, const RecordChange& change, co
     auto* transaction = new ChangeTransaction(change.phrase, this);
     addZoneFileStep(transaction, candidate, zone);
     addReloadStep(transaction, zone->name(), expected);
-    connect(transaction, &ChangeTransaction::finished, this,
-            [this, transaction, id, change, zone, soa,
-             previousSerial](bool applied, const QString& step, const QString& reason) {
-                transaction->deleteLater();
-                QString message = reason;
-                for (const QString& failure : transaction->undoFailures())
-                    message += QStringLiteral("\nCould not undo ") + failure;
-                recordChangeServed(id, change, zone, soa, previousSerial, applied, step, message);
-            });
+    // The history's snapshot: the file as it is before the change.
+    const std::shared_ptr<ChangeSnapshot> snapshot =
+        beginSnapshot(zone, ChangeSnapshot::Kind::content, false);
+    connect(
+        transaction, &ChangeTransaction::finished, this,
+        [this, transaction, id, change, zone, soa, previousSerial,
+         snapshot](bool applied, const QString& step, const QString& reason) {
+            transaction->deleteLater();
+            QString message = reason;
+            for (const QString& failure : transaction->undoFailures())
+                message += QStringLiteral("\nCould not undo ") + failure;
+            if (recordChangeServed(id, change, zone, soa, previousSerial, applied, step, message))
+                keepSnapshot(snapshot, change.phrase + change.successSuffix + zone->name() + u'\'');
+        });
     transaction->start();
 }
 
-void ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
+bool ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
                                         const ZonePtr& zone, const SOARecord& soa,
                                         qint64 previousSerial, bool applied, const QString& step,
                                         const QString& reason) {
@@ -298,7 +303,7 @@ void ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
                                           "the previous zone file was put back.\n") +
                                reason
                          : reason);
-        return;
+        return false;
     }
     if (!isListed(zone)) {
         const QString message = QStringLiteral("Zone '") + zone->name() +
@@ -306,7 +311,7 @@ void ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
                                                "applied");
         log(QStringLiteral("⚠️ ") + message, LogLevel::warning);
         finishChange(id, false, message);
-        return;
+        return false;
     }
     change.apply(*zone);
     // The serial step the file already has.
@@ -317,6 +322,7 @@ void ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
     log(change.successPrefix + change.phrase + change.successSuffix + zone->name() + u'\'',
         change.successLevel);
     finishChange(id, true, QString());
+    return true;
 }
 
 namespace {
@@ -453,6 +459,36 @@ ChangeId ZoneRepository::updateSOA(const SOARecord& soa, const ZonePtr& zone) {
     change.refusalPrefix = QStringLiteral("Invalid SOA record for zone '") +
                            (zone ? zone->name() : QString()) + QStringLiteral("':");
     change.successSuffix = QStringLiteral(" updated in zone '");
+    return enqueue(zone, false,
+                   [this, change, zone](ChangeId id) { runRecordChange(id, change, zone); });
+}
+
+// --- Change history: a snapshot's records and SOA put back ---
+
+ChangeId ZoneRepository::restoreZoneContent(const ZonePtr& zone, const QList<DNSRecord>& records,
+                                            const std::optional<SOARecord>& soa,
+                                            const QString& description) {
+    RecordChange change;
+    change.phrase = QStringLiteral("Zone content");
+    // Every record on both sides: the server must serve the whole set
+    // restored, and no longer the records it drops.
+    if (zone) {
+        for (const DNSRecord& record : zone->records())
+            change.ids.append(record.id);
+    }
+    for (const DNSRecord& record : records)
+        change.ids.append(record.id);
+    change.apply = [records](DNSZone& z) { z.setRecords(records); };
+    change.store = [](ZoneDatabase& db, const DNSZone& z) {
+        return db.replaceRecords(z.id(), z.records(), z.soaRecord());
+    };
+    // The SOA's fields as the snapshot had them; the serial still moves on.
+    change.soa = soa;
+    if (!change.soa && zone && zone->soaRecord())
+        change.soa = *zone->soaRecord();
+    change.successSuffix =
+        QStringLiteral(" restored to ") + description + QStringLiteral(" in zone '");
+    change.successPrefix = QStringLiteral("↩️ ");
     return enqueue(zone, false,
                    [this, change, zone](ChangeId id) { runRecordChange(id, change, zone); });
 }

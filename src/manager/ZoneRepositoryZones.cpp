@@ -206,24 +206,29 @@ void ZoneRepository::runAddZone(ChangeId id, const ZonePtr& zone) {
         [this, zone](Completion done) { catalogStep(without(m_zones, zone), std::move(done)); });
     addServedStep(transaction,
                   std::make_shared<ServedExpectation>(ServedExpectation::forZone(*zone)), logMark);
-    connect(
-        transaction, &ChangeTransaction::finished, this,
-        [this, id, name, transaction](bool applied, const QString& step, const QString& reason) {
-            transaction->deleteLater();
-            if (applied) {
-                log(QStringLiteral("✅ Zone '") + name + QStringLiteral("' added successfully"),
-                    LogLevel::info);
-                consoleLine(QStringLiteral("✅ Zone creation completed for: '") + name + u'\'');
-                finishChange(id, true, QString());
-                return;
-            }
-            log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not added (") + step +
-                    QStringLiteral("): ") + reason,
-                LogLevel::error);
-            for (const QString& failure : transaction->undoFailures())
-                log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
-            finishChange(id, false, failureMessage(*transaction, reason));
-        });
+    // The history's snapshot: the files as they are before the addition.
+    const std::shared_ptr<ChangeSnapshot> snapshot =
+        beginSnapshot(zone, ChangeSnapshot::Kind::zoneAdded, true);
+    connect(transaction, &ChangeTransaction::finished, this,
+            [this, id, name, transaction, snapshot](bool applied, const QString& step,
+                                                    const QString& reason) {
+                transaction->deleteLater();
+                if (applied) {
+                    log(QStringLiteral("✅ Zone '") + name + QStringLiteral("' added successfully"),
+                        LogLevel::info);
+                    keepSnapshot(snapshot,
+                                 QStringLiteral("Zone '") + name + QStringLiteral("' added"));
+                    consoleLine(QStringLiteral("✅ Zone creation completed for: '") + name + u'\'');
+                    finishChange(id, true, QString());
+                    return;
+                }
+                log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not added (") + step +
+                        QStringLiteral("): ") + reason,
+                    LogLevel::error);
+                for (const QString& failure : transaction->undoFailures())
+                    log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
+                finishChange(id, false, failureMessage(*transaction, reason));
+            });
     transaction->start();
 }
 
@@ -277,23 +282,28 @@ void ZoneRepository::runRemoveZone(ChangeId id, const ZonePtr& zone) {
     transaction->addStep(QStringLiteral("zone file"), zoneFileRemoval(zone), zoneFileWrite(zone));
     transaction->addStep(QStringLiteral("zone list"),
                          [this, zone](Completion done) { unlistZone(zone, std::move(done)); });
-    connect(
-        transaction, &ChangeTransaction::finished, this,
-        [this, id, name, transaction](bool applied, const QString& step, const QString& reason) {
-            transaction->deleteLater();
-            if (applied) {
-                log(QStringLiteral("Zone '") + name + QStringLiteral("' removed successfully"),
-                    LogLevel::info);
-                finishChange(id, true, QString());
-                return;
-            }
-            log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not removed (") + step +
-                    QStringLiteral("): ") + reason,
-                LogLevel::error);
-            for (const QString& failure : transaction->undoFailures())
-                log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
-            finishChange(id, false, failureMessage(*transaction, reason));
-        });
+    // The history's snapshot: the files as they are before the removal.
+    const std::shared_ptr<ChangeSnapshot> snapshot =
+        beginSnapshot(zone, ChangeSnapshot::Kind::zoneRemoved, true);
+    connect(transaction, &ChangeTransaction::finished, this,
+            [this, id, name, transaction, snapshot](bool applied, const QString& step,
+                                                    const QString& reason) {
+                transaction->deleteLater();
+                if (applied) {
+                    log(QStringLiteral("Zone '") + name + QStringLiteral("' removed successfully"),
+                        LogLevel::info);
+                    keepSnapshot(snapshot,
+                                 QStringLiteral("Zone '") + name + QStringLiteral("' removed"));
+                    finishChange(id, true, QString());
+                    return;
+                }
+                log(QStringLiteral("❌ Zone '") + name + QStringLiteral("' was not removed (") +
+                        step + QStringLiteral("): ") + reason,
+                    LogLevel::error);
+                for (const QString& failure : transaction->undoFailures())
+                    log(QStringLiteral("❌ Could not undo ") + failure, LogLevel::error);
+                finishChange(id, false, failureMessage(*transaction, reason));
+            });
     transaction->start();
 }
 

@@ -44,6 +44,19 @@ const QList<QStringList>& migrations() {
             QStringLiteral("CREATE INDEX records_by_id ON records(zone, id, position)"),
             QStringLiteral("CREATE TABLE store_notes (key TEXT PRIMARY KEY, value TEXT NOT NULL)"),
         },
+        // 2: the change history's index; the texts themselves are files in
+        // the data folder's history/, named in `files` (a JSON list).
+        {
+            QStringLiteral("CREATE TABLE change_history ("
+                           " id INTEGER PRIMARY KEY,"
+                           " time INTEGER NOT NULL," // milliseconds since 1970, UTC
+                           " zone_id BLOB NOT NULL,"
+                           " zone_name TEXT NOT NULL,"
+                           " kind TEXT NOT NULL,"
+                           " summary TEXT NOT NULL,"
+                           " files TEXT NOT NULL)"),
+            QStringLiteral("CREATE INDEX change_history_by_zone ON change_history(zone_id, id)"),
+        },
     };
     return steps;
 }

@@ -2,6 +2,7 @@
 
 #include <QThread>
 
+#include "storage/SnapshotStore.h"
 #include "storage/ZoneDatabaseWorker.h"
 
 namespace korvi {
@@ -177,6 +178,70 @@ ZoneDatabase::RequestId ZoneDatabase::replaceRecords(const QUuid& zone,
     return write([zone, records, soa](ZoneDatabaseWorker& worker) {
         return worker.store().replaceRecords(zone, records, soa);
     });
+}
+
+// The change history.
+
+ZoneDatabase::RequestId ZoneDatabase::addSnapshot(const ChangeSnapshot& snapshot, int keepPerZone) {
+    const RequestId request = ++m_lastRequest;
+    post([this, worker = m_worker.get(), request, snapshot, keepPerZone] {
+        SnapshotStore store(worker->store(), worker->directory());
+        ChangeSnapshot kept = snapshot;
+        const StoreResult result = store.add(&kept, keepPerZone);
+        const qint64 id = kept.id;
+        QMetaObject::invokeMethod(
+            this,
+            [this, request, result, id] {
+                if (id > 0)
+                    Q_EMIT snapshotKept(request, id);
+                if (result)
+                    Q_EMIT written(request);
+                else
+                    Q_EMIT writeFailed(request, QStringLiteral("The snapshot was not kept: ") +
+                                                    result.error);
+            },
+            Qt::QueuedConnection);
+    });
+    return request;
+}
+
+ZoneDatabase::RequestId ZoneDatabase::loadSnapshots() {
+    const RequestId request = ++m_lastRequest;
+    post([this, worker = m_worker.get(), request] {
+        QString error;
+        const auto snapshots = SnapshotStore(worker->store(), worker->directory()).list(&error);
+        QMetaObject::invokeMethod(
+            this,
+            [this, request, snapshots, error] {
+                if (snapshots)
+                    Q_EMIT snapshotsLoaded(request, *snapshots);
+                else
+                    Q_EMIT loadFailed(
+                        request, QStringLiteral("The change history cannot be read: ") + error);
+            },
+            Qt::QueuedConnection);
+    });
+    return request;
+}
+
+ZoneDatabase::RequestId ZoneDatabase::loadSnapshot(qint64 id) {
+    const RequestId request = ++m_lastRequest;
+    post([this, worker = m_worker.get(), request, id] {
+        QString error;
+        const auto snapshot =
+            SnapshotStore(worker->store(), worker->directory()).withTexts(id, &error);
+        QMetaObject::invokeMethod(
+            this,
+            [this, request, snapshot, error] {
+                if (snapshot)
+                    Q_EMIT snapshotLoaded(request, *snapshot);
+                else
+                    Q_EMIT loadFailed(request,
+                                      QStringLiteral("The snapshot cannot be read: ") + error);
+            },
+            Qt::QueuedConnection);
+    });
+    return request;
 }
 
 } // namespace korvi

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "storage/ChangeSnapshot.h"
 #include "storage/StoredZone.h"
 
 class QThread;
@@ -46,7 +47,8 @@ struct ZoneDatabaseOpening {
 // written() once committed, or by writeFailed() when it was not stored.
 //
 // Files in the folder: zones.sqlite (with its -wal and -shm), and
-// zones.last-good.sqlite, a copy made after every open that passed the check.
+// zones.last-good.sqlite, a copy made after every open that passed the check;
+// the change history's texts in history/.
 class ZoneDatabase : public QObject {
     Q_OBJECT
 public:
@@ -83,6 +85,15 @@ public:
     RequestId replaceRecords(const QUuid& zone, const QList<DNSRecord>& records,
                              const std::optional<SOARecord>& soa);
 
+    // The change history (see SnapshotStore): a snapshot kept, with the
+    // zone's oldest ones beyond keepPerZone dropped (ends in written() or
+    // writeFailed(); snapshotKept() first gives its id); the index, newest
+    // first; one snapshot with its texts. Reads that fail end in
+    // loadFailed().
+    RequestId addSnapshot(const ChangeSnapshot& snapshot, int keepPerZone);
+    RequestId loadSnapshots();
+    RequestId loadSnapshot(qint64 id);
+
 Q_SIGNALS:
     void opened(const korvi::ZoneDatabaseOpening& opening);
     void openFailed(const QString& message, const QList<korvi::StoreNotice>& notices);
@@ -90,6 +101,11 @@ Q_SIGNALS:
     void recordsLoaded(korvi::ZoneDatabase::RequestId request, const QUuid& zone,
                        const QList<korvi::DNSRecord>& records);
     void loadFailed(korvi::ZoneDatabase::RequestId request, const QString& message);
+    void snapshotKept(korvi::ZoneDatabase::RequestId request, qint64 id);
+    void snapshotsLoaded(korvi::ZoneDatabase::RequestId request,
+                         const QList<korvi::ChangeSnapshot>& snapshots);
+    void snapshotLoaded(korvi::ZoneDatabase::RequestId request,
+                        const korvi::ChangeSnapshot& snapshot);
     void written(korvi::ZoneDatabase::RequestId request);
     void writeFailed(korvi::ZoneDatabase::RequestId request, const QString& message);
     // Later news from the worker, for the log (for example a good copy that

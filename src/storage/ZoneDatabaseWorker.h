@@ -24,6 +24,8 @@ public:
     ZoneStore& store() { return m_store; }
     QString databasePath() const;
     QString goodCopyPath() const;
+    // The data folder the database lives in.
+    const QString& directory() const { return m_settings.directory; }
 
 private:
     bool openChecked(const QString& path, QString* damage);

@@ -83,6 +83,10 @@ public:
     // A consistent copy of the whole database into a new file.
     StoreResult copyTo(const QString& path);
 
+    // The Qt SQL connection's name, for the stores that share this
+    // connection on the same thread (the change history).
+    const QString& connectionName() const { return m_connection; }
+
 private:
     QSqlDatabase database() const;
     StoreResult run(const QString& what, const std::function<StoreResult()>& body);

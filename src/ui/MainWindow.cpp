@@ -21,6 +21,7 @@
 #include "ui/SidebarView.h"
 #include "ui/configuration/DNSConfigView.h"
 #include "ui/dashboard/DashboardView.h"
+#include "ui/history/HistoryView.h"
 #include "ui/icons/SymbolIcons.h"
 #include "ui/logs/LogsView.h"
 #include "ui/records/DNSRecordView.h"
@@ -340,6 +341,10 @@ QWidget* MainWindow::makeScreen(Section section) {
     case Section::logs:
         screen = new LogsView(m_dnsManager, m_detail);
         name = QStringLiteral("LogsView");
+        break;
+    case Section::history:
+        screen = new HistoryView(m_dnsManager, m_detail);
+        name = QStringLiteral("HistoryView");
         break;
     case Section::tutorial:
         screen = new TutorialView(m_detail);

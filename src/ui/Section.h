@@ -10,6 +10,7 @@ enum class Section {
     serverConfiguration,
     secondaries,
     logs,
+    history,
     tutorial,
 };
 

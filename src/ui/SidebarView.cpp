@@ -30,6 +30,7 @@ const QList<SidebarView::SectionEntry>& SidebarView::sections() {
         {QStringLiteral("Server Configuration"), QStringLiteral("gearshape")},
         {QStringLiteral("Secondaries"), QStringLiteral("server.rack")},
         {QStringLiteral("Logs"), QStringLiteral("doc.plaintext")},
+        {QStringLiteral("History"), QStringLiteral("arrow.clockwise")},
         {QStringLiteral("Tutorial"), QStringLiteral("book.fill")},
     };
     return list;

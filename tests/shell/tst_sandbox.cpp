@@ -164,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(saved,
                  (QStringList{"01-dashboard.png", "02-zone-management.png", "03-dns-records.png",
                               "04-server-configuration.png", "05-secondaries.png", "06-logs.png",
-                              "07-tutorial.png", "08-about.png"}));
+                              "07-history.png", "08-tutorial.png", "09-about.png"}));
         for (const QString& name : saved)
             QVERIFY(!QImage(QDir(pictures).filePath(name)).isNull());
     }

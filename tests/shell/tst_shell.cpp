@@ -133,10 +133,10 @@ private Q_SLOTS:
         // clang-format off
         const QStringList titles{"Dashboard",   "Zone Management",
                                  "DNS Records", "Server Configuration",
-                                 "Secondaries", "Logs",
+                                 "Secondaries", "Logs", "History",
                                  "Tutorial"};
         const QStringList screens{"DashboardView", "ZoneManagementView", "DNSRecordView",
-                                  "DNSConfigView", "SecondariesView", "LogsView",
+                                  "DNSConfigView", "SecondariesView", "LogsView", "HistoryView",
                                   "TutorialView"};
         // clang-format on
         QCOMPARE(list->count(), titles.size());
