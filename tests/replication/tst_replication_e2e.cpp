@@ -9,6 +9,7 @@
 
 #include "../operations/ChangeSupport.h"
 #include "SandboxServer.h"
+#include "manager/ReplicationHealth.h"
 #include "manager/ReplicationService.h"
 #include "model/TsigKeyFile.h"
 
@@ -203,6 +204,20 @@ private Q_SLOTS:
             msUntilSecondary(u"www.replica.example"_s, u"A"_s, u"192.0.2.99"_s, since);
         qInfo("changed record: secondary answered %lld ms after Korvi reported the apply", ms);
         QVERIFY2(ms >= 0, "the secondary did not serve the change within 10 s");
+        // The health screen's model, fed with the secondaries Korvi transfers to, sees the
+        // secondary holding the zone's new serial.
+        ReplicationHealth* health = m_manager->replicationHealth();
+        const auto inSync = [&] {
+            const std::optional<ReplicationStatus> status =
+                health->status(u"local"_s, u"replica.example"_s);
+            return status && status->state == ReplicationState::inSync &&
+                   status->primarySerial == quint32(m_zone->soaRecord()->serial);
+        };
+        health->refresh();
+        QVERIFY2(QTest::qWaitFor(inSync, 10000),
+                 qPrintable(replicationStateWord(health->status(u"local"_s, u"replica.example"_s)
+                                                     .value_or(ReplicationStatus{})
+                                                     .state)));
     }
 
     // Transfers need the key: without it, or with a wrong secret, the primary refuses and logs
