@@ -186,23 +186,29 @@ void ReplicationService::createKey(const QString& name) {
                 Q_EMIT self->finished(false, message);
                 return;
             }
-            const QList<TsigKey> keys = self->m_keys + *made;
-            self->writeKeys(keys, [self, keys, name](bool ok, const QString& why) {
-                if (!self)
-                    return;
-                if (!ok) {
-                    const QString message =
-                        QStringLiteral("The key \"%1\" could not be saved: %2").arg(name, why);
-                    self->log(QStringLiteral("❌ ") + message, LogLevel::error);
-                    Q_EMIT self->finished(false, message);
-                    return;
-                }
-                self->m_keys = keys;
-                self->log(QStringLiteral("🔑 TSIG key \"%1\" created").arg(name), LogLevel::info);
-                Q_EMIT self->keysChanged();
-                Q_EMIT self->finished(true, QString());
-            });
+            self->saveKeys(self->m_keys + *made,
+                           QStringLiteral("The key \"%1\" could not be saved: ").arg(name),
+                           QStringLiteral("🔑 TSIG key \"%1\" created").arg(name));
         });
+}
+
+void ReplicationService::saveKeys(const QList<TsigKey>& keys, const QString& failurePrefix,
+                                  const QString& successLine) {
+    QPointer<ReplicationService> self(this);
+    writeKeys(keys, [self, keys, failurePrefix, successLine](bool ok, const QString& why) {
+        if (!self)
+            return;
+        if (!ok) {
+            const QString message = failurePrefix + why;
+            self->log(QStringLiteral("❌ ") + message, LogLevel::error);
+            Q_EMIT self->finished(false, message);
+            return;
+        }
+        self->m_keys = keys;
+        self->log(successLine, LogLevel::info);
+        Q_EMIT self->keysChanged();
+        Q_EMIT self->finished(true, QString());
+    });
 }
 
 void ReplicationService::deleteKey(const QString& name) {
@@ -222,22 +228,8 @@ void ReplicationService::deleteKey(const QString& name) {
     }
     QList<TsigKey> keys = m_keys;
     keys.removeIf([&](const TsigKey& k) { return k.name == name; });
-    QPointer<ReplicationService> self(this);
-    writeKeys(keys, [self, keys, name](bool ok, const QString& why) {
-        if (!self)
-            return;
-        if (!ok) {
-            const QString message =
-                QStringLiteral("The key \"%1\" could not be deleted: %2").arg(name, why);
-            self->log(QStringLiteral("❌ ") + message, LogLevel::error);
-            Q_EMIT self->finished(false, message);
-            return;
-        }
-        self->m_keys = keys;
-        self->log(QStringLiteral("🗑️ TSIG key \"%1\" deleted").arg(name), LogLevel::info);
-        Q_EMIT self->keysChanged();
-        Q_EMIT self->finished(true, QString());
-    });
+    saveKeys(keys, QStringLiteral("The key \"%1\" could not be deleted: ").arg(name),
+             QStringLiteral("🗑️ TSIG key \"%1\" deleted").arg(name));
 }
 
 void ReplicationService::loadSecondaries() {

@@ -124,6 +124,10 @@ Q_SIGNALS:
     void finished(bool ok, const QString& message);
 
 private:
+    // Writes the key file with these keys; then they are the service's,
+    // the line logged and keysChanged() sent. Ends with finished().
+    void saveKeys(const QList<TsigKey>& keys, const QString& failurePrefix,
+                  const QString& successLine);
     void log(const QString& message, LogLevel level) const;
     void finishLater(bool ok, const QString& message);
     void writeKeys(const QList<TsigKey>& keys, Completion done);

@@ -181,83 +181,91 @@ void ServedChangeCheck::round() {
         }
     }
     ++m_rounds;
+    // The SOA and every set are asked at once; the round is judged when all
+    // answers are in, the SOA's verdict first.
+    const int round = m_rounds;
+    const qsizetype sets = m_expected.gone ? 0 : m_expected.sets.size();
+    m_pending = 1 + sets;
+    m_soaFailure.reset();
+    m_setFailures = QList<std::optional<QString>>(sets);
     const QPointer<ServedChangeCheck> self(this);
-    const QString zone = m_expected.zone;
-    m_source->ask(zone + u'.', QStringLiteral("SOA"), [self, zone](const ServedAnswer& answer) {
-        if (!self || self->m_finished)
-            return;
-        if (self->m_expected.gone && answer.answered) {
-            // Any answer without the zone's own SOA given with authority:
-            // a refusal, a parent zone's answer, a recursive one.
-            if (answer.rcode == 0 && answer.authoritative && answer.serial)
-                self->mismatch(QStringLiteral("The server still serves zone '") + zone +
-                               QStringLiteral("' (serial ") + QString::number(*answer.serial) +
-                               u')');
-            else
-                self->finish(true, QString());
-            return;
-        }
-        if (!answer.answered) {
-            self->mismatch(
-                QStringLiteral("The server did not answer for zone '") + zone +
-                QStringLiteral("'") +
-                (answer.error.isEmpty() ? QString() : QStringLiteral(": ") + answer.error));
-            return;
-        }
-        if (answer.rcode != 0) {
-            self->mismatch(QStringLiteral("The server answers ") + rcodeName(answer.rcode) +
-                           QStringLiteral(" for zone '") + zone + u'\'');
-            return;
-        }
-        if (!answer.serial || !serialReached(*answer.serial, self->m_expected.serial)) {
-            self->mismatch(QStringLiteral("The server still serves serial ") +
-                           (answer.serial ? QString::number(*answer.serial) : QStringLiteral("?")) +
-                           QStringLiteral(" of zone '") + zone + QStringLiteral("', not ") +
-                           QString::number(self->m_expected.serial));
-            return;
-        }
-        self->askSet(0);
-    });
+    m_source->ask(m_expected.zone + u'.', QStringLiteral("SOA"),
+                  [self, round](const ServedAnswer& answer) {
+                      if (!self || self->m_finished || round != self->m_rounds)
+                          return;
+                      self->m_soaFailure = self->soaFailure(answer);
+                      self->answerIn();
+                  });
+    for (qsizetype index = 0; index < sets; ++index) {
+        const ServedRecordSet& set = m_expected.sets.at(index);
+        m_source->ask(set.owner, set.type, [self, round, index](const ServedAnswer& answer) {
+            if (!self || self->m_finished || round != self->m_rounds)
+                return;
+            self->m_setFailures[index] = self->setFailure(index, answer);
+            self->answerIn();
+        });
+    }
 }
 
-void ServedChangeCheck::askSet(qsizetype index) {
-    if (index == m_expected.sets.size()) {
-        finish(true, QString());
+void ServedChangeCheck::answerIn() {
+    if (--m_pending > 0)
+        return;
+    if (m_soaFailure) {
+        mismatch(*m_soaFailure);
         return;
     }
-    if (!m_source) {
-        finish(false, QStringLiteral("Korvi could no longer ask the server"));
-        return;
+    for (const std::optional<QString>& failure : std::as_const(m_setFailures)) {
+        if (failure) {
+            mismatch(*failure);
+            return;
+        }
     }
+    finish(true, QString());
+}
+
+std::optional<QString> ServedChangeCheck::soaFailure(const ServedAnswer& answer) const {
+    const QString& zone = m_expected.zone;
+    if (m_expected.gone && answer.answered) {
+        // Any answer without the zone's own SOA given with authority: a
+        // refusal, a parent zone's answer, a recursive one.
+        if (answer.rcode == 0 && answer.authoritative && answer.serial)
+            return QStringLiteral("The server still serves zone '") + zone +
+                   QStringLiteral("' (serial ") + QString::number(*answer.serial) + u')';
+        return std::nullopt;
+    }
+    if (!answer.answered)
+        return QStringLiteral("The server did not answer for zone '") + zone + QStringLiteral("'") +
+               (answer.error.isEmpty() ? QString() : QStringLiteral(": ") + answer.error);
+    if (answer.rcode != 0)
+        return QStringLiteral("The server answers ") + rcodeName(answer.rcode) +
+               QStringLiteral(" for zone '") + zone + u'\'';
+    if (!answer.serial || !serialReached(*answer.serial, m_expected.serial))
+        return QStringLiteral("The server still serves serial ") +
+               (answer.serial ? QString::number(*answer.serial) : QStringLiteral("?")) +
+               QStringLiteral(" of zone '") + zone + QStringLiteral("', not ") +
+               QString::number(m_expected.serial);
+    return std::nullopt;
+}
+
+std::optional<QString> ServedChangeCheck::setFailure(qsizetype index,
+                                                     const ServedAnswer& answer) const {
     const ServedRecordSet& set = m_expected.sets.at(index);
-    const QPointer<ServedChangeCheck> self(this);
-    m_source->ask(set.owner, set.type, [self, index](const ServedAnswer& answer) {
-        if (!self || self->m_finished)
-            return;
-        const ServedRecordSet& set = self->m_expected.sets.at(index);
-        const QString what = set.owner + u' ' + set.type;
-        if (!answer.answered) {
-            self->mismatch(QStringLiteral("The server did not answer for ") + what);
-            return;
-        }
-        // A set that is gone is answered with no records (NOERROR) or with
-        // NXDOMAIN when nothing else is left at the name.
-        const bool gone = self->m_canonical.at(index).isEmpty();
-        if (answer.rcode != 0 && !(gone && answer.rcode == 3)) {
-            self->mismatch(QStringLiteral("The server answers ") + rcodeName(answer.rcode) +
-                           QStringLiteral(" for ") + what);
-            return;
-        }
-        const QStringList served = canonicalRecords(answer.records, self->m_expected.zone);
-        if (served != self->m_canonical.at(index)) {
-            self->mismatch(QStringLiteral("The server answers ") + what + QStringLiteral(" with ") +
-                           (served.isEmpty() ? QStringLiteral("no records")
-                                             : served.join(QStringLiteral("; "))) +
-                           QStringLiteral(", not what was written"));
-            return;
-        }
-        self->askSet(index + 1);
-    });
+    const QString what = set.owner + u' ' + set.type;
+    if (!answer.answered)
+        return QStringLiteral("The server did not answer for ") + what;
+    // A set that is gone is answered with no records (NOERROR) or with
+    // NXDOMAIN when nothing else is left at the name.
+    const bool gone = m_canonical.at(index).isEmpty();
+    if (answer.rcode != 0 && !(gone && answer.rcode == 3))
+        return QStringLiteral("The server answers ") + rcodeName(answer.rcode) +
+               QStringLiteral(" for ") + what;
+    const QStringList served = canonicalRecords(answer.records, m_expected.zone);
+    if (served != m_canonical.at(index))
+        return QStringLiteral("The server answers ") + what + QStringLiteral(" with ") +
+               (served.isEmpty() ? QStringLiteral("no records")
+                                 : served.join(QStringLiteral("; "))) +
+               QStringLiteral(", not what was written");
+    return std::nullopt;
 }
 
 void ServedChangeCheck::mismatch(const QString& reason) {

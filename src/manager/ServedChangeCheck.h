@@ -75,7 +75,11 @@ public:
 
 private:
     void round();
-    void askSet(qsizetype index);
+    // One answer of the round is in; the last one judges the round.
+    void answerIn();
+    // Why an answer does not show the change (nothing: it does).
+    std::optional<QString> soaFailure(const ServedAnswer& answer) const;
+    std::optional<QString> setFailure(qsizetype index, const ServedAnswer& answer) const;
     void mismatch(const QString& reason);
     void finish(bool served, const QString& reason);
 
@@ -89,6 +93,10 @@ private:
     Refusal m_refusal;
     QString m_lastReason;
     int m_rounds = 0;
+    // The round's answers still out, and the verdicts of those in.
+    qsizetype m_pending = 0;
+    std::optional<QString> m_soaFailure;
+    QList<std::optional<QString>> m_setFailures;
     bool m_finished = false;
 };
 
