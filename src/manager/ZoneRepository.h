@@ -299,6 +299,9 @@ private:
     // its undo writes that text back and, when the server was told, reloads
     // the zone again. writtenAt: the time the file's header names (now when
     // not given).
+    // A file's text as it is now (read as UTF-8), or nothing when there is
+    // no file.
+    static std::optional<QString> fileText(const QString& path);
     void addZoneFileStep(ChangeTransaction* transaction, const ZonePtr& candidate,
                          const ZonePtr& unchanged, const QDateTime& writtenAt = {});
     // Reloads the zone on a running server and checks that it serves the

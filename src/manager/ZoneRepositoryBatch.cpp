@@ -3,7 +3,6 @@
 // every changed zone's file and has the server serve it in one transaction,
 // so that either every zone holds its collected changes or none does.
 
-#include <QFile>
 #include <QMetaObject>
 
 #include "manager/AppLog.h"
@@ -17,13 +16,6 @@
 namespace korvi {
 
 namespace {
-
-QString fileText(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
 
 QString changesPhrase(int count) {
     return count == 1 ? QStringLiteral("1 change")
@@ -140,7 +132,7 @@ QList<ZoneRepository::StagedFile> ZoneRepository::stagedFiles() const {
         StagedFile file;
         file.zoneName = candidate->name();
         file.filePath = candidate->filePath();
-        file.currentText = fileText(file.filePath);
+        file.currentText = fileText(file.filePath).value_or(QString());
         file.newText = ZoneFileWriter::zoneText(candidate->name(), candidate->soaRecord(),
                                                 candidate->records(), staged.stagedAt);
         file.descriptions = staged.descriptions;

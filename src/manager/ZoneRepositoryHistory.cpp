@@ -4,25 +4,10 @@
 // time, so nothing else writes them meanwhile); their texts after it once it
 // is applied. A change refused or rolled back keeps nothing.
 
-#include <QFile>
-
 #include "manager/ChangeHistory.h"
 #include "manager/ZoneRepository.h"
 
 namespace korvi {
-
-namespace {
-
-std::optional<QString> fileText(const QString& path) {
-    if (path.isEmpty())
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return QString::fromUtf8(file.readAll());
-}
-
-} // namespace
 
 void ZoneRepository::setHistory(ChangeHistory* history) {
     m_history = history;

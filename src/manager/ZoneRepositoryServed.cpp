@@ -16,17 +16,14 @@
 
 namespace korvi {
 
-namespace {
-
-// The file's text as it is now, or nothing when there is no file.
-std::optional<QString> currentText(const QString& path) {
+std::optional<QString> ZoneRepository::fileText(const QString& path) {
+    if (path.isEmpty())
+        return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return QString::fromUtf8(file.readAll());
 }
-
-} // namespace
 
 void ZoneRepository::setAnswerSource(ServedAnswerSource* source) {
     m_answers = source;
@@ -61,7 +58,7 @@ void ZoneRepository::addZoneFileStep(ChangeTransaction* transaction, const ZoneP
             if (!m_saver)
                 return done(false, QStringLiteral("Korvi's file saving has stopped; the file was "
                                                   "not written"));
-            kept->text = currentText(candidate->filePath());
+            kept->text = fileText(candidate->filePath());
             const QString path = candidate->filePath();
             whenSaved(m_saver->saveZoneFile(candidate, writtenAt),
                       [this, path, kept, done](bool written, const QString& reason) {

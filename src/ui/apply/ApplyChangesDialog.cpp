@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "model/TextDiff.h"
+#include "ui/widgets/DiffHtml.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/ScreenWidgets.h"
 #include "ui/widgets/Typography.h"
@@ -89,8 +90,6 @@ ApplyChangesDialog::ApplyChangesDialog(ZoneRepository* repository, QWidget* pare
 }
 
 QString ApplyChangesDialog::differenceHtml(const QList<ZoneRepository::StagedFile>& files) {
-    const QString removed = removedColor().name();
-    const QString added = addedColor().name();
     const QString secondary = namedColor(NamedColor::gray).name();
     QString html = QStringLiteral("<div style=\"white-space: pre; font-family: monospace;\">");
     for (const ZoneRepository::StagedFile& file : files) {
@@ -104,21 +103,7 @@ QString ApplyChangesDialog::differenceHtml(const QList<ZoneRepository::StagedFil
         const QString diff =
             unifiedDiff(file.currentText, file.newText, file.filePath + QStringLiteral(" (now)"),
                         file.filePath + QStringLiteral(" (after applying)"));
-        for (const QString& line : diff.split(u'\n')) {
-            QString color;
-            if (line.startsWith(QStringLiteral("---")) || line.startsWith(QStringLiteral("+++")) ||
-                line.startsWith(QStringLiteral("@@")))
-                color = secondary;
-            else if (line.startsWith(u'-'))
-                color = removed;
-            else if (line.startsWith(u'+'))
-                color = added;
-            const QString text = line.toHtmlEscaped();
-            html += color.isEmpty() ? text
-                                    : QStringLiteral("<span style=\"color:") + color +
-                                          QStringLiteral("\">") + text + QStringLiteral("</span>");
-            html += u'\n';
-        }
+        html += diffLinesHtml(diff);
         html += QStringLiteral("</pre>");
     }
     return html + QStringLiteral("</div>");

@@ -15,6 +15,7 @@
 #include "manager/DNSServerManager.h"
 #include "model/TextDiff.h"
 #include "ui/icons/SymbolIcons.h"
+#include "ui/widgets/DiffHtml.h"
 #include "ui/widgets/Palette.h"
 #include "ui/widgets/Typography.h"
 
@@ -214,28 +215,8 @@ void HistoryView::showTexts(const ChangeSnapshot& snapshot) {
 }
 
 QString HistoryView::diffHtml(const QString& unified) {
-    QString html = QStringLiteral("<pre style=\"margin:0\">");
-    const QString red = namedColor(NamedColor::red).name();
-    const QString green = namedColor(NamedColor::green).name();
-    const QString gray = namedColor(NamedColor::gray).name();
-    const QString blue = namedColor(NamedColor::blue).name();
-    for (const QString& line : unified.split(u'\n')) {
-        QString color;
-        if (line.startsWith(QStringLiteral("---")) || line.startsWith(QStringLiteral("+++")))
-            color = gray;
-        else if (line.startsWith(QStringLiteral("@@")))
-            color = blue;
-        else if (line.startsWith(u'-'))
-            color = red;
-        else if (line.startsWith(u'+'))
-            color = green;
-        const QString text = line.toHtmlEscaped();
-        html += color.isEmpty()
-                    ? text
-                    : QStringLiteral("<span style=\"color:%1\">%2</span>").arg(color, text);
-        html += u'\n';
-    }
-    return html + QStringLiteral("</pre>");
+    return QStringLiteral("<pre style=\"margin:0\">") + diffLinesHtml(unified) +
+           QStringLiteral("</pre>");
 }
 
 void HistoryView::updateRestoreButton() {
