@@ -163,6 +163,13 @@ private Q_SLOTS:
             << QStringLiteral("/bin/sh")
             << QStringList{QStringLiteral("-c"), QStringLiteral("head -c 10 \"$2\" >/dev/null"),
                            QStringLiteral("sh")};
+        // Its exit comes while the text is still being written (a child holds the pipe
+        // open, so the write neither fails nor ends): an exit alone is no verdict.
+        QTest::newRow("opens, exits 0 before reading")
+            << QStringLiteral("/bin/sh")
+            << QStringList{QStringLiteral("-c"),
+                           QStringLiteral("exec 3<\"$2\"; (sleep 4) & exit 0"),
+                           QStringLiteral("sh")};
         QTest::newRow("sleeps, never opens")
             << QStringLiteral("/bin/sh")
             << QStringList{QStringLiteral("-c"), QStringLiteral("sleep 30"), QStringLiteral("sh")};
