@@ -75,6 +75,16 @@ Handed writeToPipe(const QString& pipe, const QByteArray& bytes) {
     return ok ? Handed::written : Handed::failed;
 }
 
+// Lets whoever still waits to read the pipe go (the checker, or a process a
+// checker script started and left behind): a reader blocked opening it gets
+// through and reads the end of the input at once. Then the pipe is removed.
+void releasePipe(const QString& pipe) {
+    const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0)
+        ::close(fd);
+    QFile::remove(pipe);
+}
+
 } // namespace
 
 WarmZoneChecker::WarmZoneChecker(QString program, QStringList arguments, QString searchPath,
@@ -104,7 +114,7 @@ void WarmZoneChecker::discard(const Waiting& waiting) {
             waiting.process->deleteLater();
         waiting.process->setParent(nullptr);
     }
-    QFile::remove(waiting.pipe);
+    releasePipe(waiting.pipe);
 }
 
 void WarmZoneChecker::prepare(const QString& folder, const QString& zoneName, const QString& stem) {
@@ -180,7 +190,7 @@ void WarmZoneChecker::check(const QString& zoneName, const QString& text, int ti
         if (run->ended)
             return;
         run->ended = true;
-        QFile::remove(pipe);
+        releasePipe(pipe);
         if (process->state() != QProcess::NotRunning) {
             process->kill();
             QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
