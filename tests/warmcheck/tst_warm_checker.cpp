@@ -49,24 +49,6 @@ int pipesIn(const QString& folder) {
     return pipes;
 }
 
-// The processes whose arguments name something in the folder (their command lines).
-QStringList readersOf(const QString& folder) {
-    QStringList found;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool number = false;
-        entry.toLongLong(&number);
-        if (!number)
-            continue;
-        QFile file(QStringLiteral("/proc/") + entry + QStringLiteral("/cmdline"));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray line = file.readAll().replace('\0', ' ');
-        if (line.contains(folder.toLocal8Bit()) && !line.startsWith("/bin/sh"))
-            found.append(QString::fromLocal8Bit(line));
-    }
-    return found;
-}
-
 QString zoneText(int hosts, const QString& extra = {}) {
     QString text = QStringLiteral("$TTL 3600\n"
                                   "@ IN SOA ns1.example.com. admin.example.com. 2026120601 3600 "
@@ -225,22 +207,6 @@ private Q_SLOTS:
         QFile received(copy);
         QVERIFY(received.open(QIODevice::ReadOnly));
         QCOMPARE(received.readAll(), text.toUtf8());
-    }
-
-    // A checker script whose reader is a process of its own (not the script itself): when
-    // the checker is no longer wanted, that reader is not left waiting on the pipe for ever.
-    void noReaderLeftWaiting() {
-        QTemporaryDir dir;
-        {
-            WarmZoneChecker checker(QStringLiteral("/bin/sh"),
-                                    {QStringLiteral("-c"),
-                                     QStringLiteral("cat \"$2\" >/dev/null; :"),
-                                     QStringLiteral("sh")},
-                                    QString::fromLocal8Bit(qgetenv("PATH")));
-            checker.prepare(dir.path(), QStringLiteral("example.com"), u"db.example.com"_s);
-            QVERIFY(QTest::qWaitFor([&] { return !readersOf(dir.path()).isEmpty(); }, 5000));
-        }
-        QTRY_COMPARE_WITH_TIMEOUT(readersOf(dir.path()), QStringList(), 5000);
     }
 
     // Only the zones changed last keep a waiting checker.
