@@ -76,13 +76,16 @@ Handed writeToPipe(const QString& pipe, const QByteArray& bytes) {
 }
 
 // Lets whoever still waits to read the pipe go (the checker, or a process a
-// checker script started and left behind): a reader blocked opening it gets
-// through and reads the end of the input at once. Then the pipe is removed.
+// checker script started and left behind), then removes it. Held open for
+// reading and writing (which never blocks on Linux), the pipe lets a reader
+// blocked opening it through; it is removed while still held, so that a
+// reader coming later finds no pipe, and closing it then gives every reader
+// the end of the input.
 void releasePipe(const QString& pipe) {
-    const int fd = ::open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(pipe).constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    QFile::remove(pipe);
     if (fd >= 0)
         ::close(fd);
-    QFile::remove(pipe);
 }
 
 } // namespace

@@ -380,7 +380,10 @@ private Q_SLOTS:
         // The first copy's check takes its time, so that the second save writes first.
         m_host->write(u"fakebin/"_s + name,
                       "#!/bin/sh\nfor copy; do :; done\n"
-                      "if grep -q slow \"$copy\"; then sleep 1; fi\nexit 0\n",
+                      "while IFS= read -r line || [ -n \"$line\" ]; do case $line in *slow*) exec "
+                      "sleep 1;; esac; done "
+                      "<\"$copy\"\n"
+                      "exit 0\n",
                       true);
         m_host->layout.commandSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
         CommandRunner runner(m_host->layout, nullptr);
@@ -459,7 +462,10 @@ private Q_SLOTS:
             // Takes its time over a copy naming "slow"; the copy is the last argument.
             m_host->write(u"fakebin/"_s + checker.section(u' ', 0, 0),
                           "#!/bin/sh\nfor copy; do :; done\n"
-                          "if grep -q slow \"$copy\"; then sleep 1; fi\nexit 0\n",
+                          "while IFS= read -r line || [ -n \"$line\" ]; do case $line in *slow*) "
+                          "exec sleep 1;; esac; "
+                          "done <\"$copy\"\n"
+                          "exit 0\n",
                           true);
             m_host->layout.commandSearchPath = m_host->path(u"fakebin:/usr/bin:/bin"_s);
         }
