@@ -78,6 +78,43 @@ QString LookupRecord::text() const {
     return QStringLiteral("%1\t%2\t%3\t%4\t%5").arg(owner).arg(ttl).arg(queryClass, type, data);
 }
 
+QString lookupText(const LookupResult& result) {
+    const DnsQuestion& q = result.question;
+    QString name = q.name.trimmed();
+    if (!name.endsWith(u'.'))
+        name += u'.';
+    QString text;
+    if (!result.responded()) {
+        text += QStringLiteral(";; %1\n").arg(result.error);
+    } else {
+        text += QStringLiteral(";; ->>HEADER<<- status: %1\n").arg(result.rcode);
+        text += QStringLiteral(";; flags: %1; ANSWER: %2, AUTHORITY: %3, ADDITIONAL: %4\n")
+                    .arg(result.flags.join(u' '))
+                    .arg(result.answer.size())
+                    .arg(result.authority.size())
+                    .arg(result.additional.size());
+    }
+    text += QStringLiteral("\n;; QUESTION SECTION:\n;%1\t\t%2\t%3\n")
+                .arg(name, q.queryClass, q.type.toUpper());
+    const std::pair<const char*, const QList<LookupRecord>*> sections[] = {
+        {"ANSWER", &result.answer},
+        {"AUTHORITY", &result.authority},
+        {"ADDITIONAL", &result.additional}};
+    for (const auto& [title, records] : sections) {
+        if (records->isEmpty())
+            continue;
+        text += QStringLiteral("\n;; %1 SECTION:\n").arg(QLatin1String(title));
+        for (const LookupRecord& record : *records)
+            text += record.text() + u'\n';
+    }
+    text += QStringLiteral("\n;; Query time: %1 msec%2\n;; SERVER: %3#%4\n")
+                .arg(result.elapsedMs)
+                .arg(result.overTcp ? QStringLiteral(" (TCP)") : QString())
+                .arg(q.address)
+                .arg(q.port);
+    return text;
+}
+
 std::optional<LookupServer> LookupServer::parse(const QString& text, quint16 defaultPort) {
     const QString trimmed = text.trimmed();
     LookupServer server;

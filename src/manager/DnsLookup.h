@@ -43,6 +43,11 @@ struct LookupResult {
     bool hasFlag(const QString& flag) const { return flags.contains(flag); }
 };
 
+// The result as dig prints it: the header (status, flags), the question, the
+// sections that hold records, the time taken and the server; or the reason
+// there was no response. Fixed English, like a log.
+QString lookupText(const LookupResult& result);
+
 // A server typed by the user: "192.0.2.1", "192.0.2.1:5353", "::1",
 // "[::1]:5353". Nothing when the text is none of these.
 struct LookupServer {

@@ -24,6 +24,7 @@
 #include "ui/history/HistoryView.h"
 #include "ui/icons/SymbolIcons.h"
 #include "ui/logs/LogsView.h"
+#include "ui/lookup/LookupView.h"
 #include "ui/records/DNSRecordView.h"
 #include "ui/replication/SecondariesView.h"
 #include "ui/tutorial/TutorialView.h"
@@ -329,6 +330,16 @@ QWidget* MainWindow::makeScreen(Section section) {
     case Section::dnsRecords:
         screen = new DNSRecordView(m_dnsManager, m_detail);
         name = QStringLiteral("DNSRecordView");
+        // Queued: the records screen goes when the section changes, and it
+        // is the sender.
+        connect(
+            static_cast<DNSRecordView*>(screen), &DNSRecordView::lookUpRequested, this,
+            [this](const QString& owner, const QString& type) {
+                setSelectedSection(Section::lookup);
+                if (auto* lookup = qobject_cast<LookupView*>(m_screen.data()))
+                    lookup->lookUp(owner, type);
+            },
+            Qt::QueuedConnection);
         break;
     case Section::serverConfiguration:
         screen = new DNSConfigView(m_dnsManager, m_detail);
@@ -345,6 +356,10 @@ QWidget* MainWindow::makeScreen(Section section) {
     case Section::history:
         screen = new HistoryView(m_dnsManager, m_detail);
         name = QStringLiteral("HistoryView");
+        break;
+    case Section::lookup:
+        screen = new LookupView(m_dnsManager, m_detail);
+        name = QStringLiteral("LookupView");
         break;
     case Section::tutorial:
         screen = new TutorialView(m_detail);

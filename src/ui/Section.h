@@ -11,6 +11,7 @@ enum class Section {
     secondaries,
     logs,
     history,
+    lookup,
     tutorial,
 };
 

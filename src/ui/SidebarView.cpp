@@ -1,5 +1,6 @@
 #include "ui/SidebarView.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -31,6 +32,7 @@ const QList<SidebarView::SectionEntry>& SidebarView::sections() {
         {QStringLiteral("Secondaries"), QStringLiteral("server.rack")},
         {QStringLiteral("Logs"), QStringLiteral("doc.plaintext")},
         {QStringLiteral("History"), QStringLiteral("arrow.clockwise")},
+        {QCoreApplication::translate("SidebarView", "Lookup"), QStringLiteral("magnifyingglass")},
         {QStringLiteral("Tutorial"), QStringLiteral("book.fill")},
     };
     return list;

@@ -161,10 +161,10 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(m_home.filePath(u"data/Korvi"_s)));
 
         const QStringList saved = QDir(pictures).entryList({u"*.png"_s}, QDir::Files, QDir::Name);
-        QCOMPARE(saved,
-                 (QStringList{"01-dashboard.png", "02-zone-management.png", "03-dns-records.png",
-                              "04-server-configuration.png", "05-secondaries.png", "06-logs.png",
-                              "07-history.png", "08-tutorial.png", "09-about.png"}));
+        QCOMPARE(saved, (QStringList{"01-dashboard.png", "02-zone-management.png",
+                                     "03-dns-records.png", "04-server-configuration.png",
+                                     "05-secondaries.png", "06-logs.png", "07-history.png",
+                                     "08-lookup.png", "09-tutorial.png", "10-about.png"}));
         for (const QString& name : saved)
             QVERIFY(!QImage(QDir(pictures).filePath(name)).isNull());
     }

@@ -134,10 +134,10 @@ private Q_SLOTS:
         const QStringList titles{"Dashboard",   "Zone Management",
                                  "DNS Records", "Server Configuration",
                                  "Secondaries", "Logs", "History",
-                                 "Tutorial"};
+                                 "Lookup", "Tutorial"};
         const QStringList screens{"DashboardView", "ZoneManagementView", "DNSRecordView",
                                   "DNSConfigView", "SecondariesView", "LogsView", "HistoryView",
-                                  "TutorialView"};
+                                  "LookupView", "TutorialView"};
         // clang-format on
         QCOMPARE(list->count(), titles.size());
         // Clicked from the last to the first, so every click changes the section.

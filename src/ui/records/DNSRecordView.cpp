@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -17,6 +18,7 @@
 #include "ui/records/AddRecordView.h"
 #include "ui/records/EditRecordView.h"
 #include "ui/records/RecordListModel.h"
+#include "ui/records/RecordMenu.h"
 #include "ui/records/RecordTableModel.h"
 #include "ui/records/RecordTableView.h"
 #include "ui/records/RecordsListView.h"
@@ -190,6 +192,14 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     connect(m_deleteButton, &QPushButton::clicked, this, &DNSRecordView::deleteSelectedRecords);
     connect(m_cardsButton, &QPushButton::clicked, this, [this] { setShowsTable(false); });
     connect(m_tableButton, &QPushButton::clicked, this, [this] { setShowsTable(true); });
+    // A right click on a record: copy, copy its set, look it up.
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_records->listView()),
+                                    static_cast<QAbstractItemView*>(m_table)}) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            openRecordMenu(view->viewport()->mapToGlobal(at));
+        });
+    }
     // The delete button follows the selection of either view.
     for (QItemSelectionModel* selection :
          {m_records->listView()->selectionModel(), m_table->selectionModel()}) {
@@ -359,6 +369,30 @@ void DNSRecordView::updateActions() {
 void DNSRecordView::showError(const QString& text) {
     m_errorLabel->setText(text);
     m_errorLabel->setVisible(!text.isEmpty());
+}
+
+QList<DNSRecord> DNSRecordView::selectedRecordList() const {
+    QList<DNSRecord> records;
+    if (showsTable()) {
+        for (int row : m_table->selectedRecordRows())
+            records.append(m_table->tableModel()->recordAt(row));
+    } else {
+        for (const QModelIndex& index : m_records->listView()->selectionModel()->selectedRows())
+            records.append(m_records->model()->recordAt(index.row()));
+    }
+    return records;
+}
+
+QMenu* DNSRecordView::openRecordMenu(const QPoint& globalPosition) {
+    const ZonePtr zone = selectedZone();
+    const QList<DNSRecord> selected = selectedRecordList();
+    delete m_recordMenu;
+    if (!zone || selected.isEmpty())
+        return nullptr;
+    m_recordMenu = RecordMenu::build(*zone, selected, this);
+    m_recordMenu->setAttribute(Qt::WA_DeleteOnClose);
+    m_recordMenu->popup(globalPosition);
+    return m_recordMenu;
 }
 
 DNSRecordView::Selection DNSRecordView::selectedRecords() const {

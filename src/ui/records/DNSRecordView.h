@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMenu>
 #include <QPointer>
 #include <QUuid>
 #include <QWidget>
@@ -13,6 +14,7 @@
 class QLabel;
 class QLineEdit;
 class QListView;
+
 class QMessageBox;
 class QPushButton;
 class QStackedWidget;
@@ -53,9 +55,21 @@ public:
     // The deletion waiting for its result (0: none).
     ChangeId pendingDeletion() const { return m_pendingDeletion; }
 
+    // The records selected in the shown view, kept ones included.
+    QList<DNSRecord> selectedRecordList() const;
+    // The selected records' context menu (see RecordMenu), opened by a right
+    // click in either view; null without a selected record.
+    QMenu* recordMenu() const { return m_recordMenu; }
+    QMenu* openRecordMenu(const QPoint& globalPosition);
+
     // Cards or table; the choice is kept for the rest of the session.
     bool showsTable() const;
     void setShowsTable(bool table);
+
+Q_SIGNALS:
+    // "Look Up": the main window shows the Lookup screen asking for this
+    // absolute name and type.
+    void lookUpRequested(const QString& name, const QString& type);
 
 public Q_SLOTS:
     void showAddRecord();
@@ -111,6 +125,7 @@ private:
     QPointer<EditRecordView> m_editSheet;
     QPointer<QMessageBox> m_confirmation;
     ChangeId m_pendingDeletion = 0;
+    QPointer<QMenu> m_recordMenu;
 };
 
 } // namespace korvi

@@ -1,5 +1,6 @@
 #include "ui/zones/ZoneManagementView.h"
 
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
@@ -9,6 +10,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "manager/ZoneExport.h"
 #include "ui/dashboard/ServerStatusStyle.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
@@ -30,6 +32,10 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     header->addWidget(ScreenWidgets::label(QStringLiteral("Zone Management"), TextStyle::largeTitle,
                                            QStringLiteral("titleLabel")));
     header->addStretch();
+    m_importButton = new QPushButton(tr("Import Zone…"));
+    m_importButton->setObjectName(QStringLiteral("importZoneButton"));
+    connect(m_importButton, &QPushButton::clicked, this, &ZoneManagementView::showImport);
+    header->addWidget(m_importButton);
     m_addButton = ScreenWidgets::prominentButton(
         QStringLiteral("Add Domain"), QStringLiteral("plus"), QStringLiteral("addDomainButton"));
     connect(m_addButton, &QPushButton::clicked, this, &ZoneManagementView::showAddZone);
@@ -116,6 +122,7 @@ void ZoneManagementView::refresh() {
         return;
     const bool running = m_manager->isRunning();
     m_addButton->setEnabled(running);
+    m_importButton->setEnabled(running);
     m_banner->setVisible(!running);
     m_emptyAddButton->setEnabled(running);
     if (running) {
@@ -144,6 +151,47 @@ void ZoneManagementView::showAddZone() {
     m_addZoneSheet->open();
 }
 
+void ZoneManagementView::showImport() {
+    if (!m_manager || !m_manager->isRunning() || m_importSheet || m_addZoneSheet)
+        return;
+    m_importSheet = new ImportZoneView(m_manager, this);
+    m_importSheet->setAttribute(Qt::WA_DeleteOnClose);
+    m_importSheet->open();
+}
+
+void ZoneManagementView::exportZone(const ZonePtr& zone) {
+    if (!zone || m_exportDialog)
+        return;
+    auto* dialog = new QFileDialog(this, tr("Export Zone File"));
+    dialog->setObjectName(QStringLiteral("exportZoneDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->selectFile(QStringLiteral("db.") + zone->name());
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this, zone](const QString& path) { writeExport(zone, path); });
+    m_exportDialog = dialog;
+    dialog->open();
+}
+
+void ZoneManagementView::writeExport(const ZonePtr& zone, const QString& path) {
+    if (!zone || !m_manager)
+        return;
+    if (const auto failure = ZoneExport::writeZoneFile(*zone, path)) {
+        m_manager->addLog(
+            QStringLiteral("❌ Zone '%1' was not exported: %2").arg(zone->name(), *failure),
+            LogLevel::error);
+        auto* box = new QMessageBox(QMessageBox::Warning, tr("Export Zone File"), *failure,
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("exportErrorAlert"));
+        box->setWindowModality(Qt::WindowModal);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return;
+    }
+    m_manager->addLog(QStringLiteral("✅ Zone '%1' exported to %2").arg(zone->name(), path),
+                      LogLevel::success);
+}
+
 void ZoneManagementView::showSOA(const ZonePtr& zone) {
     if (!m_manager || !zone || !m_manager->isRunning() || m_soaSheet || m_addZoneSheet)
         return;
@@ -154,12 +202,22 @@ void ZoneManagementView::showSOA(const ZonePtr& zone) {
 
 void ZoneManagementView::showRowMenu(const QPoint& position) {
     const QModelIndex index = m_list->indexAt(position);
-    if (!index.isValid() || !m_manager || !m_manager->isRunning())
+    if (!index.isValid() || !m_manager)
         return;
     const ZonePtr zone = m_model->zoneAt(index.row());
     auto* menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("zoneRowMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Exporting reads only Korvi's own data: it is offered while the server
+    // is stopped too.
+    QAction* exportFile = menu->addAction(tr("Export Zone File…"));
+    exportFile->setObjectName(QStringLiteral("exportZoneAction"));
+    connect(exportFile, &QAction::triggered, this, [this, zone] { exportZone(zone); });
+    if (!m_manager->isRunning()) {
+        menu->popup(m_list->viewport()->mapToGlobal(position));
+        return;
+    }
+    menu->addSeparator();
     QAction* soa = menu->addAction(QStringLiteral("Edit SOA Settings…"));
     soa->setObjectName(QStringLiteral("editSOAAction"));
     connect(soa, &QAction::triggered, this, [this, zone] { showSOA(zone); });

@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
 #include "manager/DNSServerManager.h"
 #include "ui/zones/AddZoneView.h"
+#include "ui/zones/ImportZoneView.h"
 #include "ui/zones/ZoneSOAView.h"
 
 class QLabel;
+
 class QListView;
 class QPushButton;
 class QStackedWidget;
@@ -31,6 +34,8 @@ public:
 
     // The sheet or confirmation now open, if any.
     AddZoneView* addZoneSheet() const { return m_addZoneSheet; }
+    ImportZoneView* importSheet() const { return m_importSheet; }
+    QFileDialog* exportDialog() const { return m_exportDialog; }
     ZoneSOAView* soaSheet() const { return m_soaSheet; }
     QMessageBox* deleteConfirmation() const { return m_deleteConfirmation; }
     ZonePtr zoneToDelete() const { return m_zoneToDelete; }
@@ -44,6 +49,11 @@ public:
 
 public Q_SLOTS:
     void showAddZone();
+    void showImport();
+    // Asks where to save the zone's file, then writes it (ZoneExport).
+    void exportZone(const ZonePtr& zone);
+    // Writes the zone's file to the path; a failure is logged and shown.
+    void writeExport(const ZonePtr& zone, const QString& path);
     void requestDelete(const ZonePtr& zone);
     // Opens the SOA settings of a zone while the server runs.
     void showSOA(const ZonePtr& zone);
@@ -65,6 +75,9 @@ private:
     QPushButton* m_emptyAddButton = nullptr;
     QLabel* m_listHint = nullptr;
     QPointer<AddZoneView> m_addZoneSheet;
+    QPointer<ImportZoneView> m_importSheet;
+    QPointer<QFileDialog> m_exportDialog;
+    QPushButton* m_importButton = nullptr;
     QPointer<ZoneSOAView> m_soaSheet;
     QPointer<QMessageBox> m_deleteConfirmation;
     ZonePtr m_zoneToDelete;
