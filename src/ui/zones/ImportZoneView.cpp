@@ -34,6 +34,7 @@ QTableWidget* table(const QStringList& headers, const QString& objectName) {
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionBehavior(QAbstractItemView::SelectRows);
     t->horizontalHeader()->setStretchLastSection(true);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->setWordWrap(false);
     return t;
 }
@@ -41,6 +42,13 @@ QTableWidget* table(const QStringList& headers, const QString& objectName) {
 void setRow(QTableWidget* t, int row, const QStringList& cells) {
     for (int column = 0; column < cells.size(); ++column)
         t->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+}
+
+// Every column but the last, which takes the rest of the width, fits its
+// contents.
+void fitColumns(QTableWidget* t) {
+    for (int column = 0; column + 1 < t->columnCount(); ++column)
+        t->resizeColumnToContents(column);
 }
 
 // The preview's tables show this many rows at most; the summary gives the count.
@@ -101,7 +109,7 @@ ImportZoneView::ImportZoneView(DNSServerManager* manager, QWidget* parent)
     layout->addWidget(m_leftOutTitle);
     m_leftOutTable = table({tr("Line"), tr("Name"), tr("Type"), tr("Reason")},
                            QStringLiteral("notImportedTable"));
-    layout->addWidget(m_leftOutTable, 1);
+    layout->addWidget(m_leftOutTable, 2);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -298,30 +306,35 @@ void ImportZoneView::previewRead(quint64 reading, const ZoneImportPreview& previ
         (preview.notImported.isEmpty()
              ? QString()
              : tr(", %n not imported", nullptr, int(preview.notImported.size()))));
-    m_soaLabel->setText(
-        tr("SOA from %1: %2")
-            .arg(preview.source, ZoneFileWriter::soaBlock(*preview.soa)
-                                     .simplified()
-                                     .remove(QRegularExpression(QStringLiteral(";\\s*\\w+")))));
+    const SOARecord& soa = *preview.soa;
+    m_soaLabel->setText(tr("From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, "
+                           "minimum %8")
+                            .arg(preview.source, soa.primaryNameServer, soa.adminEmail)
+                            .arg(soa.serial)
+                            .arg(soa.refresh)
+                            .arg(soa.retry)
+                            .arg(soa.expire)
+                            .arg(soa.minimum) +
+                        (soa.ttl ? tr(", TTL %1").arg(*soa.ttl) : QString()));
     const int rows = int(qMin<qsizetype>(preview.records.size(), shownRows));
     m_recordsTable->setRowCount(rows);
     for (int i = 0; i < rows; ++i) {
         const DNSRecord& r = preview.records.at(i);
         setRow(m_recordsTable, i,
                {r.name.isEmpty() ? QStringLiteral("@") : r.name, QString::number(r.ttl),
-                r.isKept() ? r.keptType : rawValue(r.type),
-                ZoneFileWriter::recordData(r, preview.zoneName)});
+                r.isKept() ? r.keptType : rawValue(r.type), presentationData(r, preview.zoneName)});
     }
-    m_recordsTable->resizeColumnsToContents();
+    fitColumns(m_recordsTable);
     const int leftOut = int(qMin<qsizetype>(preview.notImported.size(), shownRows));
     m_leftOutTable->setRowCount(leftOut);
     for (int i = 0; i < leftOut; ++i) {
         const NotImported& n = preview.notImported.at(i);
         setRow(m_leftOutTable, i,
                {n.line > 0 ? QString::number(n.line) : QString(),
-                n.owner.isEmpty() ? QStringLiteral("@") : n.owner, n.type, n.reason});
+                n.owner.isEmpty() && !n.type.startsWith(u'$') ? QStringLiteral("@") : n.owner,
+                n.type, n.reason});
     }
-    m_leftOutTable->resizeColumnsToContents();
+    fitColumns(m_leftOutTable);
     m_summaryLabel->show();
     m_soaLabel->show();
     m_leftOutTitle->setVisible(leftOut > 0);
