@@ -19,6 +19,7 @@
 #include "platform/NotificationCenter.h"
 #include "ui/AboutWindowController.h"
 #include "ui/SidebarView.h"
+#include "ui/WindowActions.h"
 #include "ui/configuration/DNSConfigView.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/history/HistoryView.h"
@@ -282,20 +283,10 @@ void MainWindow::buildToolbarAndMenu() {
         QStringLiteral("Refresh system status and load BIND configuration"));
     connect(m_refreshAction, &QAction::triggered, this, &MainWindow::refresh);
 
-    // The application menu; on macOS Qt moves these two into the menu that
-    // carries the application's name.
-    QMenu* appMenu = menuBar()->addMenu(QStringLiteral("Korvi"));
-    m_aboutAction = appMenu->addAction(QStringLiteral("About Korvi"));
-    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
-    m_aboutAction->setMenuRole(QAction::AboutRole);
-    connect(m_aboutAction, &QAction::triggered, this,
-            [] { AboutWindowController::shared()->showWindow(); });
-    appMenu->addSeparator();
-    QAction* quit = appMenu->addAction(QStringLiteral("Quit Korvi"));
-    quit->setObjectName(QStringLiteral("quitAction"));
-    quit->setMenuRole(QAction::QuitRole);
-    quit->setShortcut(QKeySequence::Quit);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
+    // The menu bar; on macOS Qt moves About, Preferences and Quit into the
+    // menu that carries the application's name.
+    m_windowActions = new WindowActions(this, m_refreshAction, menuBar());
+    m_aboutAction = m_windowActions->aboutAction();
 }
 
 void MainWindow::setSelectedSection(Section section) {
@@ -312,6 +303,7 @@ void MainWindow::showScreen(Section section) {
     m_screen = screen;
     m_detail->layout()->addWidget(screen);
     screen->show();
+    m_windowActions->screenShown();
 }
 
 QWidget* MainWindow::makeScreen(Section section) {

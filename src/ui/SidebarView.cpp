@@ -45,6 +45,7 @@ SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("sidebarList"));
+    m_list->setAccessibleName(tr("Sections"));
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setIconSize(QSize(18, 18));
     m_list->setSpacing(1);

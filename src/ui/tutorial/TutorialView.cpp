@@ -72,6 +72,7 @@ TutorialView::TutorialView(QWidget* parent) : QWidget(parent) {
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("tutorialList"));
+    m_list->setAccessibleName(tr("Tutorial topics"));
     m_list->setMinimumWidth(200);
     m_list->setMaximumWidth(250);
     m_list->setIconSize(QSize(18, 18));
