@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -29,6 +30,7 @@
 #include "ui/replication/SecondariesView.h"
 #include "ui/tutorial/TutorialView.h"
 #include "ui/widgets/Palette.h"
+#include "ui/widgets/PaletteFollower.h"
 #include "ui/widgets/Typography.h"
 #include "ui/zones/RefreshChoicesView.h"
 #include "ui/zones/ZoneManagementView.h"
@@ -44,6 +46,22 @@ MainWindow::MainWindow(DNSServerManager* manager, QWidget* parent)
     buildToolbarAndMenu();
     resize(defaultWidth, defaultHeight);
     showScreen(Section::dashboard);
+    PaletteFollower::follow(this, [this] { followPalette(); });
+}
+
+void MainWindow::followPalette() {
+    // The screens take their colours when they are built, so after the
+    // desktop's palette changed the shown screen is built again; not while
+    // it has a form or a question open, which would be lost (the next
+    // section chosen is built in the new colours anyway).
+    if (!m_screen)
+        return;
+    const QList<QDialog*> dialogs = m_screen->findChildren<QDialog*>();
+    for (const QDialog* dialog : dialogs) {
+        if (dialog->isVisible())
+            return;
+    }
+    showScreen(m_selectedSection);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -274,8 +292,10 @@ void MainWindow::buildToolbarAndMenu() {
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(spacer);
     toolbar->addSeparator();
-    m_refreshAction =
-        toolbar->addAction(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Refresh"));
+    m_refreshAction = toolbar->addAction(tr("Refresh"));
+    PaletteFollower::follow(toolbar, [this] {
+        m_refreshAction->setIcon(symbolIcon(QStringLiteral("arrow.clockwise")));
+    });
     m_refreshAction->setObjectName(QStringLiteral("refreshAction"));
     // F5 (and the platform's other refresh key, Cmd+R on macOS) anywhere in the window.
     m_refreshAction->setShortcuts(QKeySequence::Refresh);

@@ -69,6 +69,7 @@ private:
     void buildWindow();
     void buildToolbarAndMenu();
     void showScreen(Section section);
+    void followPalette();
     QWidget* makeScreen(Section section);
     void refresh();
     // The steps of closing, each waiting asynchronously for the one before.

@@ -33,7 +33,7 @@ EditableListSection::EditableListSection(const Texts& texts, std::function<QStri
     add->setObjectName(texts.namePrefix + QStringLiteral("AddButton"));
     add->setFlat(true);
     add->setIcon(ScreenWidgets::tintedIcon(QStringLiteral("plus.circle.fill"),
-                                           namedColor(NamedColor::blue)));
+                                           semanticColor(SemanticColor::accent)));
     add->setCursor(Qt::PointingHandCursor);
     connect(add, &QPushButton::clicked, this, [this] {
         QStringList list = m_get();
