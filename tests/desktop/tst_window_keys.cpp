@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "ScreenTestSupport.h"
+#include "ui/AboutWindowController.h"
 #include "ui/SidebarView.h"
 #include "ui/WindowActions.h"
 #include "ui/records/DNSRecordView.h"
@@ -244,6 +245,21 @@ private Q_SLOTS:
         QApplication::clipboard()->setText(u"before"_s);
         window->windowActions()->copyAction()->trigger();
         QCOMPARE(QApplication::clipboard()->text(), u"www"_s);
+    }
+
+    // The About window closes with the close-window key and stays for next time.
+    void aboutClosesWithTheCloseKey() {
+        MainWindow* window = openWindow(ServerStatus::stopped);
+        QVERIFY(window);
+        window->aboutAction()->trigger();
+        QWidget* about = AboutWindowController::shared()->window();
+        QVERIFY(about && about->isVisible());
+        about->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(about));
+        const QKeySequence close = QKeySequence(QKeySequence::Close);
+        QTest::keyClick(about, close[0].key(), close[0].keyboardModifiers());
+        QTRY_VERIFY(!about->isVisible());
+        QCOMPARE(AboutWindowController::shared()->window(), about);
     }
 
     // The quit key starts closing the window, which saves and quits.
