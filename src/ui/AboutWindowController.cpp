@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "ui/AboutView.h"
@@ -49,6 +50,9 @@ void AboutWindowController::showWindow() {
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(new AboutView(window));
         window->setFixedSize(windowWidth, windowHeight);
+        // The platform's close-window key closes (hides) it, as in any window.
+        auto* closeKey = new QShortcut(QKeySequence::Close, window);
+        connect(closeKey, &QShortcut::activated, window, &QWidget::close);
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             QRect frame(QPoint(), window->size());
             frame.moveCenter(screen->availableGeometry().center());

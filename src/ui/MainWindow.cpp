@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include "platform/NotificationCenter.h"
 #include "ui/AboutWindowController.h"
 #include "ui/SidebarView.h"
+#include "ui/WindowActions.h"
 #include "ui/configuration/DNSConfigView.h"
 #include "ui/dashboard/DashboardView.h"
 #include "ui/history/HistoryView.h"
@@ -29,6 +31,7 @@
 #include "ui/replication/SecondariesView.h"
 #include "ui/tutorial/TutorialView.h"
 #include "ui/widgets/Palette.h"
+#include "ui/widgets/PaletteFollower.h"
 #include "ui/widgets/Typography.h"
 #include "ui/zones/RefreshChoicesView.h"
 #include "ui/zones/ZoneManagementView.h"
@@ -44,6 +47,22 @@ MainWindow::MainWindow(DNSServerManager* manager, QWidget* parent)
     buildToolbarAndMenu();
     resize(defaultWidth, defaultHeight);
     showScreen(Section::dashboard);
+    PaletteFollower::follow(this, [this] { followPalette(); });
+}
+
+void MainWindow::followPalette() {
+    // The screens take their colours when they are built, so after the
+    // desktop's palette changed the shown screen is built again; not while
+    // it has a form or a question open, which would be lost (the next
+    // section chosen is built in the new colours anyway).
+    if (!m_screen)
+        return;
+    const QList<QDialog*> dialogs = m_screen->findChildren<QDialog*>();
+    for (const QDialog* dialog : dialogs) {
+        if (dialog->isVisible())
+            return;
+    }
+    showScreen(m_selectedSection);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -274,8 +293,10 @@ void MainWindow::buildToolbarAndMenu() {
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolbar->addWidget(spacer);
     toolbar->addSeparator();
-    m_refreshAction =
-        toolbar->addAction(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Refresh"));
+    m_refreshAction = toolbar->addAction(tr("Refresh"));
+    PaletteFollower::follow(toolbar, [this] {
+        m_refreshAction->setIcon(symbolIcon(QStringLiteral("arrow.clockwise")));
+    });
     m_refreshAction->setObjectName(QStringLiteral("refreshAction"));
     // F5 (and the platform's other refresh key, Cmd+R on macOS) anywhere in the window.
     m_refreshAction->setShortcuts(QKeySequence::Refresh);
@@ -283,20 +304,10 @@ void MainWindow::buildToolbarAndMenu() {
         QStringLiteral("Refresh system status and load BIND configuration"));
     connect(m_refreshAction, &QAction::triggered, this, &MainWindow::refresh);
 
-    // The application menu; on macOS Qt moves these two into the menu that
-    // carries the application's name.
-    QMenu* appMenu = menuBar()->addMenu(QStringLiteral("Korvi"));
-    m_aboutAction = appMenu->addAction(QStringLiteral("About Korvi"));
-    m_aboutAction->setObjectName(QStringLiteral("aboutAction"));
-    m_aboutAction->setMenuRole(QAction::AboutRole);
-    connect(m_aboutAction, &QAction::triggered, this,
-            [] { AboutWindowController::shared()->showWindow(); });
-    appMenu->addSeparator();
-    QAction* quit = appMenu->addAction(QStringLiteral("Quit Korvi"));
-    quit->setObjectName(QStringLiteral("quitAction"));
-    quit->setMenuRole(QAction::QuitRole);
-    quit->setShortcut(QKeySequence::Quit);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
+    // The menu bar; on macOS Qt moves About, Preferences and Quit into the
+    // menu that carries the application's name.
+    m_windowActions = new WindowActions(this, m_refreshAction, menuBar());
+    m_aboutAction = m_windowActions->aboutAction();
 }
 
 void MainWindow::setSelectedSection(Section section) {
@@ -313,6 +324,7 @@ void MainWindow::showScreen(Section section) {
     m_screen = screen;
     m_detail->layout()->addWidget(screen);
     screen->show();
+    m_windowActions->screenShown();
 }
 
 QWidget* MainWindow::makeScreen(Section section) {

@@ -12,10 +12,11 @@ namespace korvi {
 
 class DNSServerManager;
 class SidebarView;
+class WindowActions;
 
 // The main window: the sidebar with its seven sections on the left, the
 // screen of the selected section on the right, the toolbar refresh and the
-// "About Korvi" menu item. It shows the application's one manager, which the
+// menu bar (see WindowActions). It shows the application's one manager, which the
 // application owns, and hands it to every screen.
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -41,6 +42,8 @@ public:
 
     QAction* refreshAction() const { return m_refreshAction; }
     QAction* aboutAction() const { return m_aboutAction; }
+    // The menu bar's commands and their keys.
+    WindowActions* windowActions() const { return m_windowActions; }
 
     // Whether closing the window has already posted "AppWillTerminate".
     bool hasPostedTermination() const { return m_terminationPosted; }
@@ -66,6 +69,7 @@ private:
     void buildWindow();
     void buildToolbarAndMenu();
     void showScreen(Section section);
+    void followPalette();
     QWidget* makeScreen(Section section);
     void refresh();
     // The steps of closing, each waiting asynchronously for the one before.
@@ -83,6 +87,7 @@ private:
     QPointer<QWidget> m_screen;
     QAction* m_refreshAction = nullptr;
     QAction* m_aboutAction = nullptr;
+    WindowActions* m_windowActions = nullptr;
     bool m_closeStarted = false;
     bool m_terminationPosted = false;
     bool m_terminationSaved = false;

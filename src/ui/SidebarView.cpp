@@ -12,6 +12,7 @@
 #include "ui/dashboard/StatusIndicator.h"
 #include "ui/icons/SymbolIcons.h"
 #include "ui/widgets/Palette.h"
+#include "ui/widgets/PaletteFollower.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/Typography.h"
 
@@ -47,22 +48,29 @@ SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("sidebarList"));
+    m_list->setAccessibleName(tr("Sections"));
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setIconSize(QSize(18, 18));
     m_list->setSpacing(1);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const QColor accent = namedColor(NamedColor::blue);
-    m_list->setStyleSheet(
-        QStringLiteral("QListWidget { background: transparent; outline: none; }"
-                       "QListWidget::item { padding: 5px 6px; border-radius: 6px; color: %1; }"
-                       "QListWidget::item:selected { background: %2; color: %3; }")
-            .arg(semanticColor(SemanticColor::label).name(), accent.name(),
-                 semanticColor(SemanticColor::textOnAccent).name()));
     for (const SectionEntry& section : sections()) {
-        auto* item = new QListWidgetItem(symbolIcon(section.symbol, accent), section.title, m_list);
+        auto* item = new QListWidgetItem(section.title, m_list);
         item->setSizeHint(QSize(0, 32));
     }
+    // The selected section and the icons take the desktop's highlight colour,
+    // and follow it when it changes.
+    PaletteFollower::follow(m_list, [this] {
+        const QColor accent = semanticColor(SemanticColor::accent);
+        m_list->setStyleSheet(
+            QStringLiteral("QListWidget { background: transparent; outline: none; }"
+                           "QListWidget::item { padding: 5px 6px; border-radius: 6px; color: %1; }"
+                           "QListWidget::item:selected { background: %2; color: %3; }")
+                .arg(semanticColor(SemanticColor::label).name(), accent.name(),
+                     semanticColor(SemanticColor::textOnAccent).name()));
+        for (int row = 0; row < m_list->count(); ++row)
+            m_list->item(row)->setIcon(symbolIcon(sections().at(row).symbol, accent));
+    });
     m_list->setCurrentRow(0);
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
@@ -103,6 +111,10 @@ SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
     m_installCaption->setWordWrap(true);
     installLayout->addWidget(m_installButton);
     installLayout->addWidget(m_installCaption);
+    PaletteFollower::follow(this, [this] {
+        for (QLabel* caption : {m_statusText, m_installCaption})
+            Typography::setTextColor(caption, semanticColor(SemanticColor::secondaryLabel));
+    });
     layout->addWidget(m_installBlock);
     connect(m_installButton, &QPushButton::clicked, this, [this] {
         if (m_manager->availablePackageManager() == noPackageManager)

@@ -50,6 +50,7 @@ ApplyChangesDialog::ApplyChangesDialog(ZoneRepository* repository, QWidget* pare
 
     m_differences = new QTextEdit(this);
     m_differences->setObjectName(QStringLiteral("diffView"));
+    m_differences->setAccessibleName(tr("Differences"));
     m_differences->setReadOnly(true);
     m_differences->setLineWrapMode(QTextEdit::NoWrap);
     m_differences->setFont(Typography::monospaced(TextStyle::caption));

@@ -260,14 +260,14 @@ QWidget* DNSConfigView::buildPresets() {
 }
 
 QWidget* DNSConfigView::buildInformationBox() {
-    QColor fill = namedColor(NamedColor::blue);
+    QColor fill = semanticColor(SemanticColor::accent);
     fill.setAlphaF(0.1f);
     auto* box = new RoundedPanel(fill, 8);
     box->setObjectName(QStringLiteral("informationBox"));
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(12, 10, 12, 10);
     layout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("info.circle"), 18,
-                                               namedColor(NamedColor::blue),
+                                               semanticColor(SemanticColor::accent),
                                                QStringLiteral("infoIcon")),
                       0, Qt::AlignTop);
     m_infoLabel =

@@ -33,7 +33,7 @@ EditableListSection::EditableListSection(const Texts& texts, std::function<QStri
     add->setObjectName(texts.namePrefix + QStringLiteral("AddButton"));
     add->setFlat(true);
     add->setIcon(ScreenWidgets::tintedIcon(QStringLiteral("plus.circle.fill"),
-                                           namedColor(NamedColor::blue)));
+                                           semanticColor(SemanticColor::accent)));
     add->setCursor(Qt::PointingHandCursor);
     connect(add, &QPushButton::clicked, this, [this] {
         QStringList list = m_get();
@@ -56,6 +56,8 @@ void EditableListSection::addRow() {
     auto* field = new QLineEdit;
     field->setObjectName(m_texts.namePrefix + QStringLiteral("Field") + QString::number(position));
     field->setPlaceholderText(m_texts.placeholder);
+    // Every row is an entry of the section's list, named after the section.
+    field->setAccessibleName(tr("%1, entry %2").arg(m_texts.title).arg(position + 1));
     row->addWidget(field, 1);
     auto* remove = new QToolButton;
     remove->setObjectName(m_texts.namePrefix + QStringLiteral("Remove") +
@@ -64,6 +66,7 @@ void EditableListSection::addRow() {
     remove->setIcon(ScreenWidgets::tintedIcon(QStringLiteral("minus.circle.fill"),
                                               namedColor(NamedColor::red)));
     remove->setToolTip(QStringLiteral("Remove"));
+    remove->setAccessibleName(tr("Remove entry %1").arg(position + 1));
     row->addWidget(remove);
     m_rowsLayout->addWidget(widget);
     m_rows.append({widget, field, remove});

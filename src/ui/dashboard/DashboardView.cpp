@@ -85,6 +85,7 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
     m_refreshButton->setIcon(symbolIcon(QStringLiteral("arrow.clockwise"), secondary));
     m_refreshButton->setIconSize(QSize(13, 13));
     m_refreshButton->setToolTip(QStringLiteral("Refresh package manager detection"));
+    m_refreshButton->setAccessibleName(tr("Refresh package manager detection"));
     titleRow->addWidget(m_refreshButton);
     // The refresh here detects the package managers again; unlike the
     // toolbar's, it leaves zones and configuration alone.

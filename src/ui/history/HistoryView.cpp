@@ -64,6 +64,7 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     leftLayout->setContentsMargins(0, 0, 0, 0);
     m_list = new QListWidget(left);
     m_list->setObjectName(QStringLiteral("historyList"));
+    m_list->setAccessibleName(tr("Changes"));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setWordWrap(true);
     m_list->setMinimumWidth(320);
@@ -87,6 +88,7 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     rightLayout->addWidget(m_selectedTitle);
     m_diff = new QTextEdit(right);
     m_diff->setObjectName(QStringLiteral("historyDiff"));
+    m_diff->setAccessibleName(tr("Comparison"));
     m_diff->setReadOnly(true);
     m_diff->setLineWrapMode(QTextEdit::NoWrap);
     m_diff->setFont(Typography::monospaced());

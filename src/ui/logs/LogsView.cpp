@@ -85,6 +85,7 @@ QWidget* LogsView::makeListPanel() {
 
     m_list = new QListView(panel);
     m_list->setObjectName(QStringLiteral("logsList"));
+    m_list->setAccessibleName(tr("Log lines"));
     m_list->setModel(m_model);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setFont(Typography::monospaced());

@@ -113,6 +113,7 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     m_zoneRowDelegate = new ZoneRowDelegate(ZoneRowDelegate::Style::column, this);
     m_zoneList = new QListView;
     m_zoneList->setObjectName(QStringLiteral("zoneList"));
+    m_zoneList->setAccessibleName(tr("Zones"));
     m_zoneList->setModel(m_zoneModel);
     m_zoneList->setItemDelegate(m_zoneRowDelegate);
     m_zoneList->setUniformItemSizes(true);
@@ -148,6 +149,7 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
                                                   QStringLiteral("searchIcon")));
     m_searchField = new QLineEdit;
     m_searchField->setObjectName(QStringLiteral("searchField"));
+    m_searchField->setAccessibleName(tr("Search records"));
     m_searchField->setPlaceholderText(QStringLiteral("Search records..."));
     m_searchField->setClearButtonEnabled(true);
     m_searchField->setToolTip(
@@ -166,14 +168,8 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
 
     // Ctrl+N and Ctrl+F act wherever the focus is in the window; Delete only
     // while a record view has it, so that the key keeps its meaning elsewhere.
-    new QShortcut(QKeySequence::New, this, [this] {
-        if (m_addButton->isEnabled())
-            showAddRecord();
-    });
-    new QShortcut(QKeySequence::Find, this, [this] {
-        m_searchField->setFocus(Qt::ShortcutFocusReason);
-        m_searchField->selectAll();
-    });
+    new QShortcut(QKeySequence::New, this, this, &DNSRecordView::requestAddRecord);
+    new QShortcut(QKeySequence::Find, this, this, &DNSRecordView::focusSearch);
     new QShortcut(QKeySequence::Delete, m_viewStack, this, &DNSRecordView::deleteSelectedRecords,
                   Qt::WidgetWithChildrenShortcut);
 
@@ -263,6 +259,16 @@ QWidget* DNSRecordView::buildZoneHeader() {
         QStringLiteral("Add a record (%1)").arg(shortcutText(QKeySequence::New)));
     headerLayout->addWidget(m_addButton);
     return header;
+}
+
+void DNSRecordView::requestAddRecord() {
+    if (m_addButton->isEnabled())
+        showAddRecord();
+}
+
+void DNSRecordView::focusSearch() {
+    m_searchField->setFocus(Qt::ShortcutFocusReason);
+    m_searchField->selectAll();
 }
 
 QMessageBox* DNSRecordView::deleteConfirmation() const {

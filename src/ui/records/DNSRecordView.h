@@ -73,6 +73,10 @@ Q_SIGNALS:
 
 public Q_SLOTS:
     void showAddRecord();
+    // The add form, as "Add Record" opens it: only while the button is enabled.
+    void requestAddRecord();
+    // Moves the focus to the search field, its text selected.
+    void focusSearch();
     void showEditRecord(const korvi::DNSRecord& record);
     // Asks to delete the records selected in the shown view.
     void deleteSelectedRecords();

@@ -157,9 +157,11 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(6);
 
-    layout->addWidget(heading(QStringLiteral("Record Name"), QStringLiteral("nameHeading")));
+    QLabel* nameHeading = heading(QStringLiteral("Record Name"), QStringLiteral("nameHeading"));
+    layout->addWidget(nameHeading);
     m_nameField = new QLineEdit;
     m_nameField->setObjectName(QStringLiteral("nameField"));
+    nameHeading->setBuddy(m_nameField); // the heading names the field for screen readers
     m_nameField->setPlaceholderText(QStringLiteral("www (or leave empty for @)"));
     layout->addWidget(m_nameField);
     layout->addWidget(help(QStringLiteral("Record name relative to ") + m_zoneName +
@@ -182,9 +184,11 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
     layout->addWidget(m_summary);
     layout->addSpacing(6);
 
-    layout->addWidget(heading(QStringLiteral("Value *"), QStringLiteral("valueHeading")));
+    QLabel* valueHeading = heading(QStringLiteral("Value *"), QStringLiteral("valueHeading"));
+    layout->addWidget(valueHeading);
     m_valueField = new QLineEdit;
     m_valueField->setObjectName(QStringLiteral("valueField"));
+    valueHeading->setBuddy(m_valueField);
     layout->addWidget(m_valueField);
     m_targetRow = new QWidget;
     m_targetRow->setObjectName(QStringLiteral("targetPreviewRow"));

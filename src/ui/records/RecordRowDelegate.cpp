@@ -4,6 +4,7 @@
 #include <QPainter>
 
 #include "ui/records/RecordListModel.h"
+#include "ui/widgets/Palette.h"
 #include "ui/widgets/ScreenWidgets.h"
 
 namespace korvi {
@@ -183,7 +184,7 @@ void RecordRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     }
 
     // The pencil.
-    const QColor pencil = m_bindRunning ? namedColor(NamedColor::blue) : secondary;
+    const QColor pencil = m_bindRunning ? semanticColor(SemanticColor::accent) : secondary;
     painter->drawPixmap(QRect(content.right() - pencilSize + 1,
                               card.top() + (card.height() - pencilSize) / 2, pencilSize,
                               pencilSize),

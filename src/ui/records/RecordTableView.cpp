@@ -36,6 +36,7 @@ public:
 
 RecordTableView::RecordTableView(QWidget* parent) : QTableView(parent) {
     setObjectName(QStringLiteral("recordTable"));
+    setAccessibleName(tr("Records"));
     m_model = new RecordTableModel(this);
     setModel(m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);

@@ -42,6 +42,7 @@ RecordsListView::RecordsListView(QWidget* parent) : QWidget(parent) {
     m_rowDelegate = new RecordRowDelegate(this);
     m_list = new QListView;
     m_list->setObjectName(QStringLiteral("recordList"));
+    m_list->setAccessibleName(tr("Records"));
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_rowDelegate);
     // Every row has the same height, so the view lays out a hundred thousand

@@ -67,6 +67,7 @@ QWidget* ReplicationDialog::buildKeys() {
     auto* layout = new QVBoxLayout(box);
     m_keyList = new QListWidget;
     m_keyList->setObjectName(QStringLiteral("keyList"));
+    m_keyList->setAccessibleName(tr("TSIG keys"));
     m_keyList->setMaximumHeight(110);
     layout->addWidget(m_keyList);
     auto* row = new QHBoxLayout;
@@ -113,6 +114,7 @@ QWidget* ReplicationDialog::buildSecondaries() {
     auto* layout = new QVBoxLayout(box);
     m_secondaryList = new QListWidget;
     m_secondaryList->setObjectName(QStringLiteral("secondaryList"));
+    m_secondaryList->setAccessibleName(tr("Secondary servers"));
     m_secondaryList->setMaximumHeight(110);
     layout->addWidget(m_secondaryList);
     auto* form = new QFormLayout;

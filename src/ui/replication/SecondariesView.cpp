@@ -53,6 +53,7 @@ SecondariesView::SecondariesView(DNSServerManager* manager, QWidget* parent)
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("secondariesTable"));
+    m_table->setAccessibleName(tr("Secondaries"));
     m_table->setModel(m_model);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -31,9 +31,11 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
     column->addWidget(intro);
 
     auto* addressRow = new QHBoxLayout;
-    addressRow->addWidget(new QLabel(QStringLiteral("Primary address as the secondary sees it:")));
+    auto* addressLabel = new QLabel(QStringLiteral("Primary address as the secondary sees it:"));
+    addressRow->addWidget(addressLabel);
     m_primaryAddress = new QLineEdit;
     m_primaryAddress->setObjectName(QStringLiteral("primaryAddressField"));
+    addressLabel->setBuddy(m_primaryAddress);
     if (const auto setup = replication ? replication->setupFor(secondaryName) : std::nullopt)
         m_primaryAddress->setText(setup->primaryAddress);
     addressRow->addWidget(m_primaryAddress, 1);
@@ -41,6 +43,7 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
 
     m_snippet = new QPlainTextEdit;
     m_snippet->setObjectName(QStringLiteral("secondarySnippet"));
+    m_snippet->setAccessibleName(tr("Configuration for the secondary"));
     m_snippet->setReadOnly(true);
     m_snippet->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_snippet->setMinimumSize(560, 300);

@@ -64,6 +64,7 @@ SecondaryZonesSection::SecondaryZonesSection(DNSServerManager* manager, QWidget*
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("secondaryZonesList"));
+    m_list->setAccessibleName(tr("Secondary zones"));
     m_list->setMaximumHeight(140);
     connect(m_list, &QListWidget::currentRowChanged, this, &SecondaryZonesSection::updateButtons);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &SecondaryZonesSection::showRecords);

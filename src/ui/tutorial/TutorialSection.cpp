@@ -82,7 +82,7 @@ void TutorialSection::addChecks(const QStringList& lines) {
 }
 
 void TutorialSection::addSteps(const QStringList& steps) {
-    const QColor accent = namedColor(NamedColor::blue);
+    const QColor accent = semanticColor(SemanticColor::accent);
     const QColor onAccent = semanticColor(SemanticColor::textOnAccent);
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(10);
@@ -156,7 +156,7 @@ void TutorialSection::addRecordCards(const QList<RecordCard>& cards) {
 }
 
 void TutorialSection::addIconRows(const QList<IconRow>& rows) {
-    const QColor accent = namedColor(NamedColor::blue);
+    const QColor accent = semanticColor(SemanticColor::accent);
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(10);

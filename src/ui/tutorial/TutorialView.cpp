@@ -72,11 +72,12 @@ TutorialView::TutorialView(QWidget* parent) : QWidget(parent) {
 
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("tutorialList"));
+    m_list->setAccessibleName(tr("Tutorial topics"));
     m_list->setMinimumWidth(200);
     m_list->setMaximumWidth(250);
     m_list->setIconSize(QSize(18, 18));
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    const QColor accent = namedColor(NamedColor::blue);
+    const QColor accent = semanticColor(SemanticColor::accent);
     m_list->setStyleSheet(
         QStringLiteral("QListWidget { outline: none; }"
                        "QListWidget::item { padding: 4px 4px; }"

@@ -5,14 +5,22 @@
 
 namespace korvi {
 
+bool isDarkPalette() {
+    const QPalette palette = QGuiApplication::palette();
+    return palette.color(QPalette::Window).lightnessF() <
+           palette.color(QPalette::WindowText).lightnessF();
+}
+
 QColor namedColor(NamedColor color) {
+    // The status colours reach a contrast of at least 3:1 against the window
+    // and the lists, on light palettes and on dark ones.
     switch (color) {
     case NamedColor::green:
-        return QColor(0x34, 0xC7, 0x59);
+        return isDarkPalette() ? QColor(0x30, 0xD1, 0x58) : QColor(0x24, 0x8A, 0x3D);
     case NamedColor::red:
-        return QColor(0xFF, 0x3B, 0x30);
+        return isDarkPalette() ? QColor(0xFF, 0x45, 0x3A) : QColor(0xD7, 0x00, 0x15);
     case NamedColor::orange:
-        return QColor(0xFF, 0x95, 0x00);
+        return isDarkPalette() ? QColor(0xFF, 0x9F, 0x0A) : QColor(0xB2, 0x50, 0x00);
     case NamedColor::gray:
         return QColor(0x8E, 0x8E, 0x93);
     case NamedColor::blue:
@@ -64,8 +72,13 @@ QColor semanticColor(SemanticColor color) {
         return window;
     case SemanticColor::separator:
         return mixed(text, window, 0.18);
+    case SemanticColor::accent:
+        // Whatever the platform theme puts in the palette's highlight: KDE's
+        // accent colour, GTK's selection colour, the system's selection
+        // colour on Windows and macOS.
+        return palette.color(QPalette::Active, QPalette::Highlight);
     case SemanticColor::textOnAccent:
-        return QColor(0xFF, 0xFF, 0xFF);
+        return palette.color(QPalette::Active, QPalette::HighlightedText);
     }
     return text;
 }

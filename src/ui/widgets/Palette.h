@@ -4,7 +4,10 @@
 
 namespace korvi {
 
-// The named colours every screen uses, in one place.
+// The named colours every screen uses, in one place. Green, red and orange
+// (the status colours) come in two shades, a deeper one on light palettes and
+// a brighter one on dark palettes, so that they stay readable as text on
+// either.
 enum class NamedColor {
     green,
     red,
@@ -22,6 +25,9 @@ enum class NamedColor {
 
 QColor namedColor(NamedColor color);
 
+// Whether the application palette is a dark one (light text on a dark window).
+bool isDarkPalette();
+
 // Colours that follow the desktop's light or dark appearance: they are taken
 // from the application palette each time they are asked for.
 enum class SemanticColor {
@@ -30,7 +36,8 @@ enum class SemanticColor {
     controlBackground, // cards, panels, lists
     windowBackground,  // behind everything
     separator,         // dividers
-    textOnAccent       // text and icons on a coloured (accent) background
+    accent,            // the desktop's highlight: selection, prominent buttons
+    textOnAccent       // text and icons on the accent (the highlighted text colour)
 };
 
 QColor semanticColor(SemanticColor color);

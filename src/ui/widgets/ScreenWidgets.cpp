@@ -9,6 +9,7 @@
 
 #include "ui/icons/SymbolIcons.h"
 #include "ui/widgets/Palette.h"
+#include "ui/widgets/PaletteFollower.h"
 #include "ui/widgets/ProminentButton.h"
 #include "ui/widgets/RoundedPanel.h"
 
@@ -135,8 +136,11 @@ QPushButton* ScreenWidgets::prominentButton(const QString& text, const QString& 
                                             const QString& objectName, QWidget* parent) {
     auto* button = new ProminentButton(text, parent);
     button->setObjectName(objectName);
-    if (!symbol.isEmpty())
-        button->setIcon(symbolIcon(symbol, semanticColor(SemanticColor::textOnAccent)));
+    if (!symbol.isEmpty()) {
+        PaletteFollower::follow(button, [button, symbol] {
+            button->setIcon(symbolIcon(symbol, semanticColor(SemanticColor::textOnAccent)));
+        });
+    }
     return button;
 }
 

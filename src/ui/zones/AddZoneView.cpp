@@ -38,10 +38,12 @@ QVBoxLayout* addGroup(QVBoxLayout* column, const QString& title, const QString& 
 // A labelled field with its help line.
 QLineEdit* addField(QVBoxLayout* group, const QString& label, const QString& placeholder,
                     const QString& help, const QString& name) {
-    group->addWidget(
-        ScreenWidgets::label(label, TextStyle::subheadline, name + QStringLiteral("Label")));
+    QLabel* title =
+        ScreenWidgets::label(label, TextStyle::subheadline, name + QStringLiteral("Label"));
+    group->addWidget(title);
     auto* field = new QLineEdit;
     field->setObjectName(name + QStringLiteral("Field"));
+    title->setBuddy(field); // the label names the field for screen readers
     field->setPlaceholderText(placeholder);
     group->addWidget(field);
     group->addWidget(

@@ -92,6 +92,7 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     m_rowDelegate = new ZoneRowDelegate(ZoneRowDelegate::Style::management, this);
     m_list = new QListView;
     m_list->setObjectName(QStringLiteral("zoneList"));
+    m_list->setAccessibleName(tr("Zones"));
     m_list->setModel(m_model);
     m_list->setItemDelegate(m_rowDelegate);
     m_list->setUniformItemSizes(true);
