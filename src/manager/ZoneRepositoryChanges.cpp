@@ -30,6 +30,16 @@ QString recordPhrase(const DNSRecord& record) {
     return rawValue(record.type) + QStringLiteral(" record '") + displayName(record) + u'\'';
 }
 
+// The zone's records with these ids, in the zone's order.
+QList<DNSRecord> recordsWithIds(const DNSZone& zone, const QList<QUuid>& ids) {
+    QList<DNSRecord> found;
+    for (const DNSRecord& record : zone.records()) {
+        if (ids.contains(record.id))
+            found.append(record);
+    }
+    return found;
+}
+
 } // namespace
 
 // What differs between the record changes: the change itself, the line that
@@ -53,6 +63,9 @@ struct ZoneRepository::RecordChange {
     QString successSuffix; // " added to zone '"
     QString successPrefix;
     LogLevel successLevel = LogLevel::success;
+    // An addition, update or deletion of records: announced with
+    // recordsApplied() once it reaches the zone.
+    bool reportsRecords = false;
     // A serial the new one must also pass (the file's, when Korvi's version
     // replaces a file edited elsewhere); 0: none.
     qint64 serialFloor = 0;
@@ -233,9 +246,14 @@ void ZoneRepository::runRecordChange(ChangeId id, const RecordChange& change, co
     }
     // Batch mode: checked, then only collected (ZoneRepositoryBatch.cpp).
     if (m_batchMode) {
+        const bool collects = !m_applyingStaged;
+        const QList<DNSRecord> before =
+            change.reportsRecords ? recordsWithIds(*zone, change.ids) : QList<DNSRecord>();
         stageRecordChange(id, zone, change.apply, change.soa, change.ids,
                           change.successPrefix + change.phrase + change.successSuffix +
                               zone->name() + u'\'');
+        if (change.reportsRecords && collects)
+            Q_EMIT recordsApplied(id, zone, before, recordsWithIds(*zone, change.ids));
         return;
     }
     // The candidate: the zone as it would be with the change.
@@ -313,6 +331,8 @@ bool ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
         finishChange(id, false, message);
         return false;
     }
+    const QList<DNSRecord> before =
+        change.reportsRecords ? recordsWithIds(*zone, change.ids) : QList<DNSRecord>();
     change.apply(*zone);
     // The serial step the file already has.
     setAdvancedSoa(zone, soa, previousSerial);
@@ -321,6 +341,8 @@ bool ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
               change.phrase + QStringLiteral(" in zone '") + zone->name() + u'\'');
     log(change.successPrefix + change.phrase + change.successSuffix + zone->name() + u'\'',
         change.successLevel);
+    if (change.reportsRecords)
+        Q_EMIT recordsApplied(id, zone, before, recordsWithIds(*zone, change.ids));
     finishChange(id, true, QString());
     return true;
 }
@@ -336,6 +358,7 @@ QStringList recordErrors(const DNSRecord& record) {
 
 ChangeId ZoneRepository::addRecord(const DNSRecord& record, const ZonePtr& zone) {
     RecordChange change;
+    change.reportsRecords = true;
     change.record = record;
     change.ids = {record.id};
     change.phrase = recordPhrase(record);
@@ -355,6 +378,7 @@ ChangeId ZoneRepository::updateRecord(const DNSRecord& record, const ZonePtr& zo
     // A record whose id is not in the zone replaces nothing; the serial is
     // advanced and the zone saved all the same.
     RecordChange change;
+    change.reportsRecords = true;
     change.record = record;
     change.ids = {record.id};
     change.phrase = recordPhrase(record);
@@ -375,6 +399,7 @@ ChangeId ZoneRepository::deleteRecord(const DNSRecord& record, const ZonePtr& zo
     // Deleting validates nothing.
     const QUuid recordId = record.id;
     RecordChange change;
+    change.reportsRecords = true;
     change.record = record;
     change.ids = {record.id};
     change.phrase = recordPhrase(record);
@@ -394,6 +419,7 @@ ChangeId ZoneRepository::deleteRecord(const DNSRecord& record, const ZonePtr& zo
 
 ChangeId ZoneRepository::deleteRecords(const QList<QUuid>& recordIds, const ZonePtr& zone) {
     RecordChange change;
+    change.reportsRecords = true;
     change.ids = recordIds;
     change.phrase = recordIds.size() == 1
                         ? QStringLiteral("1 record")
