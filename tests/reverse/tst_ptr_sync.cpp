@@ -189,6 +189,25 @@ private Q_SLOTS:
         QVERIFY(logged);
     }
 
+    // Collected changes: the PTR is collected with the address record and written with it.
+    void batchModeCollectsThePtr() {
+        PtrSync::setPolicy(m_manager->preferences(), PtrPolicy::always);
+        ZoneRepository* repository = m_manager->zoneRepository();
+        QVERIFY(repository->setBatchMode(true));
+        const auto changes = forwardChange(
+            [&] { return m_manager->addRecord(a(u"www"_s, u"192.0.2.10"_s, 300), m_forward); }, 1);
+        QCOMPARE(changes.size(), 1);
+        QVERIFY(changes.first().at(1).toBool());
+        QCOMPARE(repository->stagedChangeCount(), 2);
+        QVERIFY(ptrs(m_reverse).contains(u"10 → www.example.com."_s));
+        QVERIFY(!readFile(m_reverse->filePath()).contains("www.example.com."));
+        const Finish applied = finishOf(m_manager.get(), [&] { return repository->applyStaged(); });
+        QVERIFY2(applied.applied, qPrintable(applied.message));
+        const QByteArray file = readFile(m_reverse->filePath());
+        QVERIFY2(file.contains("www.example.com."), file.constData());
+        QCOMPARE(repository->stagedChangeCount(), 0);
+    }
+
     // Nothing to keep in step: an address no reverse zone holds, a PTR changed in a reverse
     // zone, an address record added to a reverse zone.
     void nothingToKeepInStep_data() {
