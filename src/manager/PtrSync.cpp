@@ -21,7 +21,8 @@ QString withoutFinalDot(const QString& name) {
     return text;
 }
 
-// How log lines name the PTR: "PTR record '10' in zone '2.0.192.in-addr.arpa'".
+// How log lines name the PTR: "PTR record '10' (192.0.2.10 → www.example.com.) in zone
+// '2.0.192.in-addr.arpa'".
 QString ptrPhrase(const PtrProposal& proposal) {
     return QStringLiteral("PTR record '%1' (%2 → %3) in zone '%4'")
         .arg(proposal.owner, proposal.address, proposal.target, proposal.reverseZone);
@@ -136,6 +137,11 @@ ChangeId PtrSync::addPtr(const PtrProposal& proposal) {
                            "Korvi's")
                 .arg(proposal.address, proposal.reverseZone),
             LogLevel::error);
+        return 0;
+    }
+    if (!existingPtrs(proposal).isEmpty()) {
+        // Asked twice, or added by hand meanwhile: one is enough.
+        log(QStringLiteral("The %1 is there already").arg(ptrPhrase(proposal)), LogLevel::info);
         return 0;
     }
     DNSRecord ptr(proposal.owner, DNSRecordType::PTR, proposal.target, DNSRecord().ttl);

@@ -72,7 +72,8 @@ public:
     static QString absoluteName(const QString& recordName, const QString& zoneName);
 
     // Adds the proposed PTR (the answer to ptrQuestion(), or at once when
-    // the preference is "always"); 0 when its reverse zone is gone.
+    // the preference is "always"); 0 when its reverse zone is gone or the
+    // PTR is there already.
     ChangeId addPtr(const PtrProposal& proposal);
     // The question was answered "no": logged, nothing changes.
     void declinePtr(const PtrProposal& proposal);

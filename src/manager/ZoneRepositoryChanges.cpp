@@ -6,6 +6,7 @@
 // database and the log's success line.
 
 #include <QMetaObject>
+#include <QSet>
 
 #include "manager/AppLog.h"
 #include "manager/ChangeTransaction.h"
@@ -33,8 +34,11 @@ QString recordPhrase(const DNSRecord& record) {
 // The zone's records with these ids, in the zone's order.
 QList<DNSRecord> recordsWithIds(const DNSZone& zone, const QList<QUuid>& ids) {
     QList<DNSRecord> found;
+    if (ids.isEmpty())
+        return found;
+    const QSet<QUuid> wanted(ids.cbegin(), ids.cend());
     for (const DNSRecord& record : zone.records()) {
-        if (ids.contains(record.id))
+        if (wanted.contains(record.id))
             found.append(record);
     }
     return found;

@@ -129,6 +129,11 @@ private Q_SLOTS:
         QTRY_COMPARE(answered.size(), 1);
         QVERIFY(answered.first().at(1).toBool());
         QCOMPARE(ptrs(m_reverse), expected + QStringList{u"10 → www.example.com."_s});
+        // Answered twice: the PTR is there already, nothing is added.
+        QCOMPARE(sync()->addPtr(proposal), ChangeId(0));
+        QTest::qWait(100);
+        QCOMPARE(answered.size(), 1);
+        QCOMPARE(ptrs(m_reverse), expected + QStringList{u"10 → www.example.com."_s});
     }
 
     // An address record whose PTR has another target: neither a new address nor a deletion
