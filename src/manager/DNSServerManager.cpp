@@ -8,6 +8,7 @@
 #include "manager/HistoryRestore.h"
 #include "manager/HostDetection.h"
 #include "manager/PackageInstaller.h"
+#include "manager/PtrSync.h"
 #include "manager/ReplicationHealth.h"
 #include "manager/ReplicationService.h"
 #include "manager/ServerControlFactory.h"
@@ -58,8 +59,9 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
       m_restore(std::make_unique<HistoryRestore>(m_history.get(), m_repository.get(), m_log.get())),
       m_adoption(std::make_unique<ZoneAdoption>(m_layout, m_log.get(), m_repository.get(),
                                                 m_configuration)),
-      m_replicationHealth(std::make_unique<ReplicationHealth>()), m_statusPoll(new QTimer(this)),
-      m_logFollower(new ServerLogFollower(this)) {
+      m_replicationHealth(std::make_unique<ReplicationHealth>()),
+      m_ptrSync(std::make_unique<PtrSync>(m_repository.get(), m_log.get(), *m_preferences)),
+      m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
     m_repository->setHistory(m_history.get());
     // A change the server does not serve ends with named's own words about

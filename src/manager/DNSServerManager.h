@@ -32,6 +32,7 @@ class HostDetection;
 class PackageInstaller;
 class ReplicationService;
 class ReplicationHealth;
+class PtrSync;
 class SecondaryZoneCopy;
 class ServerControl;
 class ServerLogFollower;
@@ -223,6 +224,9 @@ public:
     // How the secondaries keep up with this server's zones: the zones follow
     // the zone list, every applied change asks again at once.
     ReplicationHealth* replicationHealth() const { return m_replicationHealth.get(); }
+    // Keeps the PTR records of Korvi's reverse zones in step with the A and
+    // AAAA records of its forward zones (see PtrSync).
+    PtrSync* ptrSync() const { return m_ptrSync.get(); }
 
     // Zones this server copies from other servers, each with the copy BIND
     // keeps of it (read-only in Korvi). They are kept in the preferences
@@ -329,6 +333,7 @@ private:
     std::unique_ptr<HistoryRestore> m_restore;
     std::unique_ptr<ZoneAdoption> m_adoption;
     std::unique_ptr<ReplicationHealth> m_replicationHealth;
+    std::unique_ptr<PtrSync> m_ptrSync;
     QList<SecondaryZoneCopy*> m_secondaryZones;
 
     QSet<SaveId> m_configurationSaves;

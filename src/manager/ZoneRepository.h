@@ -244,6 +244,13 @@ Q_SIGNALS:
     // says why in Korvi's words (the validator's messages one a line, or the
     // checker's words).
     void changeFinished(korvi::ChangeId id, bool applied, const QString& message);
+    // A record addition, update or deletion reached the zone (applied, or
+    // collected in batch mode): the records it touched as they were and as
+    // they are now (an addition has none before, a deletion none after).
+    // Comes before the change's changeFinished().
+    void recordsApplied(korvi::ChangeId id, const korvi::ZonePtr& zone,
+                        const QList<korvi::DNSRecord>& before,
+                        const QList<korvi::DNSRecord>& after);
     // The stored zone list is in (or there is none to wait for).
     void storageLoaded();
     // Batch mode: the number of collected changes, after every change of it.

@@ -6,6 +6,7 @@
 // database and the log's success line.
 
 #include <QMetaObject>
+#include <QSet>
 
 #include "manager/AppLog.h"
 #include "manager/ChangeTransaction.h"
@@ -28,6 +29,19 @@ QString displayName(const DNSRecord& record) {
 // "A record 'www'" as the start of the success lines.
 QString recordPhrase(const DNSRecord& record) {
     return rawValue(record.type) + QStringLiteral(" record '") + displayName(record) + u'\'';
+}
+
+// The zone's records with these ids, in the zone's order.
+QList<DNSRecord> recordsWithIds(const DNSZone& zone, const QList<QUuid>& ids) {
+    QList<DNSRecord> found;
+    if (ids.isEmpty())
+        return found;
+    const QSet<QUuid> wanted(ids.cbegin(), ids.cend());
+    for (const DNSRecord& record : zone.records()) {
+        if (wanted.contains(record.id))
+            found.append(record);
+    }
+    return found;
 }
 
 } // namespace
@@ -53,6 +67,9 @@ struct ZoneRepository::RecordChange {
     QString successSuffix; // " added to zone '"
     QString successPrefix;
     LogLevel successLevel = LogLevel::success;
+    // An addition, update or deletion of records: announced with
+    // recordsApplied() once it reaches the zone.
+    bool reportsRecords = false;
     // A serial the new one must also pass (the file's, when Korvi's version
     // replaces a file edited elsewhere); 0: none.
     qint64 serialFloor = 0;
@@ -233,9 +250,14 @@ void ZoneRepository::runRecordChange(ChangeId id, const RecordChange& change, co
     }
     // Batch mode: checked, then only collected (ZoneRepositoryBatch.cpp).
     if (m_batchMode) {
+        const bool collects = !m_applyingStaged;
+        const QList<DNSRecord> before =
+            change.reportsRecords ? recordsWithIds(*zone, change.ids) : QList<DNSRecord>();
         stageRecordChange(id, zone, change.apply, change.soa, change.ids,
                           change.successPrefix + change.phrase + change.successSuffix +
                               zone->name() + u'\'');
+        if (change.reportsRecords && collects)
+            Q_EMIT recordsApplied(id, zone, before, recordsWithIds(*zone, change.ids));
         return;
     }
     // The candidate: the zone as it would be with the change.
@@ -313,6 +335,8 @@ bool ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
         finishChange(id, false, message);
         return false;
     }
+    const QList<DNSRecord> before =
+        change.reportsRecords ? recordsWithIds(*zone, change.ids) : QList<DNSRecord>();
     change.apply(*zone);
     // The serial step the file already has.
     setAdvancedSoa(zone, soa, previousSerial);
@@ -321,6 +345,8 @@ bool ZoneRepository::recordChangeServed(ChangeId id, const RecordChange& change,
               change.phrase + QStringLiteral(" in zone '") + zone->name() + u'\'');
     log(change.successPrefix + change.phrase + change.successSuffix + zone->name() + u'\'',
         change.successLevel);
+    if (change.reportsRecords)
+        Q_EMIT recordsApplied(id, zone, before, recordsWithIds(*zone, change.ids));
     finishChange(id, true, QString());
     return true;
 }
@@ -336,6 +362,7 @@ QStringList recordErrors(const DNSRecord& record) {
 
 ChangeId ZoneRepository::addRecord(const DNSRecord& record, const ZonePtr& zone) {
     RecordChange change;
+    change.reportsRecords = true;
     change.record = record;
     change.ids = {record.id};
     change.phrase = recordPhrase(record);
@@ -355,6 +382,7 @@ ChangeId ZoneRepository::updateRecord(const DNSRecord& record, const ZonePtr& zo
     // A record whose id is not in the zone replaces nothing; the serial is
     // advanced and the zone saved all the same.
     RecordChange change;
+    change.reportsRecords = true;
     change.record = record;
     change.ids = {record.id};
     change.phrase = recordPhrase(record);
@@ -375,6 +403,7 @@ ChangeId ZoneRepository::deleteRecord(const DNSRecord& record, const ZonePtr& zo
     // Deleting validates nothing.
     const QUuid recordId = record.id;
     RecordChange change;
+    change.reportsRecords = true;
     change.record = record;
     change.ids = {record.id};
     change.phrase = recordPhrase(record);
@@ -394,6 +423,7 @@ ChangeId ZoneRepository::deleteRecord(const DNSRecord& record, const ZonePtr& zo
 
 ChangeId ZoneRepository::deleteRecords(const QList<QUuid>& recordIds, const ZonePtr& zone) {
     RecordChange change;
+    change.reportsRecords = true;
     change.ids = recordIds;
     change.phrase = recordIds.size() == 1
                         ? QStringLiteral("1 record")

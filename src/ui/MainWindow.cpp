@@ -28,6 +28,7 @@
 #include "ui/logs/LogsView.h"
 #include "ui/lookup/LookupView.h"
 #include "ui/records/DNSRecordView.h"
+#include "ui/records/PtrPrompts.h"
 #include "ui/replication/SecondariesView.h"
 #include "ui/tutorial/TutorialView.h"
 #include "ui/widgets/Palette.h"
@@ -45,6 +46,9 @@ MainWindow::MainWindow(DNSServerManager* manager, QWidget* parent)
     setWindowIcon(applicationIcon());
     buildWindow();
     buildToolbarAndMenu();
+    // The PTR questions and failures are the window's, whatever screen shows.
+    if (manager)
+        new PtrPrompts(manager->ptrSync(), this);
     resize(defaultWidth, defaultHeight);
     showScreen(Section::dashboard);
     PaletteFollower::follow(this, [this] { followPalette(); });

@@ -13,6 +13,7 @@
 #include "ui/configuration/ConfiguredZonesSection.h"
 #include "ui/configuration/EditableListSection.h"
 #include "ui/configuration/ForwarderPresetButton.h"
+#include "ui/configuration/PtrSettingsSection.h"
 #include "ui/dashboard/ServerStatusStyle.h"
 #include "ui/replication/ReplicationDialog.h"
 #include "ui/widgets/IntegerField.h"
@@ -132,6 +133,7 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     column->addWidget(new ConfiguredZonesSection(manager));
     // How changes reach the server: Korvi's own setting, never the package's.
     column->addWidget(new ApplySettingsSection(manager));
+    column->addWidget(new PtrSettingsSection(manager));
     column->addWidget(buildButtons());
     column->addStretch();
     if (readOnlyNotice) {

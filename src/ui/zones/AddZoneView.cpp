@@ -17,6 +17,7 @@
 #include "ui/widgets/FormErrorLabel.h"
 #include "ui/widgets/RoundedPanel.h"
 #include "ui/widgets/ScreenWidgets.h"
+#include "ui/zones/ReverseZoneSection.h"
 
 namespace korvi {
 
@@ -86,6 +87,8 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     m_zoneNameField = addField(
         domain, QStringLiteral("Domain Name *"), QStringLiteral("example.com"),
         QStringLiteral("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
+    m_reverseSection = new ReverseZoneSection(manager);
+    domain->addWidget(m_reverseSection);
 
     QVBoxLayout* soa = addGroup(column, QStringLiteral("SOA Record Configuration"),
                                 QStringLiteral("soaGroupTitle"));
@@ -160,6 +163,14 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
         createDomain();
     });
     connect(m_zoneNameField, &QLineEdit::textChanged, this, &AddZoneView::zoneNameChanged);
+    connect(m_reverseSection, &ReverseZoneSection::zoneNameChanged, this,
+            &AddZoneView::reverseZoneNamed);
+    connect(m_reverseSection, &ReverseZoneSection::reverseChanged, this, [this](bool reverse) {
+        // The name comes from the network while the zone is a reverse one.
+        m_zoneNameField->setReadOnly(reverse);
+        if (!reverse)
+            m_zoneNameField->clear();
+    });
     connect(m_primaryField, &QLineEdit::textChanged, this, &AddZoneView::updateAddressField);
     if (manager)
         connect(manager, &DNSServerManager::changeFinished, this, &AddZoneView::changeFinished);
@@ -269,6 +280,18 @@ void AddZoneView::zoneNameChanged(const QString& name) {
     updateAddressField();
 }
 
+void AddZoneView::reverseZoneNamed(const QString& name) {
+    m_zoneNameField->setText(name);
+    // A reverse zone's name server is usually one of the forward zones':
+    // proposed instead of ns1 inside the reverse zone, which would need an
+    // address record there.
+    const QString server = m_reverseSection->suggestedNameServer();
+    if (!name.isEmpty() && !server.isEmpty() &&
+        (m_primaryField->text().isEmpty() ||
+         m_primaryField->text().startsWith(QStringLiteral("ns1."))))
+        m_primaryField->setText(server);
+}
+
 void AddZoneView::updateCreateButton() {
     const QString name = zoneName();
     const bool empty = name.isEmpty();
@@ -284,6 +307,10 @@ void AddZoneView::createDomain() {
         return;
     const QString name = zoneName();
     consoleLine(QStringLiteral("🔄 Starting zone creation for: '") + name + u'\'');
+    if (m_reverseSection->isReverse() && !m_reverseSection->refusal().isEmpty()) {
+        showError(m_reverseSection->refusal());
+        return;
+    }
     if (name.isEmpty()) {
         showError(QStringLiteral("Domain name is required"));
         return;

@@ -13,6 +13,7 @@ class QPushButton;
 namespace korvi {
 
 class FormErrorLabel;
+class ReverseZoneSection;
 
 // The new-domain form, shown as a sheet over the zone screen: the domain
 // name, the SOA's primary name server and administrator, and where the zone
@@ -48,6 +49,9 @@ public:
     // fails it a looser fallback. Writes its reasoning to standard output.
     static bool isValidDomainForForm(const QString& name);
 
+    // "Reverse zone for a network": the zone named from a network.
+    ReverseZoneSection* reverseSection() const { return m_reverseSection; }
+
     // The error alert while it is shown.
     QMessageBox* errorAlert() const { return m_errorAlert; }
     const QString& errorMessage() const { return m_errorMessage; }
@@ -60,6 +64,7 @@ protected:
 
 private:
     void zoneNameChanged(const QString& name);
+    void reverseZoneNamed(const QString& name);
     void updateAddressField();
     void changeFinished(ChangeId id, bool applied, const QString& message);
     // The primary name server the zone will get: the typed one, or ns1 of
@@ -71,6 +76,7 @@ private:
 
     QPointer<DNSServerManager> m_manager;
     QLineEdit* m_zoneNameField = nullptr;
+    ReverseZoneSection* m_reverseSection = nullptr;
     QLineEdit* m_primaryField = nullptr;
     QLineEdit* m_adminField = nullptr;
     QWidget* m_addressBox = nullptr;
