@@ -48,6 +48,9 @@ bool isAllowedRndcVerb(const QStringList& rndcWords) {
         const QString& verb = rndcWords.first();
         return verb == u"stop" || verb == u"reload" || verb == u"reconfig" || verb == u"status";
     }
+    // A signed zone's key states, read only.
+    if (rndcWords.size() == 3 && rndcWords[0] == u"dnssec" && rndcWords[1] == u"-status")
+        return OwnedFiles::isAcceptableZoneName(rndcWords[2]);
     return rndcWords.size() == 2 && rndcWords.first() == u"reload" &&
            OwnedFiles::isAcceptableZoneName(rndcWords[1]);
 }
