@@ -28,14 +28,12 @@ QString keyOf(const QString& zone) {
 
 ZoneSigningService::ZoneSigningService(const SystemLayout& layout, const CommandRunner& runner,
                                        AppLog* log, PreferencesStore* preferences,
-                                       CheckedSaver* saver, ServerControl* control,
-                                       QObject* parent)
+                                       CheckedSaver* saver, ServerControl* control, QObject* parent)
     : QObject(parent), m_layout(layout), m_runner(runner), m_log(log), m_preferences(preferences),
       m_saver(saver), m_control(control) {
     if (!m_preferences)
         return;
-    const std::optional<QByteArray> kept =
-        m_preferences->data(QString::fromLatin1(preferencesKey));
+    const std::optional<QByteArray> kept = m_preferences->data(QString::fromLatin1(preferencesKey));
     if (!kept)
         return;
     const QJsonObject all = QJsonDocument::fromJson(*kept).object();
@@ -92,7 +90,7 @@ void ZoneSigningService::sign(const QString& zone, const ZoneSigning& choice) {
 void ZoneSigningService::stopSigning(const QString& zone) {
     ZoneSigning signing = this->signing(zone);
     if (signing.state == SigningState::unsigned_) {
-        Q_EMIT signingApplied(keyOf(zone), true, QString());
+        finishLater(keyOf(zone), true, QString());
         return;
     }
     signing.state = SigningState::goingUnsigned;
@@ -101,13 +99,20 @@ void ZoneSigningService::stopSigning(const QString& zone) {
               .arg(keyOf(zone)));
 }
 
+void ZoneSigningService::finishLater(const QString& zone, bool ok, const QString& message) {
+    // The end is never announced before the call that asked for it returned.
+    QMetaObject::invokeMethod(
+        this, [this, zone, ok, message] { Q_EMIT signingApplied(zone, ok, message); },
+        Qt::QueuedConnection);
+}
+
 void ZoneSigningService::apply(const QString& zone, const ZoneSigning& choice,
                                const QString& doneLine) {
     const QString key = keyOf(zone);
     if (!isValidDomainName(key) || !m_configurationSave) {
         log(QStringLiteral("❌ Signing of '%1' was not changed: not a zone name").arg(zone),
             LogLevel::error);
-        Q_EMIT signingApplied(key, false, QStringLiteral("'%1' is not a zone name").arg(zone));
+        finishLater(key, false, QStringLiteral("'%1' is not a zone name").arg(zone));
         return;
     }
     const std::optional<ZoneSigning> previous =
@@ -164,14 +169,25 @@ void ZoneSigningService::tellServer(const QString& zone, const QString& doneLine
 }
 
 void ZoneSigningService::readKeyStatus(const QString& zone) {
+    runRndc(zone, {QStringLiteral("dnssec"), QStringLiteral("-status")});
+}
+
+void ZoneSigningService::confirmDsPublished(const QString& zone) {
+    runRndc(zone,
+            {QStringLiteral("dnssec"), QStringLiteral("-checkds"), QStringLiteral("published")});
+}
+
+void ZoneSigningService::runRndc(const QString& zone, const QStringList& words) {
     const QString key = keyOf(zone);
     if (!isValidDomainName(key)) {
-        Q_EMIT keyStatusRead(key, false, QStringLiteral("'%1' is not a zone name").arg(zone));
+        const QString message = QStringLiteral("'%1' is not a zone name").arg(zone);
+        QMetaObject::invokeMethod(
+            this, [this, key, message] { Q_EMIT keyStatusRead(key, false, message); },
+            Qt::QueuedConnection);
         return;
     }
     const QPointer<ZoneSigningService> self(this);
-    m_runner.runCommand(NamedServerControl::rndcCommand(
-                            m_layout, {QStringLiteral("dnssec"), QStringLiteral("-status"), key}),
+    m_runner.runCommand(NamedServerControl::rndcCommand(m_layout, words + QStringList{key}),
                         [self, key](bool success, const QString& output) {
                             if (self)
                                 Q_EMIT self->keyStatusRead(key, success, output.trimmed());
@@ -209,10 +225,10 @@ void ZoneSigningService::readDsRecords(const QString& zone) {
         QString problem;
         const QStringList records = dsRecords(key, keys, &problem);
         if (records.isEmpty() && problem.isEmpty())
-            problem = answer.outcome == DnsOutcome::noError
-                          ? QStringLiteral("The server publishes no key-signing DNSKEY for '%1'")
-                                .arg(key)
-                          : QStringLiteral("The server answered %1").arg(answer.rcode);
+            problem =
+                answer.outcome == DnsOutcome::noError
+                    ? QStringLiteral("The server publishes no key-signing DNSKEY for '%1'").arg(key)
+                    : QStringLiteral("The server answered %1").arg(answer.rcode);
         Q_EMIT dsRecordsRead(key, records, problem);
     });
 }

@@ -73,6 +73,10 @@ public:
     // unsigned until the server publishes no DNSKEY.
     void stopSigning(const QString& zone);
 
+    // Tells BIND that the parent publishes the zone's DS now (rndc dnssec
+    // -checkds published): from then on BIND withdraws the keys only after
+    // the DS is gone. Ends with keyStatusRead() carrying rndc's words.
+    void confirmDsPublished(const QString& zone);
     // Asks for the key states, the DS records and a signed SOA; each ends
     // with its signal.
     void readKeyStatus(const QString& zone);
@@ -99,6 +103,8 @@ Q_SIGNALS:
 
 private:
     void apply(const QString& zone, const ZoneSigning& choice, const QString& doneLine);
+    void runRndc(const QString& zone, const QStringList& words);
+    void finishLater(const QString& zone, bool ok, const QString& message);
     void tellServer(const QString& zone, const QString& doneLine);
     void keep();
     void log(const QString& message, LogLevel level) const;

@@ -60,8 +60,8 @@ QJsonObject ZoneSigning::toJson() const {
     else if (state == SigningState::goingUnsigned)
         stateWord = QStringLiteral("going-unsigned");
     return QJsonObject{{QStringLiteral("state"), stateWord},
-                       {QStringLiteral("policy"), bindDefaultPolicy ? QStringLiteral("default")
-                                                                    : QStringLiteral("korvi")},
+                       {QStringLiteral("policy"),
+                        bindDefaultPolicy ? QStringLiteral("default") : QStringLiteral("korvi")},
                        {QStringLiteral("algorithm"), algorithmWord(algorithm)},
                        {QStringLiteral("lifetimeDays"), keyLifetimeDays}};
 }

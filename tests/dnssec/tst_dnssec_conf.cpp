@@ -74,9 +74,9 @@ private Q_SLOTS:
         QTest::newRow("going unsigned")
             << signingWith(SigningState::goingUnsigned, false, SigningAlgorithm::ed25519, 0)
             << u"insecure"_s << QString();
-        QTest::newRow("unsigned")
-            << signingWith(SigningState::unsigned_, false, SigningAlgorithm::ed25519, 0)
-            << QString() << QString();
+        QTest::newRow("unsigned") << signingWith(SigningState::unsigned_, false,
+                                                 SigningAlgorithm::ed25519, 0)
+                                  << QString() << QString();
     }
     void policyText() {
         QFETCH(ZoneSigning, signing);
@@ -104,8 +104,8 @@ private Q_SLOTS:
         QTest::addColumn<ZoneSigning>("signing");
         const QList<std::pair<const char*, ZoneSigning>> policies{
             {"default", signingWith(SigningState::signing, true, {}, 0)},
-            {"ecdsa", signingWith(SigningState::signing, false,
-                                  SigningAlgorithm::ecdsap256sha256, 0)},
+            {"ecdsa",
+             signingWith(SigningState::signing, false, SigningAlgorithm::ecdsap256sha256, 0)},
             {"ed25519 30d",
              signingWith(SigningState::signing, false, SigningAlgorithm::ed25519, 30)},
             {"insecure", signingWith(SigningState::goingUnsigned, true, {}, 0)}};
@@ -128,11 +128,11 @@ private Q_SLOTS:
         const QStringList statements = signingPolicyStatements(zones);
         QString text;
         if (include) {
-            const OwnedFileLayout files = OwnedFileLayout::forFamily(HostFamily::debian,
-                                                                     dir.path());
-            text = QString::fromUtf8(ownedIncludeText(
-                files, {u"example.com"_s, u"example.net"_s, u"Example.org"_s}, {}, statements,
-                zoneLines));
+            const OwnedFileLayout files =
+                OwnedFileLayout::forFamily(HostFamily::debian, dir.path());
+            text = QString::fromUtf8(
+                ownedIncludeText(files, {u"example.com"_s, u"example.net"_s, u"Example.org"_s}, {},
+                                 statements, zoneLines));
         } else {
             DNSConfiguration configuration;
             configuration.setZoneFiles({{u"example.com"_s, u"db.example.com"_s},
@@ -150,8 +150,9 @@ private Q_SLOTS:
         QVERIFY2(statementOf(text, u"Example.org"_s).contains(policyLine), qPrintable(text));
         QVERIFY(statementOf(text, u"example.com"_s).contains(u"inline-signing yes;"_s));
         QVERIFY(!statementOf(text, u"example.net"_s).isEmpty());
-        QVERIFY(!text.section(u"zone \"example.net\""_s, 1).section(u"};"_s, 0, 0).contains(
-            u"dnssec-policy"_s));
+        QVERIFY(!text.section(u"zone \"example.net\""_s, 1)
+                     .section(u"};"_s, 0, 0)
+                     .contains(u"dnssec-policy"_s));
         if (const std::optional<QString> statement = signing.policyStatement())
             QCOMPARE(text.count(*statement), 1);
         const QString path = dir.filePath(u"named.conf"_s);
@@ -212,11 +213,10 @@ private Q_SLOTS:
     void helperRndcWords_data() {
         QTest::addColumn<QStringList>("words");
         QTest::addColumn<bool>("allowed");
-        QTest::newRow("status") << QStringList{u"dnssec"_s, u"-status"_s, u"example.com"_s}
-                                << true;
+        QTest::newRow("status") << QStringList{u"dnssec"_s, u"-status"_s, u"example.com"_s} << true;
         QTest::newRow("bad zone") << QStringList{u"dnssec"_s, u"-status"_s, u"../etc"_s} << false;
-        QTest::newRow("rollover")
-            << QStringList{u"dnssec"_s, u"-rollover"_s, u"example.com"_s} << false;
+        QTest::newRow("rollover") << QStringList{u"dnssec"_s, u"-rollover"_s, u"example.com"_s}
+                                  << false;
         QTest::newRow("no zone") << QStringList{u"dnssec"_s, u"-status"_s} << false;
     }
     void helperRndcWords() {
