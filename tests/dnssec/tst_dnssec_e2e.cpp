@@ -7,6 +7,7 @@
 
 #include "../operations/ChangeSupport.h"
 #include "SandboxServer.h"
+#include "SettledKeys.h"
 #include "manager/ZoneSigningService.h"
 
 using namespace korvi;
@@ -180,31 +181,10 @@ private Q_SLOTS:
         QVERIFY2(confirmed.first().at(1).toBool(), qPrintable(confirmed.first().at(2).toString()));
     }
 
-    // The keys as they stand a day after signing, with the DS at the parent: BIND's own key
-    // state files moved a day back with dnssec-settime, then read again (rndc loadkeys), so that
-    // the test need not wait for the TTLs BIND waits out. A zone whose keys were never fully
-    // published BIND unsigns at once; one whose DS is at the parent it unsigns over hours.
+    // The keys a day later, the DS at the parent (see SettledKeys.h).
     void keysSettled() {
-        const QStringList keys =
-            QDir(m_layout.zoneDirectory).entryList({u"Kexample.com.+*.key"_s}, QDir::Files);
-        QVERIFY(!keys.isEmpty());
-        for (const QString& key : keys) {
-            const QString day = u"-1d"_s, omni = u"OMNIPRESENT"_s;
-            QProcess settime;
-            settime.setWorkingDirectory(m_layout.zoneDirectory);
-            settime.start(u"dnssec-settime"_s,
-                          {u"-P"_s, day,  u"-A"_s, day,     u"-P"_s, u"sync"_s, day,  u"-s"_s,
-                           u"-g"_s, omni, u"-k"_s, omni,    day,     u"-r"_s,   omni, day,
-                           u"-z"_s, omni, day,     u"-d"_s, omni,    day,       key});
-            QVERIFY(settime.waitForFinished(10000));
-            QVERIFY2(settime.exitCode() == 0, settime.readAllStandardError().constData());
-        }
-        QProcess rndc;
-        rndc.start(u"rndc"_s,
-                   {u"-k"_s, m_layout.rndcKeyPath, u"-s"_s, u"127.0.0.1"_s, u"-p"_s,
-                    QString::number(m_layout.rndcControlPort), u"loadkeys"_s, u"example.com"_s});
-        QVERIFY(rndc.waitForFinished(10000));
-        QCOMPARE(rndc.exitCode(), 0);
+        const QString problem = settleKeys(m_layout, u"example.com"_s);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QVERIFY2(QTest::qWaitFor(
                      [&] { return readKeyStatus().contains(u"- ds:             omnipresent"_s); },
                      10000),
