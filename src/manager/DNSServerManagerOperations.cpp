@@ -125,10 +125,10 @@ SaveId DNSServerManager::startConfigurationSave(const QList<ZonePtr>& zones) {
     // A distribution's BIND keeps its named.conf; Korvi writes its include.
     const SaveId id =
         m_layout.ownsIncludeOnly
-            ? m_saver->saveOwnedConfiguration(
-                  zones, m_replication->zoneLines(),
-                  m_replication->configurationStatements() + m_signing->policyStatements(),
-                  m_signing->zoneLines())
+            ? m_saver->saveOwnedConfiguration(zones, m_replication->zoneLines(),
+                                              m_replication->configurationStatements() +
+                                                  m_signing->policyStatements(),
+                                              m_signing->zoneLines())
             : m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
     m_configurationSaves.insert(id);
     return id;
