@@ -11,6 +11,7 @@
 //                                (the zone moves into Korvi's include)
 //   korvi-helper rndc stop|reload|reconfig|status   (rndc with the server's key)
 //   korvi-helper rndc reload ZONE
+//   korvi-helper rndc dnssec -status ZONE
 //   korvi-helper start-server    (named -u <user> after its run folder, as the
 //                                 distribution's init script does)
 //   korvi-helper install-bind    (apt-get update and install, or dnf install)

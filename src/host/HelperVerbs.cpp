@@ -48,6 +48,12 @@ bool isAllowedRndcVerb(const QStringList& rndcWords) {
         const QString& verb = rndcWords.first();
         return verb == u"stop" || verb == u"reload" || verb == u"reconfig" || verb == u"status";
     }
+    // A signed zone's key states, and the parent's DS confirmed.
+    if (rndcWords.size() == 3 && rndcWords[0] == u"dnssec" && rndcWords[1] == u"-status")
+        return OwnedFiles::isAcceptableZoneName(rndcWords[2]);
+    if (rndcWords.size() == 4 && rndcWords[0] == u"dnssec" && rndcWords[1] == u"-checkds" &&
+        rndcWords[2] == u"published")
+        return OwnedFiles::isAcceptableZoneName(rndcWords[3]);
     return rndcWords.size() == 2 && rndcWords.first() == u"reload" &&
            OwnedFiles::isAcceptableZoneName(rndcWords[1]);
 }

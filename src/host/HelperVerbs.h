@@ -23,8 +23,9 @@ bool fileVerbTakesInput(const QStringList& words);
 FileOperationResult performFileVerb(const OwnedFiles& files, const QStringList& words,
                                     const QByteArray& input);
 
-// The rndc words the helper passes on: stop, reload, reconfig, status, and
-// reload of one zone Korvi could own. Nothing else reaches rndc.
+// The rndc words the helper passes on: stop, reload, reconfig, status,
+// reload of one zone Korvi could own and the key states of such a zone
+// (dnssec -status). Nothing else reaches rndc.
 bool isAllowedRndcVerb(const QStringList& rndcWords);
 
 } // namespace korvi

@@ -51,7 +51,8 @@ OwnedFileLayout ownedFileLayout(const SystemLayout& layout) {
 }
 
 QByteArray ownedIncludeText(const OwnedFileLayout& layout, const QStringList& zones,
-                            const QStringList& zoneLines, const QStringList& statements) {
+                            const QStringList& zoneLines, const QStringList& statements,
+                            const QHash<QString, QStringList>& linesOfZone) {
     QByteArray text = "// Korvi's zones. Korvi rewrites this file; edit the zones in Korvi.\n";
     for (const QString& zone : zones) {
         if (!OwnedFiles::isAcceptableZoneName(zone))
@@ -59,6 +60,8 @@ QByteArray ownedIncludeText(const OwnedFileLayout& layout, const QStringList& zo
         text += "\nzone \"" + zone.toUtf8() + "\" IN {\n\ttype primary;\n\tfile \"" +
                 QFile::encodeName(layout.zoneFile(zone)) + "\";\n";
         for (const QString& line : zoneLines)
+            text += '\t' + line.toUtf8() + '\n';
+        for (const QString& line : linesOfZone.value(zone.toLower()))
             text += '\t' + line.toUtf8() + '\n';
         text += "};\n";
     }

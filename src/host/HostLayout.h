@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMap>
 #include <QString>
 
@@ -39,8 +40,11 @@ OwnedFileLayout ownedFileLayout(const SystemLayout& layout);
 // The text of Korvi's include file: one zone statement per zone, its file in
 // Korvi's zone folder. Zone names Korvi would not write a file for are left
 // out. zoneLines go inside every zone statement (the secondaries' transfer
-// lines), statements after the zones (the key file's include, the catalog).
+// lines), statements after the zones (the key file's include, the catalog,
+// Korvi's signing policies); linesOfZone go inside the statement of the zone
+// of that lower-case name only (a signed zone's policy).
 QByteArray ownedIncludeText(const OwnedFileLayout& layout, const QStringList& zones,
-                            const QStringList& zoneLines = {}, const QStringList& statements = {});
+                            const QStringList& zoneLines = {}, const QStringList& statements = {},
+                            const QHash<QString, QStringList>& linesOfZone = {});
 
 } // namespace korvi

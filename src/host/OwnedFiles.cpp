@@ -315,7 +315,17 @@ FileOperationResult OwnedFiles::writeZone(const QString& zone, const QByteArray&
         if (!QDir().mkpath(m_layout.zoneDirectory))
             return FileOperationResult::failed(
                 QStringLiteral("Could not create %1").arg(m_layout.zoneDirectory));
-        ::chmod(QFile::encodeName(m_layout.zoneDirectory).constData(), 0755);
+    }
+    // named writes beside Korvi's zone files: a signed zone's keys, its
+    // signed copy and journal. The folder is root's and the server's group's,
+    // group-writable, and new files take the group.
+    const QByteArray folder = QFile::encodeName(m_layout.zoneDirectory);
+    if (!isSymbolicLink(m_layout.zoneDirectory)) {
+        if (::geteuid() == 0 && !m_layout.serverGroup.isEmpty()) {
+            if (const struct group* g = ::getgrnam(m_layout.serverGroup.toLocal8Bit().constData()))
+                (void)::chown(folder.constData(), 0, g->gr_gid);
+        }
+        ::chmod(folder.constData(), 02775);
     }
     const FileOperationResult check = checkZone(zone, bytes);
     if (!check.ok())

@@ -249,7 +249,8 @@ QSet<QString> CheckedSaver::includedZones() {
 
 SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones,
                                             const QStringList& zoneLines,
-                                            const QStringList& statements) {
+                                            const QStringList& statements,
+                                            const QHash<QString, QStringList>& linesOfZone) {
     const SaveId id = ++m_lastId;
     const OwnedFileLayout files = ownedFileLayout(m_layout);
     const Kind kind = Kind::configuration();
@@ -273,7 +274,8 @@ SaveId CheckedSaver::saveOwnedConfiguration(const QList<ZonePtr>& zones,
     }
     // With no zone left, the line and Korvi's include both go. An include
     // that already says the same needs no step (and no password prompt).
-    const QByteArray includeText = ownedIncludeText(files, names, zoneLines, statements);
+    const QByteArray includeText =
+        ownedIncludeText(files, names, zoneLines, statements, linesOfZone);
     QFile current(files.korviInclude);
     const std::optional<QByteArray> currentText =
         current.open(QIODevice::ReadOnly) ? std::optional(current.readAll()) : std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -57,7 +58,8 @@ public:
     // zoneLines and statements are added to the include as ownedIncludeText
     // adds them (the secondaries' lines, the key file, the catalog).
     SaveId saveOwnedConfiguration(const QList<ZonePtr>& zones, const QStringList& zoneLines = {},
-                                  const QStringList& statements = {});
+                                  const QStringList& statements = {},
+                                  const QHash<QString, QStringList>& linesOfZone = {});
     // Removes the zone's file; ends with finished() like a save (written:
     // the file is gone). A file that is not there counts as removed. On a
     // distribution's BIND the helper removes Korvi's file of that zone.

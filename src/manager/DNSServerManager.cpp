@@ -16,6 +16,7 @@
 #include "manager/ServerLogWords.h"
 #include "manager/ServerQueryAnswers.h"
 #include "manager/ZoneRepository.h"
+#include "manager/ZoneSigningService.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
 #include "storage/ZoneDatabase.h"
@@ -39,6 +40,8 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
       m_control(makeServerControl(m_layout, m_runner, m_log.get(), m_detection.get())),
       m_saver(std::make_unique<CheckedSaver>(m_layout, m_runner, m_log.get())),
       m_replication(std::make_unique<ReplicationService>(
+          m_layout, m_runner, m_log.get(), m_preferences.get(), m_saver.get(), m_control.get())),
+      m_signing(std::make_unique<ZoneSigningService>(
           m_layout, m_runner, m_log.get(), m_preferences.get(), m_saver.get(), m_control.get())),
       m_database(m_layout.dataDirectory.isEmpty()
                      ? nullptr
@@ -87,6 +90,7 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
     // Secondaries: their lines in the configuration, the catalog of the
     // zones kept with every zone addition and removal.
     m_replication->setConfigurationSave([this] { return startConfigurationSave(zones()); });
+    m_signing->setConfigurationSave([this] { return startConfigurationSave(zones()); });
     m_replication->setZoneNames([this] {
         QStringList names;
         for (const ZonePtr& zone : zones())

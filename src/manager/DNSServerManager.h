@@ -38,6 +38,7 @@ class ServerControl;
 class ServerLogFollower;
 class ZoneDatabase;
 class ZoneRepository;
+class ZoneSigningService;
 class ChangeHistory;
 class HistoryRestore;
 
@@ -221,6 +222,9 @@ public:
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
     // Korvi's secondaries, their TSIG keys and the catalog of Korvi's zones.
     ReplicationService* replication() const { return m_replication.get(); }
+    // Signing of Korvi's zones by BIND: the per-zone policy lines and
+    // Korvi's policy statements go into every configuration save.
+    ZoneSigningService* zoneSigning() const { return m_signing.get(); }
     // How the secondaries keep up with this server's zones: the zones follow
     // the zone list, every applied change asks again at once.
     ReplicationHealth* replicationHealth() const { return m_replicationHealth.get(); }
@@ -327,6 +331,7 @@ private:
     std::unique_ptr<ServerControl> m_control;
     std::unique_ptr<CheckedSaver> m_saver;
     std::unique_ptr<ReplicationService> m_replication;
+    std::unique_ptr<ZoneSigningService> m_signing;
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
     std::unique_ptr<ChangeHistory> m_history;

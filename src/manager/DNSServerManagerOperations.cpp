@@ -11,6 +11,7 @@
 #include "manager/ReplicationService.h"
 #include "manager/ServerControl.h"
 #include "manager/ZoneRepository.h"
+#include "manager/ZoneSigningService.h"
 
 namespace korvi {
 
@@ -112,7 +113,9 @@ NamedConfWriter::Options DNSServerManager::namedConfOptions() const {
     options.extraOptionLines = m_layout.namedConfOptionLines;
     options.extraStatements = m_layout.namedConfStatements;
     options.extraStatements += m_replication->configurationStatements();
+    options.extraStatements += m_signing->policyStatements();
     options.zoneLines = m_replication->zoneLines();
+    options.linesOfZone = m_signing->zoneLines();
     return options;
 }
 SaveId DNSServerManager::saveConfiguration() {
@@ -123,7 +126,9 @@ SaveId DNSServerManager::startConfigurationSave(const QList<ZonePtr>& zones) {
     const SaveId id =
         m_layout.ownsIncludeOnly
             ? m_saver->saveOwnedConfiguration(zones, m_replication->zoneLines(),
-                                              m_replication->configurationStatements())
+                                              m_replication->configurationStatements() +
+                                                  m_signing->policyStatements(),
+                                              m_signing->zoneLines())
             : m_saver->saveConfiguration(m_configuration->namedConfText(namedConfOptions()));
     m_configurationSaves.insert(id);
     return id;

@@ -126,6 +126,10 @@ DnsAnswer ServerQuery::askNow(const DnsQuestion& question) {
     // Truncation is handled here, by asking again over TCP.
     ldns_resolver_set_fallback(resolver, false);
     ldns_resolver_set_usevc(resolver, false);
+    if (question.dnssecOk) {
+        ldns_resolver_set_dnssec(resolver, true);
+        ldns_resolver_set_edns_udp_size(resolver, 1232);
+    }
 
     QElapsedTimer clock;
     clock.start();
@@ -170,6 +174,7 @@ DnsAnswer ServerQuery::askNow(const DnsQuestion& question) {
     for (size_t i = 0; records && i < ldns_rr_list_rr_count(records); ++i) {
         const ldns_rr* rr = ldns_rr_list_rr(records, i);
         answer.records.append(rdataText(rr));
+        answer.recordTypes.append(takeLdnsString(ldns_rr_type2str(ldns_rr_get_type(rr))));
         if (type == LDNS_RR_TYPE_SOA && ldns_rr_get_type(rr) == LDNS_RR_TYPE_SOA &&
             !answer.soaSerial && ldns_rr_rd_count(rr) >= 3)
             answer.soaSerial = ldns_rdf2native_int32(ldns_rr_rdf(rr, 2));

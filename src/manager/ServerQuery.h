@@ -19,6 +19,9 @@ struct DnsQuestion {
     QString type = QStringLiteral("SOA");
     QString queryClass = QStringLiteral("IN");
     int timeoutMs = 2000;
+    // Asks with the DO bit (EDNS), so that a signed zone answers with its
+    // signatures.
+    bool dnssecOk = false;
 };
 
 // How a question ended: the server's response code, or no response at all.
@@ -44,6 +47,8 @@ struct DnsAnswer {
     // The answer section's data, one record a line in presentation form, as
     // `dig +short` prints it: names absolute, TXT as quoted strings.
     QStringList records;
+    // The type of each answer record, in the same order ("SOA", "RRSIG").
+    QStringList recordTypes;
     // The zone's serial, when the question was SOA and an SOA came back.
     std::optional<quint32> soaSerial;
     // The server answered with authority (the AA flag).

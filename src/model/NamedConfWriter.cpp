@@ -152,6 +152,8 @@ QString NamedConfWriter::write(const DNSConfiguration& config, const Options& op
         line(indent1, QStringLiteral("allow-update { none; };"));
         for (const QString& zoneLine : options.zoneLines)
             line(indent1, zoneLine);
+        for (const QString& zoneLine : options.linesOfZone.value(it.key().toLower()))
+            line(indent1, zoneLine);
         line({}, QStringLiteral("};"));
     }
     for (const SecondaryZoneSettings& zone : config.secondaryZones()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -38,6 +39,9 @@ public:
         // zone-transfer lines of its secondaries), each indented by four
         // spaces and written as given.
         QStringList zoneLines;
+        // Lines added inside one zone's statement only (a signed zone's
+        // policy), by lower-case zone name, after zoneLines.
+        QHash<QString, QStringList> linesOfZone;
     };
 
     static QString write(const DNSConfiguration& configuration, const Options& options);

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "model/TextCleaning.h"
+#include "ui/dnssec/ZoneDnssecDialog.h"
 #include "ui/widgets/FormErrorLabel.h"
 #include "ui/widgets/IntegerField.h"
 #include "ui/widgets/RoundedPanel.h"
@@ -132,6 +133,17 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
     RoundedPanel* bar = ScreenWidgets::card(QStringLiteral("buttonBar"), 0);
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(24, 12, 24, 12);
+    // The zone's signing, in its own dialog.
+    auto* dnssec = new QPushButton(tr("DNSSEC…"));
+    dnssec->setObjectName(QStringLiteral("dnssecButton"));
+    dnssec->setAutoDefault(false);
+    dnssec->setEnabled(manager && zone);
+    connect(dnssec, &QPushButton::clicked, this, [this] {
+        auto* dialog = new ZoneDnssecDialog(m_manager, m_zone->name(), this);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+    });
+    buttons->addWidget(dnssec);
     buttons->addStretch();
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
     cancel->setObjectName(QStringLiteral("cancelButton"));
