@@ -14,6 +14,7 @@
 #include "manager/ServerLogFollower.h"
 #include "manager/ServerLogWords.h"
 #include "manager/ServerQueryAnswers.h"
+#include "manager/StoreFollower.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -62,6 +63,13 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
       m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
     m_repository->setHistory(m_history.get());
+    // The log is shared through the store; a zone another Korvi program
+    // (korvictl) changed there is read again.
+    if (m_database) {
+        m_storeFollower = std::make_unique<StoreFollower>(m_log.get(), m_database.get());
+        connect(m_storeFollower.get(), &StoreFollower::storeChangedElsewhere, m_repository.get(),
+                &ZoneRepository::reloadFromStore);
+    }
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
     const QStringList logPaths = m_layout.bindLogPaths;

@@ -35,6 +35,7 @@ class ReplicationHealth;
 class SecondaryZoneCopy;
 class ServerControl;
 class ServerLogFollower;
+class StoreFollower;
 class ZoneDatabase;
 class ZoneRepository;
 class ChangeHistory;
@@ -218,6 +219,10 @@ public:
     // The zones and their changes, for the parts that tune how a change is
     // checked against the server (the served-check source, its limit).
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
+    // The log shared through the store with other Korvi programs (korvictl),
+    // and the news that one of them changed the store; null without a data
+    // folder.
+    StoreFollower* storeFollower() const { return m_storeFollower.get(); }
     // Korvi's secondaries, their TSIG keys and the catalog of Korvi's zones.
     ReplicationService* replication() const { return m_replication.get(); }
     // How the secondaries keep up with this server's zones: the zones follow
@@ -329,6 +334,7 @@ private:
     std::unique_ptr<HistoryRestore> m_restore;
     std::unique_ptr<ZoneAdoption> m_adoption;
     std::unique_ptr<ReplicationHealth> m_replicationHealth;
+    std::unique_ptr<StoreFollower> m_storeFollower; // none without a database
     QList<SecondaryZoneCopy*> m_secondaryZones;
 
     QSet<SaveId> m_configurationSaves;

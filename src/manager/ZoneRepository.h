@@ -179,6 +179,13 @@ public:
     // background. storageLoaded() says the list is in.
     void loadFromStorage();
     bool isStorageLoaded() const { return m_storageLoaded; }
+    // Another Korvi program (korvictl) changed the store: the zone list and
+    // every zone's records and SOA are read again, and a zone that differs
+    // takes the store's version (announced through zonesChanged() and the
+    // zone's own signals). While a change of this program is under way, or
+    // batch changes are collected for a zone, that waits (the zone with
+    // collected changes keeps them) until the next call.
+    void reloadFromStore();
     bool hasPendingWrites() const { return !m_pendingWrites.isEmpty(); }
     // Some change has been asked for and has not finished yet.
     bool hasPendingChanges() const { return !m_queues.isEmpty(); }
@@ -346,6 +353,8 @@ private:
     void zoneListArrived(RequestId request, const QList<StoredZone>& stored);
     void recordsArrived(const QUuid& zone, const QList<DNSRecord>& records);
     void finishStorageLoad();
+    void reloadedListArrived(const QList<StoredZone>& stored);
+    void reloadedRecordsArrived(const ZonePtr& zone, const QList<DNSRecord>& records);
 
     // --- Batch mode (ZoneRepositoryBatch.cpp) ---------------------------
     // A zone's state as last applied and what was collected since.
@@ -418,6 +427,11 @@ private:
     QSet<QUuid> m_storedZones;
     QHash<RequestId, QString> m_pendingWrites;
     RequestId m_zoneListRequest = 0;
+    RequestId m_reloadListRequest = 0;
+    static constexpr int reloadRetryMs = 500;
+    bool m_reloadRetryQueued = false;
+    // Record loads of a reload: the zone each is for.
+    QHash<RequestId, QUuid> m_reloadRecordRequests;
     bool m_databaseOpenRequested = false;
     bool m_databaseUsable = true;
     bool m_storageLoaded = false;
