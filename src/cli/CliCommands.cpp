@@ -77,11 +77,12 @@ std::optional<DNSRecordType> CliSession::typeArgument(const QString& text) {
 }
 
 DNSRecord CliSession::recordFrom(const QString& zoneName, const QString& name, DNSRecordType type,
-                                 const QString& value, const DNSRecord& base) const {
+                                 const QString& value, const std::optional<DNSRecord>& base) const {
     // As the record forms make it: the name cleaned ("@" for the apex), a
-    // host name completed with the zone, the type's default fields.
-    DNSRecord record = base;
-    const bool sameType = record.type == type && !record.name.isEmpty();
+    // host name completed with the zone, the type's default fields (or the
+    // changed record's own, its id kept).
+    DNSRecord record = base ? *base : DNSRecord();
+    const bool sameType = base && base->type == type;
     record.name = cleanRecordName(relativeName(name, zoneName));
     record.type = type;
     record.value = completedRecordValue(value, type, zoneName);

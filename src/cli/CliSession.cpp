@@ -118,6 +118,14 @@ void CliSession::open() {
 }
 
 void CliSession::checkReady() {
+    // A running server that did not answer the first question in time (a
+    // busy machine) is asked again before a change would go ahead unserved.
+    if (m_manager->serverStatus() == ServerStatus::error && m_statusRetries < statusRetries) {
+        ++m_statusRetries;
+        m_manager->setServerStatus(ServerStatus::unknown);
+        m_manager->checkServerStatus();
+        return;
+    }
     const bool statusKnown = m_manager->serverStatus() != ServerStatus::unknown;
     bool recordsIn = m_manager->isStorageLoaded();
     for (const ZonePtr& zone : m_manager->zones())

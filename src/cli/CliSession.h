@@ -36,6 +36,8 @@ public:
     // How long start-up may take before the store or the server counts as
     // unreachable.
     static constexpr int readyLimitMs = 30000;
+    // How often a server that does not answer is asked again at start.
+    static constexpr int statusRetries = 3;
 
     explicit CliSession(const CliRequest& request, QObject* parent = nullptr);
     ~CliSession() override;
@@ -74,7 +76,8 @@ private:
     ZonePtr zoneNamed(const QString& name);
     // A record as the record forms make it, from the command's fields.
     DNSRecord recordFrom(const QString& zoneName, const QString& name, DNSRecordType type,
-                         const QString& value, const DNSRecord& base = DNSRecord()) const;
+                         const QString& value,
+                         const std::optional<DNSRecord>& base = std::nullopt) const;
     // The zone's records matching name, type and (when given) value.
     QList<DNSRecord> matching(const ZonePtr& zone, const QString& name, DNSRecordType type,
                               const std::optional<QString>& value) const;
@@ -90,6 +93,7 @@ private:
     QTimer m_readiness;
     QElapsedTimer m_waited;
     bool m_finished = false;
+    int m_statusRetries = 0;
     // The answer: text lines for standard output, fields for --json.
     QStringList m_lines;
     QJsonObject m_result;
