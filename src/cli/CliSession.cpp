@@ -9,6 +9,7 @@
 #include "host/HostLayout.h"
 #include "manager/DNSServerManager.h"
 #include "manager/WriterLock.h"
+#include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/SystemLayout.h"
 #include "platform/TextFile.h"
@@ -113,6 +114,8 @@ void CliSession::open() {
         configuration->setListenAddresses({QStringLiteral("127.0.0.1")});
         configuration->setListenPort(ports.server);
     }
+    // korvictl holds the writer lock itself, for the whole command.
+    m_manager->zoneRepository()->setWriterLock(nullptr);
     m_waited.start();
     m_readiness.start();
 }

@@ -15,6 +15,7 @@
 #include "manager/ServerLogWords.h"
 #include "manager/ServerQueryAnswers.h"
 #include "manager/StoreFollower.h"
+#include "manager/WriterLock.h"
 #include "manager/ZoneRepository.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
@@ -69,6 +70,12 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
         m_storeFollower = std::make_unique<StoreFollower>(m_log.get(), m_database.get());
         connect(m_storeFollower.get(), &StoreFollower::storeChangedElsewhere, m_repository.get(),
                 &ZoneRepository::reloadFromStore);
+    }
+    // One writer at a time with korvictl: each change waits for the data
+    // folder's lock.
+    if (!m_layout.dataDirectory.isEmpty()) {
+        m_writerLock = std::make_unique<WriterLock>(m_layout.dataDirectory);
+        m_repository->setWriterLock(m_writerLock.get());
     }
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.

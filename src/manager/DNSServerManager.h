@@ -36,6 +36,7 @@ class SecondaryZoneCopy;
 class ServerControl;
 class ServerLogFollower;
 class StoreFollower;
+class WriterLock;
 class ZoneDatabase;
 class ZoneRepository;
 class ChangeHistory;
@@ -335,6 +336,7 @@ private:
     std::unique_ptr<ZoneAdoption> m_adoption;
     std::unique_ptr<ReplicationHealth> m_replicationHealth;
     std::unique_ptr<StoreFollower> m_storeFollower; // none without a database
+    std::unique_ptr<WriterLock> m_writerLock;       // none without a data folder
     QList<SecondaryZoneCopy*> m_secondaryZones;
 
     QSet<SaveId> m_configurationSaves;

@@ -1,8 +1,13 @@
 #include "manager/WriterLock.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QSysInfo>
+
+#include <cerrno>
+#include <signal.h>
 
 namespace korvi {
 
@@ -27,6 +32,18 @@ WriterLock::~WriterLock() {
 
 bool WriterLock::tryNow() {
     QDir().mkpath(QFileInfo(m_path).absolutePath());
+    // QLockFile takes a lock for stale when the holder's program file is not
+    // named as its application ("Korvi" runs as korvi and korvictl), and
+    // would remove a live holder's lock: a holder whose process is alive
+    // keeps it, whatever its name.
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (QFileInfo::exists(m_path) && m_file.getLockInfo(&pid, &host, &application) && pid > 0 &&
+        host == QSysInfo::machineHostName() && (::kill(pid_t(pid), 0) == 0 || errno == EPERM)) {
+        m_held = false;
+        return false;
+    }
     m_held = m_file.tryLock(0);
     return m_held;
 }

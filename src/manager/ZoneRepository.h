@@ -27,6 +27,7 @@ class ChangeHistory;
 class ChangeTransaction;
 class CheckedSaver;
 class ServedAnswerSource;
+class WriterLock;
 struct ServedExpectation;
 
 using ZonePtr = QSharedPointer<DNSZone>;
@@ -136,6 +137,11 @@ public:
     // both the zone's and fileSerial (the serial of the file it replaces).
     ChangeId rewriteZoneFile(const ZonePtr& zone, qint64 fileSerial = 0);
 
+    // The lock shared with korvictl over the data folder (none: changes
+    // start at once). A change starts only once the lock is held; it is held
+    // until no change is left, and a change that cannot have it within the
+    // lock's wait is refused. Not owned.
+    void setWriterLock(WriterLock* lock);
     // The questions that check a change is served (none: changes are not
     // checked against the server). Not owned.
     void setAnswerSource(ServedAnswerSource* source);
@@ -407,6 +413,11 @@ private:
     QPointer<CheckedSaver> m_saver;
     QPointer<ServerControl> m_control;
     QPointer<ServedAnswerSource> m_answers;
+    QPointer<WriterLock> m_writerLock;
+    // Starts the changes that waited for the writer lock, or refuses them.
+    void writerLockAcquired();
+    void writerLockTimedOut(const QString& holder);
+    void releaseWriterLockWhenIdle();
     int m_servedLimitMs = defaultServedLimitMs;
     int m_servedIntervalMs = defaultServedIntervalMs;
     ServerLog m_serverLog;

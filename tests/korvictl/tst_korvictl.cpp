@@ -392,6 +392,56 @@ private Q_SLOTS:
         manager.reset();
         QCOMPARE(korvictl({u"delete"_s, u"example.test"_s, u"seen"_s, u"A"_s}).exitCode, 0);
     }
+
+    // The window's changes take the same lock: one waits while korvictl (here
+    // the test) holds it and goes ahead once it is free; one that cannot have
+    // it in time is refused and changes nothing.
+    void windowWaitsForTheLock() {
+        const SystemLayout layout = SystemLayout::sandbox(m_root, m_port);
+        auto manager = std::make_unique<DNSServerManager>(
+            layout, std::make_shared<PreferencesStore>(m_root + u"/preferences.ini"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(manager->isStorageLoaded() && !manager->zones().isEmpty() &&
+                                     manager->zones().first()->recordsLoaded() &&
+                                     manager->serverStatus() == ServerStatus::running,
+                                 10000);
+        const ZonePtr zone = manager->zones().first();
+        QList<std::pair<ChangeId, bool>> finished;
+        QString refusal;
+        connect(manager.get(), &DNSServerManager::changeFinished, this,
+                [&](ChangeId id, bool applied, const QString& message) {
+                    finished.append({id, applied});
+                    if (!applied)
+                        refusal = message;
+                });
+
+        QLockFile lock(m_root + u"/data/"_s + WriterLock::fileName());
+        QVERIFY(lock.tryLock(0));
+        qputenv("KORVI_LOCK_WAIT_MS", "400");
+        const QString before = zoneText();
+        const ChangeId refused = manager->addRecord(
+            DNSRecord(u"locked"_s, DNSRecordType::A, u"192.0.2.44"_s, 3600), zone);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
+        QCOMPARE(finished.first(), std::make_pair(refused, false));
+        QVERIFY2(refusal.contains(u"Another Korvi program"_s), qPrintable(refusal));
+        QCOMPARE(zoneText(), before);
+
+        qputenv("KORVI_LOCK_WAIT_MS", "20000");
+        const ChangeId waited = manager->addRecord(
+            DNSRecord(u"waited"_s, DNSRecordType::A, u"192.0.2.45"_s, 3600), zone);
+        QTest::qWait(500);
+        QCOMPARE(finished.size(), 1); // still waiting
+        QCOMPARE(zoneText(), before);
+        lock.unlock();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 15000);
+        QCOMPARE(finished.last(), std::make_pair(waited, true));
+        QVERIFY(served(u"waited.example.test"_s, u"A"_s, u"192.0.2.45"_s));
+        qunsetenv("KORVI_LOCK_WAIT_MS");
+        // Released once no change is left: korvictl has it at once.
+        QCOMPARE(korvictl({u"delete"_s, u"example.test"_s, u"waited"_s, u"A"_s},
+                          {u"KORVI_LOCK_WAIT_MS=0"_s})
+                     .exitCode,
+                 0);
+    }
 };
 
 QTEST_GUILESS_MAIN(KorvictlTest)
