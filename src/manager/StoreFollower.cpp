@@ -86,8 +86,14 @@ void StoreFollower::arrived(ZoneDatabase::RequestId request, const QList<StoredL
         return;
     m_request = 0;
     QStringList others;
+    const QString program = m_writer.section(u' ', 0, 0);
     for (const StoredLogLine& line : lines) {
-        if (!m_earlierLoaded || line.writer != m_writer)
+        // At start: what other programs kept (korvictl's lines in the
+        // window); this program's earlier runs are not shown again. Then:
+        // every line another process keeps.
+        const bool other =
+            m_earlierLoaded ? line.writer != m_writer : line.writer.section(u' ', 0, 0) != program;
+        if (other)
             others.append(line.line);
         m_lastId = qMax(m_lastId, line.id);
     }

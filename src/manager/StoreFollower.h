@@ -15,9 +15,10 @@ class AppLog;
 
 // The application log shared through the store by every Korvi program on one
 // data folder (the window and korvictl): each time-stamped line of this
-// program's log is kept in the store; at start the lines kept earlier are put
-// before this program's; while following, the lines other programs keep are
-// added as they come (every intervalMs), and storeChangedElsewhere() says
+// program's log is kept in the store; at start the lines other programs kept
+// earlier (korvictl's, for the window) are put before this program's; while
+// following, the lines other processes keep are added as they come (every
+// intervalMs), and storeChangedElsewhere() says
 // that another program has written to the store since the last look.
 class StoreFollower : public QObject {
     Q_OBJECT
