@@ -35,6 +35,8 @@ public:
     // retryIntervalMs until waitMs has passed. Ends in acquired() or
     // timedOut(), from the event loop; nothing when already held or waiting.
     void acquire(int waitMs);
+    // Takes the lock now if it is free, without a signal; false when taken.
+    bool tryAcquireNow() { return m_held || (!m_retry.isActive() && tryNow()); }
     void release();
 
 Q_SIGNALS:

@@ -116,7 +116,8 @@ void ZoneRepository::startNext(const QUuid& zone) {
         return;
     // Another Korvi program (korvictl) may be changing zones: the change
     // waits for the shared lock, tried from a timer, never blocking.
-    if (m_writerLock && !m_writerLock->isHeld()) {
+    // A free lock is taken at once, so the change starts within the call.
+    if (m_writerLock && !m_writerLock->tryAcquireNow()) {
         m_writerLock->acquire(WriterLock::waitFromEnvironment());
         return;
     }
