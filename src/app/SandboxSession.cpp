@@ -59,9 +59,30 @@ quint16 SandboxSession::firstFreePort(quint16 first) {
     return 0;
 }
 
+SandboxSession::RecordedPorts SandboxSession::recordedPorts(const QString& directory) {
+    RecordedPorts ports;
+    const std::optional<QString> text =
+        readTextFile(QDir::cleanPath(directory) + QStringLiteral("/etc/named.conf"));
+    if (!text)
+        return ports;
+    static const QRegularExpression listen(QStringLiteral("listen-on\\s+port\\s+(\\d+)"));
+    static const QRegularExpression control(
+        QStringLiteral("controls\\s*\\{\\s*inet\\s+\\S+\\s+port\\s+(\\d+)"));
+    if (const QRegularExpressionMatch match = listen.match(*text); match.hasMatch())
+        ports.server = quint16(match.captured(1).toUInt());
+    if (const QRegularExpressionMatch match = control.match(*text); match.hasMatch())
+        ports.control = quint16(match.captured(1).toUInt());
+    return ports;
+}
+
 SandboxSession::SandboxSession(const QString& directory, quint16 port, QObject* parent)
+    : SandboxSession(directory, port, 0, parent) {}
+
+SandboxSession::SandboxSession(const QString& directory, quint16 port, quint16 controlPort,
+                               QObject* parent)
     : QObject(parent), m_directory(QDir::cleanPath(directory)), m_port(port),
-      m_layout(SystemLayout::sandbox(m_directory, port, firstFreePort(quint16(port + 1)))),
+      m_layout(SystemLayout::sandbox(
+          m_directory, port, controlPort != 0 ? controlPort : firstFreePort(quint16(port + 1)))),
       m_preferences(
           std::make_shared<PreferencesStore>(m_directory + QStringLiteral("/preferences.ini"))) {
     QDir().mkpath(m_layout.zoneDirectory + QStringLiteral("/data"));
@@ -84,6 +105,11 @@ void SandboxSession::attach(DNSServerManager* manager) {
         if (!m_started)
             writeNamedConf();
     });
+    // Attached after detection (korvictl start): the version is known now.
+    if (!manager->bindVersion().isEmpty() && manager->isBindInstalled()) {
+        writeNamedConf();
+        return;
+    }
     connect(manager, &DNSServerManager::serverStatusChanged, this, [this](ServerStatus status) {
         if (status == ServerStatus::notInstalled && !m_started) {
             m_started = true;

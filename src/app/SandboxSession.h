@@ -34,7 +34,20 @@ public:
     // be bound on 127.0.0.1; 0 when there is none.
     static quint16 firstFreePort(quint16 first);
 
+    // The ports a sandbox's named.conf was last written with: where its
+    // server listens and its rndc control port (0 for either that is not
+    // there, or without a named.conf). korvictl works on the sandbox's
+    // server at those ports, the window's or its own.
+    struct RecordedPorts {
+        quint16 server = 0;
+        quint16 control = 0;
+    };
+    static RecordedPorts recordedPorts(const QString& directory);
+
     SandboxSession(const QString& directory, quint16 port, QObject* parent = nullptr);
+    // The same with the rndc control port given (0: the first free one after port).
+    SandboxSession(const QString& directory, quint16 port, quint16 controlPort,
+                   QObject* parent = nullptr);
 
     const QString& directory() const { return m_directory; }
     quint16 port() const { return m_port; }

@@ -24,6 +24,17 @@ void AppLog::append(const QString& line) {
     m_lines.append(line);
     if (m_lines.size() > maximumLines)
         m_lines.removeFirst();
+    if (m_sink)
+        m_sink(line);
+    Q_EMIT changed();
+}
+
+void AppLog::prependEarlier(const QStringList& lines) {
+    if (lines.isEmpty())
+        return;
+    m_lines = lines + m_lines;
+    if (m_lines.size() > maximumLines)
+        m_lines.remove(0, m_lines.size() - maximumLines);
     Q_EMIT changed();
 }
 

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "manager/ServerStatus.h"
 
 namespace korvi {
@@ -28,6 +30,13 @@ public:
     void appendRaw(const QStringList& lines);
     // Empties the log now, then logs that the user did it.
     void clearByUser();
+    // Lines written before this program started (kept in the store), put
+    // before the ones it has; the oldest go beyond maximumLines.
+    void prependEarlier(const QStringList& lines);
+    // Where each time-stamped line also goes, on the log's thread, once it is
+    // in lines() (the store's log, see StoreFollower). Not for raw lines.
+    using Sink = std::function<void(const QString& line)>;
+    void setSink(Sink sink) { m_sink = std::move(sink); }
 
 Q_SIGNALS:
     void changed();
@@ -36,6 +45,7 @@ private:
     void append(const QString& line);
 
     QStringList m_lines;
+    Sink m_sink;
 };
 
 } // namespace korvi

@@ -15,6 +15,8 @@
 #include "manager/ServerLogFollower.h"
 #include "manager/ServerLogWords.h"
 #include "manager/ServerQueryAnswers.h"
+#include "manager/StoreFollower.h"
+#include "manager/WriterLock.h"
 #include "manager/ZoneRepository.h"
 #include "manager/ZoneSigningService.h"
 #include "platform/Console.h"
@@ -67,6 +69,19 @@ DNSServerManager::DNSServerManager(const SystemLayout& layout,
       m_statusPoll(new QTimer(this)), m_logFollower(new ServerLogFollower(this)) {
     m_statusPoll->setInterval(defaultStatusPollMs);
     m_repository->setHistory(m_history.get());
+    // The log is shared through the store; a zone another Korvi program
+    // (korvictl) changed there is read again.
+    if (m_database) {
+        m_storeFollower = std::make_unique<StoreFollower>(m_log.get(), m_database.get());
+        connect(m_storeFollower.get(), &StoreFollower::storeChangedElsewhere, m_repository.get(),
+                &ZoneRepository::reloadFromStore);
+    }
+    // One writer at a time with korvictl: each change waits for the data
+    // folder's lock.
+    if (!m_layout.dataDirectory.isEmpty()) {
+        m_writerLock = std::make_unique<WriterLock>(m_layout.dataDirectory);
+        m_repository->setWriterLock(m_writerLock.get());
+    }
     // A change the server does not serve ends with named's own words about
     // the zone, from its log.
     const QStringList logPaths = m_layout.bindLogPaths;

@@ -36,6 +36,8 @@ class PtrSync;
 class SecondaryZoneCopy;
 class ServerControl;
 class ServerLogFollower;
+class StoreFollower;
+class WriterLock;
 class ZoneDatabase;
 class ZoneRepository;
 class ZoneSigningService;
@@ -220,6 +222,10 @@ public:
     // The zones and their changes, for the parts that tune how a change is
     // checked against the server (the served-check source, its limit).
     ZoneRepository* zoneRepository() const { return m_repository.get(); }
+    // The log shared through the store with other Korvi programs (korvictl),
+    // and the news that one of them changed the store; null without a data
+    // folder.
+    StoreFollower* storeFollower() const { return m_storeFollower.get(); }
     // Korvi's secondaries, their TSIG keys and the catalog of Korvi's zones.
     ReplicationService* replication() const { return m_replication.get(); }
     // Signing of Korvi's zones by BIND: the per-zone policy lines and
@@ -339,6 +345,8 @@ private:
     std::unique_ptr<ZoneAdoption> m_adoption;
     std::unique_ptr<ReplicationHealth> m_replicationHealth;
     std::unique_ptr<PtrSync> m_ptrSync;
+    std::unique_ptr<StoreFollower> m_storeFollower; // none without a database
+    std::unique_ptr<WriterLock> m_writerLock;       // none without a data folder
     QList<SecondaryZoneCopy*> m_secondaryZones;
 
     QSet<SaveId> m_configurationSaves;

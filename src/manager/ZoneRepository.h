@@ -27,6 +27,7 @@ class ChangeHistory;
 class ChangeTransaction;
 class CheckedSaver;
 class ServedAnswerSource;
+class WriterLock;
 struct ServedExpectation;
 
 using ZonePtr = QSharedPointer<DNSZone>;
@@ -136,6 +137,11 @@ public:
     // both the zone's and fileSerial (the serial of the file it replaces).
     ChangeId rewriteZoneFile(const ZonePtr& zone, qint64 fileSerial = 0);
 
+    // The lock shared with korvictl over the data folder (none: changes
+    // start at once). A change starts only once the lock is held; it is held
+    // until no change is left, and a change that cannot have it within the
+    // lock's wait is refused. Not owned.
+    void setWriterLock(WriterLock* lock);
     // The questions that check a change is served (none: changes are not
     // checked against the server). Not owned.
     void setAnswerSource(ServedAnswerSource* source);
@@ -179,6 +185,13 @@ public:
     // background. storageLoaded() says the list is in.
     void loadFromStorage();
     bool isStorageLoaded() const { return m_storageLoaded; }
+    // Another Korvi program (korvictl) changed the store: the zone list and
+    // every zone's records and SOA are read again, and a zone that differs
+    // takes the store's version (announced through zonesChanged() and the
+    // zone's own signals). While a change of this program is under way, or
+    // batch changes are collected for a zone, that waits (the zone with
+    // collected changes keeps them) until the next call.
+    void reloadFromStore();
     bool hasPendingWrites() const { return !m_pendingWrites.isEmpty(); }
     // Some change has been asked for and has not finished yet.
     bool hasPendingChanges() const { return !m_queues.isEmpty(); }
@@ -353,6 +366,8 @@ private:
     void zoneListArrived(RequestId request, const QList<StoredZone>& stored);
     void recordsArrived(const QUuid& zone, const QList<DNSRecord>& records);
     void finishStorageLoad();
+    void reloadedListArrived(const QList<StoredZone>& stored);
+    void reloadedRecordsArrived(const ZonePtr& zone, const QList<DNSRecord>& records);
 
     // --- Batch mode (ZoneRepositoryBatch.cpp) ---------------------------
     // A zone's state as last applied and what was collected since.
@@ -405,6 +420,11 @@ private:
     QPointer<CheckedSaver> m_saver;
     QPointer<ServerControl> m_control;
     QPointer<ServedAnswerSource> m_answers;
+    QPointer<WriterLock> m_writerLock;
+    // Starts the changes that waited for the writer lock, or refuses them.
+    void writerLockAcquired();
+    void writerLockTimedOut(const QString& holder);
+    void releaseWriterLockWhenIdle();
     int m_servedLimitMs = defaultServedLimitMs;
     int m_servedIntervalMs = defaultServedIntervalMs;
     ServerLog m_serverLog;
@@ -425,6 +445,11 @@ private:
     QSet<QUuid> m_storedZones;
     QHash<RequestId, QString> m_pendingWrites;
     RequestId m_zoneListRequest = 0;
+    RequestId m_reloadListRequest = 0;
+    static constexpr int reloadRetryMs = 500;
+    bool m_reloadRetryQueued = false;
+    // Record loads of a reload: the zone each is for.
+    QHash<RequestId, QUuid> m_reloadRecordRequests;
     bool m_databaseOpenRequested = false;
     bool m_databaseUsable = true;
     bool m_storageLoaded = false;

@@ -13,6 +13,7 @@
 #include "manager/CheckedSaver.h"
 #include "manager/ServedChangeCheck.h"
 #include "manager/ServerControl.h"
+#include "manager/WriterLock.h"
 #include "manager/ZoneRepository.h"
 #include "model/RecordValidator.h"
 #include "model/Serial.h"
@@ -130,6 +131,13 @@ void ZoneRepository::startNext(const QUuid& zone) {
     PendingChange& head = found->first();
     if (head.started)
         return;
+    // Another Korvi program (korvictl) may be changing zones: the change
+    // waits for the shared lock, tried from a timer, never blocking.
+    // A free lock is taken at once, so the change starts within the call.
+    if (m_writerLock && !m_writerLock->tryAcquireNow()) {
+        m_writerLock->acquire(WriterLock::waitFromEnvironment());
+        return;
+    }
     if (head.changesList) {
         // Zone additions and removals save the configuration with the whole
         // list: one at a time, so that none saves a list another is changing.
@@ -173,8 +181,56 @@ void ZoneRepository::finishChange(ChangeId id, bool applied, const QString& mess
             startNext(zone);
             if (!m_listChangeRunning && !m_listQueue.isEmpty())
                 startNext(m_listQueue.takeFirst());
+            releaseWriterLockWhenIdle();
         },
         Qt::QueuedConnection);
+}
+
+void ZoneRepository::setWriterLock(WriterLock* lock) {
+    if (m_writerLock)
+        disconnect(m_writerLock, nullptr, this, nullptr);
+    m_writerLock = lock;
+    if (!lock)
+        return;
+    connect(lock, &WriterLock::acquired, this, &ZoneRepository::writerLockAcquired);
+    connect(lock, &WriterLock::timedOut, this, &ZoneRepository::writerLockTimedOut);
+}
+
+void ZoneRepository::writerLockAcquired() {
+    const QList<QUuid> zones = m_queues.keys();
+    for (const QUuid& zone : zones)
+        startNext(zone);
+    releaseWriterLockWhenIdle();
+}
+
+void ZoneRepository::writerLockTimedOut(const QString& holder) {
+    const QString message =
+        QStringLiteral("Another Korvi program (korvictl%1) is changing zones; nothing was "
+                       "changed, try again in a moment")
+            .arg(holder.isEmpty() ? QString() : QStringLiteral(", ") + holder);
+    log(QStringLiteral("🔒 ") + message, LogLevel::warning);
+    QList<ChangeId> waiting;
+    for (const QList<PendingChange>& queue : std::as_const(m_queues)) {
+        if (!queue.isEmpty() && !queue.first().started)
+            waiting.append(queue.first().id);
+    }
+    // Refused in turn; the next change of each zone tries for the lock again.
+    for (ChangeId id : waiting) {
+        for (auto it = m_queues.begin(); it != m_queues.end(); ++it) {
+            if (!it->isEmpty() && it->first().id == id) {
+                it->first().started = true;
+                if (it->first().changesList)
+                    m_listChangeRunning = true;
+                break;
+            }
+        }
+        finishChange(id, false, message);
+    }
+}
+
+void ZoneRepository::releaseWriterLockWhenIdle() {
+    if (m_writerLock && m_writerLock->isHeld() && m_queues.isEmpty() && !m_applyingStaged)
+        m_writerLock->release();
 }
 
 SOARecord ZoneRepository::advancedSoa(const ZonePtr& zone, qint64* previousSerial) const {

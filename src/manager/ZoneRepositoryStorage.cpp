@@ -6,6 +6,10 @@
 
 #include "manager/ZoneRepository.h"
 
+#include <QJsonArray>
+#include <QTimer>
+
+#include <algorithm>
 #include <utility>
 
 #include "manager/AppLog.h"
@@ -62,14 +66,30 @@ void ZoneRepository::connectDatabase() {
             });
     connect(m_database, &ZoneDatabase::notice, this,
             [this](const StoreNotice& notice) { log(notice.text, levelOf(notice.level)); });
-    connect(m_database, &ZoneDatabase::zonesLoaded, this, &ZoneRepository::zoneListArrived);
+    connect(m_database, &ZoneDatabase::zonesLoaded, this,
+            [this](RequestId request, const QList<StoredZone>& stored) {
+                if (request != 0 && request == m_reloadListRequest)
+                    reloadedListArrived(stored);
+                else
+                    zoneListArrived(request, stored);
+            });
     connect(m_database, &ZoneDatabase::recordsLoaded, this,
-            [this](RequestId, const QUuid& zone, const QList<DNSRecord>& records) {
+            [this](RequestId request, const QUuid& zone, const QList<DNSRecord>& records) {
+                if (m_reloadRecordRequests.remove(request)) {
+                    for (const ZonePtr& listed : std::as_const(m_zones)) {
+                        if (listed->id() == zone)
+                            reloadedRecordsArrived(listed, records);
+                    }
+                    return;
+                }
                 recordsArrived(zone, records);
             });
     connect(m_database, &ZoneDatabase::loadFailed, this,
             [this](RequestId request, const QString& message) {
                 log(QStringLiteral("❌ ") + message, LogLevel::error);
+                m_reloadRecordRequests.remove(request);
+                if (request == m_reloadListRequest)
+                    m_reloadListRequest = 0;
                 if (request == m_zoneListRequest)
                     finishStorageLoad();
             });
@@ -156,6 +176,89 @@ void ZoneRepository::finishStorageLoad() {
         return;
     m_storageLoaded = true;
     Q_EMIT storageLoaded();
+}
+
+void ZoneRepository::reloadFromStore() {
+    if (!canStore() || !m_storageLoaded || m_reloadListRequest != 0)
+        return;
+    if (hasPendingChanges() || hasPendingWrites() || m_applyingStaged) {
+        // This program's own change comes first; the store is read after it.
+        if (!m_reloadRetryQueued) {
+            m_reloadRetryQueued = true;
+            QTimer::singleShot(reloadRetryMs, this, [this] {
+                m_reloadRetryQueued = false;
+                reloadFromStore();
+            });
+        }
+        return;
+    }
+    m_reloadListRequest = m_database->loadZones();
+}
+
+void ZoneRepository::reloadedListArrived(const QList<StoredZone>& stored) {
+    m_reloadListRequest = 0;
+    QSet<QUuid> storedIds;
+    bool listChanged = false;
+    for (const StoredZone& data : stored) {
+        storedIds.insert(data.id);
+        const auto found = std::find_if(m_zones.cbegin(), m_zones.cend(),
+                                        [&](const ZonePtr& zone) { return zone->id() == data.id; });
+        if (found == m_zones.cend()) {
+            const auto zone = ZonePtr::create(data.id, data.name, data.filePath, data.recordCount);
+            if (data.soaRecord)
+                zone->setSoaRecord(data.soaRecord);
+            m_storedZones.insert(data.id);
+            m_zones.append(zone);
+            m_configuration->setZoneFile(zone->name(), lastPathComponent(data.filePath));
+            log(QStringLiteral("🔄 Zone '%1' was added by another Korvi program").arg(data.name),
+                LogLevel::info);
+            m_database->loadRecords(data.id);
+            listChanged = true;
+            continue;
+        }
+        const ZonePtr& zone = *found;
+        // Collected batch changes are this program's to apply or discard.
+        if (m_staged.contains(zone->id()) || !zone->recordsLoaded())
+            continue;
+        if (zone->soaRecord() != data.soaRecord)
+            zone->setSoaRecord(data.soaRecord);
+        m_reloadRecordRequests.insert(m_database->loadRecords(data.id), data.id);
+    }
+    for (auto it = m_zones.begin(); it != m_zones.end();) {
+        const QUuid id = (*it)->id();
+        if (!m_storedZones.contains(id) || storedIds.contains(id)) {
+            ++it;
+            continue;
+        }
+        log(QStringLiteral("🔄 Zone '%1' was removed by another Korvi program").arg((*it)->name()),
+            LogLevel::info);
+        m_storedZones.remove(id);
+        m_configuration->removeZoneFile((*it)->name());
+        dropStagedZone(id);
+        it = m_zones.erase(it);
+        listChanged = true;
+    }
+    if (listChanged)
+        Q_EMIT zonesChanged();
+}
+
+void ZoneRepository::reloadedRecordsArrived(const ZonePtr& zone, const QList<DNSRecord>& records) {
+    if (m_staged.contains(zone->id()))
+        return;
+    const auto asJson = [](const QList<DNSRecord>& list) {
+        QJsonArray array;
+        for (const DNSRecord& record : list)
+            array.append(record.toJson());
+        return array;
+    };
+    if (asJson(zone->records()) == asJson(records))
+        return;
+    zone->setRecords(records);
+    log(QStringLiteral("🔄 Zone '%1' was changed by another Korvi program; its records were "
+                       "read again")
+            .arg(zone->name()),
+        LogLevel::info);
+    Q_EMIT zonesChanged();
 }
 
 void ZoneRepository::track(RequestId request, const QString& what, Completion done) {

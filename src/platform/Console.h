@@ -8,4 +8,8 @@ namespace korvi {
 // thread; lines never interleave.
 void consoleLine(const QString& line);
 
+// Sends the console lines to standard error instead (korvictl, when its
+// standard output carries a JSON document or a zone file).
+void setConsoleToStandardError(bool toStandardError);
+
 } // namespace korvi

@@ -57,6 +57,16 @@ const QList<QStringList>& migrations() {
                            " files TEXT NOT NULL)"),
             QStringLiteral("CREATE INDEX change_history_by_zone ON change_history(zone_id, id)"),
         },
+        // 3: the application log's lines of every Korvi program on this data
+        // folder (the window and korvictl), so that each shows the other's.
+        // writer names the process that wrote the line.
+        {
+            QStringLiteral("CREATE TABLE app_log ("
+                           " id INTEGER PRIMARY KEY,"
+                           " time INTEGER NOT NULL," // milliseconds since 1970, UTC
+                           " writer TEXT NOT NULL,"
+                           " line TEXT NOT NULL)"),
+        },
     };
     return steps;
 }

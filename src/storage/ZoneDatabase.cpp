@@ -244,4 +244,33 @@ ZoneDatabase::RequestId ZoneDatabase::loadSnapshot(qint64 id) {
     return request;
 }
 
+// The application log.
+
+ZoneDatabase::RequestId ZoneDatabase::appendLog(const QString& writer, const QStringList& lines) {
+    return write([writer, lines](ZoneDatabaseWorker& worker) {
+        return LogStore(worker.store()).append(writer, lines);
+    });
+}
+
+ZoneDatabase::RequestId ZoneDatabase::loadLog(qint64 afterId, int limit) {
+    const RequestId request = ++m_lastRequest;
+    post([this, worker = m_worker.get(), request, afterId, limit] {
+        LogStore store(worker->store());
+        QString error;
+        const auto lines = store.after(afterId, limit, &error);
+        const std::optional<qint64> version = store.dataVersion(&error);
+        QMetaObject::invokeMethod(
+            this,
+            [this, request, lines, version, error] {
+                if (lines && version)
+                    Q_EMIT logLoaded(request, *lines, *version);
+                else
+                    Q_EMIT loadFailed(request,
+                                      QStringLiteral("The stored log cannot be read: ") + error);
+            },
+            Qt::QueuedConnection);
+    });
+    return request;
+}
+
 } // namespace korvi

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "storage/ChangeSnapshot.h"
+#include "storage/LogStore.h"
 #include "storage/StoredZone.h"
 
 class QThread;
@@ -94,6 +95,13 @@ public:
     RequestId loadSnapshots();
     RequestId loadSnapshot(qint64 id);
 
+    // The application log kept in the store (see LogStore): lines appended
+    // (ends in written() or writeFailed()); the lines after afterId (negative:
+    // the newest limit lines), with the store's data version, in logLoaded() or
+    // loadFailed().
+    RequestId appendLog(const QString& writer, const QStringList& lines);
+    RequestId loadLog(qint64 afterId, int limit);
+
 Q_SIGNALS:
     void opened(const korvi::ZoneDatabaseOpening& opening);
     void openFailed(const QString& message, const QList<korvi::StoreNotice>& notices);
@@ -106,6 +114,9 @@ Q_SIGNALS:
                          const QList<korvi::ChangeSnapshot>& snapshots);
     void snapshotLoaded(korvi::ZoneDatabase::RequestId request,
                         const korvi::ChangeSnapshot& snapshot);
+    // dataVersion changes whenever another program committed to the store.
+    void logLoaded(korvi::ZoneDatabase::RequestId request, const QList<korvi::StoredLogLine>& lines,
+                   qint64 dataVersion);
     void written(korvi::ZoneDatabase::RequestId request);
     void writeFailed(korvi::ZoneDatabase::RequestId request, const QString& message);
     // Later news from the worker, for the log (for example a good copy that

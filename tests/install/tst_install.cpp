@@ -309,6 +309,38 @@ private Q_SLOTS:
             QVERIFY2(page.contains(option), qPrintable(option + u" is not in korvi(1)"_s));
     }
 
+    // The installed korvictl runs on its own: its help lists every command
+    // and option, each explained in korvictl(1), and a wrong command line is
+    // a usage error.
+    void korvictlManPageExplainsEveryCommandAndOption() {
+        if (!installsKorvictl)
+            QSKIP("this build has no korvictl");
+        const Run help = run(installed(u"bin/korvictl"_s), {u"--help"_s});
+        QVERIFY2(help.ok, qPrintable(help.describe()));
+        const QString helpText = QString::fromUtf8(help.output);
+        QStringList listed;
+        auto options = QRegularExpression(u"(?<![\\w-])--[a-z][a-z-]*"_s).globalMatch(helpText);
+        while (options.hasNext())
+            listed.append(options.next().captured(0));
+        const QString commandList = helpText.section(u"Commands:"_s, 1).section(u"\n\n"_s, 0, 0);
+        auto commands = QRegularExpression(u"^  ([a-z]+)"_s, QRegularExpression::MultilineOption)
+                            .globalMatch(commandList);
+        while (commands.hasNext())
+            listed.append(commands.next().captured(1));
+        for (const char* expected : {"--json", "--sandbox", "--ttl", "status", "export", "lookup"})
+            QVERIFY2(listed.contains(QLatin1String(expected)), expected);
+
+        const QString page = renderedManPage(u"korvictl.1"_s);
+        for (const QString& word : std::as_const(listed))
+            QVERIFY2(page.contains(word), qPrintable(word + u" is not in korvictl(1)"_s));
+
+        const Run wrong = run(installed(u"bin/korvictl"_s), {u"frobnicate"_s});
+        QVERIFY(!wrong.ok);
+        QVERIFY2(wrong.errors.startsWith(u"exit code 2\n"_s) &&
+                     wrong.errors.contains(u"unknown command"_s),
+                 qPrintable(wrong.describe()));
+    }
+
     void policyNamesTheInstalledHelper() {
         QFile file(installed(u"share/polkit-1/actions/org.korvi.helper.policy"_s));
         QVERIFY(file.open(QIODevice::ReadOnly));
