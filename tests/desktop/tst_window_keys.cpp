@@ -95,8 +95,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("section");
         QTest::addColumn<QString>("screen");
         const QStringList screens = {
-            u"DashboardView"_s,   u"ZoneManagementView"_s, u"DNSRecordView"_s, u"DNSConfigView"_s,
-            u"SecondariesView"_s, u"LogsView"_s,           u"HistoryView"_s,   u"TutorialView"_s};
+            u"DashboardView"_s, u"ZoneManagementView"_s, u"DNSRecordView"_s,
+            u"DNSConfigView"_s, u"SecondariesView"_s,    u"LogsView"_s,
+            u"HistoryView"_s,   u"LookupView"_s,         u"TutorialView"_s};
         QCOMPARE(screens.size(), sectionCount);
         for (int i = 0; i < sectionCount; ++i) {
             QTest::newRow(qPrintable(u"Ctrl+%1"_s.arg(i + 1)))

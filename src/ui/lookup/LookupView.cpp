@@ -59,12 +59,14 @@ LookupView::LookupView(DNSServerManager* manager, QWidget* parent)
     const LookupServer local = localServer();
     m_serverField = new QLineEdit;
     m_serverField->setObjectName(QStringLiteral("lookupServerField"));
+    m_serverField->setAccessibleName(tr("Server"));
     m_serverField->setPlaceholderText(
         tr("Korvi's server (%1:%2)").arg(local.address).arg(local.port));
     m_serverField->setToolTip(tr("An address, with :port when it is not 53; empty asks the "
                                  "server Korvi manages"));
     m_nameField = new QLineEdit;
     m_nameField->setObjectName(QStringLiteral("lookupNameField"));
+    m_nameField->setAccessibleName(tr("Name"));
     m_nameField->setPlaceholderText(tr("www.example.com"));
     m_typeBox = new QComboBox;
     m_typeBox->setObjectName(QStringLiteral("lookupTypeBox"));
@@ -107,6 +109,7 @@ LookupView::LookupView(DNSServerManager* manager, QWidget* parent)
 
     m_resultText = new QPlainTextEdit;
     m_resultText->setObjectName(QStringLiteral("lookupResultText"));
+    m_resultText->setAccessibleName(tr("Answer"));
     m_resultText->setReadOnly(true);
     m_resultText->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_resultText->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

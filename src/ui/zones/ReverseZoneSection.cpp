@@ -32,6 +32,7 @@ ReverseZoneSection::ReverseZoneSection(DNSServerManager* manager, QWidget* paren
                                             QStringLiteral("reversePrefixLabel")));
     m_prefixField = new QLineEdit(m_details);
     m_prefixField->setObjectName(QStringLiteral("reversePrefixField"));
+    m_prefixField->setAccessibleName(tr("Network"));
     m_prefixField->setPlaceholderText(tr("192.0.2.0/24 or 2001:db8::/48"));
     details->addWidget(m_prefixField);
     details->addWidget(ScreenWidgets::secondaryLabel(
