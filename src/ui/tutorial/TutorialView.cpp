@@ -34,30 +34,30 @@ template <typename T> std::function<TutorialSection*()> maker() {
 } // namespace
 
 const QList<TutorialView::Entry>& TutorialView::entries() {
-    const QString start = QStringLiteral("Getting Started");
-    const QString zones = QStringLiteral("Managing Zones");
-    const QString records = QStringLiteral("DNS Records");
-    const QString advanced = QStringLiteral("Advanced");
+    const QString start = tr("Getting Started");
+    const QString zones = tr("Managing Zones");
+    const QString records = tr("DNS Records");
+    const QString advanced = tr("Advanced");
     static const QList<Entry> list = {
-        {start, QStringLiteral("Introduction"), QStringLiteral("1.circle.fill"),
+        {start, tr("Introduction"), QStringLiteral("1.circle.fill"),
          maker<IntroductionSection>()},
-        {start, QStringLiteral("DNS Basics"), QStringLiteral("2.circle.fill"),
+        {start, tr("DNS Basics"), QStringLiteral("2.circle.fill"),
          maker<DNSBasicsSection>()},
-        {start, QStringLiteral("Korvi Overview"), QStringLiteral("3.circle.fill"),
+        {start, tr("Korvi Overview"), QStringLiteral("3.circle.fill"),
          maker<KorviOverviewSection>()},
-        {zones, QStringLiteral("Creating Zones"), QStringLiteral("folder.badge.plus"),
+        {zones, tr("Creating Zones"), QStringLiteral("folder.badge.plus"),
          maker<CreatingZonesSection>()},
-        {zones, QStringLiteral("Zone Settings"), QStringLiteral("gearshape.fill"),
+        {zones, tr("Zone Settings"), QStringLiteral("gearshape.fill"),
          maker<ZoneSettingsSection>()},
-        {records, QStringLiteral("Adding Records"), QStringLiteral("plus.circle.fill"),
+        {records, tr("Adding Records"), QStringLiteral("plus.circle.fill"),
          maker<AddingRecordsSection>()},
-        {records, QStringLiteral("Record Types"), QStringLiteral("list.bullet.circle.fill"),
+        {records, tr("Record Types"), QStringLiteral("list.bullet.circle.fill"),
          maker<RecordTypesSection>()},
-        {advanced, QStringLiteral("Best Practices"), QStringLiteral("checkmark.shield.fill"),
+        {advanced, tr("Best Practices"), QStringLiteral("checkmark.shield.fill"),
          maker<BestPracticesSection>()},
-        {advanced, QStringLiteral("Server Configuration"), QStringLiteral("server.rack"),
+        {advanced, tr("Server Configuration"), QStringLiteral("server.rack"),
          maker<ServerConfigurationSection>()},
-        {advanced, QStringLiteral("Troubleshooting"), QStringLiteral("wrench.and.screwdriver.fill"),
+        {advanced, tr("Troubleshooting"), QStringLiteral("wrench.and.screwdriver.fill"),
          maker<TroubleshootingSection>()},
     };
     return list;
@@ -65,7 +65,7 @@ const QList<TutorialView::Entry>& TutorialView::entries() {
 
 TutorialView::TutorialView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("tutorialView"));
-    setWindowTitle(QStringLiteral("Tutorial"));
+    setWindowTitle(tr("Tutorial"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
