@@ -1,5 +1,6 @@
 #include "ui/history/HistoryView.h"
 
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,8 +32,8 @@ QString timeText(const QDateTime& time) {
 
 QString fileTitle(const SnapshotFile& file) {
     return file.role == ChangeSnapshot::configurationRole()
-               ? QStringLiteral("configuration ") + file.path
-               : QStringLiteral("zone file ") + file.path;
+               ? QCoreApplication::translate("korvi::HistoryView", "configuration %1").arg(file.path)
+               : QCoreApplication::translate("korvi::HistoryView", "zone file %1").arg(file.path);
 }
 
 } // namespace
@@ -46,7 +47,7 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     layout->setSpacing(16);
 
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(QStringLiteral("Change History"), TextStyle::largeTitle,
+    header->addWidget(Typography::label(tr("Change History"), TextStyle::largeTitle,
                                         QFont::Bold, semanticColor(SemanticColor::label),
                                         QStringLiteral("historyTitle"), this));
     header->addStretch();
@@ -69,7 +70,7 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     m_list->setMinimumWidth(320);
     m_list->setSpacing(3);
     leftLayout->addWidget(m_list, 1);
-    m_empty = Typography::label(QStringLiteral("No changes yet: every change you apply is "
+    m_empty = Typography::label(tr("No changes yet: every change you apply is "
                                                "kept here and can be restored"),
                                 TextStyle::body, QFont::Normal,
                                 semanticColor(SemanticColor::secondaryLabel),
@@ -99,7 +100,7 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
     actions->addWidget(m_outcome, 1);
     m_restoreButton = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")),
-                                      QStringLiteral("Restore"), right);
+                                      tr("Restore"), right);
     m_restoreButton->setObjectName(QStringLiteral("restoreSnapshotButton"));
     actions->addWidget(m_restoreButton, 0, Qt::AlignTop);
     rightLayout->addLayout(actions);
@@ -136,7 +137,7 @@ void HistoryView::rebuildFilter() {
     names.sort();
     const QSignalBlocker blocker(m_filter);
     m_filter->clear();
-    m_filter->addItem(QStringLiteral("All zones"), QString());
+    m_filter->addItem(tr("All zones"), QString());
     for (const QString& name : std::as_const(names))
         m_filter->addItem(name, name);
     m_filter->setCurrentIndex(qMax(0, m_filter->findData(chosen)));
@@ -184,7 +185,7 @@ void HistoryView::selectionChanged() {
         return;
     m_selectedTitle->setText(m_selected->summary + QStringLiteral(" — ") +
                              timeText(m_selected->time));
-    m_diff->setPlainText(QStringLiteral("Reading the change…"));
+    m_diff->setPlainText(tr("Reading the change…"));
     const qint64 id = m_selected->id;
     m_history->loadTexts(id,
                          [self = QPointer<HistoryView>(this),
@@ -205,10 +206,10 @@ void HistoryView::showTexts(const ChangeSnapshot& snapshot) {
         const QString after = file.after.value_or(QString());
         const QString title = fileTitle(file);
         const QString unified =
-            unifiedDiff(before, after, file.before ? title : QStringLiteral("(no file)"),
-                        file.after ? title : QStringLiteral("(no file)"));
+            unifiedDiff(before, after, file.before ? title : tr("(no file)"),
+                        file.after ? title : tr("(no file)"));
         html += unified.isEmpty()
-                    ? QStringLiteral("<p>%1: unchanged</p>").arg(title.toHtmlEscaped())
+                    ? QStringLiteral("<p>%1</p>").arg(tr("%1: unchanged").arg(title.toHtmlEscaped()))
                     : diffHtml(unified);
     }
     m_diff->setHtml(html);
@@ -234,15 +235,15 @@ void HistoryView::askToRestore() {
     const bool removal = m_restore->actionFor(snapshot) == HistoryRestore::Action::removeZone;
     // Window-modal and opened, never exec(): the answer arrives as a signal.
     auto* box = new QMessageBox(removal ? QMessageBox::Warning : QMessageBox::Question,
-                                QStringLiteral("Restore"), m_restore->confirmation(snapshot),
+                                tr("Restore"), m_restore->confirmation(snapshot),
                                 QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("restoreConfirmation"));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelRestoreButton"));
     QPushButton* confirm =
-        box->addButton(removal ? QStringLiteral("Remove Zone") : QStringLiteral("Restore"),
+        box->addButton(removal ? tr("Remove Zone") : tr("Restore"),
                        removal ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
     confirm->setObjectName(QStringLiteral("confirmRestoreButton"));
     box->setDefaultButton(cancel);
@@ -251,8 +252,8 @@ void HistoryView::askToRestore() {
         if (b != confirm || !m_restore)
             return;
         m_running = m_restore->restore(snapshot);
-        m_restoreButton->setText(QStringLiteral("Restoring…"));
-        showOutcome(QStringLiteral("⏳ Restoring zone '%1'…").arg(snapshot.zoneName), false);
+        m_restoreButton->setText(tr("Restoring…"));
+        showOutcome(tr("⏳ Restoring zone '%1'…").arg(snapshot.zoneName), false);
         updateRestoreButton();
     });
     m_confirmation = box;
@@ -264,13 +265,13 @@ void HistoryView::restoreFinished(HistoryRestore::RestoreId id, bool applied,
     if (id != m_running)
         return;
     m_running = 0;
-    m_restoreButton->setText(QStringLiteral("Restore"));
+    m_restoreButton->setText(tr("Restore"));
     if (applied)
-        showOutcome(QStringLiteral("✅ Restored: the server serves the zone as it was before "
+        showOutcome(tr("✅ Restored: the server serves the zone as it was before "
                                    "that change"),
                     false);
     else
-        showOutcome(QStringLiteral("❌ The restore was not applied: ") + message, true);
+        showOutcome(tr("❌ The restore was not applied: %1").arg(message), true);
     updateRestoreButton();
 }
 
