@@ -152,25 +152,24 @@ RecordFormFields::RecordFormFields(Variant variant, const QString& zoneName, QWi
 
 QGroupBox* RecordFormFields::buildRecordGroup() {
     QGroupBox* box =
-        group(m_variant == Variant::edit ? QStringLiteral("Record Information") : QString(),
+        group(m_variant == Variant::edit ? tr("Record Information") : QString(),
               QStringLiteral("recordGroup"));
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(6);
 
-    layout->addWidget(heading(QStringLiteral("Record Name"), QStringLiteral("nameHeading")));
+    layout->addWidget(heading(tr("Record Name"), QStringLiteral("nameHeading")));
     m_nameField = new QLineEdit;
     m_nameField->setObjectName(QStringLiteral("nameField"));
-    m_nameField->setPlaceholderText(QStringLiteral("www (or leave empty for @)"));
+    m_nameField->setPlaceholderText(tr("www (or leave empty for @)"));
     layout->addWidget(m_nameField);
-    layout->addWidget(help(QStringLiteral("Record name relative to ") + m_zoneName +
-                               QStringLiteral(" (@ for root domain)"),
+    layout->addWidget(help(tr("Record name relative to %1 (@ for root domain)").arg(m_zoneName),
                            QStringLiteral("nameHelpLabel")));
     layout->addSpacing(6);
 
-    layout->addWidget(heading(QStringLiteral("Record Type"), QStringLiteral("typeHeading")));
+    layout->addWidget(heading(tr("Record Type"), QStringLiteral("typeHeading")));
     m_typePicker = new QComboBox;
     m_typePicker->setObjectName(QStringLiteral("typePicker"));
-    m_typePicker->setAccessibleName(QStringLiteral("Type"));
+    m_typePicker->setAccessibleName(tr("Type"));
     for (DNSRecordType type : editableRecordTypes())
         m_typePicker->addItem(typeLabel(type), int(type));
     m_typePicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -182,7 +181,7 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
     layout->addWidget(m_summary);
     layout->addSpacing(6);
 
-    layout->addWidget(heading(QStringLiteral("Value *"), QStringLiteral("valueHeading")));
+    layout->addWidget(heading(tr("Value *"), QStringLiteral("valueHeading")));
     m_valueField = new QLineEdit;
     m_valueField->setObjectName(QStringLiteral("valueField"));
     layout->addWidget(m_valueField);
@@ -191,7 +190,7 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
     auto* targetLayout = new QHBoxLayout(m_targetRow);
     targetLayout->setContentsMargins(0, 0, 0, 0);
     targetLayout->setSpacing(6);
-    targetLayout->addWidget(help(QStringLiteral("Full name:"), QStringLiteral("targetCaption")));
+    targetLayout->addWidget(help(tr("Full name:"), QStringLiteral("targetCaption")));
     m_targetPreview = help({}, QStringLiteral("targetPreviewLabel"));
     m_targetPreview->setFont(Typography::monospaced(TextStyle::caption));
     m_targetPreview->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -211,19 +210,19 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
 QGroupBox* RecordFormFields::buildTtlGroup() {
     const bool edit = m_variant == Variant::edit;
     QGroupBox* box =
-        group(edit ? QStringLiteral("TTL (Time To Live)") : QString(), QStringLiteral("ttlGroup"));
+        group(edit ? tr("TTL (Time To Live)") : QString(), QStringLiteral("ttlGroup"));
     auto* layout = new QVBoxLayout(box);
     if (edit)
-        layout->addWidget(help(QStringLiteral("How long other servers should cache this record"),
+        layout->addWidget(help(tr("How long other servers should cache this record"),
                                QStringLiteral("ttlHelpLabel")));
     auto* row = new QHBoxLayout;
-    row->addWidget(heading(QStringLiteral("TTL"), QStringLiteral("ttlHeading")));
-    m_ttlField = numberField(QStringLiteral("TTL"), QStringLiteral("ttlField"));
+    row->addWidget(heading(tr("TTL"), QStringLiteral("ttlHeading")));
+    m_ttlField = numberField(tr("TTL"), QStringLiteral("ttlField"));
     m_ttlField->setValue(86400);
     row->addWidget(m_ttlField);
     row->addWidget(help(QStringLiteral("seconds"), QStringLiteral("ttlUnitLabel")));
     row->addStretch();
-    m_quickTtl = new QPushButton(QStringLiteral("Quick TTL"));
+    m_quickTtl = new QPushButton(tr("Quick TTL"));
     m_quickTtl->setObjectName(QStringLiteral("quickTtlButton"));
     m_quickTtl->setAutoDefault(false);
     auto* menu = new QMenu(m_quickTtl);
@@ -244,14 +243,14 @@ QGroupBox* RecordFormFields::buildTtlGroup() {
 QGroupBox* RecordFormFields::buildPriorityGroup() {
     const bool edit = m_variant == Variant::edit;
     m_priorityGroup =
-        group(edit ? QStringLiteral("Priority") : QString(), QStringLiteral("priorityGroup"));
+        group(edit ? tr("Priority") : QString(), QStringLiteral("priorityGroup"));
     auto* layout = new QVBoxLayout(m_priorityGroup);
     if (!edit)
         layout->addWidget(
-            heading(QStringLiteral("Priority Value"), QStringLiteral("priorityHeading")));
-    m_priorityField = numberField(QStringLiteral("Priority"), QStringLiteral("priorityField"));
+            heading(tr("Priority Value"), QStringLiteral("priorityHeading")));
+    m_priorityField = numberField(tr("Priority"), QStringLiteral("priorityField"));
     layout->addWidget(m_priorityField);
-    layout->addWidget(help(QStringLiteral("Lower values have higher priority (0-65535)"),
+    layout->addWidget(help(tr("Lower values have higher priority (0-65535)"),
                            QStringLiteral("priorityHelpLabel")));
     connect(m_priorityField, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
     return m_priorityGroup;
@@ -260,15 +259,15 @@ QGroupBox* RecordFormFields::buildPriorityGroup() {
 QGroupBox* RecordFormFields::buildSrvGroup() {
     const bool edit = m_variant == Variant::edit;
     m_srvGroup =
-        group(edit ? QStringLiteral("SRV Record Details") : QString(), QStringLiteral("srvGroup"));
+        group(edit ? tr("SRV Record Details") : QString(), QStringLiteral("srvGroup"));
     auto* layout = new QVBoxLayout(m_srvGroup);
-    m_weightField = numberField(QStringLiteral("Weight"), QStringLiteral("weightField"));
-    layout->addWidget(labelledRow(QStringLiteral("Weight"), m_weightField,
-                                  QStringLiteral("Relative weight for records with same priority"),
+    m_weightField = numberField(tr("Weight"), QStringLiteral("weightField"));
+    layout->addWidget(labelledRow(tr("Weight"), m_weightField,
+                                  tr("Relative weight for records with same priority"),
                                   QStringLiteral("weight")));
-    m_portField = numberField(QStringLiteral("Port"), QStringLiteral("portField"));
-    layout->addWidget(labelledRow(QStringLiteral("Port"), m_portField,
-                                  QStringLiteral("Target port number for the service"),
+    m_portField = numberField(tr("Port"), QStringLiteral("portField"));
+    layout->addWidget(labelledRow(tr("Port"), m_portField,
+                                  tr("Target port number for the service"),
                                   QStringLiteral("port")));
     for (IntegerField* field : {m_weightField, m_portField})
         connect(field, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
@@ -276,20 +275,20 @@ QGroupBox* RecordFormFields::buildSrvGroup() {
 }
 
 QGroupBox* RecordFormFields::buildCaaGroup() {
-    m_caaGroup = group(QStringLiteral("CAA Record Details"), QStringLiteral("caaGroup"));
+    m_caaGroup = group(tr("CAA Record Details"), QStringLiteral("caaGroup"));
     auto* layout = new QVBoxLayout(m_caaGroup);
-    m_flagField = numberField(QStringLiteral("Flag"), QStringLiteral("flagField"));
+    m_flagField = numberField(tr("Flag"), QStringLiteral("flagField"));
     layout->addWidget(
-        labelledRow(QStringLiteral("Flag"), m_flagField,
-                    QStringLiteral("0 normally; 128 marks the property critical (0-255)"),
+        labelledRow(tr("Flag"), m_flagField,
+                    tr("0 normally; 128 marks the property critical (0-255)"),
                     QStringLiteral("flag")));
     m_tagPicker = new QComboBox;
     m_tagPicker->setObjectName(QStringLiteral("tagPicker"));
-    m_tagPicker->setAccessibleName(QStringLiteral("Tag"));
+    m_tagPicker->setAccessibleName(tr("Tag"));
     for (const char* tag : {"issue", "issuewild", "iodef"})
         m_tagPicker->addItem(QLatin1String(tag), QLatin1String(tag));
-    layout->addWidget(labelledRow(QStringLiteral("Tag"), m_tagPicker,
-                                  QStringLiteral("issue: who may issue certificates; issuewild: "
+    layout->addWidget(labelledRow(tr("Tag"), m_tagPicker,
+                                  tr("issue: who may issue certificates; issuewild: "
                                                  "wildcard certificates; iodef: where to report"),
                                   QStringLiteral("tag")));
     connect(m_flagField, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
@@ -298,18 +297,18 @@ QGroupBox* RecordFormFields::buildCaaGroup() {
 }
 
 QGroupBox* RecordFormFields::buildSshfpGroup() {
-    m_sshfpGroup = group(QStringLiteral("SSHFP Record Details"), QStringLiteral("sshfpGroup"));
+    m_sshfpGroup = group(tr("SSHFP Record Details"), QStringLiteral("sshfpGroup"));
     auto* layout = new QVBoxLayout(m_sshfpGroup);
-    m_algorithmPicker = numberPicker(QStringLiteral("Algorithm"), QStringLiteral("algorithmPicker"),
+    m_algorithmPicker = numberPicker(tr("Algorithm"), QStringLiteral("algorithmPicker"),
                                      sshfpAlgorithmChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Algorithm"), m_algorithmPicker,
-                                  QStringLiteral("The algorithm of the host's SSH key"),
+    layout->addWidget(labelledRow(tr("Algorithm"), m_algorithmPicker,
+                                  tr("The algorithm of the host's SSH key"),
                                   QStringLiteral("algorithm")));
     m_fingerprintTypePicker =
-        numberPicker(QStringLiteral("Fingerprint Type"), QStringLiteral("fingerprintTypePicker"),
+        numberPicker(tr("Fingerprint Type"), QStringLiteral("fingerprintTypePicker"),
                      sshfpTypeChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Fingerprint Type"), m_fingerprintTypePicker,
-                                  QStringLiteral("The hash the fingerprint below was made with"),
+    layout->addWidget(labelledRow(tr("Fingerprint Type"), m_fingerprintTypePicker,
+                                  tr("The hash the fingerprint below was made with"),
                                   QStringLiteral("fingerprintType")));
     for (QComboBox* picker : {m_algorithmPicker, m_fingerprintTypePicker})
         connect(picker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
@@ -317,22 +316,22 @@ QGroupBox* RecordFormFields::buildSshfpGroup() {
 }
 
 QGroupBox* RecordFormFields::buildTlsaGroup() {
-    m_tlsaGroup = group(QStringLiteral("TLSA Record Details"), QStringLiteral("tlsaGroup"));
+    m_tlsaGroup = group(tr("TLSA Record Details"), QStringLiteral("tlsaGroup"));
     auto* layout = new QVBoxLayout(m_tlsaGroup);
     m_usagePicker =
-        numberPicker(QStringLiteral("Usage"), QStringLiteral("usagePicker"), tlsaUsageChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Usage"), m_usagePicker,
-                                  QStringLiteral("How the certificate is checked"),
+        numberPicker(tr("Usage"), QStringLiteral("usagePicker"), tlsaUsageChoices);
+    layout->addWidget(labelledRow(tr("Usage"), m_usagePicker,
+                                  tr("How the certificate is checked"),
                                   QStringLiteral("usage")));
-    m_selectorPicker = numberPicker(QStringLiteral("Selector"), QStringLiteral("selectorPicker"),
+    m_selectorPicker = numberPicker(tr("Selector"), QStringLiteral("selectorPicker"),
                                     tlsaSelectorChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Selector"), m_selectorPicker,
-                                  QStringLiteral("Which part of the certificate is matched"),
+    layout->addWidget(labelledRow(tr("Selector"), m_selectorPicker,
+                                  tr("Which part of the certificate is matched"),
                                   QStringLiteral("selector")));
-    m_matchingTypePicker = numberPicker(QStringLiteral("Matching Type"),
+    m_matchingTypePicker = numberPicker(tr("Matching Type"),
                                         QStringLiteral("matchingTypePicker"), tlsaMatchingChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Matching Type"), m_matchingTypePicker,
-                                  QStringLiteral("How the data below is compared"),
+    layout->addWidget(labelledRow(tr("Matching Type"), m_matchingTypePicker,
+                                  tr("How the data below is compared"),
                                   QStringLiteral("matchingType")));
     for (QComboBox* picker : {m_usagePicker, m_selectorPicker, m_matchingTypePicker})
         connect(picker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
@@ -345,7 +344,7 @@ QWidget* RecordFormFields::buildPreview() {
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    layout->addWidget(heading(QStringLiteral("Record as it will be written"),
+    layout->addWidget(heading(tr("Record as it will be written"),
                               QStringLiteral("recordPreviewHeading")));
     m_recordPreview = help({}, QStringLiteral("recordPreviewLabel"));
     m_recordPreview->setFont(Typography::monospaced(TextStyle::caption));
