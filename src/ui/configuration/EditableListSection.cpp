@@ -63,7 +63,7 @@ void EditableListSection::addRow() {
     remove->setAutoRaise(true);
     remove->setIcon(ScreenWidgets::tintedIcon(QStringLiteral("minus.circle.fill"),
                                               namedColor(NamedColor::red)));
-    remove->setToolTip(QStringLiteral("Remove"));
+    remove->setToolTip(tr("Remove"));
     row->addWidget(remove);
     m_rowsLayout->addWidget(widget);
     m_rows.append({widget, field, remove});

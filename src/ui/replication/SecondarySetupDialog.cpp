@@ -20,10 +20,9 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
                                            const QString& secondaryName, QWidget* parent)
     : QDialog(parent), m_replication(replication), m_secondaryName(secondaryName) {
     setObjectName(QStringLiteral("secondarySetupDialog"));
-    setWindowTitle(QStringLiteral("Set Up Secondary \"%1\"").arg(secondaryName));
+    setWindowTitle(tr("Set Up Secondary \"%1\"").arg(secondaryName));
     auto* column = new QVBoxLayout(this);
-    auto* intro = new QLabel(QStringLiteral(
-        "Add this to the named.conf of the secondary server. It copies every zone of Korvi "
+    auto* intro = new QLabel(tr("Add this to the named.conf of the secondary server. It copies every zone of Korvi "
         "through the catalog, signed with the secondary's key; zones added or removed in "
         "Korvi reach it without further changes. The text holds the key's secret."));
     intro->setObjectName(QStringLiteral("secondarySetupIntro"));
@@ -31,7 +30,7 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
     column->addWidget(intro);
 
     auto* addressRow = new QHBoxLayout;
-    addressRow->addWidget(new QLabel(QStringLiteral("Primary address as the secondary sees it:")));
+    addressRow->addWidget(new QLabel(tr("Primary address as the secondary sees it:")));
     m_primaryAddress = new QLineEdit;
     m_primaryAddress->setObjectName(QStringLiteral("primaryAddressField"));
     if (const auto setup = replication ? replication->setupFor(secondaryName) : std::nullopt)
@@ -47,7 +46,7 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
     column->addWidget(m_snippet, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    auto* copy = buttons->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);
+    auto* copy = buttons->addButton(tr("Copy"), QDialogButtonBox::ActionRole);
     copy->setObjectName(QStringLiteral("copySnippetButton"));
     column->addWidget(buttons);
 
@@ -66,7 +65,7 @@ void SecondarySetupDialog::refreshSnippet() {
     const QString address = m_primaryAddress->text().trimmed();
     if (!isValidIPv4Address(address) && !isValidIPv6Address(address)) {
         m_snippet->setPlainText(
-            QStringLiteral("// Enter the primary's IPv4 or IPv6 address as the secondary reaches "
+            tr("// Enter the primary's IPv4 or IPv6 address as the secondary reaches "
                            "it."));
         return;
     }
@@ -75,7 +74,7 @@ void SecondarySetupDialog::refreshSnippet() {
             ? m_replication->secondarySnippet(m_secondaryName, m_primaryAddress->text().trimmed())
             : std::nullopt;
     m_snippet->setPlainText(
-        text.value_or(QStringLiteral("// The secondary or its key is no longer there.")));
+        text.value_or(tr("// The secondary or its key is no longer there.")));
 }
 
 } // namespace korvi
