@@ -54,7 +54,7 @@ QLineEdit* addField(QVBoxLayout* group, const QString& label, const QString& pla
 AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     : QDialog(parent), m_manager(manager) {
     setObjectName(QStringLiteral("addZoneView"));
-    setWindowTitle(QStringLiteral("Add Domain"));
+    setWindowTitle(tr("Add Domain"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(600, 700);
 
@@ -68,10 +68,10 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
 
     auto* header = new QVBoxLayout;
     header->setSpacing(4);
-    header->addWidget(ScreenWidgets::label(QStringLiteral("Add New Domain"), TextStyle::title2,
+    header->addWidget(ScreenWidgets::label(tr("Add New Domain"), TextStyle::title2,
                                            QStringLiteral("headerTitle")));
     header->addWidget(
-        ScreenWidgets::secondaryLabel(QStringLiteral("Configure a new DNS zone for your domain"),
+        ScreenWidgets::secondaryLabel(tr("Configure a new DNS zone for your domain"),
                                       TextStyle::subheadline, QStringLiteral("headerSubtitle")));
     column->addLayout(header);
 
@@ -80,24 +80,23 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     column->addWidget(m_refusalLabel);
 
     QVBoxLayout* domain =
-        addGroup(column, QStringLiteral("Domain Information"), QStringLiteral("domainGroupTitle"));
+        addGroup(column, tr("Domain Information"), QStringLiteral("domainGroupTitle"));
     m_zoneNameField = addField(
-        domain, QStringLiteral("Domain Name *"), QStringLiteral("example.com"),
-        QStringLiteral("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
+        domain, tr("Domain Name *"), QStringLiteral("example.com"),
+        tr("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
 
-    QVBoxLayout* soa = addGroup(column, QStringLiteral("SOA Record Configuration"),
+    QVBoxLayout* soa = addGroup(column, tr("SOA Record Configuration"),
                                 QStringLiteral("soaGroupTitle"));
     soa->addWidget(ScreenWidgets::secondaryLabel(
-        QStringLiteral(
-            "Start of Authority record defines the authoritative information about your DNS zone"),
+        tr("Start of Authority record defines the authoritative information about your DNS zone"),
         TextStyle::caption, QStringLiteral("soaGroupText")));
     m_primaryField =
-        addField(soa, QStringLiteral("Primary Name Server"), QStringLiteral("ns1.example.com."),
-                 QStringLiteral("The primary authoritative name server for this domain"),
+        addField(soa, tr("Primary Name Server"), QStringLiteral("ns1.example.com."),
+                 tr("The primary authoritative name server for this domain"),
                  QStringLiteral("primaryNameServer"));
     m_adminField =
-        addField(soa, QStringLiteral("Administrator Email"), QStringLiteral("admin.example.com."),
-                 QStringLiteral("Email address of the domain administrator (replace @ with .)"),
+        addField(soa, tr("Administrator Email"), QStringLiteral("admin.example.com."),
+                 tr("Email address of the domain administrator (replace @ with .)"),
                  QStringLiteral("adminEmail"));
     m_addressBox = new QWidget;
     m_addressBox->setObjectName(QStringLiteral("nameServerAddressBox"));
@@ -105,17 +104,17 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     addressLayout->setContentsMargins(0, 0, 0, 0);
     addressLayout->setSpacing(8);
     m_addressField = addField(
-        addressLayout, QStringLiteral("Name Server Address *"), QStringLiteral("192.0.2.53"),
-        QStringLiteral("The primary name server is inside this domain: its address (IPv4 or "
+        addressLayout, tr("Name Server Address *"), QStringLiteral("192.0.2.53"),
+        tr("The primary name server is inside this domain: its address (IPv4 or "
                        "IPv6) is added to the zone so that the domain can be served at once"),
         QStringLiteral("nameServerAddress"));
     m_addressField->setText(machineAddress());
     soa->addWidget(m_addressBox);
 
     QVBoxLayout* file =
-        addGroup(column, QStringLiteral("Zone File Information"), QStringLiteral("fileGroupTitle"));
+        addGroup(column, tr("Zone File Information"), QStringLiteral("fileGroupTitle"));
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(ScreenWidgets::label(QStringLiteral("File Location:"),
+    fileRow->addWidget(ScreenWidgets::label(tr("File Location:"),
                                             TextStyle::subheadline,
                                             QStringLiteral("fileLocationTitle")));
     RoundedPanel* box = ScreenWidgets::card(QStringLiteral("fileLocationBox"), 4);
@@ -129,7 +128,7 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     fileRow->addWidget(box, 1);
     file->addLayout(fileRow);
     file->addWidget(ScreenWidgets::secondaryLabel(
-        QStringLiteral("The zone file will be automatically created and configured"),
+        tr("The zone file will be automatically created and configured"),
         TextStyle::caption, QStringLiteral("fileGroupText")));
     column->addStretch();
     scroll->setWidget(content);
@@ -140,11 +139,11 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(24, 12, 24, 12);
     buttons->addStretch();
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    m_cancelButton = new QPushButton(tr("Cancel"));
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
     m_cancelButton->setAutoDefault(false);
     buttons->addWidget(m_cancelButton);
-    m_createButton = ScreenWidgets::prominentButton(QStringLiteral("Create Domain"), {},
+    m_createButton = ScreenWidgets::prominentButton(tr("Create Domain"), {},
                                                     QStringLiteral("createButton"));
     buttons->addWidget(m_createButton);
     outer->addWidget(bar);
@@ -283,12 +282,11 @@ void AddZoneView::createDomain() {
     const QString name = zoneName();
     consoleLine(QStringLiteral("🔄 Starting zone creation for: '") + name + u'\'');
     if (name.isEmpty()) {
-        showError(QStringLiteral("Domain name is required"));
+        showError(tr("Domain name is required"));
         return;
     }
     if (!isValidDomainForForm(name)) {
-        showError(QStringLiteral(
-            "Invalid domain name format. Please enter a valid domain like 'example.com'"));
+        showError(tr("Invalid domain name format. Please enter a valid domain like 'example.com'"));
         return;
     }
     if (m_manager) {
@@ -300,8 +298,8 @@ void AddZoneView::createDomain() {
     const bool inside = needsNameServerAddress();
     const QString address = inside ? nameServerAddress() : QString();
     if (inside && !isValidIPv4Address(address) && !isValidIPv6Address(address)) {
-        showError(QStringLiteral("The name server ") + effectivePrimary() +
-                  QStringLiteral(" is inside this domain: enter its IPv4 or IPv6 address"));
+        showError(tr("The name server %1 is inside this domain: enter its IPv4 or IPv6 address")
+                      .arg(effectivePrimary()));
         return;
     }
     consoleLine(QStringLiteral("✅ Validation passed, creating zone..."));
@@ -319,7 +317,7 @@ void AddZoneView::createDomain() {
     m_refusalLabel->hide();
     m_creating = true;
     m_createButton->setEnabled(false);
-    m_createButton->setText(QStringLiteral("Creating…"));
+    m_createButton->setText(tr("Creating…"));
     consoleLine(QStringLiteral("🔄 Adding zone to DNS manager..."));
     m_pendingChange = m_manager->addZone(zone);
 }
@@ -329,20 +327,20 @@ void AddZoneView::changeFinished(ChangeId id, bool applied, const QString& messa
         return;
     m_pendingChange = 0;
     m_creating = false;
-    m_createButton->setText(QStringLiteral("Create Domain"));
+    m_createButton->setText(tr("Create Domain"));
     if (applied) {
         consoleLine(QStringLiteral("✅ Zone added successfully, dismissing dialog"));
         accept();
         return;
     }
-    m_refusalLabel->showMessage(message.isEmpty() ? QStringLiteral("The domain was not created.")
+    m_refusalLabel->showMessage(message.isEmpty() ? tr("The domain was not created.")
                                                   : message);
     updateCreateButton();
 }
 
 void AddZoneView::showError(const QString& message) {
     m_errorMessage = message;
-    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Error Creating Zone"),
+    auto* alert = new QMessageBox(QMessageBox::Warning, tr("Error Creating Zone"),
                                   message, QMessageBox::Ok, this);
     alert->setObjectName(QStringLiteral("errorAlert"));
     alert->setWindowModality(Qt::WindowModal);
