@@ -95,10 +95,11 @@ int main(int argc, char* argv[]) {
     const QStringList positional = parser.positionalArguments();
     QString problem = parsed ? QString() : parser.errorText();
     if (problem.isEmpty() && positional.size() > (sandboxMode ? 1 : 0))
-        problem = sandboxMode ? QStringLiteral(QT_TRANSLATE_NOOP(
-                                    "main", "only one sandbox directory can be given"))
-                              : QStringLiteral(QT_TRANSLATE_NOOP(
-                                    "main", "a directory is only taken with --sandbox"));
+        problem = sandboxMode
+                      ? QStringLiteral(
+                            QT_TRANSLATE_NOOP("main", "only one sandbox directory can be given"))
+                      : QStringLiteral(
+                            QT_TRANSLATE_NOOP("main", "a directory is only taken with --sandbox"));
 
     if (!problem.isEmpty() || parser.isSet(help) || parser.isSet(version)) {
         QCoreApplication core(argc, argv);
@@ -137,9 +138,8 @@ int main(int argc, char* argv[]) {
             return 2;
         }
         if (!QDir().mkpath(sandboxDirectory)) {
-            errorLine(
-                QCoreApplication::translate("main", "cannot create the sandbox directory %1")
-                    .arg(sandboxDirectory));
+            errorLine(QCoreApplication::translate("main", "cannot create the sandbox directory %1")
+                          .arg(sandboxDirectory));
             return 2;
         }
         sandboxPort = SandboxSession::firstFreePort(SandboxSession::defaultPort);

@@ -52,8 +52,8 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
                               QStringLiteral("aboutTitle"), this));
     centred(Typography::label(versionText(), TextStyle::headline, QFont::DemiBold, secondary,
                               QStringLiteral("versionLabel"), this));
-    centred(Typography::label(tr("DNS Management Made Easy"), TextStyle::body,
-                              QFont::Normal, label, QStringLiteral("taglineLabel"), this));
+    centred(Typography::label(tr("DNS Management Made Easy"), TextStyle::body, QFont::Normal, label,
+                              QStringLiteral("taglineLabel"), this));
 
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
@@ -72,7 +72,7 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
     centred(Typography::label(tr("© 2026 The Korvi developers"), TextStyle::subheadline,
                               QFont::Medium, label, QStringLiteral("copyrightLabel"), this));
     centred(Typography::label(tr("Free software under the GNU General Public License, "
-                                             "version 3 or later."),
+                                 "version 3 or later."),
                               TextStyle::caption, QFont::Normal, secondary,
                               QStringLiteral("rightsLabel"), this));
     layout->addStretch();

@@ -93,7 +93,7 @@ void MainWindow::askAboutStagedChangesBeforeQuit() {
         QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("stagedChangesOnQuitBox"));
     box->setInformativeText(tr("Changes that are not applied are lost when Korvi "
-                                           "closes."));
+                               "closes."));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     QPushButton* apply = box->addButton(tr("Apply"), QMessageBox::AcceptRole);
@@ -131,10 +131,9 @@ void MainWindow::askAboutStagedChangesBeforeQuit() {
                         return;
                     }
                     m_closeStarted = false;
-                    auto* failure =
-                        new QMessageBox(QMessageBox::Warning, QStringLiteral("Korvi"),
-                                        tr("The collected changes were not applied"),
-                                        QMessageBox::Ok, this);
+                    auto* failure = new QMessageBox(QMessageBox::Warning, QStringLiteral("Korvi"),
+                                                    tr("The collected changes were not applied"),
+                                                    QMessageBox::Ok, this);
                     failure->setObjectName(QStringLiteral("applyOnQuitFailedBox"));
                     failure->setInformativeText(message);
                     failure->setAttribute(Qt::WA_DeleteOnClose);
@@ -146,12 +145,11 @@ void MainWindow::askAboutStagedChangesBeforeQuit() {
 
 void MainWindow::askAboutServerBeforeQuit() {
     // Window-modal and opened, never exec(): the answer arrives as a signal.
-    auto* box =
-        new QMessageBox(QMessageBox::Question, QStringLiteral("Korvi"),
-                        tr("Stop the DNS server too?"), QMessageBox::NoButton, this);
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Korvi"),
+                                tr("Stop the DNS server too?"), QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("stopServerOnQuitBox"));
     box->setInformativeText(tr("The DNS server can keep answering queries after "
-                                           "Korvi has closed."));
+                               "Korvi has closed."));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     QPushButton* stop = box->addButton(tr("Stop Server"), QMessageBox::AcceptRole);
@@ -278,8 +276,7 @@ void MainWindow::buildToolbarAndMenu() {
     m_refreshAction->setObjectName(QStringLiteral("refreshAction"));
     // F5 (and the platform's other refresh key, Cmd+R on macOS) anywhere in the window.
     m_refreshAction->setShortcuts(QKeySequence::Refresh);
-    m_refreshAction->setToolTip(
-        tr("Refresh system status and load BIND configuration"));
+    m_refreshAction->setToolTip(tr("Refresh system status and load BIND configuration"));
     connect(m_refreshAction, &QAction::triggered, this, &MainWindow::refresh);
 
     // The application menu; on macOS Qt moves these two into the menu that

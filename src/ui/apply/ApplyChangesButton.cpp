@@ -21,8 +21,7 @@ ApplyChangesButton::ApplyChangesButton(DNSServerManager* manager, QWidget* paren
 }
 
 QString ApplyChangesButton::textFor(int count) {
-    return count == 1 ? tr("Apply (1 change)")
-                      : tr("Apply (%n changes)", nullptr, count);
+    return count == 1 ? tr("Apply (1 change)") : tr("Apply (%n changes)", nullptr, count);
 }
 
 void ApplyChangesButton::update(int count) {

@@ -137,7 +137,7 @@ void ApplyChangesDialog::apply() {
     m_discardButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
     showOutcome(tr("⏳ Applying the changes and waiting for the server to serve "
-                               "them…"),
+                   "them…"),
                 semanticColor(SemanticColor::secondaryLabel));
     m_applying = m_repository->applyStaged();
 }
@@ -171,15 +171,14 @@ void ApplyChangesDialog::askToDiscard() {
     if (!m_repository || m_applying)
         return;
     const int count = m_repository->stagedChangeCount();
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("Discard All"),
-                                tr("Discard %1?").arg(changesPhrase(count)),
-                                QMessageBox::NoButton, this);
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, tr("Discard All"),
+                        tr("Discard %1?").arg(changesPhrase(count)), QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("discardConfirmBox"));
     box->setInformativeText(tr("The zones go back to how they were last applied. "
-                                           "This cannot be undone."));
+                               "This cannot be undone."));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton* discard =
-        box->addButton(tr("Discard All"), QMessageBox::DestructiveRole);
+    QPushButton* discard = box->addButton(tr("Discard All"), QMessageBox::DestructiveRole);
     discard->setObjectName(QStringLiteral("discardConfirmButton"));
     QPushButton* cancel = box->addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("discardCancelButton"));

@@ -46,12 +46,12 @@ AdoptZoneDialog::AdoptZoneDialog(const ConfiguredZone& zone, const SystemLayout&
 QString AdoptZoneDialog::explanation(const ConfiguredZone& zone, const SystemLayout& layout) {
     const OwnedFileLayout files = ownedFileLayout(layout);
     return tr("Korvi takes the statement of zone “%1” out of %2 (nothing else in that file "
-               "changes) and lists the zone in its own include file, %3. From then on Korvi "
-               "edits the zone and writes its file, %4, from the records it reads now from %5; "
-               "it never writes %5.\n\n"
-               "Before anything changes, copies of %2 and of the zone's file go into a new "
-               "folder below %6. BIND's checker judges the new configuration first: if it "
-               "refuses, or any step fails, nothing stays changed.")
+              "changes) and lists the zone in its own include file, %3. From then on Korvi "
+              "edits the zone and writes its file, %4, from the records it reads now from %5; "
+              "it never writes %5.\n\n"
+              "Before anything changes, copies of %2 and of the zone's file go into a new "
+              "folder below %6. BIND's checker judges the new configuration first: if it "
+              "refuses, or any step fails, nothing stays changed.")
         .arg(zone.name, zone.declaredIn, files.korviInclude, files.zoneFile(zone.name), zone.file,
              ZoneAdoption::backupRoot(layout));
 }

@@ -40,7 +40,7 @@ ApplySettingsSection::ApplySettingsSection(DNSServerManager* manager, QWidget* p
     layout->addWidget(m_batch);
     auto* explanation = ScreenWidgets::secondaryLabel(
         tr("Collected changes show in the lists at once; the zone files and the "
-                       "server change only when you apply them with the Apply button."),
+           "server change only when you apply them with the Apply button."),
         TextStyle::subheadline, QStringLiteral("applyModeExplanation"));
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
@@ -61,12 +61,10 @@ ApplySettingsSection::ApplySettingsSection(DNSServerManager* manager, QWidget* p
     m_servedLimit->setRange(ApplySettings::minimumServedLimitSeconds,
                             ApplySettings::maximumServedLimitSeconds);
     m_servedLimit->setValue(ApplySettings::servedLimitSeconds(preferences));
-    m_servedLimit->setAccessibleName(
-        tr("Wait for the server to serve a change (seconds)"));
-    grid->addWidget(
-        ScreenWidgets::label(tr("Wait for the server to serve a change (seconds)"),
-                             TextStyle::body, QStringLiteral("servedLimitLabel")),
-        0, 0);
+    m_servedLimit->setAccessibleName(tr("Wait for the server to serve a change (seconds)"));
+    grid->addWidget(ScreenWidgets::label(tr("Wait for the server to serve a change (seconds)"),
+                                         TextStyle::body, QStringLiteral("servedLimitLabel")),
+                    0, 0);
     grid->addWidget(m_servedLimit, 0, 1, Qt::AlignLeft);
     m_historyPerZone = new QSpinBox(panel);
     m_historyPerZone->setObjectName(QStringLiteral("historyPerZoneSpin"));

@@ -25,9 +25,9 @@ ConfiguredZonesSection::ConfiguredZonesSection(DNSServerManager* manager, QWidge
                                           QStringLiteral("configuredZonesTitle")));
     outer->addWidget(ScreenWidgets::secondaryLabel(
         tr("BIND serves these zones, but Korvi does not edit them: they are declared "
-                       "outside Korvi's own include file, are not primary zones, or belong to a "
-                       "view. Korvi never writes their files. A primary zone declared in an "
-                       "administrator's file can be adopted: Korvi then edits it."),
+           "outside Korvi's own include file, are not primary zones, or belong to a "
+           "view. Korvi never writes their files. A primary zone declared in an "
+           "administrator's file can be adopted: Korvi then edits it."),
         TextStyle::subheadline, QStringLiteral("configuredZonesHint")));
     m_rows = new QVBoxLayout;
     m_rows->setSpacing(2);
@@ -76,9 +76,8 @@ void ConfiguredZonesSection::rebuild() {
                 auto* adopt = new QPushButton(tr("Adopt into Korvi"));
                 adopt->setObjectName(QStringLiteral("adoptZoneButton"));
                 adopt->setProperty("zone", zone.name);
-                adopt->setToolTip(
-                    tr("Move this zone's statement into Korvi's include, so that "
-                                   "Korvi edits it"));
+                adopt->setToolTip(tr("Move this zone's statement into Korvi's include, so that "
+                                     "Korvi edits it"));
                 adopt->setEnabled(!m_adopting);
                 connect(adopt, &QPushButton::clicked, this, [this, zone] { askToAdopt(zone); });
                 line->addWidget(adopt, 0, Qt::AlignTop);

@@ -80,8 +80,8 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(16);
-    column->addWidget(ScreenWidgets::label(tr("Server Configuration"),
-                                           TextStyle::largeTitle, QStringLiteral("titleLabel")));
+    column->addWidget(ScreenWidgets::label(tr("Server Configuration"), TextStyle::largeTitle,
+                                           QStringLiteral("titleLabel")));
     column->addWidget(buildStatusRow());
     // On a distribution's BIND the server-wide settings live in a file the
     // package owns: shown, with that file named, but not edited by Korvi.
@@ -90,8 +90,8 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     if (!packageOptions.isEmpty()) {
         readOnlyNotice = ScreenWidgets::secondaryLabel(
             tr("These server-wide settings are read from %1, a file the BIND package "
-                           "owns. Korvi shows them but does not change them; edit that file to "
-                           "change them.")
+               "owns. Korvi shows them but does not change them; edit that file to "
+               "change them.")
                 .arg(packageOptions),
             TextStyle::subheadline, QStringLiteral("optionsReadOnlyNotice"));
         readOnlyNotice->setWordWrap(true);
@@ -103,22 +103,19 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     const QList<
         std::tuple<Texts, std::function<QStringList()>, std::function<void(const QStringList&)>>>
         lists = {
-            {Texts{tr("Listen Addresses"),
-                   tr("IP addresses the server will listen on:"),
-                   tr("IP Address"), tr("Add Listen Address"),
-                   QStringLiteral("127.0.0.1"), QStringLiteral("listenAddresses")},
+            {Texts{tr("Listen Addresses"), tr("IP addresses the server will listen on:"),
+                   tr("IP Address"), tr("Add Listen Address"), QStringLiteral("127.0.0.1"),
+                   QStringLiteral("listenAddresses")},
              [config] { return config->listenAddresses(); },
              [config](const QStringList& list) { config->setListenAddresses(list); }},
-            {Texts{tr("Allow Query"),
-                   tr("IP addresses or networks allowed to query:"),
-                   tr("IP/Network"), tr("Add Allow Query"),
-                   QStringLiteral("any"), QStringLiteral("allowQuery")},
+            {Texts{tr("Allow Query"), tr("IP addresses or networks allowed to query:"),
+                   tr("IP/Network"), tr("Add Allow Query"), QStringLiteral("any"),
+                   QStringLiteral("allowQuery")},
              [config] { return config->allowQuery(); },
              [config](const QStringList& list) { config->setAllowQuery(list); }},
-            {Texts{tr("Forwarders"),
-                   tr("DNS servers to forward unresolved queries to:"),
-                   tr("Forwarder IP"), tr("Add Forwarder"),
-                   QStringLiteral("8.8.8.8"), QStringLiteral("forwarders")},
+            {Texts{tr("Forwarders"), tr("DNS servers to forward unresolved queries to:"),
+                   tr("Forwarder IP"), tr("Add Forwarder"), QStringLiteral("8.8.8.8"),
+                   QStringLiteral("forwarders")},
              [config] { return config->forwarders(); },
              [config](const QStringList& list) { config->setForwarders(list); }},
         };
@@ -174,8 +171,7 @@ QWidget* DNSConfigView::buildStatusRow() {
 
 QWidget* DNSConfigView::buildBasicSettings() {
     QVBoxLayout* content = nullptr;
-    RoundedPanel* panel =
-        card(tr("Basic Settings"), QStringLiteral("basicSettings"), &content);
+    RoundedPanel* panel = card(tr("Basic Settings"), QStringLiteral("basicSettings"), &content);
     DNSConfiguration* config = m_manager->configuration();
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(16);
@@ -193,8 +189,7 @@ QWidget* DNSConfigView::buildBasicSettings() {
         if (port)
             config->setListenPort(*port);
     });
-    grid->addWidget(rowLabel(tr("Listen Port:"), QStringLiteral("listenPortLabel")), 0,
-                    0);
+    grid->addWidget(rowLabel(tr("Listen Port:"), QStringLiteral("listenPortLabel")), 0, 0);
     grid->addWidget(m_portField, 0, 1, Qt::AlignLeft);
 
     m_recursion = new QCheckBox;
@@ -208,8 +203,7 @@ QWidget* DNSConfigView::buildBasicSettings() {
     m_dnssec->setObjectName(QStringLiteral("dnssecSwitch"));
     m_dnssec->setAccessibleName(tr("Enable DNSSEC"));
     connect(m_dnssec, &QCheckBox::toggled, config, &DNSConfiguration::setEnableDNSSEC);
-    grid->addWidget(rowLabel(tr("Enable DNSSEC:"), QStringLiteral("dnssecLabel")), 2,
-                    0);
+    grid->addWidget(rowLabel(tr("Enable DNSSEC:"), QStringLiteral("dnssecLabel")), 2, 0);
     grid->addWidget(m_dnssec, 2, 1, Qt::AlignLeft);
 
     m_loggingLevel = new QComboBox;
@@ -221,8 +215,7 @@ QWidget* DNSConfigView::buildBasicSettings() {
         if (index >= 0)
             config->setLoggingLevel(m_loggingLevel->itemData(index).toString());
     });
-    grid->addWidget(rowLabel(tr("Logging Level:"), QStringLiteral("loggingLevelLabel")),
-                    3, 0);
+    grid->addWidget(rowLabel(tr("Logging Level:"), QStringLiteral("loggingLevelLabel")), 3, 0);
     grid->addWidget(m_loggingLevel, 3, 1, Qt::AlignLeft);
     grid->setColumnStretch(2, 1);
     content->addLayout(grid);
@@ -231,11 +224,10 @@ QWidget* DNSConfigView::buildBasicSettings() {
 
 QWidget* DNSConfigView::buildPresets() {
     QVBoxLayout* content = nullptr;
-    RoundedPanel* panel = card(tr("Quick Forwarder Presets"),
-                               QStringLiteral("forwarderPresets"), &content);
-    content->addWidget(ScreenWidgets::secondaryLabel(tr("Add common DNS forwarders:"),
-                                                     TextStyle::caption,
-                                                     QStringLiteral("presetsCaption")));
+    RoundedPanel* panel =
+        card(tr("Quick Forwarder Presets"), QStringLiteral("forwarderPresets"), &content);
+    content->addWidget(ScreenWidgets::secondaryLabel(
+        tr("Add common DNS forwarders:"), TextStyle::caption, QStringLiteral("presetsCaption")));
     auto* grid = new QGridLayout;
     grid->setSpacing(10);
     DNSConfiguration* config = m_manager->configuration();
@@ -347,16 +339,15 @@ void DNSConfigView::refreshStatus() {
         tr("BIND Server Status: %1").arg(ServerStatusStyle::valueText(m_manager->serverStatus())));
     Typography::setTextColor(m_statusLabel, color);
     m_statusHint->setText(running ? tr("Configuration changes will take effect after "
-                                                   "server reload")
+                                       "server reload")
                                   : tr("Configuration changes will take effect when "
-                                                   "server starts"));
+                                       "server starts"));
     m_infoLabel->setText(running ? tr("Configuration changes are available "
-                                                  "immediately but require server reload to "
-                                                  "take effect")
+                                      "immediately but require server reload to "
+                                      "take effect")
                                  : tr("Configuration changes will be saved and "
-                                                  "applied when the server starts"));
-    m_reloadButton->setText(running ? tr("Reload Server")
-                                    : tr("Reload Server (Disabled)"));
+                                      "applied when the server starts"));
+    m_reloadButton->setText(running ? tr("Reload Server") : tr("Reload Server (Disabled)"));
     m_reloadButton->setEnabled(running);
 }
 

@@ -44,9 +44,8 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
     const QColor label = semanticColor(SemanticColor::label);
     const QColor secondary = semanticColor(SemanticColor::secondaryLabel);
 
-    layout->addWidget(Typography::label(tr("Dashboard"), TextStyle::largeTitle,
-                                        QFont::Bold, label, QStringLiteral("dashboardTitle"),
-                                        content));
+    layout->addWidget(Typography::label(tr("Dashboard"), TextStyle::largeTitle, QFont::Bold, label,
+                                        QStringLiteral("dashboardTitle"), content));
 
     // System status.
     layout->addWidget(sectionTitle(tr("System Status"), content));
@@ -59,16 +58,15 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
     bindCard->setObjectName(QStringLiteral("bindServerCard"));
     m_statusValue = Typography::label(QString(), TextStyle::title3, QFont::DemiBold, label,
                                       QStringLiteral("bindStatusValue"), bindCard);
-    m_bindCaption = Typography::label(tr("BIND DNS server not detected"),
-                                      TextStyle::caption, QFont::Normal, secondary,
-                                      QStringLiteral("bindNotDetectedCaption"), bindCard);
+    m_bindCaption =
+        Typography::label(tr("BIND DNS server not detected"), TextStyle::caption, QFont::Normal,
+                          secondary, QStringLiteral("bindNotDetectedCaption"), bindCard);
     // Which of the host layouts Korvi manages, and its configuration file.
     const SystemLayout& host = m_manager->layout();
-    const QString layoutName =
-        host.layoutName.isEmpty() ? tr("macOS / Homebrew") : host.layoutName;
+    const QString layoutName = host.layoutName.isEmpty() ? tr("macOS / Homebrew") : host.layoutName;
     auto* layoutLabel = Typography::label(
-        tr("Layout: %1 — %2").arg(layoutName, host.namedConfigPath),
-        TextStyle::caption, QFont::Normal, secondary, QStringLiteral("hostLayoutLabel"), bindCard);
+        tr("Layout: %1 — %2").arg(layoutName, host.namedConfigPath), TextStyle::caption,
+        QFont::Normal, secondary, QStringLiteral("hostLayoutLabel"), bindCard);
     layoutLabel->setWordWrap(true);
     bindCard->layout()->addWidget(m_statusValue);
     bindCard->layout()->addWidget(m_bindCaption);
@@ -92,9 +90,9 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
             [this] { m_manager->refreshPackageManagerDetection(); });
     m_packageManagerValue = Typography::label(QString(), TextStyle::title3, QFont::DemiBold, label,
                                               QStringLiteral("packageManagerValue"), packageCard);
-    m_packageManagerCaption = Typography::label(
-        tr("Required for BIND installation"), TextStyle::caption, QFont::Normal,
-        secondary, QStringLiteral("packageManagerCaption"), packageCard);
+    m_packageManagerCaption =
+        Typography::label(tr("Required for BIND installation"), TextStyle::caption, QFont::Normal,
+                          secondary, QStringLiteral("packageManagerCaption"), packageCard);
     packageCard->layout()->addWidget(m_packageManagerValue);
     packageCard->layout()->addWidget(m_packageManagerCaption);
     statusRow->addWidget(packageCard, 1);

@@ -1,7 +1,7 @@
 #include "ui/history/HistoryView.h"
 
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -32,7 +32,8 @@ QString timeText(const QDateTime& time) {
 
 QString fileTitle(const SnapshotFile& file) {
     return file.role == ChangeSnapshot::configurationRole()
-               ? QCoreApplication::translate("korvi::HistoryView", "configuration %1").arg(file.path)
+               ? QCoreApplication::translate("korvi::HistoryView", "configuration %1")
+                     .arg(file.path)
                : QCoreApplication::translate("korvi::HistoryView", "zone file %1").arg(file.path);
 }
 
@@ -47,8 +48,8 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     layout->setSpacing(16);
 
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(tr("Change History"), TextStyle::largeTitle,
-                                        QFont::Bold, semanticColor(SemanticColor::label),
+    header->addWidget(Typography::label(tr("Change History"), TextStyle::largeTitle, QFont::Bold,
+                                        semanticColor(SemanticColor::label),
                                         QStringLiteral("historyTitle"), this));
     header->addStretch();
     m_filter = new QComboBox(this);
@@ -71,7 +72,7 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     m_list->setSpacing(3);
     leftLayout->addWidget(m_list, 1);
     m_empty = Typography::label(tr("No changes yet: every change you apply is "
-                                               "kept here and can be restored"),
+                                   "kept here and can be restored"),
                                 TextStyle::body, QFont::Normal,
                                 semanticColor(SemanticColor::secondaryLabel),
                                 QStringLiteral("noHistoryLabel"), left);
@@ -99,8 +100,8 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     m_outcome->setWordWrap(true);
     m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
     actions->addWidget(m_outcome, 1);
-    m_restoreButton = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")),
-                                      tr("Restore"), right);
+    m_restoreButton =
+        new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Restore"), right);
     m_restoreButton->setObjectName(QStringLiteral("restoreSnapshotButton"));
     actions->addWidget(m_restoreButton, 0, Qt::AlignTop);
     rightLayout->addLayout(actions);
@@ -205,12 +206,12 @@ void HistoryView::showTexts(const ChangeSnapshot& snapshot) {
         const QString before = file.before.value_or(QString());
         const QString after = file.after.value_or(QString());
         const QString title = fileTitle(file);
-        const QString unified =
-            unifiedDiff(before, after, file.before ? title : tr("(no file)"),
-                        file.after ? title : tr("(no file)"));
-        html += unified.isEmpty()
-                    ? QStringLiteral("<p>%1</p>").arg(tr("%1: unchanged").arg(title.toHtmlEscaped()))
-                    : diffHtml(unified);
+        const QString unified = unifiedDiff(before, after, file.before ? title : tr("(no file)"),
+                                            file.after ? title : tr("(no file)"));
+        html +=
+            unified.isEmpty()
+                ? QStringLiteral("<p>%1</p>").arg(tr("%1: unchanged").arg(title.toHtmlEscaped()))
+                : diffHtml(unified);
     }
     m_diff->setHtml(html);
 }
@@ -234,9 +235,9 @@ void HistoryView::askToRestore() {
     const ChangeSnapshot snapshot = *m_selected;
     const bool removal = m_restore->actionFor(snapshot) == HistoryRestore::Action::removeZone;
     // Window-modal and opened, never exec(): the answer arrives as a signal.
-    auto* box = new QMessageBox(removal ? QMessageBox::Warning : QMessageBox::Question,
-                                tr("Restore"), m_restore->confirmation(snapshot),
-                                QMessageBox::NoButton, this);
+    auto* box =
+        new QMessageBox(removal ? QMessageBox::Warning : QMessageBox::Question, tr("Restore"),
+                        m_restore->confirmation(snapshot), QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("restoreConfirmation"));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -268,7 +269,7 @@ void HistoryView::restoreFinished(HistoryRestore::RestoreId id, bool applied,
     m_restoreButton->setText(tr("Restore"));
     if (applied)
         showOutcome(tr("✅ Restored: the server serves the zone as it was before "
-                                   "that change"),
+                       "that change"),
                     false);
     else
         showOutcome(tr("❌ The restore was not applied: %1").arg(message), true);

@@ -21,8 +21,7 @@ DNSRecord AddRecordView::recordToSave() const {
 
 void AddRecordView::save() {
     if (m_manager && m_zone)
-        waitForChange(m_manager->addRecord(recordToSave(), m_zone), saveButton(),
-                      tr("Saving…"));
+        waitForChange(m_manager->addRecord(recordToSave(), m_zone), saveButton(), tr("Saving…"));
 }
 
 } // namespace korvi

@@ -83,7 +83,7 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     m_banner = ScreenWidgets::warningBanner(
         tr("BIND DNS Server is not running"),
         tr("DNS record management is disabled. Start the BIND server to add, edit, "
-                       "or delete records."),
+           "or delete records."),
         QStringLiteral("stoppedBanner"));
     layout->addWidget(m_banner);
 
@@ -98,18 +98,17 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto* zonesHeader = new QHBoxLayout;
-    zonesHeader->addWidget(ScreenWidgets::label(tr("Zones"), TextStyle::headline,
-                                                QStringLiteral("zonesTitle")));
+    zonesHeader->addWidget(
+        ScreenWidgets::label(tr("Zones"), TextStyle::headline, QStringLiteral("zonesTitle")));
     m_zoneCount = ScreenWidgets::badge({}, secondary, QStringLiteral("zoneCountBadge"));
     zonesHeader->addWidget(m_zoneCount);
     zonesHeader->addStretch();
     leftLayout->addLayout(zonesHeader);
     m_zoneStack = new QStackedWidget;
-    m_zoneStack->addWidget(
-        placeholder(QStringLiteral("folder.badge.plus"), tr("No zones available"),
-                    TextStyle::headline,
-                    tr("Create a zone in Zone Management to start adding DNS records"),
-                    QStringLiteral("noZones"), secondary));
+    m_zoneStack->addWidget(placeholder(
+        QStringLiteral("folder.badge.plus"), tr("No zones available"), TextStyle::headline,
+        tr("Create a zone in Zone Management to start adding DNS records"),
+        QStringLiteral("noZones"), secondary));
     m_zoneModel = new ZoneListModel(manager, this);
     m_zoneRowDelegate = new ZoneRowDelegate(ZoneRowDelegate::Style::column, this);
     m_zoneList = new QListView;
@@ -125,11 +124,11 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
 
     // Right column: the chosen zone, or the hint to choose one.
     m_detailStack = new QStackedWidget;
-    m_detailStack->addWidget(placeholder(
-        QStringLiteral("doc.text.badge.plus"), tr("Select a zone to view records"),
-        TextStyle::headline,
-        tr("Choose a zone from the list on the left to manage its DNS records"),
-        QStringLiteral("noSelection"), secondary));
+    m_detailStack->addWidget(
+        placeholder(QStringLiteral("doc.text.badge.plus"), tr("Select a zone to view records"),
+                    TextStyle::headline,
+                    tr("Choose a zone from the list on the left to manage its DNS records"),
+                    QStringLiteral("noSelection"), secondary));
     auto* detail = new QWidget;
     detail->setObjectName(QStringLiteral("zoneDetail"));
     auto* detailLayout = new QVBoxLayout(detail);
@@ -151,8 +150,7 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     m_searchField->setObjectName(QStringLiteral("searchField"));
     m_searchField->setPlaceholderText(tr("Search records..."));
     m_searchField->setClearButtonEnabled(true);
-    m_searchField->setToolTip(
-        tr("Search records (%1)").arg(shortcutText(QKeySequence::Find)));
+    m_searchField->setToolTip(tr("Search records (%1)").arg(shortcutText(QKeySequence::Find)));
     searchRow->addWidget(m_searchField, 1);
     detailLayout->addLayout(searchRow);
     m_viewStack = new QStackedWidget;
@@ -250,10 +248,9 @@ QWidget* DNSRecordView::buildZoneHeader() {
     m_deleteButton->setToolTip(
         tr("Delete the selected records (%1)").arg(shortcutText(QKeySequence::Delete)));
     headerLayout->addWidget(m_deleteButton);
-    m_addButton = ScreenWidgets::prominentButton(
-        tr("Add Record"), QStringLiteral("plus"), QStringLiteral("addRecordButton"));
-    m_addButton->setToolTip(
-        tr("Add a record (%1)").arg(shortcutText(QKeySequence::New)));
+    m_addButton = ScreenWidgets::prominentButton(tr("Add Record"), QStringLiteral("plus"),
+                                                 QStringLiteral("addRecordButton"));
+    m_addButton->setToolTip(tr("Add a record (%1)").arg(shortcutText(QKeySequence::New)));
     headerLayout->addWidget(m_addButton);
     return header;
 }
@@ -341,8 +338,7 @@ void DNSRecordView::refresh() {
         const auto kept = std::count_if(zone->records().cbegin(), zone->records().cend(),
                                         [](const DNSRecord& record) { return record.isKept(); });
         m_readOnlyNote->setText(
-            tr("%1 read-only (types Korvi lists and keeps but does not edit)")
-                .arg(kept));
+            tr("%1 read-only (types Korvi lists and keeps but does not edit)").arg(kept));
         m_readOnlyNote->setVisible(kept > 0);
     }
     m_addButton->setEnabled(running);
@@ -390,14 +386,13 @@ void DNSRecordView::deleteSelectedRecords() {
     if (selection.ids.isEmpty()) {
         if (selection.kept > 0)
             showError(tr("Read-only records cannot be deleted: Korvi keeps records "
-                                     "of these types exactly as they are."));
+                         "of these types exactly as they are."));
         return;
     }
     showError({});
-    QString details = tr("%1 will be removed from zone %2. This cannot be undone.")
-                          .arg(selection.ids.size() == 1 ? tr("The record")
-                                                         : tr("The records"),
-                               zone->name());
+    QString details =
+        tr("%1 will be removed from zone %2. This cannot be undone.")
+            .arg(selection.ids.size() == 1 ? tr("The record") : tr("The records"), zone->name());
     if (selection.kept > 0)
         details += selection.kept == 1
                        ? tr("\n\n1 record in the selection is read-only and will be kept: "
@@ -405,17 +400,15 @@ void DNSRecordView::deleteSelectedRecords() {
                        : tr("\n\n%n records in the selection are read-only and will be kept: "
                             "Korvi does not delete records of types it keeps without editing.",
                             nullptr, int(selection.kept));
-    m_confirmation =
-        new QMessageBox(QMessageBox::Warning, tr("Delete Records"),
-                        tr("Delete %1?").arg(recordsPhrase(selection.ids.size())),
-                        QMessageBox::NoButton, this);
+    m_confirmation = new QMessageBox(QMessageBox::Warning, tr("Delete Records"),
+                                     tr("Delete %1?").arg(recordsPhrase(selection.ids.size())),
+                                     QMessageBox::NoButton, this);
     m_confirmation->setObjectName(QStringLiteral("deleteRecordsConfirmation"));
     m_confirmation->setInformativeText(details);
     // Wide enough that the explanation reads in a few lines.
     m_confirmation->setStyleSheet(
         QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 360px; }"));
-    QPushButton* confirm =
-        m_confirmation->addButton(tr("Delete"), QMessageBox::DestructiveRole);
+    QPushButton* confirm = m_confirmation->addButton(tr("Delete"), QMessageBox::DestructiveRole);
     confirm->setObjectName(QStringLiteral("confirmDeleteButton"));
     QPushButton* cancel = m_confirmation->addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("cancelDeleteButton"));

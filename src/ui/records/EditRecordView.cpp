@@ -58,9 +58,8 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
                                                QStringLiteral("dangerZoneTitle"));
     Typography::setTextColor(dangerTitle, namedColor(NamedColor::red));
     dangerLayout->addWidget(dangerTitle);
-    QLabel* deleteText =
-        ScreenWidgets::label(tr("Delete this DNS record"), TextStyle::subheadline,
-                             QStringLiteral("deleteRecordText"));
+    QLabel* deleteText = ScreenWidgets::label(tr("Delete this DNS record"), TextStyle::subheadline,
+                                              QStringLiteral("deleteRecordText"));
     QFont medium = deleteText->font();
     medium.setWeight(QFont::Medium);
     deleteText->setFont(medium);
@@ -74,9 +73,9 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
     deleteRow->addWidget(deleteButton);
     deleteRow->addStretch();
     dangerLayout->addLayout(deleteRow);
-    dangerLayout->addWidget(
-        ScreenWidgets::secondaryLabel(tr("This action cannot be undone"),
-                                      TextStyle::caption, QStringLiteral("deleteRecordCaption")));
+    dangerLayout->addWidget(ScreenWidgets::secondaryLabel(tr("This action cannot be undone"),
+                                                          TextStyle::caption,
+                                                          QStringLiteral("deleteRecordCaption")));
     formLayout->addWidget(danger);
     column()->addWidget(formPage);
     formPage->hide();
@@ -110,8 +109,7 @@ void EditRecordView::save() {
     if (!m_initialized)
         return;
     if (m_manager && m_zone)
-        waitForChange(m_manager->updateRecord(recordToSave(), m_zone), saveButton(),
-                      tr("Saving…"));
+        waitForChange(m_manager->updateRecord(recordToSave(), m_zone), saveButton(), tr("Saving…"));
 }
 
 QString EditRecordView::deleteMessage(const DNSRecord& record) {
@@ -124,8 +122,8 @@ QString EditRecordView::deleteMessage(const DNSRecord& record) {
 void EditRecordView::deleteRecord() {
     if (!m_zone || m_deleteConfirmation || pendingChange() != 0)
         return;
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("Delete Record"),
-                                deleteMessage(m_record), QMessageBox::NoButton, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Delete Record"), deleteMessage(m_record),
+                                QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("deleteRecordConfirmation"));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -142,8 +140,7 @@ void EditRecordView::deleteRecord() {
 
 void EditRecordView::confirmDelete() {
     if (m_manager && m_zone)
-        waitForChange(m_manager->deleteRecord(m_record, m_zone), m_deleteButton,
-                      tr("Deleting…"));
+        waitForChange(m_manager->deleteRecord(m_record, m_zone), m_deleteButton, tr("Deleting…"));
 }
 
 } // namespace korvi

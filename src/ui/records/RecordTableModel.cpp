@@ -351,7 +351,7 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (record.isKept())
             return tr("Read-only: Korvi lists and keeps %1 records but does not "
-                                  "edit them")
+                      "edit them")
                 .arg(record.keptType);
         return index.column() == dataColumn ? cellText(record, dataColumn) : QVariant();
     case Qt::TextAlignmentRole:

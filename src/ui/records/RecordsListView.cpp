@@ -27,8 +27,8 @@ RecordsListView::RecordsListView(QWidget* parent) : QWidget(parent) {
     emptyLayout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("doc.text"), 48, secondary,
                                                     QStringLiteral("recordsEmptyIcon")),
                            0, Qt::AlignHCenter);
-    QLabel* title = ScreenWidgets::label(tr("No DNS records found"),
-                                         TextStyle::headline, QStringLiteral("recordsEmptyTitle"));
+    QLabel* title = ScreenWidgets::label(tr("No DNS records found"), TextStyle::headline,
+                                         QStringLiteral("recordsEmptyTitle"));
     Typography::setTextColor(title, secondary);
     emptyLayout->addWidget(title, 0, Qt::AlignHCenter);
     m_emptyHint = ScreenWidgets::secondaryLabel({}, TextStyle::subheadline,

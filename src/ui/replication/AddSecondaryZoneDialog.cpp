@@ -21,7 +21,7 @@ AddSecondaryZoneDialog::AddSecondaryZoneDialog(DNSServerManager* manager, QWidge
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Typography::label(
         tr("This server copies the zone from its primary and answers for it; "
-                       "its records are changed on the primary."),
+           "its records are changed on the primary."),
         TextStyle::subheadline, QFont::Normal, semanticColor(SemanticColor::secondaryLabel),
         QStringLiteral("addSecondaryZoneIntro"), this));
 
@@ -55,8 +55,7 @@ AddSecondaryZoneDialog::AddSecondaryZoneDialog(DNSServerManager* manager, QWidge
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
     cancel->setObjectName(QStringLiteral("cancelSecondaryZoneButton"));
-    QPushButton* add =
-        buttons->addButton(tr("Add Secondary Zone"), QDialogButtonBox::AcceptRole);
+    QPushButton* add = buttons->addButton(tr("Add Secondary Zone"), QDialogButtonBox::AcceptRole);
     add->setObjectName(QStringLiteral("confirmSecondaryZoneButton"));
     add->setDefault(true);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -33,9 +33,10 @@ ReplicationDialog::ReplicationDialog(ReplicationService* replication, QWidget* p
     setWindowTitle(tr("Secondaries"));
     setMinimumSize(560, 680);
     auto* column = new QVBoxLayout(this);
-    auto* intro = new QLabel(tr("Secondary servers copy Korvi's zones by zone transfer. Only servers that sign with one "
-        "of these TSIG keys may transfer, each secondary is notified of every change, and the "
-        "catalog of Korvi's zones tells it which zones to copy."));
+    auto* intro = new QLabel(
+        tr("Secondary servers copy Korvi's zones by zone transfer. Only servers that sign with one "
+           "of these TSIG keys may transfer, each secondary is notified of every change, and the "
+           "catalog of Korvi's zones tells it which zones to copy."));
     intro->setObjectName(QStringLiteral("replicationIntro"));
     intro->setWordWrap(true);
     column->addWidget(intro);
@@ -133,10 +134,8 @@ QWidget* ReplicationDialog::buildSecondaries() {
     layout->addLayout(form);
     auto* row = new QHBoxLayout;
     auto* add = button(tr("Add Secondary"), QStringLiteral("addSecondaryButton"));
-    auto* remove =
-        button(tr("Remove Secondary"), QStringLiteral("removeSecondaryButton"));
-    auto* setup =
-        button(tr("Secondary Setup…"), QStringLiteral("secondarySetupButton"));
+    auto* remove = button(tr("Remove Secondary"), QStringLiteral("removeSecondaryButton"));
+    auto* setup = button(tr("Secondary Setup…"), QStringLiteral("secondarySetupButton"));
     row->addWidget(add);
     row->addWidget(remove);
     row->addStretch();

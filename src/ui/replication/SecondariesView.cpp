@@ -30,15 +30,14 @@ SecondariesView::SecondariesView(DNSServerManager* manager, QWidget* parent)
     layout->setSpacing(12);
 
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(tr("Secondaries"), TextStyle::largeTitle,
-                                        QFont::Bold, semanticColor(SemanticColor::label),
+    header->addWidget(Typography::label(tr("Secondaries"), TextStyle::largeTitle, QFont::Bold,
+                                        semanticColor(SemanticColor::label),
                                         QStringLiteral("secondariesTitle"), this));
     header->addStretch();
-    m_refresh = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")),
-                                tr("Refresh"), this);
+    m_refresh = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Refresh"), this);
     m_refresh->setObjectName(QStringLiteral("refreshSecondariesButton"));
     m_refresh->setToolTip(tr("Ask the primary and every secondary for each zone's "
-                                         "serial now"));
+                             "serial now"));
     connect(m_refresh, &QPushButton::clicked, this, [this] {
         if (m_health)
             m_health->refresh();
@@ -140,8 +139,7 @@ void SecondariesView::updateDetails() {
         if (status.state == ReplicationState::unchecked)
             text = tr("Not checked yet.");
         else if (text.isEmpty())
-            text = tr("%1 serves %2 as the primary does.")
-                       .arg(status.secondary.name, status.zone);
+            text = tr("%1 serves %2 as the primary does.").arg(status.secondary.name, status.zone);
     }
     m_details->setText(text);
     m_details->setVisible(!text.isEmpty());

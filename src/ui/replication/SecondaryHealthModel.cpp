@@ -114,9 +114,9 @@ QVariant SecondaryHealthModel::headerData(int section, Qt::Orientation orientati
                                           int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    const QStringList titles = {tr("Secondary"),      tr("Zone"),
-                                tr("State"),          tr("Primary Serial"),
-                                tr("Secondary Serial"), tr("Since")};
+    const QStringList titles = {
+        tr("Secondary"),        tr("Zone"), tr("State"), tr("Primary Serial"),
+        tr("Secondary Serial"), tr("Since")};
     return section >= 0 && section < titles.size() ? QVariant(titles.at(section)) : QVariant();
 }
 

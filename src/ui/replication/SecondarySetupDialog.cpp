@@ -22,9 +22,10 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
     setObjectName(QStringLiteral("secondarySetupDialog"));
     setWindowTitle(tr("Set Up Secondary \"%1\"").arg(secondaryName));
     auto* column = new QVBoxLayout(this);
-    auto* intro = new QLabel(tr("Add this to the named.conf of the secondary server. It copies every zone of Korvi "
-        "through the catalog, signed with the secondary's key; zones added or removed in "
-        "Korvi reach it without further changes. The text holds the key's secret."));
+    auto* intro = new QLabel(
+        tr("Add this to the named.conf of the secondary server. It copies every zone of Korvi "
+           "through the catalog, signed with the secondary's key; zones added or removed in "
+           "Korvi reach it without further changes. The text holds the key's secret."));
     intro->setObjectName(QStringLiteral("secondarySetupIntro"));
     intro->setWordWrap(true);
     column->addWidget(intro);
@@ -66,15 +67,14 @@ void SecondarySetupDialog::refreshSnippet() {
     if (!isValidIPv4Address(address) && !isValidIPv6Address(address)) {
         m_snippet->setPlainText(
             tr("// Enter the primary's IPv4 or IPv6 address as the secondary reaches "
-                           "it."));
+               "it."));
         return;
     }
     const std::optional<QString> text =
         m_replication
             ? m_replication->secondarySnippet(m_secondaryName, m_primaryAddress->text().trimmed())
             : std::nullopt;
-    m_snippet->setPlainText(
-        text.value_or(tr("// The secondary or its key is no longer there.")));
+    m_snippet->setPlainText(text.value_or(tr("// The secondary or its key is no longer there.")));
 }
 
 } // namespace korvi

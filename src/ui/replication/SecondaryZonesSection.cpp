@@ -25,7 +25,8 @@ QString lineFor(const SecondaryZoneCopy& copy) {
     const std::optional<quint32> serial = copy.serial();
     const QString state =
         copy.hasCopy() && serial
-            ? QCoreApplication::translate("korvi::SecondaryZonesSection", "serial %1, last transfer %2")
+            ? QCoreApplication::translate("korvi::SecondaryZonesSection",
+                                          "serial %1, last transfer %2")
                   .arg(*serial)
                   .arg(QLocale().toString(copy.lastTransfer(), QLocale::ShortFormat))
             : QCoreApplication::translate("korvi::SecondaryZonesSection", "not transferred yet");
@@ -41,12 +42,12 @@ SecondaryZonesSection::SecondaryZonesSection(DNSServerManager* manager, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 8, 0, 0);
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(
-        tr("Secondary Zones on This Server"), TextStyle::title3, QFont::DemiBold,
-        semanticColor(SemanticColor::label), QStringLiteral("secondaryZonesTitle"), this));
+    header->addWidget(Typography::label(tr("Secondary Zones on This Server"), TextStyle::title3,
+                                        QFont::DemiBold, semanticColor(SemanticColor::label),
+                                        QStringLiteral("secondaryZonesTitle"), this));
     header->addStretch();
-    auto* add = new QPushButton(symbolIcon(QStringLiteral("plus")),
-                                tr("Add Secondary Zone…"), this);
+    auto* add =
+        new QPushButton(symbolIcon(QStringLiteral("plus")), tr("Add Secondary Zone…"), this);
     add->setObjectName(QStringLiteral("addSecondaryZoneButton"));
     connect(add, &QPushButton::clicked, this, &SecondaryZonesSection::showAddDialog);
     m_show = new QPushButton(tr("Show Records"), this);

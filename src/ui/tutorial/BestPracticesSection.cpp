@@ -4,22 +4,23 @@ namespace korvi {
 
 BestPracticesSection::BestPracticesSection(QWidget* parent) : TutorialSection(parent) {
     addTitle(tr("DNS Best Practices"));
-    addParagraph(tr("A few habits keep your zones easy to read, your server safe and your answers fast."));
+    addParagraph(
+        tr("A few habits keep your zones easy to read, your server safe and your answers fast."));
     addHeading(tr("Naming Conventions"));
     addBullets({tr("• Use lower-case letters, digits and hyphens in host names"),
                 tr("• Name hosts after their role (www, mail, ns1), not their "
-                               "hardware"),
+                   "hardware"),
                 tr("• Keep names short and easy to type"),
                 tr("• Use a private suffix such as .local or .internal for internal "
-                               "zones"),
+                   "zones"),
                 tr("• Number similar hosts consistently (web1, web2, ...)")});
     addHeading(tr("TTL (Time To Live) Guidelines"));
-    addItems({{tr("Short TTL (300-3600 seconds)"),
-               tr("For records that change frequently or during migrations")},
-              {tr("Medium TTL (3600-86400 seconds)"),
-               tr("For most production services with stable IPs")},
-              {tr("Long TTL (86400+ seconds)"),
-               tr("For very stable records like NS and MX records")}});
+    addItems(
+        {{tr("Short TTL (300-3600 seconds)"),
+          tr("For records that change frequently or during migrations")},
+         {tr("Medium TTL (3600-86400 seconds)"),
+          tr("For most production services with stable IPs")},
+         {tr("Long TTL (86400+ seconds)"), tr("For very stable records like NS and MX records")}});
     addHeading(tr("Security Considerations"));
     addBullets({tr("• Set allow-transfer to none unless you run secondary servers"),
                 tr("• Limit allow-query to the networks that need your server"),

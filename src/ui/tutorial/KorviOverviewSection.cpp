@@ -4,8 +4,7 @@ namespace korvi {
 
 KorviOverviewSection::KorviOverviewSection(QWidget* parent) : TutorialSection(parent) {
     addTitle(tr("Korvi Application Overview"));
-    addParagraph(
-        tr("Korvi provides five main sections to manage your DNS server effectively:"));
+    addParagraph(tr("Korvi provides five main sections to manage your DNS server effectively:"));
     addHeading(tr("Navigation Sections"));
     addIconRows({{QStringLiteral("gauge"), tr("Dashboard"),
                   tr("Overview of server status, statistics, and quick actions")},
@@ -19,8 +18,7 @@ KorviOverviewSection::KorviOverviewSection(QWidget* parent) : TutorialSection(pa
                   tr("View real-time DNS server logs and troubleshoot issues")}});
     addHeading(tr("Key Features"));
     addBullets({tr("• Native desktop interface that follows your system's look"),
-                tr("• Real-time server status monitoring"),
-                tr("• BIND configuration validation"),
+                tr("• Real-time server status monitoring"), tr("• BIND configuration validation"),
                 tr("• Import existing BIND configurations"),
                 tr("• Comprehensive DNS record type support"),
                 tr("• Built-in security and validation")});

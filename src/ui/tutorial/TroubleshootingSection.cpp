@@ -32,9 +32,9 @@ TroubleshootingSection::TroubleshootingSection(QWidget* parent) : TutorialSectio
     addHeading(tr("Useful Commands"));
     addCommands({tr("dig @127.0.0.1 example.com - Test DNS resolution"),
                  tr("named-checkconf /usr/local/etc/named.conf - Validate "
-                                "configuration"),
+                    "configuration"),
                  tr("named-checkzone example.com /usr/local/var/named/db.example.com "
-                                "- Validate zone"),
+                    "- Validate zone"),
                  tr("sudo rndc reload - Reload configuration without restart")});
 }
 

@@ -53,14 +53,14 @@ const QList<TutorialView::Entry>& TutorialView::entries() {
          maker<ZoneSettingsSection>()},
         {records, QStringLiteral(QT_TR_NOOP("Adding Records")), QStringLiteral("plus.circle.fill"),
          maker<AddingRecordsSection>()},
-        {records, QStringLiteral(QT_TR_NOOP("Record Types")), QStringLiteral("list.bullet.circle.fill"),
-         maker<RecordTypesSection>()},
-        {advanced, QStringLiteral(QT_TR_NOOP("Best Practices")), QStringLiteral("checkmark.shield.fill"),
-         maker<BestPracticesSection>()},
-        {advanced, QStringLiteral(QT_TR_NOOP("Server Configuration")), QStringLiteral("server.rack"),
-         maker<ServerConfigurationSection>()},
-        {advanced, QStringLiteral(QT_TR_NOOP("Troubleshooting")), QStringLiteral("wrench.and.screwdriver.fill"),
-         maker<TroubleshootingSection>()},
+        {records, QStringLiteral(QT_TR_NOOP("Record Types")),
+         QStringLiteral("list.bullet.circle.fill"), maker<RecordTypesSection>()},
+        {advanced, QStringLiteral(QT_TR_NOOP("Best Practices")),
+         QStringLiteral("checkmark.shield.fill"), maker<BestPracticesSection>()},
+        {advanced, QStringLiteral(QT_TR_NOOP("Server Configuration")),
+         QStringLiteral("server.rack"), maker<ServerConfigurationSection>()},
+        {advanced, QStringLiteral(QT_TR_NOOP("Troubleshooting")),
+         QStringLiteral("wrench.and.screwdriver.fill"), maker<TroubleshootingSection>()},
     };
     return list;
 }

@@ -70,9 +70,9 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     header->setSpacing(4);
     header->addWidget(ScreenWidgets::label(tr("Add New Domain"), TextStyle::title2,
                                            QStringLiteral("headerTitle")));
-    header->addWidget(
-        ScreenWidgets::secondaryLabel(tr("Configure a new DNS zone for your domain"),
-                                      TextStyle::subheadline, QStringLiteral("headerSubtitle")));
+    header->addWidget(ScreenWidgets::secondaryLabel(tr("Configure a new DNS zone for your domain"),
+                                                    TextStyle::subheadline,
+                                                    QStringLiteral("headerSubtitle")));
     column->addLayout(header);
 
     // Why the server side refused the zone, where the eye starts reading.
@@ -81,41 +81,38 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
 
     QVBoxLayout* domain =
         addGroup(column, tr("Domain Information"), QStringLiteral("domainGroupTitle"));
-    m_zoneNameField = addField(
-        domain, tr("Domain Name *"), QStringLiteral("example.com"),
-        tr("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
+    m_zoneNameField =
+        addField(domain, tr("Domain Name *"), QStringLiteral("example.com"),
+                 tr("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
 
-    QVBoxLayout* soa = addGroup(column, tr("SOA Record Configuration"),
-                                QStringLiteral("soaGroupTitle"));
+    QVBoxLayout* soa =
+        addGroup(column, tr("SOA Record Configuration"), QStringLiteral("soaGroupTitle"));
     soa->addWidget(ScreenWidgets::secondaryLabel(
         tr("Start of Authority record defines the authoritative information about your DNS zone"),
         TextStyle::caption, QStringLiteral("soaGroupText")));
-    m_primaryField =
-        addField(soa, tr("Primary Name Server"), QStringLiteral("ns1.example.com."),
-                 tr("The primary authoritative name server for this domain"),
-                 QStringLiteral("primaryNameServer"));
-    m_adminField =
-        addField(soa, tr("Administrator Email"), QStringLiteral("admin.example.com."),
-                 tr("Email address of the domain administrator (replace @ with .)"),
-                 QStringLiteral("adminEmail"));
+    m_primaryField = addField(soa, tr("Primary Name Server"), QStringLiteral("ns1.example.com."),
+                              tr("The primary authoritative name server for this domain"),
+                              QStringLiteral("primaryNameServer"));
+    m_adminField = addField(soa, tr("Administrator Email"), QStringLiteral("admin.example.com."),
+                            tr("Email address of the domain administrator (replace @ with .)"),
+                            QStringLiteral("adminEmail"));
     m_addressBox = new QWidget;
     m_addressBox->setObjectName(QStringLiteral("nameServerAddressBox"));
     auto* addressLayout = new QVBoxLayout(m_addressBox);
     addressLayout->setContentsMargins(0, 0, 0, 0);
     addressLayout->setSpacing(8);
-    m_addressField = addField(
-        addressLayout, tr("Name Server Address *"), QStringLiteral("192.0.2.53"),
-        tr("The primary name server is inside this domain: its address (IPv4 or "
-                       "IPv6) is added to the zone so that the domain can be served at once"),
-        QStringLiteral("nameServerAddress"));
+    m_addressField =
+        addField(addressLayout, tr("Name Server Address *"), QStringLiteral("192.0.2.53"),
+                 tr("The primary name server is inside this domain: its address (IPv4 or "
+                    "IPv6) is added to the zone so that the domain can be served at once"),
+                 QStringLiteral("nameServerAddress"));
     m_addressField->setText(machineAddress());
     soa->addWidget(m_addressBox);
 
     QVBoxLayout* file =
         addGroup(column, tr("Zone File Information"), QStringLiteral("fileGroupTitle"));
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(ScreenWidgets::label(tr("File Location:"),
-                                            TextStyle::subheadline,
+    fileRow->addWidget(ScreenWidgets::label(tr("File Location:"), TextStyle::subheadline,
                                             QStringLiteral("fileLocationTitle")));
     RoundedPanel* box = ScreenWidgets::card(QStringLiteral("fileLocationBox"), 4);
     auto* boxLayout = new QHBoxLayout(box);
@@ -128,8 +125,8 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     fileRow->addWidget(box, 1);
     file->addLayout(fileRow);
     file->addWidget(ScreenWidgets::secondaryLabel(
-        tr("The zone file will be automatically created and configured"),
-        TextStyle::caption, QStringLiteral("fileGroupText")));
+        tr("The zone file will be automatically created and configured"), TextStyle::caption,
+        QStringLiteral("fileGroupText")));
     column->addStretch();
     scroll->setWidget(content);
     outer->addWidget(scroll, 1);
@@ -143,8 +140,8 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
     m_cancelButton->setAutoDefault(false);
     buttons->addWidget(m_cancelButton);
-    m_createButton = ScreenWidgets::prominentButton(tr("Create Domain"), {},
-                                                    QStringLiteral("createButton"));
+    m_createButton =
+        ScreenWidgets::prominentButton(tr("Create Domain"), {}, QStringLiteral("createButton"));
     buttons->addWidget(m_createButton);
     outer->addWidget(bar);
 
@@ -333,15 +330,14 @@ void AddZoneView::changeFinished(ChangeId id, bool applied, const QString& messa
         accept();
         return;
     }
-    m_refusalLabel->showMessage(message.isEmpty() ? tr("The domain was not created.")
-                                                  : message);
+    m_refusalLabel->showMessage(message.isEmpty() ? tr("The domain was not created.") : message);
     updateCreateButton();
 }
 
 void AddZoneView::showError(const QString& message) {
     m_errorMessage = message;
-    auto* alert = new QMessageBox(QMessageBox::Warning, tr("Error Creating Zone"),
-                                  message, QMessageBox::Ok, this);
+    auto* alert = new QMessageBox(QMessageBox::Warning, tr("Error Creating Zone"), message,
+                                  QMessageBox::Ok, this);
     alert->setObjectName(QStringLiteral("errorAlert"));
     alert->setWindowModality(Qt::WindowModal);
     alert->setAttribute(Qt::WA_DeleteOnClose);

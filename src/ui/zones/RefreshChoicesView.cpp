@@ -1,5 +1,6 @@
 #include "ui/zones/RefreshChoicesView.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -56,9 +57,9 @@ QWidget* RefreshChoicesView::card(const ZoneDifference& difference) {
     layout->setContentsMargins(14, 10, 14, 10);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    texts->addWidget(ScreenWidgets::label(
-        tr("Zone '%1' differs from its file").arg(difference.zoneName),
-        TextStyle::headline, QStringLiteral("refreshChoiceTitle")));
+    texts->addWidget(
+        ScreenWidgets::label(tr("Zone '%1' differs from its file").arg(difference.zoneName),
+                             TextStyle::headline, QStringLiteral("refreshChoiceTitle")));
     texts->addWidget(ScreenWidgets::secondaryLabel(
         tr("%1. Nothing was changed; choose which one to keep.").arg(difference.summary()),
         TextStyle::caption, QStringLiteral("refreshChoiceSummary")));

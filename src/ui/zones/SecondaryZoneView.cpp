@@ -57,7 +57,7 @@ SecondaryZoneView::SecondaryZoneView(SecondaryZoneCopy* copy, QWidget* parent)
     m_transfer = info(QStringLiteral("secondaryZoneTransfer"));
     info(QStringLiteral("secondaryZoneNote"))
         ->setText(tr("Records of a secondary zone come from its primary: change "
-                                 "them there, and this server copies them."));
+                     "them there, and this server copies them."));
     m_problem =
         Typography::label(QString(), TextStyle::body, QFont::Normal, namedColor(NamedColor::orange),
                           QStringLiteral("secondaryZoneProblem"), this);
@@ -79,8 +79,7 @@ SecondaryZoneView::SecondaryZoneView(SecondaryZoneCopy* copy, QWidget* parent)
 
 void SecondaryZoneView::update() {
     const std::optional<quint32> serial = m_copy ? m_copy->serial() : std::nullopt;
-    m_serial->setText(serial ? tr("Serial %1").arg(*serial)
-                             : tr("Serial unknown"));
+    m_serial->setText(serial ? tr("Serial %1").arg(*serial) : tr("Serial unknown"));
     m_transfer->setText(
         m_copy && m_copy->hasCopy()
             ? tr("Last transfer %1")

@@ -30,8 +30,8 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     header->addWidget(ScreenWidgets::label(tr("Zone Management"), TextStyle::largeTitle,
                                            QStringLiteral("titleLabel")));
     header->addStretch();
-    m_addButton = ScreenWidgets::prominentButton(
-        tr("Add Domain"), QStringLiteral("plus"), QStringLiteral("addDomainButton"));
+    m_addButton = ScreenWidgets::prominentButton(tr("Add Domain"), QStringLiteral("plus"),
+                                                 QStringLiteral("addDomainButton"));
     connect(m_addButton, &QPushButton::clicked, this, &ZoneManagementView::showAddZone);
     header->addWidget(m_addButton);
     layout->addLayout(header);
@@ -39,7 +39,7 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     m_banner = ScreenWidgets::warningBanner(
         tr("BIND DNS Server is not running"),
         tr("Zone management is disabled. Start the BIND server to add, edit, or "
-                       "delete domains."),
+           "delete domains."),
         QStringLiteral("stoppedBanner"));
     layout->addWidget(m_banner);
 
@@ -56,8 +56,8 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     emptyLayout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("globe.badge.chevron.backward"),
                                                     56, secondary, QStringLiteral("emptyIcon")),
                            0, Qt::AlignHCenter);
-    QLabel* emptyTitle = ScreenWidgets::label(tr("No Domains Configured"),
-                                              TextStyle::title2, QStringLiteral("emptyTitleLabel"));
+    QLabel* emptyTitle = ScreenWidgets::label(tr("No Domains Configured"), TextStyle::title2,
+                                              QStringLiteral("emptyTitleLabel"));
     QFont titleFont = emptyTitle->font();
     titleFont.setWeight(QFont::DemiBold);
     emptyTitle->setFont(titleFont);
@@ -101,9 +101,8 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     connect(m_list, &QWidget::customContextMenuRequested, this, &ZoneManagementView::showRowMenu);
     m_stack->addWidget(m_list);
     layout->addWidget(m_stack, 1);
-    m_listHint = ScreenWidgets::secondaryLabel(
-        tr("Double-click a domain to edit its SOA settings"), TextStyle::caption,
-        QStringLiteral("soaHintLabel"));
+    m_listHint = ScreenWidgets::secondaryLabel(tr("Double-click a domain to edit its SOA settings"),
+                                               TextStyle::caption, QStringLiteral("soaHintLabel"));
     layout->addWidget(m_listHint);
 
     connect(manager, &DNSServerManager::serverStatusChanged, this, &ZoneManagementView::refresh);
@@ -119,11 +118,9 @@ void ZoneManagementView::refresh() {
     m_banner->setVisible(!running);
     m_emptyAddButton->setEnabled(running);
     if (running) {
-        m_emptyMessage->setText(
-            tr("Add your first domain to start managing DNS records"));
+        m_emptyMessage->setText(tr("Add your first domain to start managing DNS records"));
     } else {
-        m_emptyMessage->setText(
-            tr("BIND DNS Server must be running to manage domains"));
+        m_emptyMessage->setText(tr("BIND DNS Server must be running to manage domains"));
         m_emptyStatus->setText(
             tr("Current Status: %1").arg(ServerStatusStyle::valueText(m_manager->serverStatus())));
     }
@@ -179,8 +176,8 @@ void ZoneManagementView::requestDelete(const ZonePtr& zone) {
     if (!zone || m_deleteConfirmation)
         return;
     m_zoneToDelete = zone;
-    auto* box = new QMessageBox(QMessageBox::Warning, tr("Delete Zone"),
-                                deleteMessage(*zone), QMessageBox::NoButton, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Delete Zone"), deleteMessage(*zone),
+                                QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("deleteZoneConfirmation"));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -68,15 +68,15 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
     column->setContentsMargins(24, 24, 24, 24);
     column->setSpacing(16);
 
-    QLabel* title = ScreenWidgets::label(tr("SOA Settings"), TextStyle::title2,
-                                         QStringLiteral("headerTitle"));
+    QLabel* title =
+        ScreenWidgets::label(tr("SOA Settings"), TextStyle::title2, QStringLiteral("headerTitle"));
     QFont bold = title->font();
     bold.setWeight(QFont::Bold);
     title->setFont(bold);
     column->addWidget(title);
-    column->addWidget(
-        ScreenWidgets::secondaryLabel(tr("Start of Authority for %1").arg(zoneName),
-                                      TextStyle::subheadline, QStringLiteral("headerSubtitle")));
+    column->addWidget(ScreenWidgets::secondaryLabel(tr("Start of Authority for %1").arg(zoneName),
+                                                    TextStyle::subheadline,
+                                                    QStringLiteral("headerSubtitle")));
 
     m_errorLabel = new FormErrorLabel;
     column->addWidget(m_errorLabel);
@@ -84,48 +84,43 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     form->setVerticalSpacing(10);
-    m_primaryField = nameField(tr("Primary Name Server"),
-                               QStringLiteral("primaryNameServerField"), m_soa.primaryNameServer);
+    m_primaryField = nameField(tr("Primary Name Server"), QStringLiteral("primaryNameServerField"),
+                               m_soa.primaryNameServer);
     form->addRow(tr("Primary Name Server"), m_primaryField);
-    m_adminField = nameField(tr("Administrator Email"),
-                             QStringLiteral("adminEmailField"), m_soa.adminEmail);
+    m_adminField =
+        nameField(tr("Administrator Email"), QStringLiteral("adminEmailField"), m_soa.adminEmail);
     m_adminField->setPlaceholderText(QStringLiteral("hostmaster.") + zoneName + u'.');
     form->addRow(tr("Administrator Email"), m_adminField);
     m_refreshField = secondsField(tr("Refresh"), QStringLiteral("refreshField"));
     m_refreshField->setValue(m_soa.refresh);
     form->addRow(tr("Refresh"),
-                 secondsRow(m_refreshField,
-                            tr("How often secondary servers check for changes")));
+                 secondsRow(m_refreshField, tr("How often secondary servers check for changes")));
     m_retryField = secondsField(tr("Retry"), QStringLiteral("retryField"));
     m_retryField->setValue(m_soa.retry);
-    form->addRow(
-        tr("Retry"),
-        secondsRow(m_retryField, tr("How soon they try again after a failure")));
+    form->addRow(tr("Retry"),
+                 secondsRow(m_retryField, tr("How soon they try again after a failure")));
     m_expireField = secondsField(tr("Expire"), QStringLiteral("expireField"));
     m_expireField->setValue(m_soa.expire);
-    form->addRow(
-        tr("Expire"),
-        secondsRow(m_expireField, tr("When they stop answering without the primary")));
+    form->addRow(tr("Expire"),
+                 secondsRow(m_expireField, tr("When they stop answering without the primary")));
     m_minimumField = secondsField(tr("Minimum"), QStringLiteral("minimumField"));
     m_minimumField->setValue(m_soa.minimum);
     form->addRow(
         tr("Minimum"),
-        secondsRow(m_minimumField,
-                   tr("How long resolvers remember that a name does not exist")));
+        secondsRow(m_minimumField, tr("How long resolvers remember that a name does not exist")));
     m_ttlField = secondsField(tr("TTL"), QStringLiteral("soaTtlField"));
     m_ttlField->setValue(m_soa.ttl);
     m_ttlField->setPlaceholderText(tr("the minimum"));
-    form->addRow(tr("TTL"),
-                 secondsRow(m_ttlField, tr("The SOA record's own TTL; when empty, "
-                                                       "the minimum above")));
+    form->addRow(tr("TTL"), secondsRow(m_ttlField, tr("The SOA record's own TTL; when empty, "
+                                                      "the minimum above")));
     m_serialLabel = ScreenWidgets::label(QString::number(m_soa.serial), TextStyle::body,
                                          QStringLiteral("serialLabel"));
     m_serialLabel->setFont(Typography::monospaced(TextStyle::body));
     form->addRow(tr("Serial"), m_serialLabel);
     column->addLayout(form);
-    column->addWidget(ScreenWidgets::secondaryLabel(
-        tr("The serial is advanced when the settings are saved"), TextStyle::caption,
-        QStringLiteral("serialHelp")));
+    column->addWidget(
+        ScreenWidgets::secondaryLabel(tr("The serial is advanced when the settings are saved"),
+                                      TextStyle::caption, QStringLiteral("serialHelp")));
     column->addStretch();
     outer->addWidget(content, 1);
 
@@ -137,8 +132,7 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setAutoDefault(false);
     buttons->addWidget(cancel);
-    m_saveButton = ScreenWidgets::prominentButton(tr("Save SOA"), {},
-                                                  QStringLiteral("saveButton"));
+    m_saveButton = ScreenWidgets::prominentButton(tr("Save SOA"), {}, QStringLiteral("saveButton"));
     buttons->addWidget(m_saveButton);
     outer->addWidget(bar);
 
