@@ -2731,19 +2731,22 @@ Sandbox mode (--sandbox [DIR]): Korvi runs a private named as you, on 127.0.0.1
   server again and quits; the exit code is 0 when all of that worked.</source>
         <translation>Korvi verwaltet einen BIND-9-DNS-Server (named) auf diesem Rechner.
 
-Standardmodus (ohne Optionen): Korvi verwaltet den Server dieses Rechners (Aufbau %5):
-  Konfiguration %1, Korvis Zonendateien in %2,
-  Zonen in Ihren Einstellungen gespeichert. Änderungen an den Dateien des Servers
-  sowie sein Starten und Anhalten brauchen Administratorrechte.
+Standardmodus (ohne Optionen): Korvi verwaltet den Server dieses Rechners
+  (Aufbau %5): Konfiguration %1,
+  Korvis Zonendateien in %2, Zonen in Ihren Einstellungen gespeichert.
+  Änderungen an den Dateien des Servers sowie sein Starten und Anhalten
+  brauchen Administratorrechte.
 
-Sandbox-Modus (--sandbox [DIR]): Korvi betreibt unter Ihrem Benutzer einen privaten named
-  auf 127.0.0.1, Port %3 (oder dem nächsten freien Port), mit seiner named.conf,
-  seinen Zonendateien und seinem Protokoll sowie Korvis eigenen Einstellungen,
-  alles in DIR (Vorgabe: %4). Außerhalb von DIR wird nichts geschrieben.
+Sandbox-Modus (--sandbox [DIR]): Korvi betreibt als Ihr Benutzer einen privaten
+  named auf 127.0.0.1, Port %3 (oder dem nächsten freien Port), mit seiner
+  named.conf, seinen Zonendateien, seinem Protokoll und Korvis eigenen
+  Einstellungen, alles in DIR (Vorgabe: %4).
+  Außerhalb von DIR wird nichts geschrieben.
 
---screenshots OUT (Sandbox-Modus, ohne Bildschirm): startet den Server der Sandbox,
-  speichert ein PNG jedes Bereichs und des Fensters „Über Korvi“ in OUT, hält den
-  Server wieder an und beendet sich; der Rückgabewert ist 0, wenn all das gelang.</translation>
+--screenshots OUT (Sandbox-Modus, ohne Bildschirm): startet den Server der
+  Sandbox, speichert ein PNG jedes Bereichs und des Fensters „Über Korvi“ in OUT,
+  hält den Server wieder an und beendet sich; der Rückgabewert ist 0, wenn all
+  das gelang.</translation>
     </message>
     <message>
         <source>Run on a private server in DIR (given after the options).</source>
