@@ -1788,6 +1788,201 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
 </context>
 <context>
+    <name>korvi::RecordValidator</name>
+    <message>
+        <source>Invalid IPv4 address: &apos;%1&apos;. Expected format: 192.168.1.1</source>
+        <translation>Ungültige IPv4-Adresse: &apos;%1&apos;. Erwartetes Format: 192.168.1.1</translation>
+    </message>
+    <message>
+        <source>Invalid IPv6 address: &apos;%1&apos;. Expected format: 2001:db8::1</source>
+        <translation>Ungültige IPv6-Adresse: &apos;%1&apos;. Erwartetes Format: 2001:db8::1</translation>
+    </message>
+    <message>
+        <source>Invalid domain name: &apos;%1&apos;. Must be a valid domain name.</source>
+        <translation>Ungültiger Domainname: &apos;%1&apos;. Muss ein gültiger Domainname sein.</translation>
+    </message>
+    <message>
+        <source>Invalid name server: &apos;%1&apos;. Must be a host name: letters a-z, digits and &quot;-&quot; only.</source>
+        <translation>Ungültiger Nameserver: &apos;%1&apos;. Muss ein Hostname sein: nur Buchstaben a-z, Ziffern und &quot;-&quot;.</translation>
+    </message>
+    <message>
+        <source>Invalid mail server name: &apos;%1&apos;. Must be a host name: letters a-z, digits and &quot;-&quot; only.</source>
+        <translation>Ungültiger Mailservername: &apos;%1&apos;. Muss ein Hostname sein: nur Buchstaben a-z, Ziffern und &quot;-&quot;.</translation>
+    </message>
+    <message>
+        <source>MX records require a priority value.</source>
+        <translation>MX-Einträge brauchen eine Priorität.</translation>
+    </message>
+    <message>
+        <source>Invalid MX priority: %1. Must be between 0 and 65535.</source>
+        <translation>Ungültige MX-Priorität: %1. Muss zwischen 0 und 65535 liegen.</translation>
+    </message>
+    <message>
+        <source>Invalid SRV target: &apos;%1&apos;. Must be a host name: letters a-z, digits and &quot;-&quot; only.</source>
+        <translation>Ungültiges SRV-Ziel: &apos;%1&apos;. Muss ein Hostname sein: nur Buchstaben a-z, Ziffern und &quot;-&quot;.</translation>
+    </message>
+    <message>
+        <source>SRV records require a priority value.</source>
+        <translation>SRV-Einträge brauchen eine Priorität.</translation>
+    </message>
+    <message>
+        <source>Invalid SRV priority: %1. Must be between 0 and 65535.</source>
+        <translation>Ungültige SRV-Priorität: %1. Muss zwischen 0 und 65535 liegen.</translation>
+    </message>
+    <message>
+        <source>SRV records require a weight value.</source>
+        <translation>SRV-Einträge brauchen ein Gewicht.</translation>
+    </message>
+    <message>
+        <source>Invalid SRV weight: %1. Must be between 0 and 65535.</source>
+        <translation>Ungültiges SRV-Gewicht: %1. Muss zwischen 0 und 65535 liegen.</translation>
+    </message>
+    <message>
+        <source>SRV records require a port value.</source>
+        <translation>SRV-Einträge brauchen einen Port.</translation>
+    </message>
+    <message>
+        <source>Invalid SRV port: %1. Must be between 0 and 65535.</source>
+        <translation>Ungültiger SRV-Port: %1. Muss zwischen 0 und 65535 liegen.</translation>
+    </message>
+    <message>
+        <source>CAA records require a flag value.</source>
+        <translation>CAA-Einträge brauchen ein Flag.</translation>
+    </message>
+    <message>
+        <source>Invalid CAA flag: %1. Must be between 0 and 255.</source>
+        <translation>Ungültiges CAA-Flag: %1. Muss zwischen 0 und 255 liegen.</translation>
+    </message>
+    <message>
+        <source>CAA records require a tag value.</source>
+        <translation>CAA-Einträge brauchen ein Tag.</translation>
+    </message>
+    <message>
+        <source>Invalid CAA tag: &apos;%1&apos;. Valid tags are: %2</source>
+        <translation>Ungültiges CAA-Tag: &apos;%1&apos;. Gültige Tags sind: %2</translation>
+    </message>
+    <message>
+        <source>CAA record value cannot be empty.</source>
+        <translation>Der Wert eines CAA-Eintrags darf nicht leer sein.</translation>
+    </message>
+    <message>
+        <source>CAA record value contains invalid control characters.</source>
+        <translation>Der Wert des CAA-Eintrags enthält ungültige Steuerzeichen.</translation>
+    </message>
+    <message>
+        <source>Invalid CAA iodef value: &apos;%1&apos;. Must be a mailto: or https: address for reports.</source>
+        <translation>Ungültiger CAA-iodef-Wert: &apos;%1&apos;. Muss eine mailto:- oder https:-Adresse für Meldungen sein.</translation>
+    </message>
+    <message>
+        <source>Invalid CAA %1 value: &apos;%2&apos;. Must be the certificate authority&apos;s domain name (letsencrypt.org), optionally followed by ; and name=value parameters, or ; alone to allow none.</source>
+        <translation>Ungültiger CAA-%1-Wert: &apos;%2&apos;. Muss der Domainname der Zertifizierungsstelle sein (letsencrypt.org), wahlweise gefolgt von ; und Parametern name=wert, oder ; allein, um keine zuzulassen.</translation>
+    </message>
+    <message>
+        <source>SSHFP records require an algorithm value.</source>
+        <translation>SSHFP-Einträge brauchen einen Algorithmus.</translation>
+    </message>
+    <message>
+        <source>Invalid SSHFP algorithm: %1. Valid algorithms are: %2</source>
+        <translation>Ungültiger SSHFP-Algorithmus: %1. Gültige Algorithmen sind: %2</translation>
+    </message>
+    <message>
+        <source>SSHFP records require a digest type value.</source>
+        <translation>SSHFP-Einträge brauchen einen Hash-Typ.</translation>
+    </message>
+    <message>
+        <source>Invalid SSHFP digest type: %1. Valid digest types are: %2</source>
+        <translation>Ungültiger SSHFP-Hash-Typ: %1. Gültige Hash-Typen sind: %2</translation>
+    </message>
+    <message>
+        <source>Invalid SSHFP fingerprint: must be hexadecimal characters only.</source>
+        <translation>Ungültiger SSHFP-Fingerprint: nur hexadezimale Zeichen erlaubt.</translation>
+    </message>
+    <message>
+        <source>Invalid SSHFP fingerprint length: %1 hexadecimal digits. Digest type %2 (%3) needs exactly %4.</source>
+        <translation>Ungültige Länge des SSHFP-Fingerprints: %1 hexadezimale Ziffern. Hash-Typ %2 (%3) braucht genau %4.</translation>
+    </message>
+    <message>
+        <source>TLSA records require a usage value.</source>
+        <translation>TLSA-Einträge brauchen eine Verwendung.</translation>
+    </message>
+    <message>
+        <source>Invalid TLSA usage: %1. Must be between 0 and 3.</source>
+        <translation>Ungültige TLSA-Verwendung: %1. Muss zwischen 0 und 3 liegen.</translation>
+    </message>
+    <message>
+        <source>TLSA records require a selector value.</source>
+        <translation>TLSA-Einträge brauchen einen Selektor.</translation>
+    </message>
+    <message>
+        <source>Invalid TLSA selector: %1. Must be 0 or 1.</source>
+        <translation>Ungültiger TLSA-Selektor: %1. Muss 0 oder 1 sein.</translation>
+    </message>
+    <message>
+        <source>TLSA records require a digest type value.</source>
+        <translation>TLSA-Einträge brauchen einen Hash-Typ.</translation>
+    </message>
+    <message>
+        <source>Invalid TLSA digest type: %1. Valid digest types are: %2</source>
+        <translation>Ungültiger TLSA-Hash-Typ: %1. Gültige Hash-Typen sind: %2</translation>
+    </message>
+    <message>
+        <source>Invalid TLSA certificate data: must be hexadecimal characters only.</source>
+        <translation>Ungültige TLSA-Zertifikatsdaten: nur hexadezimale Zeichen erlaubt.</translation>
+    </message>
+    <message>
+        <source>Invalid TLSA certificate data length: %1 hexadecimal digits. Matching type %2 (%3) needs exactly %4.</source>
+        <translation>Ungültige Länge der TLSA-Zertifikatsdaten: %1 hexadezimale Ziffern. Vergleichsart %2 (%3) braucht genau %4.</translation>
+    </message>
+    <message>
+        <source>Invalid TLSA certificate data length: %1 hexadecimal digits. Whole bytes need an even number.</source>
+        <translation>Ungültige Länge der TLSA-Zertifikatsdaten: %1 hexadezimale Ziffern. Ganze Bytes brauchen eine gerade Anzahl.</translation>
+    </message>
+    <message>
+        <source>TXT record too long: %1 bytes. Maximum is 4,000 bytes.</source>
+        <translation>TXT-Eintrag zu lang: %1 Bytes. Höchstens 4.000 Bytes sind erlaubt.</translation>
+    </message>
+    <message>
+        <source>TXT record contains invalid control characters.</source>
+        <translation>Der TXT-Eintrag enthält ungültige Steuerzeichen.</translation>
+    </message>
+    <message>
+        <source>TXT record text cannot be white space only.</source>
+        <translation>Der Text eines TXT-Eintrags darf nicht nur aus Leerraum bestehen.</translation>
+    </message>
+    <message>
+        <source>Invalid record name: &apos;%1&apos;. Must be a valid domain name or empty for root domain.</source>
+        <translation>Ungültiger Name des Eintrags: &apos;%1&apos;. Muss ein gültiger Domainname sein oder leer für die Domain selbst.</translation>
+    </message>
+    <message>
+        <source>Invalid host name: &apos;%1&apos;. %2 records need a host name: letters a-z, digits and &quot;-&quot; only, or a wildcard &quot;*&quot;.</source>
+        <translation>Ungültiger Hostname: &apos;%1&apos;. %2-Einträge brauchen einen Hostnamen: nur Buchstaben a-z, Ziffern und &quot;-&quot; oder ein Platzhalter &quot;*&quot;.</translation>
+    </message>
+    <message>
+        <source>Invalid TTL: %1. Must be between 0 and 2,147,483,647 seconds.</source>
+        <translation>Ungültige TTL: %1. Muss zwischen 0 und 2.147.483.647 Sekunden liegen.</translation>
+    </message>
+    <message>
+        <source>Record value cannot be empty.</source>
+        <translation>Der Wert des Eintrags darf nicht leer sein.</translation>
+    </message>
+    <message>
+        <source>SOA records cannot be added as records: the zone&apos;s SOA is edited in the zone&apos;s settings (primary name server, administrator e-mail and timers).</source>
+        <translation>SOA-Einträge können nicht als Einträge hinzugefügt werden: Der SOA einer Zone wird in ihren Einstellungen bearbeitet (primärer Nameserver, E-Mail des Administrators und Zeitwerte).</translation>
+    </message>
+    <message>
+        <source>Name too long: &apos;%1&apos; has %2 bytes. A name with its zone holds at most 253.</source>
+        <translation>Name zu lang: &apos;%1&apos; hat %2 Bytes. Ein Name mit seiner Zone hat höchstens 253.</translation>
+    </message>
+    <message>
+        <source>Target too long: &apos;%1&apos; has %2 bytes. A name holds at most 253.</source>
+        <translation>Ziel zu lang: &apos;%1&apos; hat %2 Bytes. Ein Name hat höchstens 253.</translation>
+    </message>
+    <message>
+        <source>Invalid PTR target in a reverse zone: &apos;%1&apos;. Must be a host name: letters a-z, digits and &quot;-&quot; only.</source>
+        <translation>Ungültiges PTR-Ziel in einer Reverse-Zone: &apos;%1&apos;. Muss ein Hostname sein: nur Buchstaben a-z, Ziffern und &quot;-&quot;.</translation>
+    </message>
+</context>
+<context>
     <name>korvi::RecordsListView</name>
     <message>
         <source>No DNS records found</source>

@@ -11,6 +11,7 @@
 #include <QXmlStreamReader>
 
 #include "ScreenTestSupport.h"
+#include "model/RecordValidator.h"
 #include "ui/Section.h"
 #include "ui/Translations.h"
 
@@ -83,6 +84,7 @@ QStringList sidebarTexts(const MainWindow* window) {
 } // namespace
 
 Q_DECLARE_METATYPE(korvi::Section)
+Q_DECLARE_METATYPE(korvi::DNSRecord)
 
 class GermanScreensTest : public QObject {
     Q_OBJECT
@@ -113,6 +115,49 @@ private Q_SLOTS:
         if (german)
             QVERIFY2(installed.first().endsWith(u"korvi_de.qm"_s), qPrintable(installed.first()));
         QCOMPARE(QCoreApplication::translate("korvi::DashboardView", "Dashboard"), dashboard);
+    }
+
+    // The validator's messages: English for the log, German for the forms,
+    // values kept exactly as typed.
+    void validatorMessages_data() {
+        QTest::addColumn<DNSRecord>("record");
+        QTest::addColumn<QString>("english");
+        QTest::addColumn<QString>("german");
+        QTest::newRow("IPv4") << DNSRecord(u"www"_s, DNSRecordType::A, u"300.1.1.1"_s, 3600)
+                              << u"Invalid IPv4 address: '300.1.1.1'. Expected format: "
+                                 "192.168.1.1"_s
+                              << u"Ungültige IPv4-Adresse: '300.1.1.1'. Erwartetes Format: "
+                                 "192.168.1.1"_s;
+        DNSRecord caa(u"@"_s, DNSRecordType::CAA, u"letsencrypt.org"_s, 3600);
+        caa.flag = 0;
+        caa.tag = u"%2"_s;
+        QTest::newRow("placeholder in the value")
+            << caa << u"Invalid CAA tag: '%2'. Valid tags are: issue, issuewild, iodef"_s
+            << u"Ungültiges CAA-Tag: '%2'. Gültige Tags sind: issue, issuewild, iodef"_s;
+        DNSRecord mx(u"@"_s, DNSRecordType::MX, u"mail.example.com."_s, 3600);
+        mx.priority = 70000;
+        QTest::newRow("MX priority")
+            << mx << u"Invalid MX priority: 70000. Must be between 0 and 65535."_s
+            << u"Ungültige MX-Priorität: 70000. Muss zwischen 0 und 65535 liegen."_s;
+        QTest::newRow("host name") << DNSRecord(u"a_b"_s, DNSRecordType::A, u"192.0.2.1"_s, 3600)
+                                   << u"Invalid host name: 'a_b'. A records need a host name: "
+                                      "letters a-z, digits and \"-\" only, or a wildcard \"*\"."_s
+                                   << u"Ungültiger Hostname: 'a_b'. A-Einträge brauchen einen "
+                                      "Hostnamen: nur Buchstaben a-z, Ziffern und \"-\" oder ein "
+                                      "Platzhalter \"*\"."_s;
+    }
+    void validatorMessages() {
+        QFETCH(DNSRecord, record);
+        QFETCH(QString, english);
+        QFETCH(QString, german);
+        const ValidationResult before = validateRecord(record, u"example.com"_s);
+        QCOMPARE(before.errors, QStringList{english});
+        QCOMPARE(before.shownErrors, QStringList{english});
+        QVERIFY(
+            !Translations::install(*qApp, QLocale(QLocale::German, QLocale::Germany)).isEmpty());
+        const ValidationResult after = validateRecord(record, u"example.com"_s);
+        QCOMPARE(after.errors, QStringList{english});
+        QCOMPARE(after.shownErrors, QStringList{german});
     }
 
     // Each screen, built after the German translation is installed, speaks German.

@@ -522,7 +522,7 @@ QString RecordFormFields::recordPreview() const {
 QString RecordFormFields::validationText() const {
     if (trimmedText(value()).isEmpty())
         return {};
-    return validateRecord(recordOn(DNSRecord()), m_zoneName).errors.join(u'\n');
+    return validateRecord(recordOn(DNSRecord()), m_zoneName).shownErrors.join(u'\n');
 }
 
 void RecordFormFields::updatePreview() {
