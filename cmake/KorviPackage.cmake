@@ -30,7 +30,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KORVI_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "bind9, bind9-utils, bind9-dnsutils, pkexec, libqt6sql6-sqlite")
-# Emoji in the log lines, and a native window under Wayland.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-color-emoji, qt6-wayland")
+# Emoji in the log lines, a native window under Wayland, and Qt's own
+# translations for its standard buttons and dialogs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-color-emoji, qt6-wayland, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -7,13 +7,13 @@ KORVI_BUILD_DIR="${KORVI_BUILD_DIR:-$KORVI_ROOT/build}"
 
 # Every Debian 12 package that building, testing, benchmarking and running
 # Korvi needs: compiler and build tools, Qt 6 (widgets, SQL with its SQLite
-# driver), Google Benchmark, the DNS libraries (Knot's zone scanner, ldns),
-# BIND with its tools, the fonts the window needs (the log lines carry
-# emoji), and the validators the install test runs on the menu entry, the
-# metainfo and the manual pages.
+# driver, lupdate and lrelease for the translations), Google Benchmark, the
+# DNS libraries (Knot's zone scanner, ldns), BIND with its tools, the fonts
+# the window needs (the log lines carry emoji), and the validators the install
+# test runs on the menu entry, the metainfo and the manual pages.
 KORVI_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite
+  qt6-base-dev qt6-base-dev-tools qt6-l10n-tools libgl-dev libqt6sql6-sqlite
   libbenchmark-dev libknot-dev libldns-dev
   bind9 bind9-utils bind9-dnsutils
   procps fonts-dejavu-core fonts-noto-color-emoji

@@ -14,6 +14,7 @@
 #include "platform/SystemLayout.h"
 #include "ui/KorviApp.h"
 #include "ui/MainWindow.h"
+#include "ui/Translations.h"
 
 using namespace korvi;
 
@@ -21,7 +22,8 @@ namespace {
 
 QString description() {
     const SystemLayout standard = standardLayoutFor(readHostLayoutFacts());
-    return QStringLiteral(
+    return QCoreApplication::translate(
+               "main",
                "Korvi manages a BIND 9 DNS server (named) on this machine.\n"
                "\n"
                "Standard mode (no options): Korvi manages this machine's server (%5 layout):\n"
@@ -43,6 +45,36 @@ QString description() {
         .arg(standard.layoutName);
 }
 
+// Korvi's options. The texts are read when the options are made, so a parser
+// made after the translations are installed shows them translated.
+struct Options {
+    QCommandLineOption help;
+    QCommandLineOption version;
+    QCommandLineOption sandbox;
+    QCommandLineOption screenshots;
+};
+
+Options addOptions(QCommandLineParser& parser) {
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption sandbox(
+        QStringLiteral("sandbox"),
+        QCoreApplication::translate("main",
+                                    "Run on a private server in DIR (given after the options)."));
+    const QCommandLineOption screenshots(
+        QStringLiteral("screenshots"),
+        QCoreApplication::translate(
+            "main", "Save a picture of every section into OUT and quit (sandbox mode)."),
+        QCoreApplication::translate("main", "OUT"));
+    parser.addOption(sandbox);
+    parser.addOption(screenshots);
+    parser.addPositionalArgument(
+        QStringLiteral("DIR"),
+        QCoreApplication::translate("main", "The sandbox directory (with --sandbox)."),
+        QCoreApplication::translate("main", "[DIR]"));
+    return {help, version, sandbox, screenshots};
+}
+
 void errorLine(const QString& text) {
     std::fprintf(stderr, "korvi: %s\n", text.toLocal8Bit().constData());
 }
@@ -57,40 +89,36 @@ int main(int argc, char* argv[]) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QString());
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption sandbox(
-        QStringLiteral("sandbox"),
-        QStringLiteral("Run on a private server in DIR (given after the options)."));
-    const QCommandLineOption screenshots(
-        QStringLiteral("screenshots"),
-        QStringLiteral("Save a picture of every section into OUT and quit (sandbox mode)."),
-        QStringLiteral("OUT"));
-    parser.addOption(sandbox);
-    parser.addOption(screenshots);
-    parser.addPositionalArgument(QStringLiteral("DIR"),
-                                 QStringLiteral("The sandbox directory (with --sandbox)."),
-                                 QStringLiteral("[DIR]"));
+    const auto [help, version, sandbox, screenshots] = addOptions(parser);
     const bool parsed = parser.parse(arguments);
     const bool sandboxMode = parser.isSet(sandbox) || parser.isSet(screenshots);
     const QStringList positional = parser.positionalArguments();
     QString problem = parsed ? QString() : parser.errorText();
     if (problem.isEmpty() && positional.size() > (sandboxMode ? 1 : 0))
-        problem = sandboxMode ? QStringLiteral("only one sandbox directory can be given")
-                              : QStringLiteral("a directory is only taken with --sandbox");
+        problem = sandboxMode
+                      ? QStringLiteral(
+                            QT_TRANSLATE_NOOP("main", "only one sandbox directory can be given"))
+                      : QStringLiteral(
+                            QT_TRANSLATE_NOOP("main", "a directory is only taken with --sandbox"));
 
     if (!problem.isEmpty() || parser.isSet(help) || parser.isSet(version)) {
         QCoreApplication core(argc, argv);
         KorviApp::setIdentity();
-        parser.setApplicationDescription(description());
+        Translations::install(core);
+        // The same options again, their texts now in the user's language.
+        QCommandLineParser translated;
+        translated.setApplicationDescription(description());
+        addOptions(translated);
         if (!problem.isEmpty()) {
-            errorLine(problem);
-            errorLine(QStringLiteral("see korvi --help"));
+            errorLine(translated.parse(arguments)
+                          ? QCoreApplication::translate("main", qUtf8Printable(problem))
+                          : translated.errorText());
+            errorLine(QCoreApplication::translate("main", "see korvi --help"));
             return 2;
         }
         if (parser.isSet(version))
             parser.showVersion();
-        parser.showHelp(0);
+        translated.showHelp(0);
     }
 
     // The sandbox is checked before any window exists, so that a wrong
@@ -103,18 +131,20 @@ int main(int argc, char* argv[]) {
             QDir(positional.isEmpty() ? SandboxSession::defaultDirectory() : positional.first())
                 .absolutePath());
         if (!SandboxSession::isPlainPath(sandboxDirectory)) {
-            errorLine(QStringLiteral("the sandbox directory must be a plain path, without spaces, "
-                                     "quotes or shell characters: ") +
-                      sandboxDirectory);
+            errorLine(QCoreApplication::translate(
+                          "main", "the sandbox directory must be a plain path, without spaces, "
+                                  "quotes or shell characters: %1")
+                          .arg(sandboxDirectory));
             return 2;
         }
         if (!QDir().mkpath(sandboxDirectory)) {
-            errorLine(QStringLiteral("cannot create the sandbox directory ") + sandboxDirectory);
+            errorLine(QCoreApplication::translate("main", "cannot create the sandbox directory %1")
+                          .arg(sandboxDirectory));
             return 2;
         }
         sandboxPort = SandboxSession::firstFreePort(SandboxSession::defaultPort);
         if (sandboxPort == 0) {
-            errorLine(QStringLiteral("no free port for the sandbox's server"));
+            errorLine(QCoreApplication::translate("main", "no free port for the sandbox's server"));
             return 2;
         }
     }

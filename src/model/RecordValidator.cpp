@@ -1,5 +1,7 @@
 #include "model/RecordValidator.h"
 
+#include <QCoreApplication>
+
 #include <arpa/inet.h>
 
 #include "model/TextCleaning.h"
@@ -18,6 +20,41 @@ QString joined(const QList<qint64>& values) {
         parts.append(num(v));
     return parts.join(QStringLiteral(", "));
 }
+
+// The text with %1 to %9 replaced by the arguments in one pass, so that an
+// argument holding "%2" stays as it is.
+QString filled(const QString& text, const QStringList& arguments) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'%' && i + 1 < text.size() && text.at(i + 1) >= u'1' && text.at(i + 1) <= u'9') {
+            const int index = text.at(i + 1).unicode() - u'1';
+            if (index < arguments.size()) {
+                out += arguments.at(index);
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+// The messages of one validation: in English (for the log and for callers
+// that compare them) and in the user's language (for the forms).
+class Messages {
+public:
+    explicit Messages(ValidationResult& result) : m_result(result) {}
+    void add(const char* source, const QStringList& arguments = {}) {
+        m_result.errors.append(filled(QString::fromUtf8(source), arguments));
+        m_result.shownErrors.append(
+            filled(QCoreApplication::translate("korvi::RecordValidator", source), arguments));
+    }
+
+private:
+    ValidationResult& m_result;
+};
 
 bool inRange(qint64 v, qint64 low, qint64 high) {
     return v >= low && v <= high;
@@ -159,137 +196,199 @@ bool hasControlCharacters(const QString& text) {
 }
 
 // Checks a required number: absent gives the "require" message, out of range
-// the range message.
-void checkNumber(QStringList& errors, const std::optional<qint64>& value, qint64 low, qint64 high,
-                 const QString& missing, const QString& invalidPrefix, const QString& rangeText) {
+// the range message (the value is its %1).
+void checkNumber(Messages& messages, const std::optional<qint64>& value, qint64 low, qint64 high,
+                 const char* missing, const char* outOfRange) {
     if (!value)
-        errors.append(missing);
+        messages.add(missing);
     else if (!inRange(*value, low, high))
-        errors.append(invalidPrefix + num(*value) + rangeText);
+        messages.add(outOfRange, {num(*value)});
 }
 
-void checkListed(QStringList& errors, const std::optional<qint64>& value,
-                 const QList<qint64>& table, const QString& missing, const QString& invalidPrefix,
-                 const QString& validText) {
+// The same for a number from a table: the value is %1, the valid ones %2.
+void checkListed(Messages& messages, const std::optional<qint64>& value, const QList<qint64>& table,
+                 const char* missing, const char* notListed) {
     if (!value)
-        errors.append(missing);
+        messages.add(missing);
     else if (!table.contains(*value))
-        errors.append(invalidPrefix + num(*value) + validText + joined(table));
+        messages.add(notListed, {num(*value), joined(table)});
 }
 
-void checkTypeData(const DNSRecord& r, QStringList& errors) {
-    const QString range65535 = QStringLiteral(". Must be between 0 and 65535.");
+void checkTypeData(const DNSRecord& r, Messages& messages) {
     switch (r.type) {
     case DNSRecordType::A:
         if (!isValidIPv4Address(r.value))
-            errors.append("Invalid IPv4 address: '" + r.value + "'. Expected format: 192.168.1.1");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid IPv4 address: '%1'. Expected format: "
+                                           "192.168.1.1"),
+                         {r.value});
         break;
     case DNSRecordType::AAAA:
         if (!isValidIPv6Address(r.value))
-            errors.append("Invalid IPv6 address: '" + r.value + "'. Expected format: 2001:db8::1");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid IPv6 address: '%1'. Expected format: "
+                                           "2001:db8::1"),
+                         {r.value});
         break;
     case DNSRecordType::CNAME:
     case DNSRecordType::PTR:
         if (!isValidTarget(r.value))
-            errors.append("Invalid domain name: '" + r.value + "'. Must be a valid domain name.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid domain name: '%1'. Must be a valid domain "
+                                           "name."),
+                         {r.value});
         break;
     case DNSRecordType::NS:
         if (!isValidHostTarget(r.value))
-            errors.append("Invalid name server: '" + r.value +
-                          "'. Must be a host name: letters a-z, digits and \"-\" only.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid name server: '%1'. Must be a host name: "
+                                           "letters a-z, digits and \"-\" only."),
+                         {r.value});
         break;
     case DNSRecordType::MX:
         // "." is the null MX: the domain takes no mail.
         if (r.value != u"." && !isValidHostTarget(r.value))
-            errors.append("Invalid mail server name: '" + r.value +
-                          "'. Must be a host name: letters a-z, digits and \"-\" only.");
-        checkNumber(errors, r.priority, 0, 65535, "MX records require a priority value.",
-                    "Invalid MX priority: ", range65535);
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid mail server name: '%1'. Must be a host name: "
+                                           "letters a-z, digits and \"-\" only."),
+                         {r.value});
+        checkNumber(
+            messages, r.priority, 0, 65535,
+            QT_TRANSLATE_NOOP("korvi::RecordValidator", "MX records require a priority value."),
+            QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                              "Invalid MX priority: %1. Must be between 0 and 65535."));
         break;
     case DNSRecordType::SRV:
         if (r.value != u"." && !isValidHostTarget(r.value))
-            errors.append("Invalid SRV target: '" + r.value +
-                          "'. Must be a host name: letters a-z, digits and \"-\" only.");
-        checkNumber(errors, r.priority, 0, 65535, "SRV records require a priority value.",
-                    "Invalid SRV priority: ", range65535);
-        checkNumber(errors, r.weight, 0, 65535, "SRV records require a weight value.",
-                    "Invalid SRV weight: ", range65535);
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid SRV target: '%1'. Must be a host name: "
+                                           "letters a-z, digits and \"-\" only."),
+                         {r.value});
+        checkNumber(
+            messages, r.priority, 0, 65535,
+            QT_TRANSLATE_NOOP("korvi::RecordValidator", "SRV records require a priority value."),
+            QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                              "Invalid SRV priority: %1. Must be between 0 and 65535."));
+        checkNumber(
+            messages, r.weight, 0, 65535,
+            QT_TRANSLATE_NOOP("korvi::RecordValidator", "SRV records require a weight value."),
+            QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                              "Invalid SRV weight: %1. Must be between 0 and 65535."));
         // Port 0 with target "." says the service is not offered here.
-        checkNumber(errors, r.port, 0, 65535, "SRV records require a port value.",
-                    "Invalid SRV port: ", range65535);
+        checkNumber(
+            messages, r.port, 0, 65535,
+            QT_TRANSLATE_NOOP("korvi::RecordValidator", "SRV records require a port value."),
+            QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                              "Invalid SRV port: %1. Must be between 0 and 65535."));
         break;
     case DNSRecordType::CAA:
-        checkNumber(errors, r.flag, 0, 255, "CAA records require a flag value.",
-                    "Invalid CAA flag: ", ". Must be between 0 and 255.");
+        checkNumber(
+            messages, r.flag, 0, 255,
+            QT_TRANSLATE_NOOP("korvi::RecordValidator", "CAA records require a flag value."),
+            QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                              "Invalid CAA flag: %1. Must be between 0 and 255."));
         if (!r.tag)
-            errors.append("CAA records require a tag value.");
+            messages.add(
+                QT_TRANSLATE_NOOP("korvi::RecordValidator", "CAA records require a tag value."));
         else if (!validCAATags().contains(*r.tag, Qt::CaseInsensitive))
-            errors.append("Invalid CAA tag: '" + *r.tag +
-                          "'. Valid tags are: " + validCAATags().join(QStringLiteral(", ")));
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid CAA tag: '%1'. Valid tags are: %2"),
+                         {*r.tag, validCAATags().join(QStringLiteral(", "))});
         if (r.value.isEmpty()) {
-            errors.append("CAA record value cannot be empty.");
+            messages.add(
+                QT_TRANSLATE_NOOP("korvi::RecordValidator", "CAA record value cannot be empty."));
         } else if (hasControlCharacters(r.value)) {
-            errors.append("CAA record value contains invalid control characters.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "CAA record value contains invalid control "
+                                           "characters."));
         } else if (r.tag && validCAATags().contains(*r.tag, Qt::CaseInsensitive)) {
             const QString value = withoutOuterQuotes(r.value);
             const bool iodef = r.tag->compare(u"iodef", Qt::CaseInsensitive) == 0;
             if (iodef && !isValidIodefValue(value))
-                errors.append("Invalid CAA iodef value: '" + r.value +
-                              "'. Must be a mailto: or https: address for reports.");
+                messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                               "Invalid CAA iodef value: '%1'. Must be a mailto: "
+                                               "or https: address for reports."),
+                             {r.value});
             else if (!iodef && !isValidIssueValue(value))
-                errors.append("Invalid CAA " + r.tag->toLower() + " value: '" + r.value +
-                              "'. Must be the certificate authority's domain name "
-                              "(letsencrypt.org), optionally followed by ; and name=value "
-                              "parameters, or ; alone to allow none.");
+                messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                               "Invalid CAA %1 value: '%2'. Must be the "
+                                               "certificate authority's domain name "
+                                               "(letsencrypt.org), optionally followed by ; and "
+                                               "name=value parameters, or ; alone to allow none."),
+                             {r.tag->toLower(), r.value});
         }
         break;
     case DNSRecordType::SSHFP:
-        checkListed(errors, r.algorithm, sshfpAlgorithms(),
-                    "SSHFP records require an algorithm value.",
-                    "Invalid SSHFP algorithm: ", ". Valid algorithms are: ");
-        checkListed(errors, r.digestType, sshfpDigestTypes(),
-                    "SSHFP records require a digest type value.",
-                    "Invalid SSHFP digest type: ", ". Valid digest types are: ");
+        checkListed(messages, r.algorithm, sshfpAlgorithms(),
+                    QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                      "SSHFP records require an algorithm value."),
+                    QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                      "Invalid SSHFP algorithm: %1. Valid algorithms are: %2"));
+        checkListed(messages, r.digestType, sshfpDigestTypes(),
+                    QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                      "SSHFP records require a digest type value."),
+                    QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                      "Invalid SSHFP digest type: %1. Valid digest types are: %2"));
         if (!isHexText(r.value))
-            errors.append("Invalid SSHFP fingerprint: must be hexadecimal characters only.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid SSHFP fingerprint: must be hexadecimal "
+                                           "characters only."));
         else if (const int length = digestHexLength(r.digestType, false);
                  length > 0 && r.value.size() != length)
-            errors.append("Invalid SSHFP fingerprint length: " + num(r.value.size()) +
-                          " hexadecimal digits. Digest type " + num(*r.digestType) + " (" +
-                          (*r.digestType == 1 ? "SHA-1" : "SHA-256") + ") needs exactly " +
-                          num(length) + ".");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid SSHFP fingerprint length: %1 hexadecimal "
+                                           "digits. Digest type %2 (%3) needs exactly %4."),
+                         {num(r.value.size()), num(*r.digestType),
+                          QLatin1String(*r.digestType == 1 ? "SHA-1" : "SHA-256"), num(length)});
         break;
     case DNSRecordType::TLSA:
-        checkNumber(errors, r.usage, 0, 3, "TLSA records require a usage value.",
-                    "Invalid TLSA usage: ", ". Must be between 0 and 3.");
-        checkNumber(errors, r.selector, 0, 1, "TLSA records require a selector value.",
-                    "Invalid TLSA selector: ", ". Must be 0 or 1.");
-        checkListed(errors, r.digestType, tlsaDigestTypes(),
-                    "TLSA records require a digest type value.",
-                    "Invalid TLSA digest type: ", ". Valid digest types are: ");
+        checkNumber(
+            messages, r.usage, 0, 3,
+            QT_TRANSLATE_NOOP("korvi::RecordValidator", "TLSA records require a usage value."),
+            QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                              "Invalid TLSA usage: %1. Must be between 0 and 3."));
+        checkNumber(
+            messages, r.selector, 0, 1,
+            QT_TRANSLATE_NOOP("korvi::RecordValidator", "TLSA records require a selector value."),
+            QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                              "Invalid TLSA selector: %1. Must be 0 or 1."));
+        checkListed(messages, r.digestType, tlsaDigestTypes(),
+                    QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                      "TLSA records require a digest type value."),
+                    QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                      "Invalid TLSA digest type: %1. Valid digest types are: %2"));
         if (!isHexText(r.value))
-            errors.append("Invalid TLSA certificate data: must be hexadecimal characters only.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid TLSA certificate data: must be hexadecimal "
+                                           "characters only."));
         else if (const int length = digestHexLength(r.digestType, true);
                  length > 0 && r.value.size() != length)
-            errors.append("Invalid TLSA certificate data length: " + num(r.value.size()) +
-                          " hexadecimal digits. Matching type " + num(*r.digestType) + " (" +
-                          (*r.digestType == 1 ? "SHA-256" : "SHA-512") + ") needs exactly " +
-                          num(length) + ".");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid TLSA certificate data length: %1 hexadecimal "
+                                           "digits. Matching type %2 (%3) needs exactly %4."),
+                         {num(r.value.size()), num(*r.digestType),
+                          QLatin1String(*r.digestType == 1 ? "SHA-256" : "SHA-512"), num(length)});
         else if (r.value.size() % 2 != 0)
-            errors.append("Invalid TLSA certificate data length: " + num(r.value.size()) +
-                          " hexadecimal digits. Whole bytes need an even number.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid TLSA certificate data length: %1 hexadecimal "
+                                           "digits. Whole bytes need an even number."),
+                         {num(r.value.size())});
         break;
     case DNSRecordType::TXT: {
         // Written as strings of at most 255 bytes each, so a long value
         // (a 2048-bit DKIM key) is kept whole.
         const qsizetype length = r.value.toUtf8().size();
         if (length > maximumTXTBytes)
-            errors.append("TXT record too long: " + num(length) +
-                          " bytes. Maximum is 4,000 bytes.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "TXT record too long: %1 bytes. Maximum is 4,000 "
+                                           "bytes."),
+                         {num(length)});
         if (hasControlCharacters(r.value))
-            errors.append("TXT record contains invalid control characters.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "TXT record contains invalid control characters."));
         if (isBlankText(r.value))
-            errors.append(QStringLiteral("TXT record text cannot be white space only."));
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "TXT record text cannot be white space only."));
         break;
     }
     case DNSRecordType::SOA:
@@ -389,28 +488,34 @@ bool isValidHostName(const QString& text, bool wildcard) {
 
 ValidationResult validateRecord(const DNSRecord& record) {
     ValidationResult result;
-    QStringList& errors = result.errors;
+    Messages messages(result);
     if (!record.name.isEmpty() && !isValidRecordName(record.name, true))
-        errors.append("Invalid record name: '" + record.name +
-                      "'. Must be a valid domain name or empty for root domain.");
+        messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                       "Invalid record name: '%1'. Must be a valid domain name or "
+                                       "empty for root domain."),
+                     {record.name});
     else if (!record.isKept() && !record.name.isEmpty() && needsHostOwner(record.type) &&
              !isValidHostName(record.name, true))
-        errors.append("Invalid host name: '" + record.name + "'. " + rawValue(record.type) +
-                      " records need a host name: letters a-z, digits and \"-\" only, "
-                      "or a wildcard \"*\".");
+        messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                       "Invalid host name: '%1'. %2 records need a host name: "
+                                       "letters a-z, digits and \"-\" only, or a wildcard \"*\"."),
+                     {record.name, rawValue(record.type)});
     if (record.ttl < DNSRecord::minimumTTL || record.ttl > DNSRecord::maximumTTL)
-        errors.append("Invalid TTL: " + num(record.ttl) +
-                      ". Must be between 0 and 2,147,483,647 seconds.");
+        messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                       "Invalid TTL: %1. Must be between 0 and 2,147,483,647 "
+                                       "seconds."),
+                     {num(record.ttl)});
     if (record.value.isEmpty())
-        errors.append(QStringLiteral("Record value cannot be empty."));
+        messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator", "Record value cannot be empty."));
     // A record kept as read holds BIND's own presentation of its data.
     if (!record.isKept() && record.type == DNSRecordType::SOA)
-        errors.append(QStringLiteral("SOA records cannot be added as records: the zone's SOA is "
-                                     "edited in the zone's settings (primary name server, "
-                                     "administrator e-mail and timers)."));
+        messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                       "SOA records cannot be added as records: the zone's SOA is "
+                                       "edited in the zone's settings (primary name server, "
+                                       "administrator e-mail and timers)."));
     else if (!record.isKept())
-        checkTypeData(record, errors);
-    result.isValid = errors.isEmpty();
+        checkTypeData(record, messages);
+    result.isValid = result.errors.isEmpty();
     return result;
 }
 
@@ -435,30 +540,37 @@ qsizetype nameBytes(const QString& absolute) {
 
 ValidationResult validateRecord(const DNSRecord& record, const QString& zoneName) {
     ValidationResult result = validateRecord(record);
-    QStringList& errors = result.errors;
+    Messages messages(result);
     const QString zone = absoluteZoneName(zoneName);
     const QString owner = record.name.isEmpty() ? zone : absoluteTarget(record.name, zone);
     if (nameBytes(owner) > maximumNameBytes) {
-        errors.append("Name too long: '" + owner + "' has " + num(nameBytes(owner)) +
-                      " bytes. A name with its zone holds at most 253.");
+        messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                       "Name too long: '%1' has %2 bytes. A name with its zone "
+                                       "holds at most 253."),
+                     {owner, num(nameBytes(owner))});
     } else if (!record.isKept() && needsHostOwner(record.type) && result.isValid &&
                !isValidHostName(owner, true)) {
-        errors.append("Invalid host name: '" + owner + "'. " + rawValue(record.type) +
-                      " records need a host name: letters a-z, digits and \"-\" only, "
-                      "or a wildcard \"*\".");
+        messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                       "Invalid host name: '%1'. %2 records need a host name: "
+                                       "letters a-z, digits and \"-\" only, or a wildcard \"*\"."),
+                     {owner, rawValue(record.type)});
     }
     if (!record.isKept() && isTargetType(record.type) && !record.value.isEmpty()) {
         const QString target = absoluteTarget(record.value, zone);
         if (nameBytes(target) > maximumNameBytes)
-            errors.append("Target too long: '" + target + "' has " + num(nameBytes(target)) +
-                          " bytes. A name holds at most 253.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Target too long: '%1' has %2 bytes. A name holds at "
+                                           "most 253."),
+                         {target, num(nameBytes(target))});
         // In a reverse zone BIND wants a host name in PTR data.
         else if (record.type == DNSRecordType::PTR && result.isValid && isReverseZone(zone) &&
                  !isValidHostName(target, false))
-            errors.append("Invalid PTR target in a reverse zone: '" + target +
-                          "'. Must be a host name: letters a-z, digits and \"-\" only.");
+            messages.add(QT_TRANSLATE_NOOP("korvi::RecordValidator",
+                                           "Invalid PTR target in a reverse zone: '%1'. Must be a "
+                                           "host name: letters a-z, digits and \"-\" only."),
+                         {target});
     }
-    result.isValid = errors.isEmpty();
+    result.isValid = result.errors.isEmpty();
     return result;
 }
 

@@ -9,7 +9,8 @@ namespace korvi {
 
 struct ValidationResult {
     bool isValid = true;
-    QStringList errors; // every fault found, in check order
+    QStringList errors;      // every fault found, in check order, in English (for the log)
+    QStringList shownErrors; // the same, in the user's language (for the forms)
 };
 
 // Checks one record on its own: every check runs, each failing one adds its

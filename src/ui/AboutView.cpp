@@ -16,7 +16,7 @@ namespace korvi {
 
 QString AboutView::versionText() {
     const QString version = QCoreApplication::applicationVersion();
-    return QStringLiteral("Version ") + (version.isEmpty() ? QStringLiteral("3.1") : version);
+    return tr("Version %1").arg(version.isEmpty() ? QStringLiteral("3.1") : version);
 }
 
 const char* AboutView::webAddress() {
@@ -52,8 +52,8 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
                               QStringLiteral("aboutTitle"), this));
     centred(Typography::label(versionText(), TextStyle::headline, QFont::DemiBold, secondary,
                               QStringLiteral("versionLabel"), this));
-    centred(Typography::label(QStringLiteral("DNS Management Made Easy"), TextStyle::body,
-                              QFont::Normal, label, QStringLiteral("taglineLabel"), this));
+    centred(Typography::label(tr("DNS Management Made Easy"), TextStyle::body, QFont::Normal, label,
+                              QStringLiteral("taglineLabel"), this));
 
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
@@ -61,7 +61,7 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
     Typography::setTextColor(divider, semanticColor(SemanticColor::separator));
     layout->addWidget(divider);
 
-    auto* link = new ProminentButton(QStringLiteral("Read the GNU GPL"), this);
+    auto* link = new ProminentButton(tr("Read the GNU GPL"), this);
     link->setObjectName(QStringLiteral("websiteButton"));
     link->setIcon(symbolIcon(QStringLiteral("globe"), semanticColor(SemanticColor::textOnAccent)));
     link->setIconSize(QSize(16, 16));
@@ -69,10 +69,10 @@ AboutView::AboutView(QWidget* parent) : QWidget(parent) {
             [] { WebPageOpener::open(QUrl(QString::fromLatin1(webAddress()))); });
     layout->addWidget(link, 0, Qt::AlignHCenter);
 
-    centred(Typography::label(QStringLiteral("© 2026 The Korvi developers"), TextStyle::subheadline,
+    centred(Typography::label(tr("© 2026 The Korvi developers"), TextStyle::subheadline,
                               QFont::Medium, label, QStringLiteral("copyrightLabel"), this));
-    centred(Typography::label(QStringLiteral("Free software under the GNU General Public License, "
-                                             "version 3 or later."),
+    centred(Typography::label(tr("Free software under the GNU General Public License, "
+                                 "version 3 or later."),
                               TextStyle::caption, QFont::Normal, secondary,
                               QStringLiteral("rightsLabel"), this));
     layout->addStretch();

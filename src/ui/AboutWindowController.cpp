@@ -41,7 +41,7 @@ void AboutWindowController::showWindow() {
             new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                                      Qt::CustomizeWindowHint);
         window->setObjectName(QStringLiteral("aboutWindow"));
-        window->setWindowTitle(QStringLiteral("About Korvi"));
+        window->setWindowTitle(tr("About Korvi"));
         window->setWindowIcon(applicationIcon());
         // Closing hides the window; it is kept for the next time.
         window->setAttribute(Qt::WA_DeleteOnClose, false);

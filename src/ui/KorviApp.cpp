@@ -10,6 +10,7 @@
 #include "platform/PreferencesStore.h"
 #include "platform/WebPageOpener.h"
 #include "ui/MainWindow.h"
+#include "ui/Translations.h"
 #include "ui/icons/SymbolIcons.h"
 
 namespace korvi {
@@ -29,6 +30,8 @@ void KorviApp::setIdentity() {
 
 KorviApp::KorviApp(QApplication& application) {
     setIdentity();
+    // The texts in the user's language, before the first window is built.
+    Translations::install(application);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Korvi"));
     // The installed menu entry's name, by which Wayland desktops match the
     // window to its entry and icon.

@@ -112,17 +112,17 @@ void MainWindow::askAboutStagedChangesBeforeQuit() {
     // Window-modal and opened, never exec(): the answer arrives as a signal.
     auto* box = new QMessageBox(
         QMessageBox::Question, QStringLiteral("Korvi"),
-        count == 1 ? QStringLiteral("Apply the collected change before quitting?")
-                   : QStringLiteral("Apply the %1 collected changes before quitting?").arg(count),
+        count == 1 ? tr("Apply the collected change before quitting?")
+                   : tr("Apply the %n collected changes before quitting?", nullptr, count),
         QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("stagedChangesOnQuitBox"));
-    box->setInformativeText(QStringLiteral("Changes that are not applied are lost when Korvi "
-                                           "closes."));
+    box->setInformativeText(tr("Changes that are not applied are lost when Korvi "
+                               "closes."));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    QPushButton* apply = box->addButton(QStringLiteral("Apply"), QMessageBox::AcceptRole);
+    QPushButton* apply = box->addButton(tr("Apply"), QMessageBox::AcceptRole);
     apply->setObjectName(QStringLiteral("applyOnQuitButton"));
-    QPushButton* discard = box->addButton(QStringLiteral("Discard"), QMessageBox::DestructiveRole);
+    QPushButton* discard = box->addButton(tr("Discard"), QMessageBox::DestructiveRole);
     discard->setObjectName(QStringLiteral("discardOnQuitButton"));
     QPushButton* cancel = box->addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("cancelStagedQuitButton"));
@@ -155,10 +155,9 @@ void MainWindow::askAboutStagedChangesBeforeQuit() {
                         return;
                     }
                     m_closeStarted = false;
-                    auto* failure =
-                        new QMessageBox(QMessageBox::Warning, QStringLiteral("Korvi"),
-                                        QStringLiteral("The collected changes were not applied"),
-                                        QMessageBox::Ok, this);
+                    auto* failure = new QMessageBox(QMessageBox::Warning, QStringLiteral("Korvi"),
+                                                    tr("The collected changes were not applied"),
+                                                    QMessageBox::Ok, this);
                     failure->setObjectName(QStringLiteral("applyOnQuitFailedBox"));
                     failure->setInformativeText(message);
                     failure->setAttribute(Qt::WA_DeleteOnClose);
@@ -170,23 +169,22 @@ void MainWindow::askAboutStagedChangesBeforeQuit() {
 
 void MainWindow::askAboutServerBeforeQuit() {
     // Window-modal and opened, never exec(): the answer arrives as a signal.
-    auto* box =
-        new QMessageBox(QMessageBox::Question, QStringLiteral("Korvi"),
-                        QStringLiteral("Stop the DNS server too?"), QMessageBox::NoButton, this);
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Korvi"),
+                                tr("Stop the DNS server too?"), QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("stopServerOnQuitBox"));
-    box->setInformativeText(QStringLiteral("The DNS server can keep answering queries after "
-                                           "Korvi has closed."));
+    box->setInformativeText(tr("The DNS server can keep answering queries after "
+                               "Korvi has closed."));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    QPushButton* stop = box->addButton(QStringLiteral("Stop Server"), QMessageBox::AcceptRole);
+    QPushButton* stop = box->addButton(tr("Stop Server"), QMessageBox::AcceptRole);
     stop->setObjectName(QStringLiteral("stopServerOnQuitButton"));
-    QPushButton* keep = box->addButton(QStringLiteral("Keep Running"), QMessageBox::RejectRole);
+    QPushButton* keep = box->addButton(tr("Keep Running"), QMessageBox::RejectRole);
     keep->setObjectName(QStringLiteral("keepServerOnQuitButton"));
     QPushButton* cancel = box->addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("cancelQuitButton"));
     box->setDefaultButton(keep);
     box->setEscapeButton(cancel);
-    auto* remember = new QCheckBox(QStringLiteral("Remember my answer"), box);
+    auto* remember = new QCheckBox(tr("Remember my answer"), box);
     remember->setObjectName(QStringLiteral("rememberStopAnswer"));
     box->setCheckBox(remember);
     connect(box, &QMessageBox::buttonClicked, this,
@@ -287,7 +285,7 @@ void MainWindow::buildWindow() {
 }
 
 void MainWindow::buildToolbarAndMenu() {
-    auto* toolbar = addToolBar(QStringLiteral("Main"));
+    auto* toolbar = addToolBar(tr("Main"));
     toolbar->setObjectName(QStringLiteral("mainToolbar"));
     toolbar->setMovable(false);
     toolbar->setIconSize(QSize(18, 18));
@@ -304,8 +302,7 @@ void MainWindow::buildToolbarAndMenu() {
     m_refreshAction->setObjectName(QStringLiteral("refreshAction"));
     // F5 (and the platform's other refresh key, Cmd+R on macOS) anywhere in the window.
     m_refreshAction->setShortcuts(QKeySequence::Refresh);
-    m_refreshAction->setToolTip(
-        QStringLiteral("Refresh system status and load BIND configuration"));
+    m_refreshAction->setToolTip(tr("Refresh system status and load BIND configuration"));
     connect(m_refreshAction, &QAction::triggered, this, &MainWindow::refresh);
 
     // The menu bar; on macOS Qt moves About, Preferences and Quit into the

@@ -25,16 +25,18 @@ const QString noPackageManager = QStringLiteral("None");
 } // namespace
 
 const QList<SidebarView::SectionEntry>& SidebarView::sections() {
+    // Kept in English, as the screenshots name their files; the list shows
+    // them translated.
     static const QList<SectionEntry> list = {
-        {QStringLiteral("Dashboard"), QStringLiteral("gauge")},
-        {QStringLiteral("Zone Management"), QStringLiteral("folder")},
-        {QStringLiteral("DNS Records"), QStringLiteral("doc.text")},
-        {QStringLiteral("Server Configuration"), QStringLiteral("gearshape")},
-        {QStringLiteral("Secondaries"), QStringLiteral("server.rack")},
-        {QStringLiteral("Logs"), QStringLiteral("doc.plaintext")},
-        {QStringLiteral("History"), QStringLiteral("arrow.clockwise")},
-        {QCoreApplication::translate("SidebarView", "Lookup"), QStringLiteral("magnifyingglass")},
-        {QStringLiteral("Tutorial"), QStringLiteral("book.fill")},
+        {QStringLiteral(QT_TR_NOOP("Dashboard")), QStringLiteral("gauge")},
+        {QStringLiteral(QT_TR_NOOP("Zone Management")), QStringLiteral("folder")},
+        {QStringLiteral(QT_TR_NOOP("DNS Records")), QStringLiteral("doc.text")},
+        {QStringLiteral(QT_TR_NOOP("Server Configuration")), QStringLiteral("gearshape")},
+        {QStringLiteral(QT_TR_NOOP("Secondaries")), QStringLiteral("server.rack")},
+        {QStringLiteral(QT_TR_NOOP("Logs")), QStringLiteral("doc.plaintext")},
+        {QStringLiteral(QT_TR_NOOP("History")), QStringLiteral("arrow.clockwise")},
+        {QStringLiteral(QT_TR_NOOP("Lookup")), QStringLiteral("magnifyingglass")},
+        {QStringLiteral(QT_TR_NOOP("Tutorial")), QStringLiteral("book.fill")},
     };
     return list;
 }
@@ -55,7 +57,7 @@ SidebarView::SidebarView(DNSServerManager* manager, QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (const SectionEntry& section : sections()) {
-        auto* item = new QListWidgetItem(section.title, m_list);
+        auto* item = new QListWidgetItem(tr(qUtf8Printable(section.title)), m_list);
         item->setSizeHint(QSize(0, 32));
     }
     // The selected section and the icons take the desktop's highlight colour,
@@ -147,17 +149,17 @@ void SidebarView::updateServerBlock() {
     const bool notInstalled = status == ServerStatus::notInstalled;
     m_serverButton->setVisible(!notInstalled);
     m_installBlock->setVisible(notInstalled);
-    m_serverButton->setText(status == ServerStatus::running ? QStringLiteral("Stop Server")
-                                                            : QStringLiteral("Start Server"));
+    m_serverButton->setText(status == ServerStatus::running ? tr("Stop Server")
+                                                            : tr("Start Server"));
     m_serverButton->setEnabled(m_manager->isBindInstalled());
 
     const QString packageManager = m_manager->availablePackageManager();
     if (packageManager == noPackageManager) {
-        m_installButton->setText(QStringLiteral("Install Package Manager"));
-        m_installCaption->setText(QStringLiteral("Homebrew or MacPorts required"));
+        m_installButton->setText(tr("Install Package Manager"));
+        m_installCaption->setText(tr("Homebrew or MacPorts required"));
     } else {
-        m_installButton->setText(QStringLiteral("Install BIND"));
-        m_installCaption->setText(QStringLiteral("Using ") + packageManager);
+        m_installButton->setText(tr("Install BIND"));
+        m_installCaption->setText(tr("Using %1").arg(packageManager));
     }
 }
 

@@ -11,7 +11,7 @@ ApplyChangesButton::ApplyChangesButton(DNSServerManager* manager, QWidget* paren
     : QPushButton(parent), m_manager(manager) {
     setObjectName(QStringLiteral("applyChangesButton"));
     setIcon(symbolIcon(QStringLiteral("checkmark.circle.fill")));
-    setToolTip(QStringLiteral("Show the collected changes and apply them to the server"));
+    setToolTip(tr("Show the collected changes and apply them to the server"));
     ZoneRepository* repository = manager->zoneRepository();
     connect(repository, &ZoneRepository::stagedChanged, this, &ApplyChangesButton::update);
     connect(repository, &ZoneRepository::batchModeChanged, this,
@@ -21,8 +21,7 @@ ApplyChangesButton::ApplyChangesButton(DNSServerManager* manager, QWidget* paren
 }
 
 QString ApplyChangesButton::textFor(int count) {
-    return count == 1 ? QStringLiteral("Apply (1 change)")
-                      : QStringLiteral("Apply (%1 changes)").arg(count);
+    return count == 1 ? tr("Apply (1 change)") : tr("Apply (%n changes)", nullptr, count);
 }
 
 void ApplyChangesButton::update(int count) {

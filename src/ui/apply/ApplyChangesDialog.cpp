@@ -1,5 +1,6 @@
 #include "ui/apply/ApplyChangesDialog.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -18,7 +19,9 @@ namespace korvi {
 namespace {
 
 QString changesPhrase(int count) {
-    return count == 1 ? QStringLiteral("1 change") : QStringLiteral("%1 changes").arg(count);
+    return count == 1 ? QCoreApplication::translate("korvi::ApplyChangesDialog", "1 change")
+                      : QCoreApplication::translate("korvi::ApplyChangesDialog", "%n changes",
+                                                    nullptr, count);
 }
 
 } // namespace
@@ -34,14 +37,14 @@ QColor ApplyChangesDialog::addedColor() {
 ApplyChangesDialog::ApplyChangesDialog(ZoneRepository* repository, QWidget* parent)
     : QDialog(parent), m_repository(repository) {
     setObjectName(QStringLiteral("applyChangesDialog"));
-    setWindowTitle(QStringLiteral("Apply Changes"));
+    setWindowTitle(tr("Apply Changes"));
     setWindowModality(Qt::WindowModal);
     resize(820, 600);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 18, 20, 18);
     layout->setSpacing(10);
-    layout->addWidget(ScreenWidgets::label(QStringLiteral("Apply Changes"), TextStyle::title2,
+    layout->addWidget(ScreenWidgets::label(tr("Apply Changes"), TextStyle::title2,
                                            QStringLiteral("applyTitleLabel")));
     m_summary = ScreenWidgets::secondaryLabel({}, TextStyle::subheadline,
                                               QStringLiteral("applySummaryLabel"));
@@ -63,16 +66,16 @@ ApplyChangesDialog::ApplyChangesDialog(ZoneRepository* repository, QWidget* pare
     layout->addWidget(m_outcome);
 
     auto* buttons = new QHBoxLayout;
-    m_discardButton = new QPushButton(QStringLiteral("Discard All"), this);
+    m_discardButton = new QPushButton(tr("Discard All"), this);
     m_discardButton->setObjectName(QStringLiteral("discardAllButton"));
     m_discardButton->setAutoDefault(false);
     buttons->addWidget(m_discardButton);
     buttons->addStretch();
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancelButton = new QPushButton(tr("Cancel"), this);
     m_cancelButton->setObjectName(QStringLiteral("cancelApplyButton"));
     m_cancelButton->setAutoDefault(false);
     buttons->addWidget(m_cancelButton);
-    m_applyButton = new QPushButton(QStringLiteral("Apply"), this);
+    m_applyButton = new QPushButton(tr("Apply"), this);
     m_applyButton->setObjectName(QStringLiteral("applyButton"));
     m_applyButton->setDefault(true);
     buttons->addWidget(m_applyButton);
@@ -102,8 +105,8 @@ QString ApplyChangesDialog::differenceHtml(const QList<ZoneRepository::StagedFil
             html += QStringLiteral("• ") + description.toHtmlEscaped() + QStringLiteral("<br>");
         html += QStringLiteral("</p><pre>");
         const QString diff =
-            unifiedDiff(file.currentText, file.newText, file.filePath + QStringLiteral(" (now)"),
-                        file.filePath + QStringLiteral(" (after applying)"));
+            unifiedDiff(file.currentText, file.newText, tr("%1 (now)").arg(file.filePath),
+                        tr("%1 (after applying)").arg(file.filePath));
         html += diffLinesHtml(diff);
         html += QStringLiteral("</pre>");
     }
@@ -116,14 +119,13 @@ void ApplyChangesDialog::showDifferences() {
     const QList<ZoneRepository::StagedFile> files = m_repository->stagedFiles();
     const int count = m_repository->stagedChangeCount();
     m_summary->setText(
-        count == 0 ? QStringLiteral("No changes are waiting to be applied.")
-                   : changesPhrase(count) + QStringLiteral(" in ") +
-                         (files.size() == 1 ? QStringLiteral("1 zone")
-                                            : QStringLiteral("%1 zones").arg(files.size())) +
-                         QStringLiteral(". Each zone file below changes as shown; applying "
-                                        "writes them all, reloads the zones and checks that the "
-                                        "server serves them. If any zone fails, every file is "
-                                        "put back."));
+        count == 0 ? tr("No changes are waiting to be applied.")
+                   : tr("%1 in %2. Each zone file below changes as shown; applying writes "
+                        "them all, reloads the zones and checks that the server serves them. "
+                        "If any zone fails, every file is put back.")
+                         .arg(changesPhrase(count),
+                              files.size() == 1 ? tr("1 zone")
+                                                : tr("%n zones", nullptr, int(files.size()))));
     m_differences->setHtml(differenceHtml(files));
     m_applyButton->setEnabled(count > 0);
     m_discardButton->setEnabled(count > 0);
@@ -135,8 +137,8 @@ void ApplyChangesDialog::apply() {
     m_applyButton->setEnabled(false);
     m_discardButton->setEnabled(false);
     m_cancelButton->setEnabled(false);
-    showOutcome(QStringLiteral("⏳ Applying the changes and waiting for the server to serve "
-                               "them…"),
+    showOutcome(tr("⏳ Applying the changes and waiting for the server to serve "
+                   "them…"),
                 semanticColor(SemanticColor::secondaryLabel));
     m_applying = m_repository->applyStaged();
 }
@@ -147,11 +149,11 @@ void ApplyChangesDialog::changeFinished(ChangeId id, bool applied, const QString
     m_applying = 0;
     m_cancelButton->setEnabled(true);
     if (applied) {
-        showOutcome(QStringLiteral("✅ The changes were applied and the server serves them."),
+        showOutcome(tr("✅ The changes were applied and the server serves them."),
                     namedColor(NamedColor::green));
         m_applyButton->hide();
         m_discardButton->hide();
-        m_cancelButton->setText(QStringLiteral("Close"));
+        m_cancelButton->setText(tr("Close"));
         m_cancelButton->setDefault(true);
     } else {
         showOutcome(QStringLiteral("❌ ") + message, namedColor(NamedColor::red));
@@ -170,15 +172,14 @@ void ApplyChangesDialog::askToDiscard() {
     if (!m_repository || m_applying)
         return;
     const int count = m_repository->stagedChangeCount();
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Discard All"),
-                                QStringLiteral("Discard %1?").arg(changesPhrase(count)),
-                                QMessageBox::NoButton, this);
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, tr("Discard All"),
+                        tr("Discard %1?").arg(changesPhrase(count)), QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("discardConfirmBox"));
-    box->setInformativeText(QStringLiteral("The zones go back to how they were last applied. "
-                                           "This cannot be undone."));
+    box->setInformativeText(tr("The zones go back to how they were last applied. "
+                               "This cannot be undone."));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton* discard =
-        box->addButton(QStringLiteral("Discard All"), QMessageBox::DestructiveRole);
+    QPushButton* discard = box->addButton(tr("Discard All"), QMessageBox::DestructiveRole);
     discard->setObjectName(QStringLiteral("discardConfirmButton"));
     QPushButton* cancel = box->addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("discardCancelButton"));

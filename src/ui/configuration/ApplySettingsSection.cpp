@@ -26,12 +26,12 @@ ApplySettingsSection::ApplySettingsSection(DNSServerManager* manager, QWidget* p
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(16, 14, 16, 14);
     layout->setSpacing(10);
-    layout->addWidget(ScreenWidgets::label(QStringLiteral("Applying Changes"), TextStyle::headline,
+    layout->addWidget(ScreenWidgets::label(tr("Applying Changes"), TextStyle::headline,
                                            QStringLiteral("applySettingsTitle")));
 
-    m_live = new QRadioButton(QStringLiteral("Apply each change at once"), panel);
+    m_live = new QRadioButton(tr("Apply each change at once"), panel);
     m_live->setObjectName(QStringLiteral("applyLiveRadio"));
-    m_batch = new QRadioButton(QStringLiteral("Collect changes and apply them together"), panel);
+    m_batch = new QRadioButton(tr("Collect changes and apply them together"), panel);
     m_batch->setObjectName(QStringLiteral("applyBatchRadio"));
     auto* group = new QButtonGroup(this);
     group->addButton(m_live);
@@ -39,8 +39,8 @@ ApplySettingsSection::ApplySettingsSection(DNSServerManager* manager, QWidget* p
     layout->addWidget(m_live);
     layout->addWidget(m_batch);
     auto* explanation = ScreenWidgets::secondaryLabel(
-        QStringLiteral("Collected changes show in the lists at once; the zone files and the "
-                       "server change only when you apply them with the Apply button."),
+        tr("Collected changes show in the lists at once; the zone files and the "
+           "server change only when you apply them with the Apply button."),
         TextStyle::subheadline, QStringLiteral("applyModeExplanation"));
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
@@ -61,20 +61,18 @@ ApplySettingsSection::ApplySettingsSection(DNSServerManager* manager, QWidget* p
     m_servedLimit->setRange(ApplySettings::minimumServedLimitSeconds,
                             ApplySettings::maximumServedLimitSeconds);
     m_servedLimit->setValue(ApplySettings::servedLimitSeconds(preferences));
-    m_servedLimit->setAccessibleName(
-        QStringLiteral("Wait for the server to serve a change (seconds)"));
-    grid->addWidget(
-        ScreenWidgets::label(QStringLiteral("Wait for the server to serve a change (seconds)"),
-                             TextStyle::body, QStringLiteral("servedLimitLabel")),
-        0, 0);
+    m_servedLimit->setAccessibleName(tr("Wait for the server to serve a change (seconds)"));
+    grid->addWidget(ScreenWidgets::label(tr("Wait for the server to serve a change (seconds)"),
+                                         TextStyle::body, QStringLiteral("servedLimitLabel")),
+                    0, 0);
     grid->addWidget(m_servedLimit, 0, 1, Qt::AlignLeft);
     m_historyPerZone = new QSpinBox(panel);
     m_historyPerZone->setObjectName(QStringLiteral("historyPerZoneSpin"));
     m_historyPerZone->setRange(ApplySettings::minimumHistoryPerZone,
                                ApplySettings::maximumHistoryPerZone);
     m_historyPerZone->setValue(ApplySettings::historyPerZone(preferences));
-    m_historyPerZone->setAccessibleName(QStringLiteral("Snapshots kept per zone"));
-    grid->addWidget(ScreenWidgets::label(QStringLiteral("Snapshots kept per zone"), TextStyle::body,
+    m_historyPerZone->setAccessibleName(tr("Snapshots kept per zone"));
+    grid->addWidget(ScreenWidgets::label(tr("Snapshots kept per zone"), TextStyle::body,
                                          QStringLiteral("historyPerZoneLabel")),
                     1, 0);
     grid->addWidget(m_historyPerZone, 1, 1, Qt::AlignLeft);
@@ -107,12 +105,13 @@ void ApplySettingsSection::chooseMode(bool batch) {
         return;
     ZoneRepository* repository = m_manager->zoneRepository();
     if (!repository->setBatchMode(batch)) {
+        const int count = repository->stagedChangeCount();
         m_modeMessage->setText(
-            QStringLiteral("⚠️ %1 collected and not applied yet. Apply or discard them first; "
-                           "then each change can be applied at once.")
-                .arg(repository->stagedChangeCount() == 1
-                         ? QStringLiteral("1 change is")
-                         : QStringLiteral("%1 changes are").arg(repository->stagedChangeCount())));
+            count == 1 ? tr("⚠️ 1 change is collected and not applied yet. Apply or discard it "
+                            "first; then each change can be applied at once.")
+                       : tr("⚠️ %n changes are collected and not applied yet. Apply or discard "
+                            "them first; then each change can be applied at once.",
+                            nullptr, count));
         m_modeMessage->show();
         showMode();
         return;

@@ -20,14 +20,14 @@ ConfiguredZonesSection::ConfiguredZonesSection(DNSServerManager* manager, QWidge
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(6);
-    outer->addWidget(ScreenWidgets::label(QStringLiteral("Other Zones in BIND's Configuration"),
+    outer->addWidget(ScreenWidgets::label(tr("Other Zones in BIND's Configuration"),
                                           TextStyle::headline,
                                           QStringLiteral("configuredZonesTitle")));
     outer->addWidget(ScreenWidgets::secondaryLabel(
-        QStringLiteral("BIND serves these zones, but Korvi does not edit them: they are declared "
-                       "outside Korvi's own include file, are not primary zones, or belong to a "
-                       "view. Korvi never writes their files. A primary zone declared in an "
-                       "administrator's file can be adopted: Korvi then edits it."),
+        tr("BIND serves these zones, but Korvi does not edit them: they are declared "
+           "outside Korvi's own include file, are not primary zones, or belong to a "
+           "view. Korvi never writes their files. A primary zone declared in an "
+           "administrator's file can be adopted: Korvi then edits it."),
         TextStyle::subheadline, QStringLiteral("configuredZonesHint")));
     m_rows = new QVBoxLayout;
     m_rows->setSpacing(2);
@@ -48,11 +48,11 @@ QString ConfiguredZonesSection::rowText(const ConfiguredZone& zone) {
     if (zone.zoneClass != u"IN")
         text += u' ' + zone.zoneClass;
     if (!zone.view.isEmpty())
-        text += QStringLiteral(" · view ") + zone.view;
+        text += tr(" · view %1").arg(zone.view);
     text += QStringLiteral(" · ") + (zone.declaredIn.isEmpty()
-                                         ? QStringLiteral("declaring file unknown")
-                                         : QStringLiteral("declared in ") + zone.declaredIn);
-    return text + QStringLiteral(" · read-only");
+                                         ? tr("declaring file unknown")
+                                         : tr("declared in %1").arg(zone.declaredIn));
+    return text + tr(" · read-only");
 }
 
 void ConfiguredZonesSection::rebuild() {
@@ -73,12 +73,11 @@ void ConfiguredZonesSection::rebuild() {
                                               QStringLiteral("configuredZone%1").arg(shown)),
                 1);
             if (!ZoneAdoption::refusal(zone, m_manager->layout())) {
-                auto* adopt = new QPushButton(QStringLiteral("Adopt into Korvi"));
+                auto* adopt = new QPushButton(tr("Adopt into Korvi"));
                 adopt->setObjectName(QStringLiteral("adoptZoneButton"));
                 adopt->setProperty("zone", zone.name);
-                adopt->setToolTip(
-                    QStringLiteral("Move this zone's statement into Korvi's include, so that "
-                                   "Korvi edits it"));
+                adopt->setToolTip(tr("Move this zone's statement into Korvi's include, so that "
+                                     "Korvi edits it"));
                 adopt->setEnabled(!m_adopting);
                 connect(adopt, &QPushButton::clicked, this, [this, zone] { askToAdopt(zone); });
                 line->addWidget(adopt, 0, Qt::AlignTop);
@@ -102,7 +101,7 @@ void ConfiguredZonesSection::askToAdopt(const ConfiguredZone& zone) {
         m_adopting = true;
         for (QPushButton* button : findChildren<QPushButton*>(QStringLiteral("adoptZoneButton")))
             button->setEnabled(false);
-        m_message->setText(QStringLiteral("Taking zone '%1' over...").arg(zone.name));
+        m_message->setText(tr("Taking zone '%1' over...").arg(zone.name));
         m_message->show();
         m_manager->adoptZone(zone);
     });

@@ -62,11 +62,11 @@ const QList<Preset>& presets() {
 } // namespace
 
 QList<std::pair<QString, QString>> DNSConfigView::loggingLevels() {
-    return {{QStringLiteral("Critical"), QStringLiteral("critical")},
-            {QStringLiteral("Error"), QStringLiteral("error")},
-            {QStringLiteral("Warning"), QStringLiteral("warning")},
-            {QStringLiteral("Info"), QStringLiteral("info")},
-            {QStringLiteral("Debug"), QStringLiteral("debug")}};
+    return {{tr("Critical"), QStringLiteral("critical")},
+            {tr("Error"), QStringLiteral("error")},
+            {tr("Warning"), QStringLiteral("warning")},
+            {tr("Info"), QStringLiteral("info")},
+            {tr("Debug"), QStringLiteral("debug")}};
 }
 
 DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
@@ -81,8 +81,8 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     auto* column = new QVBoxLayout(content);
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(16);
-    column->addWidget(ScreenWidgets::label(QStringLiteral("Server Configuration"),
-                                           TextStyle::largeTitle, QStringLiteral("titleLabel")));
+    column->addWidget(ScreenWidgets::label(tr("Server Configuration"), TextStyle::largeTitle,
+                                           QStringLiteral("titleLabel")));
     column->addWidget(buildStatusRow());
     // On a distribution's BIND the server-wide settings live in a file the
     // package owns: shown, with that file named, but not edited by Korvi.
@@ -90,9 +90,9 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     QLabel* readOnlyNotice = nullptr;
     if (!packageOptions.isEmpty()) {
         readOnlyNotice = ScreenWidgets::secondaryLabel(
-            QStringLiteral("These server-wide settings are read from %1, a file the BIND package "
-                           "owns. Korvi shows them but does not change them; edit that file to "
-                           "change them.")
+            tr("These server-wide settings are read from %1, a file the BIND package "
+               "owns. Korvi shows them but does not change them; edit that file to "
+               "change them.")
                 .arg(packageOptions),
             TextStyle::subheadline, QStringLiteral("optionsReadOnlyNotice"));
         readOnlyNotice->setWordWrap(true);
@@ -104,22 +104,19 @@ DNSConfigView::DNSConfigView(DNSServerManager* manager, QWidget* parent)
     const QList<
         std::tuple<Texts, std::function<QStringList()>, std::function<void(const QStringList&)>>>
         lists = {
-            {Texts{QStringLiteral("Listen Addresses"),
-                   QStringLiteral("IP addresses the server will listen on:"),
-                   QStringLiteral("IP Address"), QStringLiteral("Add Listen Address"),
-                   QStringLiteral("127.0.0.1"), QStringLiteral("listenAddresses")},
+            {Texts{tr("Listen Addresses"), tr("IP addresses the server will listen on:"),
+                   tr("IP Address"), tr("Add Listen Address"), QStringLiteral("127.0.0.1"),
+                   QStringLiteral("listenAddresses")},
              [config] { return config->listenAddresses(); },
              [config](const QStringList& list) { config->setListenAddresses(list); }},
-            {Texts{QStringLiteral("Allow Query"),
-                   QStringLiteral("IP addresses or networks allowed to query:"),
-                   QStringLiteral("IP/Network"), QStringLiteral("Add Allow Query"),
-                   QStringLiteral("any"), QStringLiteral("allowQuery")},
+            {Texts{tr("Allow Query"), tr("IP addresses or networks allowed to query:"),
+                   tr("IP/Network"), tr("Add Allow Query"), QStringLiteral("any"),
+                   QStringLiteral("allowQuery")},
              [config] { return config->allowQuery(); },
              [config](const QStringList& list) { config->setAllowQuery(list); }},
-            {Texts{QStringLiteral("Forwarders"),
-                   QStringLiteral("DNS servers to forward unresolved queries to:"),
-                   QStringLiteral("Forwarder IP"), QStringLiteral("Add Forwarder"),
-                   QStringLiteral("8.8.8.8"), QStringLiteral("forwarders")},
+            {Texts{tr("Forwarders"), tr("DNS servers to forward unresolved queries to:"),
+                   tr("Forwarder IP"), tr("Add Forwarder"), QStringLiteral("8.8.8.8"),
+                   QStringLiteral("forwarders")},
              [config] { return config->forwarders(); },
              [config](const QStringList& list) { config->setForwarders(list); }},
         };
@@ -176,8 +173,7 @@ QWidget* DNSConfigView::buildStatusRow() {
 
 QWidget* DNSConfigView::buildBasicSettings() {
     QVBoxLayout* content = nullptr;
-    RoundedPanel* panel =
-        card(QStringLiteral("Basic Settings"), QStringLiteral("basicSettings"), &content);
+    RoundedPanel* panel = card(tr("Basic Settings"), QStringLiteral("basicSettings"), &content);
     DNSConfiguration* config = m_manager->configuration();
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(16);
@@ -188,43 +184,40 @@ QWidget* DNSConfigView::buildBasicSettings() {
 
     m_portField = new IntegerField;
     m_portField->setObjectName(QStringLiteral("listenPortField"));
-    m_portField->setAccessibleName(QStringLiteral("Port"));
-    m_portField->setPlaceholderText(QStringLiteral("Port"));
+    m_portField->setAccessibleName(tr("Port"));
+    m_portField->setPlaceholderText(tr("Port"));
     m_portField->setFixedWidth(100);
     connect(m_portField, &IntegerField::valueEdited, this, [config](std::optional<qint64> port) {
         if (port)
             config->setListenPort(*port);
     });
-    grid->addWidget(rowLabel(QStringLiteral("Listen Port:"), QStringLiteral("listenPortLabel")), 0,
-                    0);
+    grid->addWidget(rowLabel(tr("Listen Port:"), QStringLiteral("listenPortLabel")), 0, 0);
     grid->addWidget(m_portField, 0, 1, Qt::AlignLeft);
 
     m_recursion = new QCheckBox;
     m_recursion->setObjectName(QStringLiteral("recursionSwitch"));
-    m_recursion->setAccessibleName(QStringLiteral("Recursion"));
+    m_recursion->setAccessibleName(tr("Recursion"));
     connect(m_recursion, &QCheckBox::toggled, config, &DNSConfiguration::setRecursion);
-    grid->addWidget(rowLabel(QStringLiteral("Recursion:"), QStringLiteral("recursionLabel")), 1, 0);
+    grid->addWidget(rowLabel(tr("Recursion:"), QStringLiteral("recursionLabel")), 1, 0);
     grid->addWidget(m_recursion, 1, 1, Qt::AlignLeft);
 
     m_dnssec = new QCheckBox;
     m_dnssec->setObjectName(QStringLiteral("dnssecSwitch"));
-    m_dnssec->setAccessibleName(QStringLiteral("Enable DNSSEC"));
+    m_dnssec->setAccessibleName(tr("Enable DNSSEC"));
     connect(m_dnssec, &QCheckBox::toggled, config, &DNSConfiguration::setEnableDNSSEC);
-    grid->addWidget(rowLabel(QStringLiteral("Enable DNSSEC:"), QStringLiteral("dnssecLabel")), 2,
-                    0);
+    grid->addWidget(rowLabel(tr("Enable DNSSEC:"), QStringLiteral("dnssecLabel")), 2, 0);
     grid->addWidget(m_dnssec, 2, 1, Qt::AlignLeft);
 
     m_loggingLevel = new QComboBox;
     m_loggingLevel->setObjectName(QStringLiteral("loggingLevelPicker"));
-    m_loggingLevel->setAccessibleName(QStringLiteral("Logging Level"));
+    m_loggingLevel->setAccessibleName(tr("Logging Level"));
     for (const auto& [label, stored] : loggingLevels())
         m_loggingLevel->addItem(label, stored);
     connect(m_loggingLevel, &QComboBox::activated, this, [this, config](int index) {
         if (index >= 0)
             config->setLoggingLevel(m_loggingLevel->itemData(index).toString());
     });
-    grid->addWidget(rowLabel(QStringLiteral("Logging Level:"), QStringLiteral("loggingLevelLabel")),
-                    3, 0);
+    grid->addWidget(rowLabel(tr("Logging Level:"), QStringLiteral("loggingLevelLabel")), 3, 0);
     grid->addWidget(m_loggingLevel, 3, 1, Qt::AlignLeft);
     grid->setColumnStretch(2, 1);
     content->addLayout(grid);
@@ -233,11 +226,10 @@ QWidget* DNSConfigView::buildBasicSettings() {
 
 QWidget* DNSConfigView::buildPresets() {
     QVBoxLayout* content = nullptr;
-    RoundedPanel* panel = card(QStringLiteral("Quick Forwarder Presets"),
-                               QStringLiteral("forwarderPresets"), &content);
-    content->addWidget(ScreenWidgets::secondaryLabel(QStringLiteral("Add common DNS forwarders:"),
-                                                     TextStyle::caption,
-                                                     QStringLiteral("presetsCaption")));
+    RoundedPanel* panel =
+        card(tr("Quick Forwarder Presets"), QStringLiteral("forwarderPresets"), &content);
+    content->addWidget(ScreenWidgets::secondaryLabel(
+        tr("Add common DNS forwarders:"), TextStyle::caption, QStringLiteral("presetsCaption")));
     auto* grid = new QGridLayout;
     grid->setSpacing(10);
     DNSConfiguration* config = m_manager->configuration();
@@ -282,18 +274,18 @@ QWidget* DNSConfigView::buildButtons() {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_saveButton = ScreenWidgets::prominentButton(QStringLiteral("Save Configuration"), {},
+    m_saveButton = ScreenWidgets::prominentButton(tr("Save Configuration"), {},
                                                   QStringLiteral("saveConfigurationButton"));
     m_reloadButton = new QPushButton;
     m_reloadButton->setObjectName(QStringLiteral("reloadServerButton"));
-    m_reloadFromFileButton = new QPushButton(QStringLiteral("Reload from File"));
+    m_reloadFromFileButton = new QPushButton(tr("Reload from File"));
     m_reloadFromFileButton->setObjectName(QStringLiteral("reloadFromFileButton"));
     layout->addWidget(m_saveButton);
     layout->addWidget(m_reloadButton);
     layout->addWidget(m_reloadFromFileButton);
     layout->addStretch();
     // Korvi's secondaries, their keys and the text each of them needs.
-    auto* secondaries = new QPushButton(QStringLiteral("Secondaries…"));
+    auto* secondaries = new QPushButton(tr("Secondaries…"));
     secondaries->setObjectName(QStringLiteral("replicationButton"));
     layout->addWidget(secondaries);
     connect(secondaries, &QPushButton::clicked, this, [this] {
@@ -345,20 +337,19 @@ void DNSConfigView::refreshStatus() {
                            running ? QStringLiteral("checkmark.circle.fill")
                                    : QStringLiteral("exclamationmark.triangle.fill"),
                            22, color);
-    m_statusLabel->setText(QStringLiteral("BIND Server Status: ") +
-                           ServerStatusStyle::valueText(m_manager->serverStatus()));
+    m_statusLabel->setText(
+        tr("BIND Server Status: %1").arg(ServerStatusStyle::valueText(m_manager->serverStatus())));
     Typography::setTextColor(m_statusLabel, color);
-    m_statusHint->setText(running ? QStringLiteral("Configuration changes will take effect after "
-                                                   "server reload")
-                                  : QStringLiteral("Configuration changes will take effect when "
-                                                   "server starts"));
-    m_infoLabel->setText(running ? QStringLiteral("Configuration changes are available "
-                                                  "immediately but require server reload to "
-                                                  "take effect")
-                                 : QStringLiteral("Configuration changes will be saved and "
-                                                  "applied when the server starts"));
-    m_reloadButton->setText(running ? QStringLiteral("Reload Server")
-                                    : QStringLiteral("Reload Server (Disabled)"));
+    m_statusHint->setText(running ? tr("Configuration changes will take effect after "
+                                       "server reload")
+                                  : tr("Configuration changes will take effect when "
+                                       "server starts"));
+    m_infoLabel->setText(running ? tr("Configuration changes are available "
+                                      "immediately but require server reload to "
+                                      "take effect")
+                                 : tr("Configuration changes will be saved and "
+                                      "applied when the server starts"));
+    m_reloadButton->setText(running ? tr("Reload Server") : tr("Reload Server (Disabled)"));
     m_reloadButton->setEnabled(running);
 }
 

@@ -65,7 +65,7 @@ void EditableListSection::addRow() {
     remove->setAutoRaise(true);
     remove->setIcon(ScreenWidgets::tintedIcon(QStringLiteral("minus.circle.fill"),
                                               namedColor(NamedColor::red)));
-    remove->setToolTip(QStringLiteral("Remove"));
+    remove->setToolTip(tr("Remove"));
     remove->setAccessibleName(tr("Remove entry %1").arg(position + 1));
     row->addWidget(remove);
     m_rowsLayout->addWidget(widget);

@@ -44,31 +44,29 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
     const QColor label = semanticColor(SemanticColor::label);
     const QColor secondary = semanticColor(SemanticColor::secondaryLabel);
 
-    layout->addWidget(Typography::label(QStringLiteral("Dashboard"), TextStyle::largeTitle,
-                                        QFont::Bold, label, QStringLiteral("dashboardTitle"),
-                                        content));
+    layout->addWidget(Typography::label(tr("Dashboard"), TextStyle::largeTitle, QFont::Bold, label,
+                                        QStringLiteral("dashboardTitle"), content));
 
     // System status.
-    layout->addWidget(sectionTitle(QStringLiteral("System Status"), content));
+    layout->addWidget(sectionTitle(tr("System Status"), content));
     auto* statusRow = new QHBoxLayout;
     statusRow->setSpacing(20);
     QLayout* titleRow = nullptr;
 
     RoundedPanel* bindCard = makeCard(QStringLiteral("server.rack"), namedColor(NamedColor::blue),
-                                      QStringLiteral("BIND Server"), &titleRow);
+                                      tr("BIND Server"), &titleRow);
     bindCard->setObjectName(QStringLiteral("bindServerCard"));
     m_statusValue = Typography::label(QString(), TextStyle::title3, QFont::DemiBold, label,
                                       QStringLiteral("bindStatusValue"), bindCard);
-    m_bindCaption = Typography::label(QStringLiteral("BIND DNS server not detected"),
-                                      TextStyle::caption, QFont::Normal, secondary,
-                                      QStringLiteral("bindNotDetectedCaption"), bindCard);
+    m_bindCaption =
+        Typography::label(tr("BIND DNS server not detected"), TextStyle::caption, QFont::Normal,
+                          secondary, QStringLiteral("bindNotDetectedCaption"), bindCard);
     // Which of the host layouts Korvi manages, and its configuration file.
     const SystemLayout& host = m_manager->layout();
-    const QString layoutName =
-        host.layoutName.isEmpty() ? QStringLiteral("macOS / Homebrew") : host.layoutName;
+    const QString layoutName = host.layoutName.isEmpty() ? tr("macOS / Homebrew") : host.layoutName;
     auto* layoutLabel = Typography::label(
-        QStringLiteral("Layout: ") + layoutName + QStringLiteral(" — ") + host.namedConfigPath,
-        TextStyle::caption, QFont::Normal, secondary, QStringLiteral("hostLayoutLabel"), bindCard);
+        tr("Layout: %1 — %2").arg(layoutName, host.namedConfigPath), TextStyle::caption,
+        QFont::Normal, secondary, QStringLiteral("hostLayoutLabel"), bindCard);
     layoutLabel->setWordWrap(true);
     bindCard->layout()->addWidget(m_statusValue);
     bindCard->layout()->addWidget(m_bindCaption);
@@ -77,14 +75,14 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
 
     RoundedPanel* packageCard =
         makeCard(QStringLiteral("shippingbox.fill"), namedColor(NamedColor::green),
-                 QStringLiteral("Package Manager"), &titleRow);
+                 tr("Package Manager"), &titleRow);
     packageCard->setObjectName(QStringLiteral("packageManagerCard"));
     m_refreshButton = new QToolButton(packageCard);
     m_refreshButton->setObjectName(QStringLiteral("packageManagerRefreshButton"));
     m_refreshButton->setAutoRaise(true);
     m_refreshButton->setIcon(symbolIcon(QStringLiteral("arrow.clockwise"), secondary));
     m_refreshButton->setIconSize(QSize(13, 13));
-    m_refreshButton->setToolTip(QStringLiteral("Refresh package manager detection"));
+    m_refreshButton->setToolTip(tr("Refresh package manager detection"));
     m_refreshButton->setAccessibleName(tr("Refresh package manager detection"));
     titleRow->addWidget(m_refreshButton);
     // The refresh here detects the package managers again; unlike the
@@ -93,9 +91,9 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
             [this] { m_manager->refreshPackageManagerDetection(); });
     m_packageManagerValue = Typography::label(QString(), TextStyle::title3, QFont::DemiBold, label,
                                               QStringLiteral("packageManagerValue"), packageCard);
-    m_packageManagerCaption = Typography::label(
-        QStringLiteral("Required for BIND installation"), TextStyle::caption, QFont::Normal,
-        secondary, QStringLiteral("packageManagerCaption"), packageCard);
+    m_packageManagerCaption =
+        Typography::label(tr("Required for BIND installation"), TextStyle::caption, QFont::Normal,
+                          secondary, QStringLiteral("packageManagerCaption"), packageCard);
     packageCard->layout()->addWidget(m_packageManagerValue);
     packageCard->layout()->addWidget(m_packageManagerCaption);
     statusRow->addWidget(packageCard, 1);
@@ -103,12 +101,12 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
 
     // DNS statistics.
     layout->addSpacing(8);
-    layout->addWidget(sectionTitle(QStringLiteral("DNS Statistics"), content));
+    layout->addWidget(sectionTitle(tr("DNS Statistics"), content));
     auto* statsRow = new QHBoxLayout;
     statsRow->setSpacing(20);
     RoundedPanel* zonesCard =
         makeCard(QStringLiteral("folder.badge.gear"), namedColor(NamedColor::orange),
-                 QStringLiteral("Active Zones"), &titleRow);
+                 tr("Active Zones"), &titleRow);
     zonesCard->setObjectName(QStringLiteral("activeZonesCard"));
     m_zonesValue = Typography::label(QString(), TextStyle::title, QFont::Bold, label,
                                      QStringLiteral("activeZonesValue"), zonesCard);
@@ -116,7 +114,7 @@ DashboardView::DashboardView(DNSServerManager* manager, QWidget* parent)
     statsRow->addWidget(zonesCard, 1);
     RoundedPanel* recordsCard =
         makeCard(QStringLiteral("doc.text.fill"), namedColor(NamedColor::purple),
-                 QStringLiteral("Total Records"), &titleRow);
+                 tr("Total Records"), &titleRow);
     recordsCard->setObjectName(QStringLiteral("totalRecordsCard"));
     m_recordsValue = Typography::label(QString(), TextStyle::title, QFont::Bold, label,
                                        QStringLiteral("totalRecordsValue"), recordsCard);
@@ -170,7 +168,7 @@ void DashboardView::updateServer() {
 void DashboardView::updatePackageManager() {
     const QString name = m_manager->availablePackageManager();
     const bool none = name == noPackageManager;
-    m_packageManagerValue->setText(name);
+    m_packageManagerValue->setText(none ? tr("None") : name);
     Typography::setTextColor(m_packageManagerValue,
                              namedColor(none ? NamedColor::red : NamedColor::green));
     m_packageManagerCaption->setVisible(none);

@@ -1,5 +1,7 @@
 #include "ui/dashboard/ServerStatusStyle.h"
 
+#include <QCoreApplication>
+
 #include "ui/widgets/Palette.h"
 
 namespace korvi {
@@ -7,33 +9,33 @@ namespace korvi {
 QString ServerStatusStyle::statusText(ServerStatus status) {
     switch (status) {
     case ServerStatus::running:
-        return QStringLiteral("Server Running");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Server Running");
     case ServerStatus::stopped:
-        return QStringLiteral("Server Stopped");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Server Stopped");
     case ServerStatus::error:
-        return QStringLiteral("Server Error");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Server Error");
     case ServerStatus::unknown:
-        return QStringLiteral("Status Unknown");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Status Unknown");
     case ServerStatus::notInstalled:
-        return QStringLiteral("BIND Not Installed");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "BIND Not Installed");
     }
-    return QStringLiteral("Status Unknown");
+    return QCoreApplication::translate("korvi::ServerStatusStyle", "Status Unknown");
 }
 
 QString ServerStatusStyle::valueText(ServerStatus status) {
     switch (status) {
     case ServerStatus::running:
-        return QStringLiteral("Running");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Running");
     case ServerStatus::stopped:
-        return QStringLiteral("Stopped");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Stopped");
     case ServerStatus::error:
-        return QStringLiteral("Error");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Error");
     case ServerStatus::unknown:
-        return QStringLiteral("Unknown");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Unknown");
     case ServerStatus::notInstalled:
-        return QStringLiteral("Not Installed");
+        return QCoreApplication::translate("korvi::ServerStatusStyle", "Not Installed");
     }
-    return QStringLiteral("Unknown");
+    return QCoreApplication::translate("korvi::ServerStatusStyle", "Unknown");
 }
 
 QColor ServerStatusStyle::color(ServerStatus status) {

@@ -1,6 +1,7 @@
 #include "ui/history/HistoryView.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -31,8 +32,9 @@ QString timeText(const QDateTime& time) {
 
 QString fileTitle(const SnapshotFile& file) {
     return file.role == ChangeSnapshot::configurationRole()
-               ? QStringLiteral("configuration ") + file.path
-               : QStringLiteral("zone file ") + file.path;
+               ? QCoreApplication::translate("korvi::HistoryView", "configuration %1")
+                     .arg(file.path)
+               : QCoreApplication::translate("korvi::HistoryView", "zone file %1").arg(file.path);
 }
 
 } // namespace
@@ -46,8 +48,8 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     layout->setSpacing(16);
 
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(QStringLiteral("Change History"), TextStyle::largeTitle,
-                                        QFont::Bold, semanticColor(SemanticColor::label),
+    header->addWidget(Typography::label(tr("Change History"), TextStyle::largeTitle, QFont::Bold,
+                                        semanticColor(SemanticColor::label),
                                         QStringLiteral("historyTitle"), this));
     header->addStretch();
     m_filter = new QComboBox(this);
@@ -70,8 +72,8 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     m_list->setMinimumWidth(320);
     m_list->setSpacing(3);
     leftLayout->addWidget(m_list, 1);
-    m_empty = Typography::label(QStringLiteral("No changes yet: every change you apply is "
-                                               "kept here and can be restored"),
+    m_empty = Typography::label(tr("No changes yet: every change you apply is "
+                                   "kept here and can be restored"),
                                 TextStyle::body, QFont::Normal,
                                 semanticColor(SemanticColor::secondaryLabel),
                                 QStringLiteral("noHistoryLabel"), left);
@@ -100,8 +102,8 @@ HistoryView::HistoryView(DNSServerManager* manager, QWidget* parent)
     m_outcome->setWordWrap(true);
     m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
     actions->addWidget(m_outcome, 1);
-    m_restoreButton = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")),
-                                      QStringLiteral("Restore"), right);
+    m_restoreButton =
+        new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Restore"), right);
     m_restoreButton->setObjectName(QStringLiteral("restoreSnapshotButton"));
     actions->addWidget(m_restoreButton, 0, Qt::AlignTop);
     rightLayout->addLayout(actions);
@@ -138,7 +140,7 @@ void HistoryView::rebuildFilter() {
     names.sort();
     const QSignalBlocker blocker(m_filter);
     m_filter->clear();
-    m_filter->addItem(QStringLiteral("All zones"), QString());
+    m_filter->addItem(tr("All zones"), QString());
     for (const QString& name : std::as_const(names))
         m_filter->addItem(name, name);
     m_filter->setCurrentIndex(qMax(0, m_filter->findData(chosen)));
@@ -186,7 +188,7 @@ void HistoryView::selectionChanged() {
         return;
     m_selectedTitle->setText(m_selected->summary + QStringLiteral(" — ") +
                              timeText(m_selected->time));
-    m_diff->setPlainText(QStringLiteral("Reading the change…"));
+    m_diff->setPlainText(tr("Reading the change…"));
     const qint64 id = m_selected->id;
     m_history->loadTexts(id,
                          [self = QPointer<HistoryView>(this),
@@ -206,12 +208,12 @@ void HistoryView::showTexts(const ChangeSnapshot& snapshot) {
         const QString before = file.before.value_or(QString());
         const QString after = file.after.value_or(QString());
         const QString title = fileTitle(file);
-        const QString unified =
-            unifiedDiff(before, after, file.before ? title : QStringLiteral("(no file)"),
-                        file.after ? title : QStringLiteral("(no file)"));
-        html += unified.isEmpty()
-                    ? QStringLiteral("<p>%1: unchanged</p>").arg(title.toHtmlEscaped())
-                    : diffHtml(unified);
+        const QString unified = unifiedDiff(before, after, file.before ? title : tr("(no file)"),
+                                            file.after ? title : tr("(no file)"));
+        html +=
+            unified.isEmpty()
+                ? QStringLiteral("<p>%1</p>").arg(tr("%1: unchanged").arg(title.toHtmlEscaped()))
+                : diffHtml(unified);
     }
     m_diff->setHtml(html);
 }
@@ -235,16 +237,16 @@ void HistoryView::askToRestore() {
     const ChangeSnapshot snapshot = *m_selected;
     const bool removal = m_restore->actionFor(snapshot) == HistoryRestore::Action::removeZone;
     // Window-modal and opened, never exec(): the answer arrives as a signal.
-    auto* box = new QMessageBox(removal ? QMessageBox::Warning : QMessageBox::Question,
-                                QStringLiteral("Restore"), m_restore->confirmation(snapshot),
-                                QMessageBox::NoButton, this);
+    auto* box =
+        new QMessageBox(removal ? QMessageBox::Warning : QMessageBox::Question, tr("Restore"),
+                        m_restore->confirmation(snapshot), QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("restoreConfirmation"));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelRestoreButton"));
     QPushButton* confirm =
-        box->addButton(removal ? QStringLiteral("Remove Zone") : QStringLiteral("Restore"),
+        box->addButton(removal ? tr("Remove Zone") : tr("Restore"),
                        removal ? QMessageBox::DestructiveRole : QMessageBox::AcceptRole);
     confirm->setObjectName(QStringLiteral("confirmRestoreButton"));
     box->setDefaultButton(cancel);
@@ -253,8 +255,8 @@ void HistoryView::askToRestore() {
         if (b != confirm || !m_restore)
             return;
         m_running = m_restore->restore(snapshot);
-        m_restoreButton->setText(QStringLiteral("Restoring…"));
-        showOutcome(QStringLiteral("⏳ Restoring zone '%1'…").arg(snapshot.zoneName), false);
+        m_restoreButton->setText(tr("Restoring…"));
+        showOutcome(tr("⏳ Restoring zone '%1'…").arg(snapshot.zoneName), false);
         updateRestoreButton();
     });
     m_confirmation = box;
@@ -266,13 +268,13 @@ void HistoryView::restoreFinished(HistoryRestore::RestoreId id, bool applied,
     if (id != m_running)
         return;
     m_running = 0;
-    m_restoreButton->setText(QStringLiteral("Restore"));
+    m_restoreButton->setText(tr("Restore"));
     if (applied)
-        showOutcome(QStringLiteral("✅ Restored: the server serves the zone as it was before "
-                                   "that change"),
+        showOutcome(tr("✅ Restored: the server serves the zone as it was before "
+                       "that change"),
                     false);
     else
-        showOutcome(QStringLiteral("❌ The restore was not applied: ") + message, true);
+        showOutcome(tr("❌ The restore was not applied: %1").arg(message), true);
     updateRestoreButton();
 }
 

@@ -31,12 +31,11 @@ LogsView::LogsView(DNSServerManager* manager, QWidget* parent)
     layout->setSpacing(16);
 
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(QStringLiteral("Server Logs"), TextStyle::largeTitle,
-                                        QFont::Bold, semanticColor(SemanticColor::label),
+    header->addWidget(Typography::label(tr("Server Logs"), TextStyle::largeTitle, QFont::Bold,
+                                        semanticColor(SemanticColor::label),
                                         QStringLiteral("logsTitle"), this));
     header->addStretch();
-    auto* clear =
-        new QPushButton(symbolIcon(QStringLiteral("trash")), QStringLiteral("Clear Logs"), this);
+    auto* clear = new QPushButton(symbolIcon(QStringLiteral("trash")), tr("Clear Logs"), this);
     clear->setObjectName(QStringLiteral("clearLogsButton"));
     connect(clear, &QPushButton::clicked, this, [this] { m_manager->clearLogs(); });
     header->addWidget(clear);
@@ -65,13 +64,12 @@ QWidget* LogsView::makeEmptyPanel() {
     auto* icon = new QLabel(panel);
     icon->setPixmap(symbolIcon(QStringLiteral("doc.plaintext"), secondary).pixmap(QSize(48, 48)));
     layout->addWidget(icon, 0, Qt::AlignHCenter);
-    auto* title =
-        Typography::label(QStringLiteral("No Logs Available"), TextStyle::title2, QFont::DemiBold,
-                          secondary, QStringLiteral("noLogsTitle"), panel);
+    auto* title = Typography::label(tr("No Logs Available"), TextStyle::title2, QFont::DemiBold,
+                                    secondary, QStringLiteral("noLogsTitle"), panel);
     layout->addWidget(title, 0, Qt::AlignHCenter);
-    auto* text = Typography::label(QStringLiteral("Server logs will appear here when events occur"),
-                                   TextStyle::body, QFont::Normal, secondary,
-                                   QStringLiteral("noLogsText"), panel);
+    auto* text =
+        Typography::label(tr("Server logs will appear here when events occur"), TextStyle::body,
+                          QFont::Normal, secondary, QStringLiteral("noLogsText"), panel);
     layout->addWidget(text, 0, Qt::AlignHCenter);
     layout->addStretch();
     return panel;
@@ -104,7 +102,7 @@ QWidget* LogsView::makeListPanel() {
     // Copy takes every selected line, not only the current one (the list's
     // own copy key takes the current line only, so the key is caught here).
     m_list->installEventFilter(this);
-    auto* copy = new QAction(QStringLiteral("Copy"), m_list);
+    auto* copy = new QAction(tr("Copy"), m_list);
     copy->setObjectName(QStringLiteral("copyLogsAction"));
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);

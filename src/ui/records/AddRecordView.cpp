@@ -7,10 +7,9 @@
 namespace korvi {
 
 AddRecordView::AddRecordView(DNSServerManager* manager, const ZonePtr& zone, QWidget* parent)
-    : RecordSheet(manager, zone, QStringLiteral("Add DNS Record"),
-                  QStringLiteral("Create a new DNS record for ") +
-                      (zone ? zone->name() : QString()),
-                  QStringLiteral("Save Record"), int(RecordFormFields::Variant::add), parent) {
+    : RecordSheet(manager, zone, tr("Add DNS Record"),
+                  tr("Create a new DNS record for %1").arg(zone ? zone->name() : QString()),
+                  tr("Save Record"), int(RecordFormFields::Variant::add), parent) {
     setObjectName(QStringLiteral("addRecordView"));
     column()->addStretch();
     fitToContent();
@@ -22,8 +21,7 @@ DNSRecord AddRecordView::recordToSave() const {
 
 void AddRecordView::save() {
     if (m_manager && m_zone)
-        waitForChange(m_manager->addRecord(recordToSave(), m_zone), saveButton(),
-                      QStringLiteral("Saving…"));
+        waitForChange(m_manager->addRecord(recordToSave(), m_zone), saveButton(), tr("Saving…"));
 }
 
 } // namespace korvi

@@ -1,6 +1,7 @@
 #include "ui/records/DNSRecordView.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -37,7 +38,9 @@ namespace {
 bool tableChosenThisSession = false;
 
 QString recordsPhrase(qsizetype count) {
-    return count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
+    return count == 1 ? QCoreApplication::translate("korvi::DNSRecordView", "1 record")
+                      : QCoreApplication::translate("korvi::DNSRecordView", "%n records", nullptr,
+                                                    int(count));
 }
 
 QString shortcutText(QKeySequence::StandardKey key) {
@@ -77,12 +80,12 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(16);
-    layout->addWidget(ScreenWidgets::label(QStringLiteral("DNS Records"), TextStyle::largeTitle,
+    layout->addWidget(ScreenWidgets::label(tr("DNS Records"), TextStyle::largeTitle,
                                            QStringLiteral("titleLabel")));
     m_banner = ScreenWidgets::warningBanner(
-        QStringLiteral("BIND DNS Server is not running"),
-        QStringLiteral("DNS record management is disabled. Start the BIND server to add, edit, "
-                       "or delete records."),
+        tr("BIND DNS Server is not running"),
+        tr("DNS record management is disabled. Start the BIND server to add, edit, "
+           "or delete records."),
         QStringLiteral("stoppedBanner"));
     layout->addWidget(m_banner);
 
@@ -97,18 +100,17 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     auto* zonesHeader = new QHBoxLayout;
-    zonesHeader->addWidget(ScreenWidgets::label(QStringLiteral("Zones"), TextStyle::headline,
-                                                QStringLiteral("zonesTitle")));
+    zonesHeader->addWidget(
+        ScreenWidgets::label(tr("Zones"), TextStyle::headline, QStringLiteral("zonesTitle")));
     m_zoneCount = ScreenWidgets::badge({}, secondary, QStringLiteral("zoneCountBadge"));
     zonesHeader->addWidget(m_zoneCount);
     zonesHeader->addStretch();
     leftLayout->addLayout(zonesHeader);
     m_zoneStack = new QStackedWidget;
-    m_zoneStack->addWidget(
-        placeholder(QStringLiteral("folder.badge.plus"), QStringLiteral("No zones available"),
-                    TextStyle::headline,
-                    QStringLiteral("Create a zone in Zone Management to start adding DNS records"),
-                    QStringLiteral("noZones"), secondary));
+    m_zoneStack->addWidget(placeholder(
+        QStringLiteral("folder.badge.plus"), tr("No zones available"), TextStyle::headline,
+        tr("Create a zone in Zone Management to start adding DNS records"),
+        QStringLiteral("noZones"), secondary));
     m_zoneModel = new ZoneListModel(manager, this);
     m_zoneRowDelegate = new ZoneRowDelegate(ZoneRowDelegate::Style::column, this);
     m_zoneList = new QListView;
@@ -125,11 +127,11 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
 
     // Right column: the chosen zone, or the hint to choose one.
     m_detailStack = new QStackedWidget;
-    m_detailStack->addWidget(placeholder(
-        QStringLiteral("doc.text.badge.plus"), QStringLiteral("Select a zone to view records"),
-        TextStyle::headline,
-        QStringLiteral("Choose a zone from the list on the left to manage its DNS records"),
-        QStringLiteral("noSelection"), secondary));
+    m_detailStack->addWidget(
+        placeholder(QStringLiteral("doc.text.badge.plus"), tr("Select a zone to view records"),
+                    TextStyle::headline,
+                    tr("Choose a zone from the list on the left to manage its DNS records"),
+                    QStringLiteral("noSelection"), secondary));
     auto* detail = new QWidget;
     detail->setObjectName(QStringLiteral("zoneDetail"));
     auto* detailLayout = new QVBoxLayout(detail);
@@ -150,10 +152,9 @@ DNSRecordView::DNSRecordView(DNSServerManager* manager, QWidget* parent)
     m_searchField = new QLineEdit;
     m_searchField->setObjectName(QStringLiteral("searchField"));
     m_searchField->setAccessibleName(tr("Search records"));
-    m_searchField->setPlaceholderText(QStringLiteral("Search records..."));
+    m_searchField->setPlaceholderText(tr("Search records..."));
     m_searchField->setClearButtonEnabled(true);
-    m_searchField->setToolTip(
-        QStringLiteral("Search records (%1)").arg(shortcutText(QKeySequence::Find)));
+    m_searchField->setToolTip(tr("Search records (%1)").arg(shortcutText(QKeySequence::Find)));
     searchRow->addWidget(m_searchField, 1);
     detailLayout->addLayout(searchRow);
     m_viewStack = new QStackedWidget;
@@ -232,12 +233,12 @@ QWidget* DNSRecordView::buildZoneHeader() {
     auto* toggle = new QButtonGroup(header);
     auto* toggleLayout = new QHBoxLayout;
     toggleLayout->setSpacing(0);
-    m_cardsButton = new QPushButton(QStringLiteral("Cards"));
+    m_cardsButton = new QPushButton(tr("Cards"));
     m_cardsButton->setObjectName(QStringLiteral("cardsViewButton"));
-    m_cardsButton->setToolTip(QStringLiteral("Show the records as cards"));
-    m_tableButton = new QPushButton(QStringLiteral("Table"));
+    m_cardsButton->setToolTip(tr("Show the records as cards"));
+    m_tableButton = new QPushButton(tr("Table"));
     m_tableButton->setObjectName(QStringLiteral("tableViewButton"));
-    m_tableButton->setToolTip(QStringLiteral("Show the records as a table, one line each"));
+    m_tableButton->setToolTip(tr("Show the records as a table, one line each"));
     for (QPushButton* button : {m_cardsButton, m_tableButton}) {
         button->setCheckable(true);
         toggle->addButton(button);
@@ -248,15 +249,14 @@ QWidget* DNSRecordView::buildZoneHeader() {
 
     m_deleteButton = new QPushButton(
         ScreenWidgets::tintedIcon(QStringLiteral("trash"), namedColor(NamedColor::red)),
-        QStringLiteral("Delete Selected"));
+        tr("Delete Selected"));
     m_deleteButton->setObjectName(QStringLiteral("deleteSelectedButton"));
     m_deleteButton->setToolTip(
-        QStringLiteral("Delete the selected records (%1)").arg(shortcutText(QKeySequence::Delete)));
+        tr("Delete the selected records (%1)").arg(shortcutText(QKeySequence::Delete)));
     headerLayout->addWidget(m_deleteButton);
-    m_addButton = ScreenWidgets::prominentButton(
-        QStringLiteral("Add Record"), QStringLiteral("plus"), QStringLiteral("addRecordButton"));
-    m_addButton->setToolTip(
-        QStringLiteral("Add a record (%1)").arg(shortcutText(QKeySequence::New)));
+    m_addButton = ScreenWidgets::prominentButton(tr("Add Record"), QStringLiteral("plus"),
+                                                 QStringLiteral("addRecordButton"));
+    m_addButton->setToolTip(tr("Add a record (%1)").arg(shortcutText(QKeySequence::New)));
     headerLayout->addWidget(m_addButton);
     return header;
 }
@@ -349,14 +349,12 @@ void DNSRecordView::refresh() {
     const ZonePtr zone = selectedZone();
     m_detailStack->setCurrentIndex(zone ? 1 : 0);
     if (zone) {
-        m_zoneTitle->setText(zone->name() + QStringLiteral(" Zone"));
-        m_zoneRecordCount->setText(QString::number(zone->recordCount()) +
-                                   QStringLiteral(" records"));
+        m_zoneTitle->setText(tr("%1 Zone").arg(zone->name()));
+        m_zoneRecordCount->setText(tr("%1 records").arg(zone->recordCount()));
         const auto kept = std::count_if(zone->records().cbegin(), zone->records().cend(),
                                         [](const DNSRecord& record) { return record.isKept(); });
         m_readOnlyNote->setText(
-            QStringLiteral("%1 read-only (types Korvi lists and keeps but does not edit)")
-                .arg(kept));
+            tr("%1 read-only (types Korvi lists and keeps but does not edit)").arg(kept));
         m_readOnlyNote->setVisible(kept > 0);
     }
     m_addButton->setEnabled(running);
@@ -427,33 +425,30 @@ void DNSRecordView::deleteSelectedRecords() {
     const Selection selection = selectedRecords();
     if (selection.ids.isEmpty()) {
         if (selection.kept > 0)
-            showError(QStringLiteral("Read-only records cannot be deleted: Korvi keeps records "
-                                     "of these types exactly as they are."));
+            showError(tr("Read-only records cannot be deleted: Korvi keeps records "
+                         "of these types exactly as they are."));
         return;
     }
     showError({});
-    QString details = QStringLiteral("%1 will be removed from zone %2. This cannot be undone.")
-                          .arg(selection.ids.size() == 1 ? QStringLiteral("The record")
-                                                         : QStringLiteral("The records"),
-                               zone->name());
+    QString details =
+        tr("%1 will be removed from zone %2. This cannot be undone.")
+            .arg(selection.ids.size() == 1 ? tr("The record") : tr("The records"), zone->name());
     if (selection.kept > 0)
-        details += QStringLiteral("\n\n%1 in the selection %2 read-only and will be kept: "
-                                  "Korvi does not delete records of types it keeps without "
-                                  "editing.")
-                       .arg(selection.kept == 1 ? QStringLiteral("1 record")
-                                                : recordsPhrase(selection.kept),
-                            selection.kept == 1 ? QStringLiteral("is") : QStringLiteral("are"));
-    m_confirmation =
-        new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Records"),
-                        QStringLiteral("Delete %1?").arg(recordsPhrase(selection.ids.size())),
-                        QMessageBox::NoButton, this);
+        details += selection.kept == 1
+                       ? tr("\n\n1 record in the selection is read-only and will be kept: "
+                            "Korvi does not delete records of types it keeps without editing.")
+                       : tr("\n\n%n records in the selection are read-only and will be kept: "
+                            "Korvi does not delete records of types it keeps without editing.",
+                            nullptr, int(selection.kept));
+    m_confirmation = new QMessageBox(QMessageBox::Warning, tr("Delete Records"),
+                                     tr("Delete %1?").arg(recordsPhrase(selection.ids.size())),
+                                     QMessageBox::NoButton, this);
     m_confirmation->setObjectName(QStringLiteral("deleteRecordsConfirmation"));
     m_confirmation->setInformativeText(details);
     // Wide enough that the explanation reads in a few lines.
     m_confirmation->setStyleSheet(
         QStringLiteral("QLabel#qt_msgbox_informativelabel { min-width: 360px; }"));
-    QPushButton* confirm =
-        m_confirmation->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    QPushButton* confirm = m_confirmation->addButton(tr("Delete"), QMessageBox::DestructiveRole);
     confirm->setObjectName(QStringLiteral("confirmDeleteButton"));
     QPushButton* cancel = m_confirmation->addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("cancelDeleteButton"));
@@ -486,7 +481,7 @@ void DNSRecordView::deletionFinished(ChangeId id, bool applied, const QString& m
         return;
     m_pendingDeletion = 0;
     if (!applied)
-        showError(QStringLiteral("The records were not deleted: ") + message);
+        showError(tr("The records were not deleted: %1").arg(message));
     updateActions();
 }
 

@@ -16,9 +16,9 @@ namespace korvi {
 
 EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
                                const DNSRecord& record, QWidget* parent)
-    : RecordSheet(manager, zone, QStringLiteral("Edit DNS Record"),
-                  QStringLiteral("Modify record in ") + (zone ? zone->name() : QString()),
-                  QStringLiteral("Save Changes"), int(RecordFormFields::Variant::edit), parent),
+    : RecordSheet(manager, zone, tr("Edit DNS Record"),
+                  tr("Modify record in %1").arg(zone ? zone->name() : QString()),
+                  tr("Save Changes"), int(RecordFormFields::Variant::edit), parent),
       m_record(record) {
     setObjectName(QStringLiteral("editRecordView"));
 
@@ -35,7 +35,7 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
     busy->setTextVisible(false);
     busy->setFixedWidth(120);
     loadingLayout->addWidget(busy, 0, Qt::AlignHCenter);
-    loadingLayout->addWidget(ScreenWidgets::secondaryLabel(QStringLiteral("Loading record..."),
+    loadingLayout->addWidget(ScreenWidgets::secondaryLabel(tr("Loading record..."),
                                                            TextStyle::caption,
                                                            QStringLiteral("loadingLabel")),
                              0, Qt::AlignHCenter);
@@ -54,18 +54,17 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
     auto* danger = new QGroupBox;
     danger->setObjectName(QStringLiteral("dangerZoneGroup"));
     auto* dangerLayout = new QVBoxLayout(danger);
-    QLabel* dangerTitle = ScreenWidgets::label(QStringLiteral("Danger Zone"), TextStyle::headline,
+    QLabel* dangerTitle = ScreenWidgets::label(tr("Danger Zone"), TextStyle::headline,
                                                QStringLiteral("dangerZoneTitle"));
     Typography::setTextColor(dangerTitle, namedColor(NamedColor::red));
     dangerLayout->addWidget(dangerTitle);
-    QLabel* deleteText =
-        ScreenWidgets::label(QStringLiteral("Delete this DNS record"), TextStyle::subheadline,
-                             QStringLiteral("deleteRecordText"));
+    QLabel* deleteText = ScreenWidgets::label(tr("Delete this DNS record"), TextStyle::subheadline,
+                                              QStringLiteral("deleteRecordText"));
     QFont medium = deleteText->font();
     medium.setWeight(QFont::Medium);
     deleteText->setFont(medium);
     dangerLayout->addWidget(deleteText);
-    auto* deleteButton = new QPushButton(QStringLiteral("Delete Record"));
+    auto* deleteButton = new QPushButton(tr("Delete Record"));
     m_deleteButton = deleteButton;
     deleteButton->setObjectName(QStringLiteral("deleteRecordButton"));
     deleteButton->setAutoDefault(false);
@@ -74,9 +73,9 @@ EditRecordView::EditRecordView(DNSServerManager* manager, const ZonePtr& zone,
     deleteRow->addWidget(deleteButton);
     deleteRow->addStretch();
     dangerLayout->addLayout(deleteRow);
-    dangerLayout->addWidget(
-        ScreenWidgets::secondaryLabel(QStringLiteral("This action cannot be undone"),
-                                      TextStyle::caption, QStringLiteral("deleteRecordCaption")));
+    dangerLayout->addWidget(ScreenWidgets::secondaryLabel(tr("This action cannot be undone"),
+                                                          TextStyle::caption,
+                                                          QStringLiteral("deleteRecordCaption")));
     formLayout->addWidget(danger);
     column()->addWidget(formPage);
     formPage->hide();
@@ -110,28 +109,27 @@ void EditRecordView::save() {
     if (!m_initialized)
         return;
     if (m_manager && m_zone)
-        waitForChange(m_manager->updateRecord(recordToSave(), m_zone), saveButton(),
-                      QStringLiteral("Saving…"));
+        waitForChange(m_manager->updateRecord(recordToSave(), m_zone), saveButton(), tr("Saving…"));
 }
 
 QString EditRecordView::deleteMessage(const DNSRecord& record) {
     const QString name = record.name.isEmpty() ? QStringLiteral("@") : record.name;
-    return QStringLiteral("Are you sure you want to delete the ") + rawValue(record.type) +
-           QStringLiteral(" record '") + name + QStringLiteral("' (") + record.value +
-           QStringLiteral(")? This action cannot be undone.");
+    return tr("Are you sure you want to delete the %1 record '%2' (%3)? This action cannot be "
+              "undone.")
+        .arg(rawValue(record.type), name, record.value);
 }
 
 void EditRecordView::deleteRecord() {
     if (!m_zone || m_deleteConfirmation || pendingChange() != 0)
         return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Record"),
-                                deleteMessage(m_record), QMessageBox::NoButton, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Delete Record"), deleteMessage(m_record),
+                                QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("deleteRecordConfirmation"));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelDeleteButton"));
-    QPushButton* remove = box->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    QPushButton* remove = box->addButton(tr("Delete"), QMessageBox::DestructiveRole);
     remove->setObjectName(QStringLiteral("confirmDeleteButton"));
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
@@ -142,8 +140,7 @@ void EditRecordView::deleteRecord() {
 
 void EditRecordView::confirmDelete() {
     if (m_manager && m_zone)
-        waitForChange(m_manager->deleteRecord(m_record, m_zone), m_deleteButton,
-                      QStringLiteral("Deleting…"));
+        waitForChange(m_manager->deleteRecord(m_record, m_zone), m_deleteButton, tr("Deleting…"));
 }
 
 } // namespace korvi

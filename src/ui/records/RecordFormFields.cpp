@@ -1,6 +1,7 @@
 #include "ui/records/RecordFormFields.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,10 +26,11 @@ struct QuickTtl {
     qint64 ttl;
 };
 
-constexpr QuickTtl quickTtls[] = {{"5 minutes (300)", 300},
-                                  {"1 hour (3600)", 3600},
-                                  {"24 hours (86400)", 86400},
-                                  {"1 week (604800)", 604800}};
+constexpr QuickTtl quickTtls[] = {
+    {QT_TRANSLATE_NOOP("korvi::RecordFormFields", "5 minutes (300)"), 300},
+    {QT_TRANSLATE_NOOP("korvi::RecordFormFields", "1 hour (3600)"), 3600},
+    {QT_TRANSLATE_NOOP("korvi::RecordFormFields", "24 hours (86400)"), 86400},
+    {QT_TRANSLATE_NOOP("korvi::RecordFormFields", "1 week (604800)"), 604800}};
 
 // "Record Name" and the other field headings.
 QLabel* heading(const QString& text, const QString& name) {
@@ -62,18 +64,24 @@ struct Choice {
     const char* label;
 };
 
-// The choices of the SSHFP and TLSA numbers, with what each stands for.
+// The choices of the SSHFP and TLSA numbers, with what each stands for; the
+// labels are translated where they are shown.
 constexpr Choice sshfpAlgorithmChoices[] = {
     {1, "1 - RSA"}, {2, "2 - DSA"}, {3, "3 - ECDSA"}, {4, "4 - Ed25519"}, {6, "6 - Ed448"}};
 constexpr Choice sshfpTypeChoices[] = {{1, "1 - SHA-1"}, {2, "2 - SHA-256"}};
-constexpr Choice tlsaUsageChoices[] = {{0, "0 - PKIX-TA (CA constraint)"},
-                                       {1, "1 - PKIX-EE (service certificate constraint)"},
-                                       {2, "2 - DANE-TA (trust anchor)"},
-                                       {3, "3 - DANE-EE (domain-issued certificate)"}};
-constexpr Choice tlsaSelectorChoices[] = {{0, "0 - Full certificate"},
-                                          {1, "1 - Subject public key"}};
+constexpr Choice tlsaUsageChoices[] = {
+    {0, QT_TRANSLATE_NOOP("korvi::RecordFormFields", "0 - PKIX-TA (CA constraint)")},
+    {1,
+     QT_TRANSLATE_NOOP("korvi::RecordFormFields", "1 - PKIX-EE (service certificate constraint)")},
+    {2, QT_TRANSLATE_NOOP("korvi::RecordFormFields", "2 - DANE-TA (trust anchor)")},
+    {3, QT_TRANSLATE_NOOP("korvi::RecordFormFields", "3 - DANE-EE (domain-issued certificate)")}};
+constexpr Choice tlsaSelectorChoices[] = {
+    {0, QT_TRANSLATE_NOOP("korvi::RecordFormFields", "0 - Full certificate")},
+    {1, QT_TRANSLATE_NOOP("korvi::RecordFormFields", "1 - Subject public key")}};
 constexpr Choice tlsaMatchingChoices[] = {
-    {0, "0 - Exact match"}, {1, "1 - SHA-256"}, {2, "2 - SHA-512"}};
+    {0, QT_TRANSLATE_NOOP("korvi::RecordFormFields", "0 - Exact match")},
+    {1, "1 - SHA-256"},
+    {2, "2 - SHA-512"}};
 
 template <std::size_t N>
 QComboBox* numberPicker(const QString& title, const QString& name, const Choice (&choices)[N]) {
@@ -81,7 +89,8 @@ QComboBox* numberPicker(const QString& title, const QString& name, const Choice 
     picker->setObjectName(name);
     picker->setAccessibleName(title);
     for (const Choice& choice : choices)
-        picker->addItem(QString::fromUtf8(choice.label), choice.value);
+        picker->addItem(QCoreApplication::translate("korvi::RecordFormFields", choice.label),
+                        choice.value);
     picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return picker;
 }
@@ -151,28 +160,26 @@ RecordFormFields::RecordFormFields(Variant variant, const QString& zoneName, QWi
 }
 
 QGroupBox* RecordFormFields::buildRecordGroup() {
-    QGroupBox* box =
-        group(m_variant == Variant::edit ? QStringLiteral("Record Information") : QString(),
-              QStringLiteral("recordGroup"));
+    QGroupBox* box = group(m_variant == Variant::edit ? tr("Record Information") : QString(),
+                           QStringLiteral("recordGroup"));
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(6);
 
-    QLabel* nameHeading = heading(QStringLiteral("Record Name"), QStringLiteral("nameHeading"));
+    QLabel* nameHeading = heading(tr("Record Name"), QStringLiteral("nameHeading"));
     layout->addWidget(nameHeading);
     m_nameField = new QLineEdit;
     m_nameField->setObjectName(QStringLiteral("nameField"));
     nameHeading->setBuddy(m_nameField); // the heading names the field for screen readers
-    m_nameField->setPlaceholderText(QStringLiteral("www (or leave empty for @)"));
+    m_nameField->setPlaceholderText(tr("www (or leave empty for @)"));
     layout->addWidget(m_nameField);
-    layout->addWidget(help(QStringLiteral("Record name relative to ") + m_zoneName +
-                               QStringLiteral(" (@ for root domain)"),
+    layout->addWidget(help(tr("Record name relative to %1 (@ for root domain)").arg(m_zoneName),
                            QStringLiteral("nameHelpLabel")));
     layout->addSpacing(6);
 
-    layout->addWidget(heading(QStringLiteral("Record Type"), QStringLiteral("typeHeading")));
+    layout->addWidget(heading(tr("Record Type"), QStringLiteral("typeHeading")));
     m_typePicker = new QComboBox;
     m_typePicker->setObjectName(QStringLiteral("typePicker"));
-    m_typePicker->setAccessibleName(QStringLiteral("Type"));
+    m_typePicker->setAccessibleName(tr("Type"));
     for (DNSRecordType type : editableRecordTypes())
         m_typePicker->addItem(typeLabel(type), int(type));
     m_typePicker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -184,7 +191,7 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
     layout->addWidget(m_summary);
     layout->addSpacing(6);
 
-    QLabel* valueHeading = heading(QStringLiteral("Value *"), QStringLiteral("valueHeading"));
+    QLabel* valueHeading = heading(tr("Value *"), QStringLiteral("valueHeading"));
     layout->addWidget(valueHeading);
     m_valueField = new QLineEdit;
     m_valueField->setObjectName(QStringLiteral("valueField"));
@@ -195,7 +202,7 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
     auto* targetLayout = new QHBoxLayout(m_targetRow);
     targetLayout->setContentsMargins(0, 0, 0, 0);
     targetLayout->setSpacing(6);
-    targetLayout->addWidget(help(QStringLiteral("Full name:"), QStringLiteral("targetCaption")));
+    targetLayout->addWidget(help(tr("Full name:"), QStringLiteral("targetCaption")));
     m_targetPreview = help({}, QStringLiteral("targetPreviewLabel"));
     m_targetPreview->setFont(Typography::monospaced(TextStyle::caption));
     m_targetPreview->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -214,26 +221,26 @@ QGroupBox* RecordFormFields::buildRecordGroup() {
 
 QGroupBox* RecordFormFields::buildTtlGroup() {
     const bool edit = m_variant == Variant::edit;
-    QGroupBox* box =
-        group(edit ? QStringLiteral("TTL (Time To Live)") : QString(), QStringLiteral("ttlGroup"));
+    QGroupBox* box = group(edit ? tr("TTL (Time To Live)") : QString(), QStringLiteral("ttlGroup"));
     auto* layout = new QVBoxLayout(box);
     if (edit)
-        layout->addWidget(help(QStringLiteral("How long other servers should cache this record"),
+        layout->addWidget(help(tr("How long other servers should cache this record"),
                                QStringLiteral("ttlHelpLabel")));
     auto* row = new QHBoxLayout;
-    row->addWidget(heading(QStringLiteral("TTL"), QStringLiteral("ttlHeading")));
-    m_ttlField = numberField(QStringLiteral("TTL"), QStringLiteral("ttlField"));
+    row->addWidget(heading(tr("TTL"), QStringLiteral("ttlHeading")));
+    m_ttlField = numberField(tr("TTL"), QStringLiteral("ttlField"));
     m_ttlField->setValue(86400);
     row->addWidget(m_ttlField);
     row->addWidget(help(QStringLiteral("seconds"), QStringLiteral("ttlUnitLabel")));
     row->addStretch();
-    m_quickTtl = new QPushButton(QStringLiteral("Quick TTL"));
+    m_quickTtl = new QPushButton(tr("Quick TTL"));
     m_quickTtl->setObjectName(QStringLiteral("quickTtlButton"));
     m_quickTtl->setAutoDefault(false);
     auto* menu = new QMenu(m_quickTtl);
     menu->setObjectName(QStringLiteral("quickTtlMenu"));
     for (const QuickTtl& choice : quickTtls) {
-        QAction* action = menu->addAction(QString::fromUtf8(choice.label));
+        QAction* action =
+            menu->addAction(QCoreApplication::translate("korvi::RecordFormFields", choice.label));
         action->setObjectName(QStringLiteral("quickTtl%1").arg(choice.ttl));
         const qint64 ttl = choice.ttl;
         connect(action, &QAction::triggered, this, [this, ttl] { setTtl(ttl); });
@@ -247,15 +254,13 @@ QGroupBox* RecordFormFields::buildTtlGroup() {
 
 QGroupBox* RecordFormFields::buildPriorityGroup() {
     const bool edit = m_variant == Variant::edit;
-    m_priorityGroup =
-        group(edit ? QStringLiteral("Priority") : QString(), QStringLiteral("priorityGroup"));
+    m_priorityGroup = group(edit ? tr("Priority") : QString(), QStringLiteral("priorityGroup"));
     auto* layout = new QVBoxLayout(m_priorityGroup);
     if (!edit)
-        layout->addWidget(
-            heading(QStringLiteral("Priority Value"), QStringLiteral("priorityHeading")));
-    m_priorityField = numberField(QStringLiteral("Priority"), QStringLiteral("priorityField"));
+        layout->addWidget(heading(tr("Priority Value"), QStringLiteral("priorityHeading")));
+    m_priorityField = numberField(tr("Priority"), QStringLiteral("priorityField"));
     layout->addWidget(m_priorityField);
-    layout->addWidget(help(QStringLiteral("Lower values have higher priority (0-65535)"),
+    layout->addWidget(help(tr("Lower values have higher priority (0-65535)"),
                            QStringLiteral("priorityHelpLabel")));
     connect(m_priorityField, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
     return m_priorityGroup;
@@ -263,16 +268,14 @@ QGroupBox* RecordFormFields::buildPriorityGroup() {
 
 QGroupBox* RecordFormFields::buildSrvGroup() {
     const bool edit = m_variant == Variant::edit;
-    m_srvGroup =
-        group(edit ? QStringLiteral("SRV Record Details") : QString(), QStringLiteral("srvGroup"));
+    m_srvGroup = group(edit ? tr("SRV Record Details") : QString(), QStringLiteral("srvGroup"));
     auto* layout = new QVBoxLayout(m_srvGroup);
-    m_weightField = numberField(QStringLiteral("Weight"), QStringLiteral("weightField"));
-    layout->addWidget(labelledRow(QStringLiteral("Weight"), m_weightField,
-                                  QStringLiteral("Relative weight for records with same priority"),
+    m_weightField = numberField(tr("Weight"), QStringLiteral("weightField"));
+    layout->addWidget(labelledRow(tr("Weight"), m_weightField,
+                                  tr("Relative weight for records with same priority"),
                                   QStringLiteral("weight")));
-    m_portField = numberField(QStringLiteral("Port"), QStringLiteral("portField"));
-    layout->addWidget(labelledRow(QStringLiteral("Port"), m_portField,
-                                  QStringLiteral("Target port number for the service"),
+    m_portField = numberField(tr("Port"), QStringLiteral("portField"));
+    layout->addWidget(labelledRow(tr("Port"), m_portField, tr("Target port number for the service"),
                                   QStringLiteral("port")));
     for (IntegerField* field : {m_weightField, m_portField})
         connect(field, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
@@ -280,21 +283,20 @@ QGroupBox* RecordFormFields::buildSrvGroup() {
 }
 
 QGroupBox* RecordFormFields::buildCaaGroup() {
-    m_caaGroup = group(QStringLiteral("CAA Record Details"), QStringLiteral("caaGroup"));
+    m_caaGroup = group(tr("CAA Record Details"), QStringLiteral("caaGroup"));
     auto* layout = new QVBoxLayout(m_caaGroup);
-    m_flagField = numberField(QStringLiteral("Flag"), QStringLiteral("flagField"));
-    layout->addWidget(
-        labelledRow(QStringLiteral("Flag"), m_flagField,
-                    QStringLiteral("0 normally; 128 marks the property critical (0-255)"),
-                    QStringLiteral("flag")));
+    m_flagField = numberField(tr("Flag"), QStringLiteral("flagField"));
+    layout->addWidget(labelledRow(tr("Flag"), m_flagField,
+                                  tr("0 normally; 128 marks the property critical (0-255)"),
+                                  QStringLiteral("flag")));
     m_tagPicker = new QComboBox;
     m_tagPicker->setObjectName(QStringLiteral("tagPicker"));
-    m_tagPicker->setAccessibleName(QStringLiteral("Tag"));
+    m_tagPicker->setAccessibleName(tr("Tag"));
     for (const char* tag : {"issue", "issuewild", "iodef"})
         m_tagPicker->addItem(QLatin1String(tag), QLatin1String(tag));
-    layout->addWidget(labelledRow(QStringLiteral("Tag"), m_tagPicker,
-                                  QStringLiteral("issue: who may issue certificates; issuewild: "
-                                                 "wildcard certificates; iodef: where to report"),
+    layout->addWidget(labelledRow(tr("Tag"), m_tagPicker,
+                                  tr("issue: who may issue certificates; issuewild: "
+                                     "wildcard certificates; iodef: where to report"),
                                   QStringLiteral("tag")));
     connect(m_flagField, &IntegerField::valueEdited, this, &RecordFormFields::updatePreview);
     connect(m_tagPicker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
@@ -302,18 +304,17 @@ QGroupBox* RecordFormFields::buildCaaGroup() {
 }
 
 QGroupBox* RecordFormFields::buildSshfpGroup() {
-    m_sshfpGroup = group(QStringLiteral("SSHFP Record Details"), QStringLiteral("sshfpGroup"));
+    m_sshfpGroup = group(tr("SSHFP Record Details"), QStringLiteral("sshfpGroup"));
     auto* layout = new QVBoxLayout(m_sshfpGroup);
-    m_algorithmPicker = numberPicker(QStringLiteral("Algorithm"), QStringLiteral("algorithmPicker"),
-                                     sshfpAlgorithmChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Algorithm"), m_algorithmPicker,
-                                  QStringLiteral("The algorithm of the host's SSH key"),
+    m_algorithmPicker =
+        numberPicker(tr("Algorithm"), QStringLiteral("algorithmPicker"), sshfpAlgorithmChoices);
+    layout->addWidget(labelledRow(tr("Algorithm"), m_algorithmPicker,
+                                  tr("The algorithm of the host's SSH key"),
                                   QStringLiteral("algorithm")));
-    m_fingerprintTypePicker =
-        numberPicker(QStringLiteral("Fingerprint Type"), QStringLiteral("fingerprintTypePicker"),
-                     sshfpTypeChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Fingerprint Type"), m_fingerprintTypePicker,
-                                  QStringLiteral("The hash the fingerprint below was made with"),
+    m_fingerprintTypePicker = numberPicker(
+        tr("Fingerprint Type"), QStringLiteral("fingerprintTypePicker"), sshfpTypeChoices);
+    layout->addWidget(labelledRow(tr("Fingerprint Type"), m_fingerprintTypePicker,
+                                  tr("The hash the fingerprint below was made with"),
                                   QStringLiteral("fingerprintType")));
     for (QComboBox* picker : {m_algorithmPicker, m_fingerprintTypePicker})
         connect(picker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
@@ -321,22 +322,20 @@ QGroupBox* RecordFormFields::buildSshfpGroup() {
 }
 
 QGroupBox* RecordFormFields::buildTlsaGroup() {
-    m_tlsaGroup = group(QStringLiteral("TLSA Record Details"), QStringLiteral("tlsaGroup"));
+    m_tlsaGroup = group(tr("TLSA Record Details"), QStringLiteral("tlsaGroup"));
     auto* layout = new QVBoxLayout(m_tlsaGroup);
-    m_usagePicker =
-        numberPicker(QStringLiteral("Usage"), QStringLiteral("usagePicker"), tlsaUsageChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Usage"), m_usagePicker,
-                                  QStringLiteral("How the certificate is checked"),
+    m_usagePicker = numberPicker(tr("Usage"), QStringLiteral("usagePicker"), tlsaUsageChoices);
+    layout->addWidget(labelledRow(tr("Usage"), m_usagePicker, tr("How the certificate is checked"),
                                   QStringLiteral("usage")));
-    m_selectorPicker = numberPicker(QStringLiteral("Selector"), QStringLiteral("selectorPicker"),
-                                    tlsaSelectorChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Selector"), m_selectorPicker,
-                                  QStringLiteral("Which part of the certificate is matched"),
+    m_selectorPicker =
+        numberPicker(tr("Selector"), QStringLiteral("selectorPicker"), tlsaSelectorChoices);
+    layout->addWidget(labelledRow(tr("Selector"), m_selectorPicker,
+                                  tr("Which part of the certificate is matched"),
                                   QStringLiteral("selector")));
-    m_matchingTypePicker = numberPicker(QStringLiteral("Matching Type"),
-                                        QStringLiteral("matchingTypePicker"), tlsaMatchingChoices);
-    layout->addWidget(labelledRow(QStringLiteral("Matching Type"), m_matchingTypePicker,
-                                  QStringLiteral("How the data below is compared"),
+    m_matchingTypePicker = numberPicker(tr("Matching Type"), QStringLiteral("matchingTypePicker"),
+                                        tlsaMatchingChoices);
+    layout->addWidget(labelledRow(tr("Matching Type"), m_matchingTypePicker,
+                                  tr("How the data below is compared"),
                                   QStringLiteral("matchingType")));
     for (QComboBox* picker : {m_usagePicker, m_selectorPicker, m_matchingTypePicker})
         connect(picker, &QComboBox::currentIndexChanged, this, &RecordFormFields::updatePreview);
@@ -349,8 +348,8 @@ QWidget* RecordFormFields::buildPreview() {
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    layout->addWidget(heading(QStringLiteral("Record as it will be written"),
-                              QStringLiteral("recordPreviewHeading")));
+    layout->addWidget(
+        heading(tr("Record as it will be written"), QStringLiteral("recordPreviewHeading")));
     m_recordPreview = help({}, QStringLiteral("recordPreviewLabel"));
     m_recordPreview->setFont(Typography::monospaced(TextStyle::caption));
     m_recordPreview->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -527,7 +526,7 @@ QString RecordFormFields::recordPreview() const {
 QString RecordFormFields::validationText() const {
     if (trimmedText(value()).isEmpty())
         return {};
-    return validateRecord(recordOn(DNSRecord()), m_zoneName).errors.join(u'\n');
+    return validateRecord(recordOn(DNSRecord()), m_zoneName).shownErrors.join(u'\n');
 }
 
 void RecordFormFields::updatePreview() {

@@ -80,13 +80,13 @@ QString RecordRowDelegate::shownName(const DNSRecord& record) {
 }
 
 QStringList RecordRowDelegate::detailTexts(const DNSRecord& record) {
-    QStringList texts{QStringLiteral("TTL: ") + QString::number(record.ttl)};
+    QStringList texts{tr("TTL: %1").arg(record.ttl)};
     if (record.priority)
-        texts.append(QStringLiteral("Priority: ") + QString::number(*record.priority));
+        texts.append(tr("Priority: %1").arg(*record.priority));
     if (record.weight)
-        texts.append(QStringLiteral("Weight: ") + QString::number(*record.weight));
+        texts.append(tr("Weight: %1").arg(*record.weight));
     if (record.port)
-        texts.append(QStringLiteral("Port: ") + QString::number(*record.port));
+        texts.append(tr("Port: %1").arg(*record.port));
     return texts;
 }
 
@@ -130,7 +130,7 @@ void RecordRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
 
     // First line: name, server badge, type badge.
     int y = content.top();
-    const QString stopped = QStringLiteral("(Server Stopped)");
+    const QString stopped = tr("(Server Stopped)");
     const QString type = typeName(record);
     const int badges = captionMetrics.horizontalAdvance(type) + 12 + 8 +
                        (m_bindRunning ? 0 : captionMetrics.horizontalAdvance(stopped) + 12 + 8);

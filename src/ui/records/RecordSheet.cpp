@@ -60,7 +60,7 @@ RecordSheet::RecordSheet(DNSServerManager* manager, const ZonePtr& zone, const Q
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(24, 12, 24, 12);
     buttons->addStretch();
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    auto* cancel = new QPushButton(tr("Cancel"));
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setAutoDefault(false);
     buttons->addWidget(cancel);
@@ -122,7 +122,7 @@ void RecordSheet::changeFinished(ChangeId id, bool applied, const QString& messa
     }
     setBusy(false);
     m_busyButton = nullptr;
-    showError(message.isEmpty() ? QStringLiteral("The change was not applied.") : message);
+    showError(message.isEmpty() ? tr("The change was not applied.") : message);
 }
 
 int RecordSheet::preferredHeight() const {

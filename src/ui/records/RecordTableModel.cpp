@@ -329,13 +329,13 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case nameColumn:
-        return QStringLiteral("Name");
+        return tr("Name");
     case typeColumn:
-        return QStringLiteral("Type");
+        return tr("Type");
     case ttlColumn:
-        return QStringLiteral("TTL");
+        return tr("TTL");
     case dataColumn:
-        return QStringLiteral("Data");
+        return tr("Data");
     default:
         return {};
     }
@@ -350,8 +350,8 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
         return cellText(record, index.column());
     case Qt::ToolTipRole:
         if (record.isKept())
-            return QStringLiteral("Read-only: Korvi lists and keeps %1 records but does not "
-                                  "edit them")
+            return tr("Read-only: Korvi lists and keeps %1 records but does not "
+                      "edit them")
                 .arg(record.keptType);
         return index.column() == dataColumn ? cellText(record, dataColumn) : QVariant();
     case Qt::TextAlignmentRole:

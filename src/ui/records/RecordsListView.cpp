@@ -27,8 +27,8 @@ RecordsListView::RecordsListView(QWidget* parent) : QWidget(parent) {
     emptyLayout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("doc.text"), 48, secondary,
                                                     QStringLiteral("recordsEmptyIcon")),
                            0, Qt::AlignHCenter);
-    QLabel* title = ScreenWidgets::label(QStringLiteral("No DNS records found"),
-                                         TextStyle::headline, QStringLiteral("recordsEmptyTitle"));
+    QLabel* title = ScreenWidgets::label(tr("No DNS records found"), TextStyle::headline,
+                                         QStringLiteral("recordsEmptyTitle"));
     Typography::setTextColor(title, secondary);
     emptyLayout->addWidget(title, 0, Qt::AlignHCenter);
     m_emptyHint = ScreenWidgets::secondaryLabel({}, TextStyle::subheadline,
@@ -93,8 +93,8 @@ void RecordsListView::openRow(const QModelIndex& index) {
 void RecordsListView::refreshEmptyState() {
     const bool empty = m_model->rowCount() == 0;
     m_emptyHint->setText(m_model->searchText().isEmpty()
-                             ? QStringLiteral("Add your first DNS record to get started")
-                             : QStringLiteral("Try adjusting your search terms"));
+                             ? tr("Add your first DNS record to get started")
+                             : tr("Try adjusting your search terms"));
     m_stack->setCurrentIndex(empty ? 0 : 1);
 }
 

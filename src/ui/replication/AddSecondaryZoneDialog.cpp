@@ -17,11 +17,11 @@ namespace korvi {
 AddSecondaryZoneDialog::AddSecondaryZoneDialog(DNSServerManager* manager, QWidget* parent)
     : QDialog(parent), m_manager(manager) {
     setObjectName(QStringLiteral("addSecondaryZoneDialog"));
-    setWindowTitle(QStringLiteral("Add Secondary Zone"));
+    setWindowTitle(tr("Add Secondary Zone"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Typography::label(
-        QStringLiteral("This server copies the zone from its primary and answers for it; "
-                       "its records are changed on the primary."),
+        tr("This server copies the zone from its primary and answers for it; "
+           "its records are changed on the primary."),
         TextStyle::subheadline, QFont::Normal, semanticColor(SemanticColor::secondaryLabel),
         QStringLiteral("addSecondaryZoneIntro"), this));
 
@@ -39,10 +39,10 @@ AddSecondaryZoneDialog::AddSecondaryZoneDialog(DNSServerManager* manager, QWidge
     m_key = new QLineEdit(this);
     m_key->setObjectName(QStringLiteral("primaryKeyField"));
     m_key->setPlaceholderText(QStringLiteral("optional"));
-    form->addRow(QStringLiteral("Zone name:"), m_name);
-    form->addRow(QStringLiteral("Primary address:"), m_address);
-    form->addRow(QStringLiteral("Primary port:"), m_port);
-    form->addRow(QStringLiteral("TSIG key name:"), m_key);
+    form->addRow(tr("Zone name:"), m_name);
+    form->addRow(tr("Primary address:"), m_address);
+    form->addRow(tr("Primary port:"), m_port);
+    form->addRow(tr("TSIG key name:"), m_key);
     layout->addLayout(form);
 
     m_error = Typography::label(QString(), TextStyle::subheadline, QFont::Normal,
@@ -55,8 +55,7 @@ AddSecondaryZoneDialog::AddSecondaryZoneDialog(DNSServerManager* manager, QWidge
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
     cancel->setObjectName(QStringLiteral("cancelSecondaryZoneButton"));
-    QPushButton* add =
-        buttons->addButton(QStringLiteral("Add Secondary Zone"), QDialogButtonBox::AcceptRole);
+    QPushButton* add = buttons->addButton(tr("Add Secondary Zone"), QDialogButtonBox::AcceptRole);
     add->setObjectName(QStringLiteral("confirmSecondaryZoneButton"));
     add->setDefault(true);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

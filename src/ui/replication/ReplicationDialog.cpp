@@ -30,13 +30,13 @@ QPushButton* button(const QString& text, const QString& objectName) {
 ReplicationDialog::ReplicationDialog(ReplicationService* replication, QWidget* parent)
     : QDialog(parent), m_replication(replication) {
     setObjectName(QStringLiteral("replicationDialog"));
-    setWindowTitle(QStringLiteral("Secondaries"));
+    setWindowTitle(tr("Secondaries"));
     setMinimumSize(560, 680);
     auto* column = new QVBoxLayout(this);
-    auto* intro = new QLabel(QStringLiteral(
-        "Secondary servers copy Korvi's zones by zone transfer. Only servers that sign with one "
-        "of these TSIG keys may transfer, each secondary is notified of every change, and the "
-        "catalog of Korvi's zones tells it which zones to copy."));
+    auto* intro = new QLabel(
+        tr("Secondary servers copy Korvi's zones by zone transfer. Only servers that sign with one "
+           "of these TSIG keys may transfer, each secondary is notified of every change, and the "
+           "catalog of Korvi's zones tells it which zones to copy."));
     intro->setObjectName(QStringLiteral("replicationIntro"));
     intro->setWordWrap(true);
     column->addWidget(intro);
@@ -62,7 +62,7 @@ ReplicationDialog::ReplicationDialog(ReplicationService* replication, QWidget* p
 }
 
 QWidget* ReplicationDialog::buildKeys() {
-    auto* box = new QGroupBox(QStringLiteral("TSIG Keys"));
+    auto* box = new QGroupBox(tr("TSIG Keys"));
     box->setObjectName(QStringLiteral("keysSection"));
     auto* layout = new QVBoxLayout(box);
     m_keyList = new QListWidget;
@@ -73,10 +73,10 @@ QWidget* ReplicationDialog::buildKeys() {
     auto* row = new QHBoxLayout;
     m_keyName = new QLineEdit;
     m_keyName->setObjectName(QStringLiteral("newKeyNameField"));
-    m_keyName->setPlaceholderText(QStringLiteral("Key name, e.g. korvi-secondary"));
-    auto* create = button(QStringLiteral("Create Key"), QStringLiteral("createKeyButton"));
-    auto* remove = button(QStringLiteral("Delete Key"), QStringLiteral("deleteKeyButton"));
-    auto* show = button(QStringLiteral("Show Secret"), QStringLiteral("showSecretButton"));
+    m_keyName->setPlaceholderText(tr("Key name, e.g. korvi-secondary"));
+    auto* create = button(tr("Create Key"), QStringLiteral("createKeyButton"));
+    auto* remove = button(tr("Delete Key"), QStringLiteral("deleteKeyButton"));
+    auto* show = button(tr("Show Secret"), QStringLiteral("showSecretButton"));
     row->addWidget(m_keyName, 1);
     row->addWidget(create);
     row->addWidget(remove);
@@ -101,7 +101,7 @@ QWidget* ReplicationDialog::buildKeys() {
             m_replication ? m_replication->key(selectedKey()) : std::nullopt;
         m_secret->setText(
             key ? QStringLiteral("%1 (%2): %3").arg(key->name, key->algorithm, key->secret)
-                : QStringLiteral("Choose a key to see its secret."));
+                : tr("Choose a key to see its secret."));
     });
     // A secret stays on screen only while its key is the one chosen.
     connect(m_keyList, &QListWidget::currentRowChanged, m_secret, &QLabel::clear);
@@ -109,7 +109,7 @@ QWidget* ReplicationDialog::buildKeys() {
 }
 
 QWidget* ReplicationDialog::buildSecondaries() {
-    auto* box = new QGroupBox(QStringLiteral("Secondary Servers"));
+    auto* box = new QGroupBox(tr("Secondary Servers"));
     box->setObjectName(QStringLiteral("secondariesSection"));
     auto* layout = new QVBoxLayout(box);
     m_secondaryList = new QListWidget;
@@ -129,17 +129,15 @@ QWidget* ReplicationDialog::buildSecondaries() {
     m_secondaryPort->setValue(53);
     m_secondaryKey = new QComboBox;
     m_secondaryKey->setObjectName(QStringLiteral("secondaryKeyPicker"));
-    form->addRow(QStringLiteral("Name"), m_secondaryName);
-    form->addRow(QStringLiteral("Address"), m_secondaryAddress);
-    form->addRow(QStringLiteral("Port"), m_secondaryPort);
-    form->addRow(QStringLiteral("Key"), m_secondaryKey);
+    form->addRow(tr("Name"), m_secondaryName);
+    form->addRow(tr("Address"), m_secondaryAddress);
+    form->addRow(tr("Port"), m_secondaryPort);
+    form->addRow(tr("Key"), m_secondaryKey);
     layout->addLayout(form);
     auto* row = new QHBoxLayout;
-    auto* add = button(QStringLiteral("Add Secondary"), QStringLiteral("addSecondaryButton"));
-    auto* remove =
-        button(QStringLiteral("Remove Secondary"), QStringLiteral("removeSecondaryButton"));
-    auto* setup =
-        button(QStringLiteral("Secondary Setup…"), QStringLiteral("secondarySetupButton"));
+    auto* add = button(tr("Add Secondary"), QStringLiteral("addSecondaryButton"));
+    auto* remove = button(tr("Remove Secondary"), QStringLiteral("removeSecondaryButton"));
+    auto* setup = button(tr("Secondary Setup…"), QStringLiteral("secondarySetupButton"));
     row->addWidget(add);
     row->addWidget(remove);
     row->addStretch();
@@ -162,7 +160,7 @@ QWidget* ReplicationDialog::buildSecondaries() {
     });
     connect(setup, &QPushButton::clicked, this, [this] {
         if (!m_replication || selectedSecondary().isEmpty()) {
-            showResult(false, QStringLiteral("Choose a secondary first."));
+            showResult(false, tr("Choose a secondary first."));
             return;
         }
         auto* dialog = new SecondarySetupDialog(m_replication, selectedSecondary(), this);
@@ -192,7 +190,7 @@ void ReplicationDialog::refreshSecondaries() {
     if (!m_replication)
         return;
     for (const SecondaryServer& secondary : m_replication->secondaries()) {
-        auto* item = new QListWidgetItem(QStringLiteral("%1 — %2 port %3, key %4")
+        auto* item = new QListWidgetItem(tr("%1 — %2 port %3, key %4")
                                              .arg(secondary.name, secondary.address)
                                              .arg(secondary.port)
                                              .arg(secondary.keyName));
@@ -204,7 +202,7 @@ void ReplicationDialog::refreshSecondaries() {
 }
 
 void ReplicationDialog::showResult(bool ok, const QString& message) {
-    m_message->setText(ok ? QStringLiteral("✅ Done") : QStringLiteral("❌ ") + message);
+    m_message->setText(ok ? tr("✅ Done") : QStringLiteral("❌ ") + message);
 }
 
 QString ReplicationDialog::selectedKey() const {

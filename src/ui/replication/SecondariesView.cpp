@@ -30,15 +30,14 @@ SecondariesView::SecondariesView(DNSServerManager* manager, QWidget* parent)
     layout->setSpacing(12);
 
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(QStringLiteral("Secondaries"), TextStyle::largeTitle,
-                                        QFont::Bold, semanticColor(SemanticColor::label),
+    header->addWidget(Typography::label(tr("Secondaries"), TextStyle::largeTitle, QFont::Bold,
+                                        semanticColor(SemanticColor::label),
                                         QStringLiteral("secondariesTitle"), this));
     header->addStretch();
-    m_refresh = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")),
-                                QStringLiteral("Refresh"), this);
+    m_refresh = new QPushButton(symbolIcon(QStringLiteral("arrow.clockwise")), tr("Refresh"), this);
     m_refresh->setObjectName(QStringLiteral("refreshSecondariesButton"));
-    m_refresh->setToolTip(QStringLiteral("Ask the primary and every secondary for each zone's "
-                                         "serial now"));
+    m_refresh->setToolTip(tr("Ask the primary and every secondary for each zone's "
+                             "serial now"));
     connect(m_refresh, &QPushButton::clicked, this, [this] {
         if (m_health)
             m_health->refresh();
@@ -92,7 +91,7 @@ SecondariesView::SecondariesView(DNSServerManager* manager, QWidget* parent)
     if (health) {
         connect(health, &ReplicationHealth::refreshFinished, this, [this] {
             m_checked->setText(
-                QStringLiteral("Last checked %1")
+                tr("Last checked %1")
                     .arg(QLocale().toString(QTime::currentTime(), QLocale::ShortFormat)));
             m_table->resizeColumnsToContents();
         });
@@ -112,12 +111,12 @@ QWidget* SecondariesView::makeEmptyPanel() {
     auto* icon = new QLabel(panel);
     icon->setPixmap(symbolIcon(QStringLiteral("server.rack"), secondary).pixmap(QSize(48, 48)));
     layout->addWidget(icon, 0, Qt::AlignHCenter);
-    layout->addWidget(Typography::label(QStringLiteral("No Secondary Servers"), TextStyle::title2,
+    layout->addWidget(Typography::label(tr("No Secondary Servers"), TextStyle::title2,
                                         QFont::DemiBold, secondary,
                                         QStringLiteral("noSecondariesTitle"), panel),
                       0, Qt::AlignHCenter);
     auto* text = Typography::label(
-        QStringLiteral("Secondary servers of your zones, and how well they keep up, appear here"),
+        tr("Secondary servers of your zones, and how well they keep up, appear here"),
         TextStyle::body, QFont::Normal, secondary, QStringLiteral("noSecondariesText"), panel);
     layout->addWidget(text, 0, Qt::AlignHCenter);
     layout->addStretch();
@@ -139,10 +138,9 @@ void SecondariesView::updateDetails() {
         const ReplicationStatus& status = m_health->statuses().at(rows.first().row());
         text = SecondaryHealthModel::detailText(status);
         if (status.state == ReplicationState::unchecked)
-            text = QStringLiteral("Not checked yet.");
+            text = tr("Not checked yet.");
         else if (text.isEmpty())
-            text = QStringLiteral("%1 serves %2 as the primary does.")
-                       .arg(status.secondary.name, status.zone);
+            text = tr("%1 serves %2 as the primary does.").arg(status.secondary.name, status.zone);
     }
     m_details->setText(text);
     m_details->setVisible(!text.isEmpty());

@@ -56,16 +56,16 @@ int SecondaryHealthModel::columnCount(const QModelIndex& parent) const {
 QString SecondaryHealthModel::cellText(const ReplicationStatus& status, int column) {
     switch (column) {
     case secondaryColumn:
-        return QStringLiteral("%1 (%2 port %3)")
+        return tr("%1 (%2 port %3)")
             .arg(status.secondary.name, status.secondary.address)
             .arg(status.secondary.port);
     case zoneColumn:
         return status.zone;
     case stateColumn:
         if (status.state == ReplicationState::behind)
-            return QStringLiteral("Behind by %1").arg(status.distance);
+            return tr("Behind by %1").arg(status.distance);
         if (status.state == ReplicationState::ahead)
-            return QStringLiteral("Ahead of the primary by %1").arg(status.distance);
+            return tr("Ahead of the primary by %1").arg(status.distance);
         return replicationStateWord(status.state);
     case primarySerialColumn:
         return serialText(status.primarySerial);
@@ -84,7 +84,7 @@ QString SecondaryHealthModel::detailText(const ReplicationStatus& status) {
     if (!status.reason.isEmpty())
         lines.append(status.reason);
     if (!status.primaryLogLines.isEmpty())
-        lines.append(QStringLiteral("The primary's log:\n") + status.primaryLogLines);
+        lines.append(tr("The primary's log:\n%1").arg(status.primaryLogLines));
     return lines.join(u'\n');
 }
 
@@ -114,12 +114,9 @@ QVariant SecondaryHealthModel::headerData(int section, Qt::Orientation orientati
                                           int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const QStringList titles = {QStringLiteral("Secondary"),
-                                       QStringLiteral("Zone"),
-                                       QStringLiteral("State"),
-                                       QStringLiteral("Primary Serial"),
-                                       QStringLiteral("Secondary Serial"),
-                                       QStringLiteral("Since")};
+    const QStringList titles = {
+        tr("Secondary"),        tr("Zone"), tr("State"), tr("Primary Serial"),
+        tr("Secondary Serial"), tr("Since")};
     return section >= 0 && section < titles.size() ? QVariant(titles.at(section)) : QVariant();
 }
 

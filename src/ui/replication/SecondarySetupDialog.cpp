@@ -20,18 +20,18 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
                                            const QString& secondaryName, QWidget* parent)
     : QDialog(parent), m_replication(replication), m_secondaryName(secondaryName) {
     setObjectName(QStringLiteral("secondarySetupDialog"));
-    setWindowTitle(QStringLiteral("Set Up Secondary \"%1\"").arg(secondaryName));
+    setWindowTitle(tr("Set Up Secondary \"%1\"").arg(secondaryName));
     auto* column = new QVBoxLayout(this);
-    auto* intro = new QLabel(QStringLiteral(
-        "Add this to the named.conf of the secondary server. It copies every zone of Korvi "
-        "through the catalog, signed with the secondary's key; zones added or removed in "
-        "Korvi reach it without further changes. The text holds the key's secret."));
+    auto* intro = new QLabel(
+        tr("Add this to the named.conf of the secondary server. It copies every zone of Korvi "
+           "through the catalog, signed with the secondary's key; zones added or removed in "
+           "Korvi reach it without further changes. The text holds the key's secret."));
     intro->setObjectName(QStringLiteral("secondarySetupIntro"));
     intro->setWordWrap(true);
     column->addWidget(intro);
 
     auto* addressRow = new QHBoxLayout;
-    auto* addressLabel = new QLabel(QStringLiteral("Primary address as the secondary sees it:"));
+    auto* addressLabel = new QLabel(tr("Primary address as the secondary sees it:"));
     addressRow->addWidget(addressLabel);
     m_primaryAddress = new QLineEdit;
     m_primaryAddress->setObjectName(QStringLiteral("primaryAddressField"));
@@ -50,7 +50,7 @@ SecondarySetupDialog::SecondarySetupDialog(ReplicationService* replication,
     column->addWidget(m_snippet, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-    auto* copy = buttons->addButton(QStringLiteral("Copy"), QDialogButtonBox::ActionRole);
+    auto* copy = buttons->addButton(tr("Copy"), QDialogButtonBox::ActionRole);
     copy->setObjectName(QStringLiteral("copySnippetButton"));
     column->addWidget(buttons);
 
@@ -69,16 +69,15 @@ void SecondarySetupDialog::refreshSnippet() {
     const QString address = m_primaryAddress->text().trimmed();
     if (!isValidIPv4Address(address) && !isValidIPv6Address(address)) {
         m_snippet->setPlainText(
-            QStringLiteral("// Enter the primary's IPv4 or IPv6 address as the secondary reaches "
-                           "it."));
+            tr("// Enter the primary's IPv4 or IPv6 address as the secondary reaches "
+               "it."));
         return;
     }
     const std::optional<QString> text =
         m_replication
             ? m_replication->secondarySnippet(m_secondaryName, m_primaryAddress->text().trimmed())
             : std::nullopt;
-    m_snippet->setPlainText(
-        text.value_or(QStringLiteral("// The secondary or its key is no longer there.")));
+    m_snippet->setPlainText(text.value_or(tr("// The secondary or its key is no longer there.")));
 }
 
 } // namespace korvi

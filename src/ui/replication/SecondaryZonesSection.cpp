@@ -1,5 +1,6 @@
 #include "ui/replication/SecondaryZonesSection.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,11 +25,12 @@ QString lineFor(const SecondaryZoneCopy& copy) {
     const std::optional<quint32> serial = copy.serial();
     const QString state =
         copy.hasCopy() && serial
-            ? QStringLiteral("serial %1, last transfer %2")
+            ? QCoreApplication::translate("korvi::SecondaryZonesSection",
+                                          "serial %1, last transfer %2")
                   .arg(*serial)
                   .arg(QLocale().toString(copy.lastTransfer(), QLocale::ShortFormat))
-            : QStringLiteral("not transferred yet");
-    return QStringLiteral("%1 — from %2 — %3")
+            : QCoreApplication::translate("korvi::SecondaryZonesSection", "not transferred yet");
+    return QCoreApplication::translate("korvi::SecondaryZonesSection", "%1 — from %2 — %3")
         .arg(copy.settings().name, SecondaryZoneCopy::primariesText(copy.settings()), state);
 }
 
@@ -40,18 +42,18 @@ SecondaryZonesSection::SecondaryZonesSection(DNSServerManager* manager, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 8, 0, 0);
     auto* header = new QHBoxLayout;
-    header->addWidget(Typography::label(
-        QStringLiteral("Secondary Zones on This Server"), TextStyle::title3, QFont::DemiBold,
-        semanticColor(SemanticColor::label), QStringLiteral("secondaryZonesTitle"), this));
+    header->addWidget(Typography::label(tr("Secondary Zones on This Server"), TextStyle::title3,
+                                        QFont::DemiBold, semanticColor(SemanticColor::label),
+                                        QStringLiteral("secondaryZonesTitle"), this));
     header->addStretch();
-    auto* add = new QPushButton(symbolIcon(QStringLiteral("plus")),
-                                QStringLiteral("Add Secondary Zone…"), this);
+    auto* add =
+        new QPushButton(symbolIcon(QStringLiteral("plus")), tr("Add Secondary Zone…"), this);
     add->setObjectName(QStringLiteral("addSecondaryZoneButton"));
     connect(add, &QPushButton::clicked, this, &SecondaryZonesSection::showAddDialog);
-    m_show = new QPushButton(QStringLiteral("Show Records"), this);
+    m_show = new QPushButton(tr("Show Records"), this);
     m_show->setObjectName(QStringLiteral("showSecondaryZoneButton"));
     connect(m_show, &QPushButton::clicked, this, &SecondaryZonesSection::showRecords);
-    m_remove = new QPushButton(symbolIcon(QStringLiteral("trash")), QStringLiteral("Remove"), this);
+    m_remove = new QPushButton(symbolIcon(QStringLiteral("trash")), tr("Remove"), this);
     m_remove->setObjectName(QStringLiteral("removeSecondaryZoneButton"));
     connect(m_remove, &QPushButton::clicked, this, [this] {
         if (m_manager && m_list->currentItem())

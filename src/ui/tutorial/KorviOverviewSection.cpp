@@ -3,27 +3,25 @@
 namespace korvi {
 
 KorviOverviewSection::KorviOverviewSection(QWidget* parent) : TutorialSection(parent) {
-    addTitle(QStringLiteral("Korvi Application Overview"));
-    addParagraph(
-        QStringLiteral("Korvi provides five main sections to manage your DNS server effectively:"));
-    addHeading(QStringLiteral("Navigation Sections"));
-    addIconRows({{QStringLiteral("gauge"), QStringLiteral("Dashboard"),
-                  QStringLiteral("Overview of server status, statistics, and quick actions")},
-                 {QStringLiteral("folder"), QStringLiteral("Zone Management"),
-                  QStringLiteral("Create, edit, and delete DNS zones for your domains")},
-                 {QStringLiteral("doc.text"), QStringLiteral("DNS Records"),
-                  QStringLiteral("Manage individual DNS records within your zones")},
-                 {QStringLiteral("gearshape"), QStringLiteral("Server Configuration"),
-                  QStringLiteral("Configure BIND server settings, forwarders, and security")},
-                 {QStringLiteral("doc.plaintext"), QStringLiteral("Logs"),
-                  QStringLiteral("View real-time DNS server logs and troubleshoot issues")}});
-    addHeading(QStringLiteral("Key Features"));
-    addBullets({QStringLiteral("• Native desktop interface that follows your system's look"),
-                QStringLiteral("• Real-time server status monitoring"),
-                QStringLiteral("• BIND configuration validation"),
-                QStringLiteral("• Import existing BIND configurations"),
-                QStringLiteral("• Comprehensive DNS record type support"),
-                QStringLiteral("• Built-in security and validation")});
+    addTitle(tr("Korvi Application Overview"));
+    addParagraph(tr("Korvi provides five main sections to manage your DNS server effectively:"));
+    addHeading(tr("Navigation Sections"));
+    addIconRows({{QStringLiteral("gauge"), tr("Dashboard"),
+                  tr("Overview of server status, statistics, and quick actions")},
+                 {QStringLiteral("folder"), tr("Zone Management"),
+                  tr("Create, edit, and delete DNS zones for your domains")},
+                 {QStringLiteral("doc.text"), tr("DNS Records"),
+                  tr("Manage individual DNS records within your zones")},
+                 {QStringLiteral("gearshape"), tr("Server Configuration"),
+                  tr("Configure BIND server settings, forwarders, and security")},
+                 {QStringLiteral("doc.plaintext"), tr("Logs"),
+                  tr("View real-time DNS server logs and troubleshoot issues")}});
+    addHeading(tr("Key Features"));
+    addBullets({tr("• Native desktop interface that follows your system's look"),
+                tr("• Real-time server status monitoring"), tr("• BIND configuration validation"),
+                tr("• Import existing BIND configurations"),
+                tr("• Comprehensive DNS record type support"),
+                tr("• Built-in security and validation")});
 }
 
 } // namespace korvi

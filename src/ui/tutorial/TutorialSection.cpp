@@ -147,9 +147,9 @@ void TutorialSection::addRecordCards(const QList<RecordCard>& cards) {
             record.title, TextStyle::headline, QFont::DemiBold, label(), QString(), card)));
         cardLayout->addWidget(wrapped(Typography::label(record.description, TextStyle::body,
                                                         QFont::Normal, label(), QString(), card)));
-        cardLayout->addWidget(wrapped(Typography::label(QStringLiteral("Use for: ") + record.useFor,
-                                                        TextStyle::caption, QFont::Normal,
-                                                        secondary(), QString(), card)));
+        cardLayout->addWidget(
+            wrapped(Typography::label(tr("Use for: %1").arg(record.useFor), TextStyle::caption,
+                                      QFont::Normal, secondary(), QString(), card)));
         block->addWidget(card);
     }
     m_layout->addLayout(block);

@@ -34,38 +34,40 @@ template <typename T> std::function<TutorialSection*()> maker() {
 } // namespace
 
 const QList<TutorialView::Entry>& TutorialView::entries() {
-    const QString start = QStringLiteral("Getting Started");
-    const QString zones = QStringLiteral("Managing Zones");
-    const QString records = QStringLiteral("DNS Records");
-    const QString advanced = QStringLiteral("Advanced");
+    // Kept in English, as the code knows the sections; the list shows them
+    // translated.
+    const QString start = QStringLiteral(QT_TR_NOOP("Getting Started"));
+    const QString zones = QStringLiteral(QT_TR_NOOP("Managing Zones"));
+    const QString records = QStringLiteral(QT_TR_NOOP("DNS Records"));
+    const QString advanced = QStringLiteral(QT_TR_NOOP("Advanced"));
     static const QList<Entry> list = {
-        {start, QStringLiteral("Introduction"), QStringLiteral("1.circle.fill"),
+        {start, QStringLiteral(QT_TR_NOOP("Introduction")), QStringLiteral("1.circle.fill"),
          maker<IntroductionSection>()},
-        {start, QStringLiteral("DNS Basics"), QStringLiteral("2.circle.fill"),
+        {start, QStringLiteral(QT_TR_NOOP("DNS Basics")), QStringLiteral("2.circle.fill"),
          maker<DNSBasicsSection>()},
-        {start, QStringLiteral("Korvi Overview"), QStringLiteral("3.circle.fill"),
+        {start, QStringLiteral(QT_TR_NOOP("Korvi Overview")), QStringLiteral("3.circle.fill"),
          maker<KorviOverviewSection>()},
-        {zones, QStringLiteral("Creating Zones"), QStringLiteral("folder.badge.plus"),
+        {zones, QStringLiteral(QT_TR_NOOP("Creating Zones")), QStringLiteral("folder.badge.plus"),
          maker<CreatingZonesSection>()},
-        {zones, QStringLiteral("Zone Settings"), QStringLiteral("gearshape.fill"),
+        {zones, QStringLiteral(QT_TR_NOOP("Zone Settings")), QStringLiteral("gearshape.fill"),
          maker<ZoneSettingsSection>()},
-        {records, QStringLiteral("Adding Records"), QStringLiteral("plus.circle.fill"),
+        {records, QStringLiteral(QT_TR_NOOP("Adding Records")), QStringLiteral("plus.circle.fill"),
          maker<AddingRecordsSection>()},
-        {records, QStringLiteral("Record Types"), QStringLiteral("list.bullet.circle.fill"),
-         maker<RecordTypesSection>()},
-        {advanced, QStringLiteral("Best Practices"), QStringLiteral("checkmark.shield.fill"),
-         maker<BestPracticesSection>()},
-        {advanced, QStringLiteral("Server Configuration"), QStringLiteral("server.rack"),
-         maker<ServerConfigurationSection>()},
-        {advanced, QStringLiteral("Troubleshooting"), QStringLiteral("wrench.and.screwdriver.fill"),
-         maker<TroubleshootingSection>()},
+        {records, QStringLiteral(QT_TR_NOOP("Record Types")),
+         QStringLiteral("list.bullet.circle.fill"), maker<RecordTypesSection>()},
+        {advanced, QStringLiteral(QT_TR_NOOP("Best Practices")),
+         QStringLiteral("checkmark.shield.fill"), maker<BestPracticesSection>()},
+        {advanced, QStringLiteral(QT_TR_NOOP("Server Configuration")),
+         QStringLiteral("server.rack"), maker<ServerConfigurationSection>()},
+        {advanced, QStringLiteral(QT_TR_NOOP("Troubleshooting")),
+         QStringLiteral("wrench.and.screwdriver.fill"), maker<TroubleshootingSection>()},
     };
     return list;
 }
 
 TutorialView::TutorialView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("tutorialView"));
-    setWindowTitle(QStringLiteral("Tutorial"));
+    setWindowTitle(tr("Tutorial"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -88,13 +90,14 @@ TutorialView::TutorialView(QWidget* parent) : QWidget(parent) {
         const Entry& entry = entries()[tag];
         if (entry.heading != heading) {
             heading = entry.heading;
-            auto* item = new QListWidgetItem(heading, m_list);
+            auto* item = new QListWidgetItem(tr(qUtf8Printable(heading)), m_list);
             item->setFlags(Qt::NoItemFlags);
             item->setFont(Typography::font(TextStyle::caption, QFont::Bold));
             item->setForeground(semanticColor(SemanticColor::secondaryLabel));
             item->setSizeHint(QSize(0, 30));
         }
-        auto* item = new QListWidgetItem(symbolIcon(entry.symbol, accent), entry.title, m_list);
+        auto* item = new QListWidgetItem(symbolIcon(entry.symbol, accent),
+                                         tr(qUtf8Printable(entry.title)), m_list);
         item->setData(tagRole, tag);
         item->setSizeHint(QSize(0, 28));
     }

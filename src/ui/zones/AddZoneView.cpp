@@ -57,7 +57,7 @@ QLineEdit* addField(QVBoxLayout* group, const QString& label, const QString& pla
 AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     : QDialog(parent), m_manager(manager) {
     setObjectName(QStringLiteral("addZoneView"));
-    setWindowTitle(QStringLiteral("Add Domain"));
+    setWindowTitle(tr("Add Domain"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(600, 700);
 
@@ -71,11 +71,11 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
 
     auto* header = new QVBoxLayout;
     header->setSpacing(4);
-    header->addWidget(ScreenWidgets::label(QStringLiteral("Add New Domain"), TextStyle::title2,
+    header->addWidget(ScreenWidgets::label(tr("Add New Domain"), TextStyle::title2,
                                            QStringLiteral("headerTitle")));
-    header->addWidget(
-        ScreenWidgets::secondaryLabel(QStringLiteral("Configure a new DNS zone for your domain"),
-                                      TextStyle::subheadline, QStringLiteral("headerSubtitle")));
+    header->addWidget(ScreenWidgets::secondaryLabel(tr("Configure a new DNS zone for your domain"),
+                                                    TextStyle::subheadline,
+                                                    QStringLiteral("headerSubtitle")));
     column->addLayout(header);
 
     // Why the server side refused the zone, where the eye starts reading.
@@ -83,45 +83,41 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     column->addWidget(m_refusalLabel);
 
     QVBoxLayout* domain =
-        addGroup(column, QStringLiteral("Domain Information"), QStringLiteral("domainGroupTitle"));
-    m_zoneNameField = addField(
-        domain, QStringLiteral("Domain Name *"), QStringLiteral("example.com"),
-        QStringLiteral("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
+        addGroup(column, tr("Domain Information"), QStringLiteral("domainGroupTitle"));
+    m_zoneNameField =
+        addField(domain, tr("Domain Name *"), QStringLiteral("example.com"),
+                 tr("Enter the domain name you want to manage"), QStringLiteral("zoneName"));
     m_reverseSection = new ReverseZoneSection(manager);
     domain->addWidget(m_reverseSection);
 
-    QVBoxLayout* soa = addGroup(column, QStringLiteral("SOA Record Configuration"),
-                                QStringLiteral("soaGroupTitle"));
+    QVBoxLayout* soa =
+        addGroup(column, tr("SOA Record Configuration"), QStringLiteral("soaGroupTitle"));
     soa->addWidget(ScreenWidgets::secondaryLabel(
-        QStringLiteral(
-            "Start of Authority record defines the authoritative information about your DNS zone"),
+        tr("Start of Authority record defines the authoritative information about your DNS zone"),
         TextStyle::caption, QStringLiteral("soaGroupText")));
-    m_primaryField =
-        addField(soa, QStringLiteral("Primary Name Server"), QStringLiteral("ns1.example.com."),
-                 QStringLiteral("The primary authoritative name server for this domain"),
-                 QStringLiteral("primaryNameServer"));
-    m_adminField =
-        addField(soa, QStringLiteral("Administrator Email"), QStringLiteral("admin.example.com."),
-                 QStringLiteral("Email address of the domain administrator (replace @ with .)"),
-                 QStringLiteral("adminEmail"));
+    m_primaryField = addField(soa, tr("Primary Name Server"), QStringLiteral("ns1.example.com."),
+                              tr("The primary authoritative name server for this domain"),
+                              QStringLiteral("primaryNameServer"));
+    m_adminField = addField(soa, tr("Administrator Email"), QStringLiteral("admin.example.com."),
+                            tr("Email address of the domain administrator (replace @ with .)"),
+                            QStringLiteral("adminEmail"));
     m_addressBox = new QWidget;
     m_addressBox->setObjectName(QStringLiteral("nameServerAddressBox"));
     auto* addressLayout = new QVBoxLayout(m_addressBox);
     addressLayout->setContentsMargins(0, 0, 0, 0);
     addressLayout->setSpacing(8);
-    m_addressField = addField(
-        addressLayout, QStringLiteral("Name Server Address *"), QStringLiteral("192.0.2.53"),
-        QStringLiteral("The primary name server is inside this domain: its address (IPv4 or "
-                       "IPv6) is added to the zone so that the domain can be served at once"),
-        QStringLiteral("nameServerAddress"));
+    m_addressField =
+        addField(addressLayout, tr("Name Server Address *"), QStringLiteral("192.0.2.53"),
+                 tr("The primary name server is inside this domain: its address (IPv4 or "
+                    "IPv6) is added to the zone so that the domain can be served at once"),
+                 QStringLiteral("nameServerAddress"));
     m_addressField->setText(machineAddress());
     soa->addWidget(m_addressBox);
 
     QVBoxLayout* file =
-        addGroup(column, QStringLiteral("Zone File Information"), QStringLiteral("fileGroupTitle"));
+        addGroup(column, tr("Zone File Information"), QStringLiteral("fileGroupTitle"));
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(ScreenWidgets::label(QStringLiteral("File Location:"),
-                                            TextStyle::subheadline,
+    fileRow->addWidget(ScreenWidgets::label(tr("File Location:"), TextStyle::subheadline,
                                             QStringLiteral("fileLocationTitle")));
     RoundedPanel* box = ScreenWidgets::card(QStringLiteral("fileLocationBox"), 4);
     auto* boxLayout = new QHBoxLayout(box);
@@ -134,8 +130,8 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     fileRow->addWidget(box, 1);
     file->addLayout(fileRow);
     file->addWidget(ScreenWidgets::secondaryLabel(
-        QStringLiteral("The zone file will be automatically created and configured"),
-        TextStyle::caption, QStringLiteral("fileGroupText")));
+        tr("The zone file will be automatically created and configured"), TextStyle::caption,
+        QStringLiteral("fileGroupText")));
     column->addStretch();
     scroll->setWidget(content);
     outer->addWidget(scroll, 1);
@@ -145,12 +141,12 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     auto* buttons = new QHBoxLayout(bar);
     buttons->setContentsMargins(24, 12, 24, 12);
     buttons->addStretch();
-    m_cancelButton = new QPushButton(QStringLiteral("Cancel"));
+    m_cancelButton = new QPushButton(tr("Cancel"));
     m_cancelButton->setObjectName(QStringLiteral("cancelButton"));
     m_cancelButton->setAutoDefault(false);
     buttons->addWidget(m_cancelButton);
-    m_createButton = ScreenWidgets::prominentButton(QStringLiteral("Create Domain"), {},
-                                                    QStringLiteral("createButton"));
+    m_createButton =
+        ScreenWidgets::prominentButton(tr("Create Domain"), {}, QStringLiteral("createButton"));
     buttons->addWidget(m_createButton);
     outer->addWidget(bar);
 
@@ -312,12 +308,11 @@ void AddZoneView::createDomain() {
         return;
     }
     if (name.isEmpty()) {
-        showError(QStringLiteral("Domain name is required"));
+        showError(tr("Domain name is required"));
         return;
     }
     if (!isValidDomainForForm(name)) {
-        showError(QStringLiteral(
-            "Invalid domain name format. Please enter a valid domain like 'example.com'"));
+        showError(tr("Invalid domain name format. Please enter a valid domain like 'example.com'"));
         return;
     }
     if (m_manager) {
@@ -329,8 +324,8 @@ void AddZoneView::createDomain() {
     const bool inside = needsNameServerAddress();
     const QString address = inside ? nameServerAddress() : QString();
     if (inside && !isValidIPv4Address(address) && !isValidIPv6Address(address)) {
-        showError(QStringLiteral("The name server ") + effectivePrimary() +
-                  QStringLiteral(" is inside this domain: enter its IPv4 or IPv6 address"));
+        showError(tr("The name server %1 is inside this domain: enter its IPv4 or IPv6 address")
+                      .arg(effectivePrimary()));
         return;
     }
     consoleLine(QStringLiteral("✅ Validation passed, creating zone..."));
@@ -348,7 +343,7 @@ void AddZoneView::createDomain() {
     m_refusalLabel->hide();
     m_creating = true;
     m_createButton->setEnabled(false);
-    m_createButton->setText(QStringLiteral("Creating…"));
+    m_createButton->setText(tr("Creating…"));
     consoleLine(QStringLiteral("🔄 Adding zone to DNS manager..."));
     m_pendingChange = m_manager->addZone(zone);
 }
@@ -358,21 +353,20 @@ void AddZoneView::changeFinished(ChangeId id, bool applied, const QString& messa
         return;
     m_pendingChange = 0;
     m_creating = false;
-    m_createButton->setText(QStringLiteral("Create Domain"));
+    m_createButton->setText(tr("Create Domain"));
     if (applied) {
         consoleLine(QStringLiteral("✅ Zone added successfully, dismissing dialog"));
         accept();
         return;
     }
-    m_refusalLabel->showMessage(message.isEmpty() ? QStringLiteral("The domain was not created.")
-                                                  : message);
+    m_refusalLabel->showMessage(message.isEmpty() ? tr("The domain was not created.") : message);
     updateCreateButton();
 }
 
 void AddZoneView::showError(const QString& message) {
     m_errorMessage = message;
-    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Error Creating Zone"),
-                                  message, QMessageBox::Ok, this);
+    auto* alert = new QMessageBox(QMessageBox::Warning, tr("Error Creating Zone"), message,
+                                  QMessageBox::Ok, this);
     alert->setObjectName(QStringLiteral("errorAlert"));
     alert->setWindowModality(Qt::WindowModal);
     alert->setAttribute(Qt::WA_DeleteOnClose);

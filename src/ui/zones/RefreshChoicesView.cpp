@@ -1,5 +1,6 @@
 #include "ui/zones/RefreshChoicesView.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -19,7 +20,8 @@ QString sideText(const QString& title, const QStringList& lines) {
     QStringList shown = lines.mid(0, RefreshChoicesView::shownLines);
     QString text = title + QStringLiteral(": ") + shown.join(QStringLiteral("; "));
     if (lines.size() > shown.size())
-        text += QStringLiteral(" … and %1 more").arg(lines.size() - shown.size());
+        text += QCoreApplication::translate("korvi::RefreshChoicesView", " … and %1 more")
+                    .arg(lines.size() - shown.size());
     return text;
 }
 
@@ -55,14 +57,14 @@ QWidget* RefreshChoicesView::card(const ZoneDifference& difference) {
     layout->setContentsMargins(14, 10, 14, 10);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
-    texts->addWidget(ScreenWidgets::label(
-        QStringLiteral("Zone '%1' differs from its file").arg(difference.zoneName),
-        TextStyle::headline, QStringLiteral("refreshChoiceTitle")));
+    texts->addWidget(
+        ScreenWidgets::label(tr("Zone '%1' differs from its file").arg(difference.zoneName),
+                             TextStyle::headline, QStringLiteral("refreshChoiceTitle")));
     texts->addWidget(ScreenWidgets::secondaryLabel(
-        difference.summary() + QStringLiteral(". Nothing was changed; choose which one to keep."),
+        tr("%1. Nothing was changed; choose which one to keep.").arg(difference.summary()),
         TextStyle::caption, QStringLiteral("refreshChoiceSummary")));
-    const QString inStore = sideText(QStringLiteral("Only in Korvi"), difference.onlyInStore);
-    const QString inFile = sideText(QStringLiteral("Only in the file"), difference.onlyInFile);
+    const QString inStore = sideText(tr("Only in Korvi"), difference.onlyInStore);
+    const QString inFile = sideText(tr("Only in the file"), difference.onlyInFile);
     for (const QString& text : {inStore, inFile}) {
         if (text.isEmpty())
             continue;
@@ -73,9 +75,9 @@ QWidget* RefreshChoicesView::card(const ZoneDifference& difference) {
     }
     layout->addLayout(texts, 1);
 
-    auto* keep = new QPushButton(QStringLiteral("Keep Korvi's version"));
+    auto* keep = new QPushButton(tr("Keep Korvi's version"));
     keep->setObjectName(QStringLiteral("keepKorviVersionButton"));
-    auto* useFile = new QPushButton(QStringLiteral("Use the file"));
+    auto* useFile = new QPushButton(tr("Use the file"));
     useFile->setObjectName(QStringLiteral("useFileVersionButton"));
     layout->addWidget(keep);
     layout->addWidget(useFile);

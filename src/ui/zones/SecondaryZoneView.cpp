@@ -26,20 +26,20 @@ SecondaryZoneView::SecondaryZoneView(SecondaryZoneCopy* copy, QWidget* parent)
     header->addWidget(Typography::label(
         copy ? copy->settings().name : QString(), TextStyle::largeTitle, QFont::Bold,
         semanticColor(SemanticColor::label), QStringLiteral("secondaryZoneName"), this));
-    header->addWidget(ScreenWidgets::badge(QStringLiteral("Secondary (read-only)"),
+    header->addWidget(ScreenWidgets::badge(tr("Secondary (read-only)"),
                                            namedColor(NamedColor::purple),
                                            QStringLiteral("secondaryZoneBadge"), this));
     header->addStretch();
     // The record actions of Korvi's own zones, here always disabled.
     const QList<std::pair<QString, QString>> buttons = {
-        {QStringLiteral("Add Record"), QStringLiteral("secondaryAddRecordButton")},
-        {QStringLiteral("Edit"), QStringLiteral("secondaryEditRecordButton")},
-        {QStringLiteral("Delete"), QStringLiteral("secondaryDeleteRecordButton")}};
+        {tr("Add Record"), QStringLiteral("secondaryAddRecordButton")},
+        {tr("Edit"), QStringLiteral("secondaryEditRecordButton")},
+        {tr("Delete"), QStringLiteral("secondaryDeleteRecordButton")}};
     for (const auto& [text, name] : buttons) {
         auto* button = new QPushButton(text, this);
         button->setObjectName(name);
         button->setEnabled(false);
-        button->setToolTip(QStringLiteral("Records of a secondary zone change on its primary"));
+        button->setToolTip(tr("Records of a secondary zone change on its primary"));
         header->addWidget(button);
     }
     layout->addLayout(header);
@@ -51,13 +51,13 @@ SecondaryZoneView::SecondaryZoneView(SecondaryZoneCopy* copy, QWidget* parent)
         return label;
     };
     info(QStringLiteral("secondaryZonePrimaries"))
-        ->setText(QStringLiteral("Copied from %1")
+        ->setText(tr("Copied from %1")
                       .arg(copy ? SecondaryZoneCopy::primariesText(copy->settings()) : QString()));
     m_serial = info(QStringLiteral("secondaryZoneSerial"));
     m_transfer = info(QStringLiteral("secondaryZoneTransfer"));
     info(QStringLiteral("secondaryZoneNote"))
-        ->setText(QStringLiteral("Records of a secondary zone come from its primary: change "
-                                 "them there, and this server copies them."));
+        ->setText(tr("Records of a secondary zone come from its primary: change "
+                     "them there, and this server copies them."));
     m_problem =
         Typography::label(QString(), TextStyle::body, QFont::Normal, namedColor(NamedColor::orange),
                           QStringLiteral("secondaryZoneProblem"), this);
@@ -79,13 +79,12 @@ SecondaryZoneView::SecondaryZoneView(SecondaryZoneCopy* copy, QWidget* parent)
 
 void SecondaryZoneView::update() {
     const std::optional<quint32> serial = m_copy ? m_copy->serial() : std::nullopt;
-    m_serial->setText(serial ? QStringLiteral("Serial %1").arg(*serial)
-                             : QStringLiteral("Serial unknown"));
+    m_serial->setText(serial ? tr("Serial %1").arg(*serial) : tr("Serial unknown"));
     m_transfer->setText(
         m_copy && m_copy->hasCopy()
-            ? QStringLiteral("Last transfer %1")
+            ? tr("Last transfer %1")
                   .arg(QLocale().toString(m_copy->lastTransfer(), QLocale::ShortFormat))
-            : QStringLiteral("Not transferred yet"));
+            : tr("Not transferred yet"));
     const QString problem = m_copy ? m_copy->problem() : QString();
     m_problem->setText(problem);
     m_problem->setVisible(!problem.isEmpty());

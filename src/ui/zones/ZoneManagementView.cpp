@@ -29,7 +29,7 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
 
     // Header: title and "Add Domain".
     auto* header = new QHBoxLayout;
-    header->addWidget(ScreenWidgets::label(QStringLiteral("Zone Management"), TextStyle::largeTitle,
+    header->addWidget(ScreenWidgets::label(tr("Zone Management"), TextStyle::largeTitle,
                                            QStringLiteral("titleLabel")));
     header->addStretch();
     m_importButton = new QPushButton(tr("Import Zone…"));
@@ -37,15 +37,15 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     connect(m_importButton, &QPushButton::clicked, this, &ZoneManagementView::showImport);
     header->addWidget(m_importButton);
     m_addButton = ScreenWidgets::prominentButton(
-        QStringLiteral("Add Domain"), QStringLiteral("plus"), QStringLiteral("addDomainButton"));
+        tr("Add Domain"), QStringLiteral("plus"), QStringLiteral("addDomainButton"));
     connect(m_addButton, &QPushButton::clicked, this, &ZoneManagementView::showAddZone);
     header->addWidget(m_addButton);
     layout->addLayout(header);
 
     m_banner = ScreenWidgets::warningBanner(
-        QStringLiteral("BIND DNS Server is not running"),
-        QStringLiteral("Zone management is disabled. Start the BIND server to add, edit, or "
-                       "delete domains."),
+        tr("BIND DNS Server is not running"),
+        tr("Zone management is disabled. Start the BIND server to add, edit, or "
+           "delete domains."),
         QStringLiteral("stoppedBanner"));
     layout->addWidget(m_banner);
 
@@ -62,8 +62,8 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     emptyLayout->addWidget(ScreenWidgets::iconLabel(QStringLiteral("globe.badge.chevron.backward"),
                                                     56, secondary, QStringLiteral("emptyIcon")),
                            0, Qt::AlignHCenter);
-    QLabel* emptyTitle = ScreenWidgets::label(QStringLiteral("No Domains Configured"),
-                                              TextStyle::title2, QStringLiteral("emptyTitleLabel"));
+    QLabel* emptyTitle = ScreenWidgets::label(tr("No Domains Configured"), TextStyle::title2,
+                                              QStringLiteral("emptyTitleLabel"));
     QFont titleFont = emptyTitle->font();
     titleFont.setWeight(QFont::DemiBold);
     emptyTitle->setFont(titleFont);
@@ -74,13 +74,13 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     m_emptyStatus =
         ScreenWidgets::secondaryLabel({}, TextStyle::body, QStringLiteral("emptyStatusLabel"));
     m_emptyHint = ScreenWidgets::secondaryLabel(
-        QStringLiteral("Start the BIND server from the sidebar to enable zone management"),
+        tr("Start the BIND server from the sidebar to enable zone management"),
         TextStyle::subheadline, QStringLiteral("emptyHintLabel"));
     for (QLabel* label : {m_emptyMessage, m_emptyStatus, m_emptyHint}) {
         label->setAlignment(Qt::AlignHCenter);
         emptyLayout->addWidget(label);
     }
-    m_emptyAddButton = ScreenWidgets::prominentButton(QStringLiteral("Add Domain"), {},
+    m_emptyAddButton = ScreenWidgets::prominentButton(tr("Add Domain"), {},
                                                       QStringLiteral("emptyAddDomainButton"));
     connect(m_emptyAddButton, &QPushButton::clicked, this, &ZoneManagementView::showAddZone);
     emptyLayout->addWidget(m_emptyAddButton, 0, Qt::AlignHCenter);
@@ -108,9 +108,8 @@ ZoneManagementView::ZoneManagementView(DNSServerManager* manager, QWidget* paren
     connect(m_list, &QWidget::customContextMenuRequested, this, &ZoneManagementView::showRowMenu);
     m_stack->addWidget(m_list);
     layout->addWidget(m_stack, 1);
-    m_listHint = ScreenWidgets::secondaryLabel(
-        QStringLiteral("Double-click a domain to edit its SOA settings"), TextStyle::caption,
-        QStringLiteral("soaHintLabel"));
+    m_listHint = ScreenWidgets::secondaryLabel(tr("Double-click a domain to edit its SOA settings"),
+                                               TextStyle::caption, QStringLiteral("soaHintLabel"));
     layout->addWidget(m_listHint);
 
     connect(manager, &DNSServerManager::serverStatusChanged, this, &ZoneManagementView::refresh);
@@ -127,13 +126,11 @@ void ZoneManagementView::refresh() {
     m_banner->setVisible(!running);
     m_emptyAddButton->setEnabled(running);
     if (running) {
-        m_emptyMessage->setText(
-            QStringLiteral("Add your first domain to start managing DNS records"));
+        m_emptyMessage->setText(tr("Add your first domain to start managing DNS records"));
     } else {
-        m_emptyMessage->setText(
-            QStringLiteral("BIND DNS Server must be running to manage domains"));
-        m_emptyStatus->setText(QStringLiteral("Current Status: ") +
-                               ServerStatusStyle::valueText(m_manager->serverStatus()));
+        m_emptyMessage->setText(tr("BIND DNS Server must be running to manage domains"));
+        m_emptyStatus->setText(
+            tr("Current Status: %1").arg(ServerStatusStyle::valueText(m_manager->serverStatus())));
     }
     m_emptyStatus->setVisible(!running);
     m_emptyHint->setVisible(!running);
@@ -219,33 +216,33 @@ void ZoneManagementView::showRowMenu(const QPoint& position) {
         return;
     }
     menu->addSeparator();
-    QAction* soa = menu->addAction(QStringLiteral("Edit SOA Settings…"));
+    QAction* soa = menu->addAction(tr("Edit SOA Settings…"));
     soa->setObjectName(QStringLiteral("editSOAAction"));
     connect(soa, &QAction::triggered, this, [this, zone] { showSOA(zone); });
-    QAction* remove = menu->addAction(QStringLiteral("Delete Domain…"));
+    QAction* remove = menu->addAction(tr("Delete Domain…"));
     remove->setObjectName(QStringLiteral("deleteZoneAction"));
     connect(remove, &QAction::triggered, this, [this, zone] { requestDelete(zone); });
     menu->popup(m_list->viewport()->mapToGlobal(position));
 }
 
 QString ZoneManagementView::deleteMessage(const DNSZone& zone) {
-    return QStringLiteral("Are you sure you want to delete the zone '") + zone.name() +
-           QStringLiteral("'? This will remove all ") + QString::number(zone.recordCount()) +
-           QStringLiteral(" DNS records.");
+    return tr("Are you sure you want to delete the zone '%1'? This will remove all %2 DNS records.")
+        .arg(zone.name())
+        .arg(zone.recordCount());
 }
 
 void ZoneManagementView::requestDelete(const ZonePtr& zone) {
     if (!zone || m_deleteConfirmation)
         return;
     m_zoneToDelete = zone;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Delete Zone"),
-                                deleteMessage(*zone), QMessageBox::NoButton, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Delete Zone"), deleteMessage(*zone),
+                                QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("deleteZoneConfirmation"));
     box->setWindowModality(Qt::WindowModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelDeleteButton"));
-    QPushButton* remove = box->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    QPushButton* remove = box->addButton(tr("Delete"), QMessageBox::DestructiveRole);
     remove->setObjectName(QStringLiteral("confirmDeleteButton"));
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);

@@ -49,7 +49,7 @@ void ZoneRowDelegate::setBindRunning(bool running) {
 }
 
 QString ZoneRowDelegate::recordCountText(qlonglong count) {
-    return QString::number(count) + QStringLiteral(" records");
+    return tr("%1 records").arg(count);
 }
 
 QSize ZoneRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {

@@ -54,7 +54,7 @@ QWidget* secondsRow(IntegerField* field, const QString& helpText) {
 ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget* parent)
     : QDialog(parent), m_manager(manager), m_zone(zone) {
     setObjectName(QStringLiteral("zoneSOAView"));
-    setWindowTitle(QStringLiteral("SOA Settings"));
+    setWindowTitle(tr("SOA Settings"));
     setWindowModality(Qt::WindowModal);
     setFixedWidth(560);
     const QString zoneName = zone ? zone->name() : QString();
@@ -69,15 +69,15 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
     column->setContentsMargins(24, 24, 24, 24);
     column->setSpacing(16);
 
-    QLabel* title = ScreenWidgets::label(QStringLiteral("SOA Settings"), TextStyle::title2,
-                                         QStringLiteral("headerTitle"));
+    QLabel* title =
+        ScreenWidgets::label(tr("SOA Settings"), TextStyle::title2, QStringLiteral("headerTitle"));
     QFont bold = title->font();
     bold.setWeight(QFont::Bold);
     title->setFont(bold);
     column->addWidget(title);
-    column->addWidget(
-        ScreenWidgets::secondaryLabel(QStringLiteral("Start of Authority for ") + zoneName,
-                                      TextStyle::subheadline, QStringLiteral("headerSubtitle")));
+    column->addWidget(ScreenWidgets::secondaryLabel(tr("Start of Authority for %1").arg(zoneName),
+                                                    TextStyle::subheadline,
+                                                    QStringLiteral("headerSubtitle")));
 
     m_errorLabel = new FormErrorLabel;
     column->addWidget(m_errorLabel);
@@ -85,48 +85,43 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     form->setVerticalSpacing(10);
-    m_primaryField = nameField(QStringLiteral("Primary Name Server"),
-                               QStringLiteral("primaryNameServerField"), m_soa.primaryNameServer);
-    form->addRow(QStringLiteral("Primary Name Server"), m_primaryField);
-    m_adminField = nameField(QStringLiteral("Administrator Email"),
-                             QStringLiteral("adminEmailField"), m_soa.adminEmail);
+    m_primaryField = nameField(tr("Primary Name Server"), QStringLiteral("primaryNameServerField"),
+                               m_soa.primaryNameServer);
+    form->addRow(tr("Primary Name Server"), m_primaryField);
+    m_adminField =
+        nameField(tr("Administrator Email"), QStringLiteral("adminEmailField"), m_soa.adminEmail);
     m_adminField->setPlaceholderText(QStringLiteral("hostmaster.") + zoneName + u'.');
-    form->addRow(QStringLiteral("Administrator Email"), m_adminField);
-    m_refreshField = secondsField(QStringLiteral("Refresh"), QStringLiteral("refreshField"));
+    form->addRow(tr("Administrator Email"), m_adminField);
+    m_refreshField = secondsField(tr("Refresh"), QStringLiteral("refreshField"));
     m_refreshField->setValue(m_soa.refresh);
-    form->addRow(QStringLiteral("Refresh"),
-                 secondsRow(m_refreshField,
-                            QStringLiteral("How often secondary servers check for changes")));
-    m_retryField = secondsField(QStringLiteral("Retry"), QStringLiteral("retryField"));
+    form->addRow(tr("Refresh"),
+                 secondsRow(m_refreshField, tr("How often secondary servers check for changes")));
+    m_retryField = secondsField(tr("Retry"), QStringLiteral("retryField"));
     m_retryField->setValue(m_soa.retry);
-    form->addRow(
-        QStringLiteral("Retry"),
-        secondsRow(m_retryField, QStringLiteral("How soon they try again after a failure")));
-    m_expireField = secondsField(QStringLiteral("Expire"), QStringLiteral("expireField"));
+    form->addRow(tr("Retry"),
+                 secondsRow(m_retryField, tr("How soon they try again after a failure")));
+    m_expireField = secondsField(tr("Expire"), QStringLiteral("expireField"));
     m_expireField->setValue(m_soa.expire);
-    form->addRow(
-        QStringLiteral("Expire"),
-        secondsRow(m_expireField, QStringLiteral("When they stop answering without the primary")));
-    m_minimumField = secondsField(QStringLiteral("Minimum"), QStringLiteral("minimumField"));
+    form->addRow(tr("Expire"),
+                 secondsRow(m_expireField, tr("When they stop answering without the primary")));
+    m_minimumField = secondsField(tr("Minimum"), QStringLiteral("minimumField"));
     m_minimumField->setValue(m_soa.minimum);
     form->addRow(
-        QStringLiteral("Minimum"),
-        secondsRow(m_minimumField,
-                   QStringLiteral("How long resolvers remember that a name does not exist")));
-    m_ttlField = secondsField(QStringLiteral("TTL"), QStringLiteral("soaTtlField"));
+        tr("Minimum"),
+        secondsRow(m_minimumField, tr("How long resolvers remember that a name does not exist")));
+    m_ttlField = secondsField(tr("TTL"), QStringLiteral("soaTtlField"));
     m_ttlField->setValue(m_soa.ttl);
-    m_ttlField->setPlaceholderText(QStringLiteral("the minimum"));
-    form->addRow(QStringLiteral("TTL"),
-                 secondsRow(m_ttlField, QStringLiteral("The SOA record's own TTL; when empty, "
-                                                       "the minimum above")));
+    m_ttlField->setPlaceholderText(tr("the minimum"));
+    form->addRow(tr("TTL"), secondsRow(m_ttlField, tr("The SOA record's own TTL; when empty, "
+                                                      "the minimum above")));
     m_serialLabel = ScreenWidgets::label(QString::number(m_soa.serial), TextStyle::body,
                                          QStringLiteral("serialLabel"));
     m_serialLabel->setFont(Typography::monospaced(TextStyle::body));
-    form->addRow(QStringLiteral("Serial"), m_serialLabel);
+    form->addRow(tr("Serial"), m_serialLabel);
     column->addLayout(form);
-    column->addWidget(ScreenWidgets::secondaryLabel(
-        QStringLiteral("The serial is advanced when the settings are saved"), TextStyle::caption,
-        QStringLiteral("serialHelp")));
+    column->addWidget(
+        ScreenWidgets::secondaryLabel(tr("The serial is advanced when the settings are saved"),
+                                      TextStyle::caption, QStringLiteral("serialHelp")));
     column->addStretch();
     outer->addWidget(content, 1);
 
@@ -145,12 +140,11 @@ ZoneSOAView::ZoneSOAView(DNSServerManager* manager, const ZonePtr& zone, QWidget
     });
     buttons->addWidget(dnssec);
     buttons->addStretch();
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    auto* cancel = new QPushButton(tr("Cancel"));
     cancel->setObjectName(QStringLiteral("cancelButton"));
     cancel->setAutoDefault(false);
     buttons->addWidget(cancel);
-    m_saveButton = ScreenWidgets::prominentButton(QStringLiteral("Save SOA"), {},
-                                                  QStringLiteral("saveButton"));
+    m_saveButton = ScreenWidgets::prominentButton(tr("Save SOA"), {}, QStringLiteral("saveButton"));
     buttons->addWidget(m_saveButton);
     outer->addWidget(bar);
 
@@ -208,7 +202,7 @@ void ZoneSOAView::setBusy(bool busy) {
                                          m_expireField, m_minimumField, m_ttlField})
         field->setEnabled(!busy);
     m_saveButton->setEnabled(!busy);
-    m_saveButton->setText(busy ? QStringLiteral("Saving…") : QStringLiteral("Save SOA"));
+    m_saveButton->setText(busy ? tr("Saving…") : tr("Save SOA"));
 }
 
 void ZoneSOAView::showError(const QString& message) {
@@ -225,7 +219,7 @@ void ZoneSOAView::changeFinished(ChangeId id, bool applied, const QString& messa
         return;
     }
     setBusy(false);
-    showError(message.isEmpty() ? QStringLiteral("The SOA was not changed.") : message);
+    showError(message.isEmpty() ? tr("The SOA was not changed.") : message);
 }
 
 } // namespace korvi
