@@ -8,6 +8,7 @@
 #include <ldns/ldns.h>
 
 #include "manager/DNSServerManager.h"
+#include "manager/LdnsExchange.h"
 #include "manager/ManagerTasks.h"
 #include "model/RecordValidator.h"
 #include "model/ZoneFileWriter.h"
@@ -107,18 +108,10 @@ ZoneImportPreview sortOut(ZoneReadResult read, const QString& zoneName, const QS
     return preview;
 }
 
-QString takeLdnsString(char* text) {
-    if (!text)
-        return QString();
-    const QString result = QString::fromUtf8(text);
-    free(text);
-    return result;
-}
-
 // A transferred record as a master-file line in the generic form (RFC 3597):
 // its data exactly as it came, whatever the type.
 QByteArray genericLine(const ldns_rr* rr) {
-    QByteArray line = takeLdnsString(ldns_rdf2str(ldns_rr_owner(rr))).toUtf8();
+    QByteArray line = LdnsExchange::takeString(ldns_rdf2str(ldns_rr_owner(rr))).toUtf8();
     line += ' ' + QByteArray::number(ldns_rr_ttl(rr)) + " IN TYPE" +
             QByteArray::number(int(ldns_rr_get_type(rr))) + " \\# ";
     QByteArray data;
@@ -232,7 +225,8 @@ ZoneImportPreview ZoneImportReader::transferNow(const ZoneTransferRequest& reque
             const ldns_pkt* last = ldns_axfr_last_pkt(resolver);
             if (last && ldns_pkt_get_rcode(last) != LDNS_RCODE_NOERROR)
                 error = QStringLiteral("The server refused the transfer (%1)")
-                            .arg(takeLdnsString(ldns_pkt_rcode2str(ldns_pkt_get_rcode(last))));
+                            .arg(LdnsExchange::takeString(
+                                ldns_pkt_rcode2str(ldns_pkt_get_rcode(last))));
             else
                 error = QStringLiteral("The transfer did not complete: no answer, or the "
                                        "connection ended early");

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "../operations/ChangeSupport.h"
+#include "SandboxManager.h"
 #include "SandboxServer.h"
 #include "model/Serial.h"
 
@@ -57,18 +58,8 @@ private Q_SLOTS:
             QSKIP("BIND's checkers are not installed at /usr/bin");
         m_port = freePort();
         QVERIFY(m_port > 20000);
-        m_layout = SystemLayout::sandbox(m_host.root(), m_port);
-        QVERIFY(makeRndcKey(m_layout.rndcKeyPath));
-        m_manager = makeManager(m_host.root(), m_layout);
+        KORVI_SET_UP_SANDBOX_MANAGER(m_host.root(), m_port, m_layout, m_manager);
         m_manager->setClock(fixedNoon);
-        QVERIFY(waitForDetections(*m_manager));
-        if (!m_manager->isBindInstalled())
-            QSKIP("BIND is not installed");
-        QTRY_COMPARE(m_manager->serverStatus(), ServerStatus::stopped);
-        DNSConfiguration* config = m_manager->configuration();
-        config->setListenPort(m_port);
-        config->setListenAddresses({u"127.0.0.1"_s});
-        config->setRecursion(false);
         m_com = added(u"example.com"_s, u"192.0.2.10"_s);
         m_org = added(u"example.org"_s, u"198.51.100.10"_s);
         QVERIFY(m_com && m_org);

@@ -13,6 +13,8 @@
 #include "model/NamedConfWriter.h"
 #include "model/ZoneSigning.h"
 
+Q_DECLARE_METATYPE(korvi::ZoneSigning)
+
 using namespace korvi;
 using namespace korvi::test;
 
@@ -226,7 +228,6 @@ private Q_SLOTS:
     }
 };
 
-Q_DECLARE_METATYPE(korvi::ZoneSigning)
 
 QTEST_GUILESS_MAIN(TestDnssecConf)
 #include "tst_dnssec_conf.moc"

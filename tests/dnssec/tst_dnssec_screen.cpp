@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "../operations/ChangeSupport.h"
+#include "SandboxManager.h"
 #include "SandboxServer.h"
 #include "ScreenTestSupport.h"
 #include "SettledKeys.h"
@@ -47,17 +48,7 @@ private Q_SLOTS:
             QSKIP("BIND's checkers are not installed at /usr/bin");
         m_port = freePort();
         QVERIFY(m_port > 20000);
-        m_layout = SystemLayout::sandbox(m_host.root(), m_port);
-        QVERIFY(makeRndcKey(m_layout.rndcKeyPath));
-        m_manager = makeManager(m_host.root(), m_layout);
-        QVERIFY(waitForDetections(*m_manager));
-        if (!m_manager->isBindInstalled())
-            QSKIP("BIND is not installed");
-        QTRY_COMPARE(m_manager->serverStatus(), ServerStatus::stopped);
-        DNSConfiguration* config = m_manager->configuration();
-        config->setListenPort(m_port);
-        config->setListenAddresses({u"127.0.0.1"_s});
-        config->setRecursion(false);
+        KORVI_SET_UP_SANDBOX_MANAGER(m_host.root(), m_port, m_layout, m_manager);
         m_zone =
             ZoneRepository::newZone(u"example.com"_s, m_layout.zoneDirectory + u"/db.example.com"_s,
                                     QString(), QString(), 2026010101, u"192.0.2.53"_s);

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "../operations/ChangeSupport.h"
+#include "SandboxManager.h"
 #include "SandboxServer.h"
 #include "manager/ReplicationHealth.h"
 #include "manager/ReplicationService.h"
@@ -81,17 +82,7 @@ private Q_SLOTS:
         do
             m_secondaryPort = freePort();
         while (m_secondaryPort == m_port || m_secondaryPort == m_port + 1);
-        m_layout = SystemLayout::sandbox(m_host.root(), m_port);
-        QVERIFY(makeRndcKey(m_layout.rndcKeyPath));
-        m_manager = makeManager(m_host.root(), m_layout);
-        QVERIFY(waitForDetections(*m_manager));
-        if (!m_manager->isBindInstalled())
-            QSKIP("BIND is not installed");
-        QTRY_COMPARE(m_manager->serverStatus(), ServerStatus::stopped);
-        DNSConfiguration* config = m_manager->configuration();
-        config->setListenPort(m_port);
-        config->setListenAddresses({u"127.0.0.1"_s});
-        config->setRecursion(false);
+        KORVI_SET_UP_SANDBOX_MANAGER(m_host.root(), m_port, m_layout, m_manager);
         // The primary runs before replication is set up, as it would for a user.
         QSignalSpy saved(m_manager.get(), &DNSServerManager::configurationSaveFinished);
         m_manager->saveConfiguration();
