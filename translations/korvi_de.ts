@@ -2,6 +2,31 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>RecordMenu</name>
+    <message>
+        <source>Copy as Zone File Text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Copy %n Records as Zone File Text</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Copy Record Set %1 (%n records)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Look Up %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>korvi::AboutView</name>
     <message>
         <source>Version %1</source>
@@ -359,6 +384,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>The zones go back to how they were last applied. This cannot be undone.</source>
         <translation>Die Zonen kehren zu ihrem zuletzt angewendeten Stand zurück. Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message>
+        <source>Differences</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -996,6 +1025,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>The records were not deleted: %1</source>
         <translation>Die Einträge wurden nicht gelöscht: %1</translation>
     </message>
+    <message>
+        <source>Search records</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>korvi::DashboardView</name>
@@ -1113,6 +1146,14 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Remove</source>
         <translation>Entfernen</translation>
     </message>
+    <message>
+        <source>%1, entry %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove entry %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>korvi::HistoryView</name>
@@ -1175,6 +1216,187 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>❌ The restore was not applied: %1</source>
         <translation>❌ Die Wiederherstellung wurde nicht angewendet: %1</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Comparison</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>korvi::ImportZoneView</name>
+    <message>
+        <source>Import Zone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A new zone from a BIND zone file, from zone text or by a zone transfer. Preview shows what will be imported before anything changes.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zone File</source>
+        <translation type="unfinished">Zonendatei</translation>
+    </message>
+    <message>
+        <source>Zone Text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zone Transfer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zone name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>example.com</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished">Name</translation>
+    </message>
+    <message>
+        <source>TTL</source>
+        <translation type="unfinished">TTL</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation type="unfinished">Typ</translation>
+    </message>
+    <message>
+        <source>Data</source>
+        <translation type="unfinished">Daten</translation>
+    </message>
+    <message>
+        <source>Not imported</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished">Abbrechen</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>/etc/bind/db.example.com</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Paste the zone&apos;s text: $TTL, the SOA and the records, as in a BIND zone file.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>192.0.2.1 or 192.0.2.1:5353</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>optional</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>base64, as in the key statement</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>TSIG key name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Algorithm</source>
+        <translation type="unfinished">Algorithmus</translation>
+    </message>
+    <message>
+        <source>Secret</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a Zone File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter the zone&apos;s name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the zone file to import.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Paste the zone&apos;s text to import.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a server address: type an IPv4 or IPv6 address, with :port when it is not 53.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter the TSIG key&apos;s secret, or leave the key name empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n records to import</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n not imported</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, minimum %8</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>, TTL %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Importing…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The zone was not imported.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1337,6 +1559,81 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Copy</source>
         <translation>Kopieren</translation>
     </message>
+    <message>
+        <source>Log lines</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>korvi::LookupView</name>
+    <message>
+        <source>Lookup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ask a DNS server one question and see its answer as dig shows it.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Korvi&apos;s server (%1:%2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An address, with :port when it is not 53; empty asks the server Korvi manages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation type="unfinished">Name</translation>
+    </message>
+    <message>
+        <source>www.example.com</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Look Up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation type="unfinished">Typ</translation>
+    </message>
+    <message>
+        <source>Answer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The answer shows here.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter the name to look up.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a server address: type an IPv4 or IPv6 address, with :port when it is not 53 ([2001:db8::1]:5353 for IPv6).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Asking…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Flags: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No response</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 ms</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>korvi::MainWindow</name>
@@ -1401,11 +1698,68 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>About Korvi</source>
-        <translation>Über Korvi</translation>
+        <translation type="vanished">Über Korvi</translation>
     </message>
     <message>
         <source>Quit Korvi</source>
-        <translation>Korvi beenden</translation>
+        <translation type="vanished">Korvi beenden</translation>
+    </message>
+</context>
+<context>
+    <name>korvi::PtrPrompts</name>
+    <message>
+        <source>PTR Record Not Changed</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>korvi::PtrQuestionDialog</name>
+    <message>
+        <source>PTR Record</source>
+        <translation type="unfinished">PTR-Eintrag</translation>
+    </message>
+    <message>
+        <source>Add the PTR record for %1 → %2?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The address lies in the reverse zone %1. The PTR record %2 → %3 lets the address be looked up by name.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add PTR Record</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Don&apos;t Add</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>korvi::PtrSettingsSection</name>
+    <message>
+        <source>Reverse Zones</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PTR records for new addresses</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Always add</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ask</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Never add</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>When an A or AAAA record gets an address inside one of your reverse zones, its PTR record can be added with it. A PTR record Korvi added moves when the address or name changes and goes when the record is deleted; other PTR records stay as they are.</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1662,6 +2016,13 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>Read-only: Korvi lists and keeps %1 records but does not edit them</source>
         <translation>Schreibgeschützt: Korvi zeigt und bewahrt %1-Einträge, bearbeitet sie aber nicht</translation>
+    </message>
+</context>
+<context>
+    <name>korvi::RecordTableView</name>
+    <message>
+        <source>Records</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1996,6 +2357,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Try adjusting your search terms</source>
         <translation>Versuchen Sie es mit anderen Suchbegriffen</translation>
     </message>
+    <message>
+        <source>Records</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>korvi::RefreshChoicesView</name>
@@ -2106,6 +2471,41 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>✅ Done</source>
         <translation>✅ Erledigt</translation>
     </message>
+    <message>
+        <source>TSIG keys</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Secondary servers</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>korvi::ReverseZoneSection</name>
+    <message>
+        <source>Reverse zone for a network</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network *</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>192.0.2.0/24 or 2001:db8::/48</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>An IPv4 network of length /8, /16 or /24, or an IPv6 network whose length is a multiple of 4: the zone that answers the network&apos;s reverse lookups</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zone: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>korvi::SecondariesView</name>
@@ -2213,6 +2613,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>// The secondary or its key is no longer there.</source>
         <translation>// Der Sekundärserver oder sein Schlüssel ist nicht mehr vorhanden.</translation>
     </message>
+    <message>
+        <source>Configuration for the secondary</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>korvi::SecondaryZoneView</name>
@@ -2290,6 +2694,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>Remove</source>
         <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Secondary zones</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -2419,6 +2827,25 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
 </context>
 <context>
+    <name>korvi::ShortcutsDialog</name>
+    <message>
+        <source>Keyboard Shortcuts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keyboard shortcuts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keys</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>korvi::SidebarView</name>
     <message>
         <source>Dashboard</source>
@@ -2475,6 +2902,14 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>Using %1</source>
         <translation>Mit %1</translation>
+    </message>
+    <message>
+        <source>Lookup</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sections</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -2673,6 +3108,204 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Tutorial</source>
         <translation>Anleitung</translation>
     </message>
+    <message>
+        <source>Tutorial topics</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>korvi::WindowActions</name>
+    <message>
+        <source>&amp;File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New Zone…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close Window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit Korvi</source>
+        <translation type="unfinished">Korvi beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation type="unfinished">Kopieren</translation>
+    </message>
+    <message>
+        <source>Delete Selected Records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Find Records</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Korvi Tutorial</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keyboard Shortcuts</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Korvi</source>
+        <translation type="unfinished">Über Korvi</translation>
+    </message>
+    <message>
+        <source>New Record…</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>korvi::ZoneDnssecDialog</name>
+    <message>
+        <source>DNSSEC</source>
+        <translation type="unfinished">DNSSEC</translation>
+    </message>
+    <message>
+        <source>Signing of %1 by BIND</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sign this zone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BIND&apos;s default policy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Korvi&apos;s policy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Policy</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Algorithm</source>
+        <translation type="unfinished">Algorithmus</translation>
+    </message>
+    <message>
+        <source>Unlimited</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> days</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Key lifetime</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BIND makes the keys, signs the zone and rolls the keys. Turning signing off lets BIND withdraw the signatures safely, which takes hours.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation type="unfinished">Anwenden</translation>
+    </message>
+    <message>
+        <source>Key states</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DS Is at the Parent</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tell BIND that the parent zone publishes the DS records below</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DS records for the parent zone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation type="unfinished">Kopieren</translation>
+    </message>
+    <message>
+        <source>Verification</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not checked yet</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished">Schließen</translation>
+    </message>
+    <message>
+        <source>Signed and answering with signatures</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not verified: the server did not answer (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not verified: the server answered %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not verified: the server does not answer for this zone with authority</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not signed: the zone&apos;s answer carries no signature (RRSIG)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>🔏 Signed by BIND with the policy &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Going unsigned: BIND is withdrawing the signatures and keys</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not signed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Applying…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Signing was not changed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The key states could not be read: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>korvi::ZoneManagementView</name>
@@ -2739,6 +3372,22 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>Delete</source>
         <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Import Zone…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Zones</source>
+        <translation type="unfinished">Zonen</translation>
+    </message>
+    <message>
+        <source>Export Zone File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Export Zone File…</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -2833,6 +3482,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>The SOA was not changed.</source>
         <translation>Der SOA wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>DNSSEC…</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

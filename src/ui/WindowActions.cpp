@@ -107,7 +107,10 @@ void WindowActions::buildViewMenu(QMenuBar* menuBar, QAction* refresh) {
         QList<QKeySequence> keys;
         if (i < 9)
             keys.append(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)));
-        QAction* action = addAction(menu, sections.at(i).title,
+        // The titles are kept in English and translated in the sidebar's context.
+        QAction* action = addAction(menu,
+                                    QCoreApplication::translate(
+                                        "korvi::SidebarView", qUtf8Printable(sections.at(i).title)),
                                     QStringLiteral("sectionAction%1").arg(i + 1), keys);
         action->setCheckable(true);
         m_sectionGroup->addAction(action);
