@@ -5,25 +5,25 @@
     <name>RecordMenu</name>
     <message>
         <source>Copy as Zone File Text</source>
-        <translation type="unfinished"></translation>
+        <translation>Als Zonendatei-Text kopieren</translation>
     </message>
     <message numerus="yes">
         <source>Copy %n Records as Zone File Text</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%n Eintrag als Zonendatei-Text kopieren</numerusform>
+            <numerusform>%n Einträge als Zonendatei-Text kopieren</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>Copy Record Set %1 (%n records)</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>Eintragsgruppe %1 kopieren (%n Eintrag)</numerusform>
+            <numerusform>Eintragsgruppe %1 kopieren (%n Einträge)</numerusform>
         </translation>
     </message>
     <message>
         <source>Look Up %1</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 nachschlagen</translation>
     </message>
 </context>
 <context>
@@ -387,7 +387,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Differences</source>
-        <translation type="unfinished"></translation>
+        <translation>Unterschiede</translation>
     </message>
 </context>
 <context>
@@ -423,8 +423,8 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message numerus="yes">
         <source>⚠️ %n changes are collected and not applied yet. Apply or discard them first; then each change can be applied at once.</source>
         <translation>
-            <numerusform>⚠️ %n Änderung ist gesammelt und noch nicht angewendet. Wenden Sie sie zuerst an oder verwerfen Sie sie; danach kann jede Änderung sofort angewendet werden.</numerusform>
-            <numerusform>⚠️ %n Änderungen sind gesammelt und noch nicht angewendet. Wenden Sie sie zuerst an oder verwerfen Sie sie; danach kann jede Änderung sofort angewendet werden.</numerusform>
+            <numerusform>⚠️ %n Änderung ist gesammelt und noch nicht angewendet. Wenden Sie sie zuerst an oder verwerfen Sie sie; danach lässt sich jede Änderung sofort anwenden.</numerusform>
+            <numerusform>⚠️ %n Änderungen sind gesammelt und noch nicht angewendet. Wenden Sie sie zuerst an oder verwerfen Sie sie; danach lässt sich jede Änderung sofort anwenden.</numerusform>
         </translation>
     </message>
 </context>
@@ -1003,10 +1003,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <translation>
             <numerusform>
 
-%n Eintrag in der Auswahl ist schreibgeschützt und bleibt erhalten: Korvi löscht keine Einträge der Typen, die es unbearbeitet bewahrt.</numerusform>
+%n Eintrag der Auswahl ist schreibgeschützt und bleibt erhalten: Korvi löscht keine Einträge der Typen, die es unverändert bewahrt.</numerusform>
             <numerusform>
 
-%n Einträge in der Auswahl sind schreibgeschützt und bleiben erhalten: Korvi löscht keine Einträge der Typen, die es unbearbeitet bewahrt.</numerusform>
+%n Einträge der Auswahl sind schreibgeschützt und bleiben erhalten: Korvi löscht keine Einträge der Typen, die es unverändert bewahrt.</numerusform>
         </translation>
     </message>
     <message>
@@ -1027,7 +1027,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Search records</source>
-        <translation type="unfinished"></translation>
+        <translation>Einträge durchsuchen</translation>
     </message>
 </context>
 <context>
@@ -1148,11 +1148,11 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>%1, entry %2</source>
-        <translation type="unfinished"></translation>
+        <translation>%1, Eintrag %2</translation>
     </message>
     <message>
         <source>Remove entry %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Eintrag %1 entfernen</translation>
     </message>
 </context>
 <context>
@@ -1219,184 +1219,184 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Changes</source>
-        <translation type="unfinished"></translation>
+        <translation>Änderungen</translation>
     </message>
     <message>
         <source>Comparison</source>
-        <translation type="unfinished"></translation>
+        <translation>Vergleich</translation>
     </message>
 </context>
 <context>
     <name>korvi::ImportZoneView</name>
     <message>
         <source>Import Zone</source>
-        <translation type="unfinished"></translation>
+        <translation>Zone importieren</translation>
     </message>
     <message>
         <source>A new zone from a BIND zone file, from zone text or by a zone transfer. Preview shows what will be imported before anything changes.</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine neue Zone aus einer BIND-Zonendatei, aus Zonentext oder per Zonentransfer. „Vorschau“ zeigt, was importiert wird, bevor sich etwas ändert.</translation>
     </message>
     <message>
         <source>Zone File</source>
-        <translation type="unfinished">Zonendatei</translation>
+        <translation>Zonendatei</translation>
     </message>
     <message>
         <source>Zone Text</source>
-        <translation type="unfinished"></translation>
+        <translation>Zonentext</translation>
     </message>
     <message>
         <source>Zone Transfer</source>
-        <translation type="unfinished"></translation>
+        <translation>Zonentransfer</translation>
     </message>
     <message>
         <source>Zone name</source>
-        <translation type="unfinished"></translation>
+        <translation>Zonenname</translation>
     </message>
     <message>
         <source>example.com</source>
-        <translation type="unfinished"></translation>
+        <translation>example.com</translation>
     </message>
     <message>
         <source>Preview</source>
-        <translation type="unfinished"></translation>
+        <translation>Vorschau</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished">Name</translation>
+        <translation>Name</translation>
     </message>
     <message>
         <source>TTL</source>
-        <translation type="unfinished">TTL</translation>
+        <translation>TTL</translation>
     </message>
     <message>
         <source>Type</source>
-        <translation type="unfinished">Typ</translation>
+        <translation>Typ</translation>
     </message>
     <message>
         <source>Data</source>
-        <translation type="unfinished">Daten</translation>
+        <translation>Daten</translation>
     </message>
     <message>
         <source>Not imported</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht importiert</translation>
     </message>
     <message>
         <source>Line</source>
-        <translation type="unfinished"></translation>
+        <translation>Zeile</translation>
     </message>
     <message>
         <source>Reason</source>
-        <translation type="unfinished"></translation>
+        <translation>Grund</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished">Abbrechen</translation>
+        <translation>Abbrechen</translation>
     </message>
     <message>
         <source>Import</source>
-        <translation type="unfinished"></translation>
+        <translation>Importieren</translation>
     </message>
     <message>
         <source>/etc/bind/db.example.com</source>
-        <translation type="unfinished"></translation>
+        <translation>/etc/bind/db.example.com</translation>
     </message>
     <message>
         <source>Choose…</source>
-        <translation type="unfinished"></translation>
+        <translation>Auswählen…</translation>
     </message>
     <message>
         <source>File</source>
-        <translation type="unfinished"></translation>
+        <translation>Datei</translation>
     </message>
     <message>
         <source>Paste the zone&apos;s text: $TTL, the SOA and the records, as in a BIND zone file.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fügen Sie den Text der Zone ein: $TTL, den SOA und die Einträge, wie in einer BIND-Zonendatei.</translation>
     </message>
     <message>
         <source>192.0.2.1 or 192.0.2.1:5353</source>
-        <translation type="unfinished"></translation>
+        <translation>192.0.2.1 oder 192.0.2.1:5353</translation>
     </message>
     <message>
         <source>optional</source>
-        <translation type="unfinished"></translation>
+        <translation>optional</translation>
     </message>
     <message>
         <source>base64, as in the key statement</source>
-        <translation type="unfinished"></translation>
+        <translation>base64, wie in der key-Anweisung</translation>
     </message>
     <message>
         <source>Server</source>
-        <translation type="unfinished"></translation>
+        <translation>Server</translation>
     </message>
     <message>
         <source>TSIG key name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des TSIG-Schlüssels</translation>
     </message>
     <message>
         <source>Algorithm</source>
-        <translation type="unfinished">Algorithmus</translation>
+        <translation>Algorithmus</translation>
     </message>
     <message>
         <source>Secret</source>
-        <translation type="unfinished"></translation>
+        <translation>Geheimnis</translation>
     </message>
     <message>
         <source>Choose a Zone File</source>
-        <translation type="unfinished"></translation>
+        <translation>Zonendatei auswählen</translation>
     </message>
     <message>
         <source>Enter the zone&apos;s name.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie den Namen der Zone ein.</translation>
     </message>
     <message>
         <source>Choose the zone file to import.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie die zu importierende Zonendatei aus.</translation>
     </message>
     <message>
         <source>Paste the zone&apos;s text to import.</source>
-        <translation type="unfinished"></translation>
+        <translation>Fügen Sie den zu importierenden Text der Zone ein.</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is not a server address: type an IPv4 or IPv6 address, with :port when it is not 53.</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ ist keine Serveradresse: Geben Sie eine IPv4- oder IPv6-Adresse ein, mit :Port, wenn er nicht 53 ist.</translation>
     </message>
     <message>
         <source>Enter the TSIG key&apos;s secret, or leave the key name empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie das Geheimnis des TSIG-Schlüssels ein oder lassen Sie den Schlüsselnamen leer.</translation>
     </message>
     <message>
         <source>Reading…</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird gelesen…</translation>
     </message>
     <message numerus="yes">
         <source>%1: %n records to import</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>%1: %n Eintrag zu importieren</numerusform>
+            <numerusform>%1: %n Einträge zu importieren</numerusform>
         </translation>
     </message>
     <message numerus="yes">
         <source>, %n not imported</source>
-        <translation type="unfinished">
-            <numerusform></numerusform>
-            <numerusform></numerusform>
+        <translation>
+            <numerusform>, %n nicht importiert</numerusform>
+            <numerusform>, %n nicht importiert</numerusform>
         </translation>
     </message>
     <message>
         <source>From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, minimum %8</source>
-        <translation type="unfinished"></translation>
+        <translation>Von %1. SOA: %2 %3, Seriennummer %4, Refresh %5, Retry %6, Expire %7, Minimum %8</translation>
     </message>
     <message>
         <source>, TTL %1</source>
-        <translation type="unfinished"></translation>
+        <translation>, TTL %1</translation>
     </message>
     <message>
         <source>Importing…</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird importiert…</translation>
     </message>
     <message>
         <source>The zone was not imported.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Zone wurde nicht importiert.</translation>
     </message>
 </context>
 <context>
@@ -1561,78 +1561,78 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Log lines</source>
-        <translation type="unfinished"></translation>
+        <translation>Protokollzeilen</translation>
     </message>
 </context>
 <context>
     <name>korvi::LookupView</name>
     <message>
         <source>Lookup</source>
-        <translation type="unfinished"></translation>
+        <translation>Abfrage</translation>
     </message>
     <message>
         <source>Ask a DNS server one question and see its answer as dig shows it.</source>
-        <translation type="unfinished"></translation>
+        <translation>Stellen Sie einem DNS-Server eine Frage und sehen Sie seine Antwort so, wie dig sie zeigt.</translation>
     </message>
     <message>
         <source>Server</source>
-        <translation type="unfinished"></translation>
+        <translation>Server</translation>
     </message>
     <message>
         <source>Korvi&apos;s server (%1:%2)</source>
-        <translation type="unfinished"></translation>
+        <translation>Korvis Server (%1:%2)</translation>
     </message>
     <message>
         <source>An address, with :port when it is not 53; empty asks the server Korvi manages</source>
-        <translation type="unfinished"></translation>
+        <translation>Eine Adresse, mit :Port, wenn er nicht 53 ist; leer fragt den Server, den Korvi verwaltet</translation>
     </message>
     <message>
         <source>Name</source>
-        <translation type="unfinished">Name</translation>
+        <translation>Name</translation>
     </message>
     <message>
         <source>www.example.com</source>
-        <translation type="unfinished"></translation>
+        <translation>www.example.com</translation>
     </message>
     <message>
         <source>Look Up</source>
-        <translation type="unfinished"></translation>
+        <translation>Nachschlagen</translation>
     </message>
     <message>
         <source>Type</source>
-        <translation type="unfinished">Typ</translation>
+        <translation>Typ</translation>
     </message>
     <message>
         <source>Answer</source>
-        <translation type="unfinished"></translation>
+        <translation>Antwort</translation>
     </message>
     <message>
         <source>The answer shows here.</source>
-        <translation type="unfinished"></translation>
+        <translation>Hier erscheint die Antwort.</translation>
     </message>
     <message>
         <source>Enter the name to look up.</source>
-        <translation type="unfinished"></translation>
+        <translation>Geben Sie den Namen ein, der nachgeschlagen werden soll.</translation>
     </message>
     <message>
         <source>&quot;%1&quot; is not a server address: type an IPv4 or IPv6 address, with :port when it is not 53 ([2001:db8::1]:5353 for IPv6).</source>
-        <translation type="unfinished"></translation>
+        <translation>„%1“ ist keine Serveradresse: Geben Sie eine IPv4- oder IPv6-Adresse ein, mit :Port, wenn er nicht 53 ist ([2001:db8::1]:5353 für IPv6).</translation>
     </message>
     <message>
         <source>Asking…</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird gefragt…</translation>
     </message>
     <message>
         <source>Flags: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Flags: %1</translation>
     </message>
     <message>
         <source>No response</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Antwort</translation>
     </message>
     <message>
         <source>%1 ms</source>
-        <translation type="unfinished"></translation>
+        <translation>%1 ms</translation>
     </message>
 </context>
 <context>
@@ -1696,70 +1696,62 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Refresh system status and load BIND configuration</source>
         <translation>Systemstatus aktualisieren und BIND-Konfiguration laden</translation>
     </message>
-    <message>
-        <source>About Korvi</source>
-        <translation type="vanished">Über Korvi</translation>
-    </message>
-    <message>
-        <source>Quit Korvi</source>
-        <translation type="vanished">Korvi beenden</translation>
-    </message>
 </context>
 <context>
     <name>korvi::PtrPrompts</name>
     <message>
         <source>PTR Record Not Changed</source>
-        <translation type="unfinished"></translation>
+        <translation>PTR-Eintrag nicht geändert</translation>
     </message>
 </context>
 <context>
     <name>korvi::PtrQuestionDialog</name>
     <message>
         <source>PTR Record</source>
-        <translation type="unfinished">PTR-Eintrag</translation>
+        <translation>PTR-Eintrag</translation>
     </message>
     <message>
         <source>Add the PTR record for %1 → %2?</source>
-        <translation type="unfinished"></translation>
+        <translation>Den PTR-Eintrag für %1 → %2 hinzufügen?</translation>
     </message>
     <message>
         <source>The address lies in the reverse zone %1. The PTR record %2 → %3 lets the address be looked up by name.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Adresse liegt in der Reverse-Zone %1. Mit dem PTR-Eintrag %2 → %3 lässt sich zur Adresse der Name nachschlagen.</translation>
     </message>
     <message>
         <source>Add PTR Record</source>
-        <translation type="unfinished"></translation>
+        <translation>PTR-Eintrag hinzufügen</translation>
     </message>
     <message>
         <source>Don&apos;t Add</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht hinzufügen</translation>
     </message>
 </context>
 <context>
     <name>korvi::PtrSettingsSection</name>
     <message>
         <source>Reverse Zones</source>
-        <translation type="unfinished"></translation>
+        <translation>Reverse-Zonen</translation>
     </message>
     <message>
         <source>PTR records for new addresses</source>
-        <translation type="unfinished"></translation>
+        <translation>PTR-Einträge für neue Adressen</translation>
     </message>
     <message>
         <source>Always add</source>
-        <translation type="unfinished"></translation>
+        <translation>Immer hinzufügen</translation>
     </message>
     <message>
         <source>Ask</source>
-        <translation type="unfinished"></translation>
+        <translation>Nachfragen</translation>
     </message>
     <message>
         <source>Never add</source>
-        <translation type="unfinished"></translation>
+        <translation>Nie hinzufügen</translation>
     </message>
     <message>
         <source>When an A or AAAA record gets an address inside one of your reverse zones, its PTR record can be added with it. A PTR record Korvi added moves when the address or name changes and goes when the record is deleted; other PTR records stay as they are.</source>
-        <translation type="unfinished"></translation>
+        <translation>Erhält ein A- oder AAAA-Eintrag eine Adresse in einer Ihrer Reverse-Zonen, kann sein PTR-Eintrag gleich mit angelegt werden. Ein von Korvi angelegter PTR-Eintrag folgt, wenn sich Adresse oder Name ändern, und verschwindet, wenn der Eintrag gelöscht wird; andere PTR-Einträge bleiben, wie sie sind.</translation>
     </message>
 </context>
 <context>
@@ -2022,7 +2014,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <name>korvi::RecordTableView</name>
     <message>
         <source>Records</source>
-        <translation type="unfinished"></translation>
+        <translation>Einträge</translation>
     </message>
 </context>
 <context>
@@ -2359,7 +2351,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Records</source>
-        <translation type="unfinished"></translation>
+        <translation>Einträge</translation>
     </message>
 </context>
 <context>
@@ -2473,38 +2465,38 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>TSIG keys</source>
-        <translation type="unfinished"></translation>
+        <translation>TSIG-Schlüssel</translation>
     </message>
     <message>
         <source>Secondary servers</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekundärserver</translation>
     </message>
 </context>
 <context>
     <name>korvi::ReverseZoneSection</name>
     <message>
         <source>Reverse zone for a network</source>
-        <translation type="unfinished"></translation>
+        <translation>Reverse-Zone für ein Netz</translation>
     </message>
     <message>
         <source>Network *</source>
-        <translation type="unfinished"></translation>
+        <translation>Netz *</translation>
     </message>
     <message>
         <source>Network</source>
-        <translation type="unfinished"></translation>
+        <translation>Netz</translation>
     </message>
     <message>
         <source>192.0.2.0/24 or 2001:db8::/48</source>
-        <translation type="unfinished"></translation>
+        <translation>192.0.2.0/24 oder 2001:db8::/48</translation>
     </message>
     <message>
         <source>An IPv4 network of length /8, /16 or /24, or an IPv6 network whose length is a multiple of 4: the zone that answers the network&apos;s reverse lookups</source>
-        <translation type="unfinished"></translation>
+        <translation>Ein IPv4-Netz der Länge /8, /16 oder /24 oder ein IPv6-Netz, dessen Länge ein Vielfaches von 4 ist: die Zone, die die Rückwärtsauflösung des Netzes beantwortet</translation>
     </message>
     <message>
         <source>Zone: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Zone: %1</translation>
     </message>
 </context>
 <context>
@@ -2615,7 +2607,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Configuration for the secondary</source>
-        <translation type="unfinished"></translation>
+        <translation>Konfiguration für den Sekundärserver</translation>
     </message>
 </context>
 <context>
@@ -2697,7 +2689,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Secondary zones</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekundärzonen</translation>
     </message>
 </context>
 <context>
@@ -2830,19 +2822,19 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <name>korvi::ShortcutsDialog</name>
     <message>
         <source>Keyboard Shortcuts</source>
-        <translation type="unfinished"></translation>
+        <translation>Tastenkürzel</translation>
     </message>
     <message>
         <source>Keyboard shortcuts</source>
-        <translation type="unfinished"></translation>
+        <translation>Tastenkürzel</translation>
     </message>
     <message>
         <source>Command</source>
-        <translation type="unfinished"></translation>
+        <translation>Befehl</translation>
     </message>
     <message>
         <source>Keys</source>
-        <translation type="unfinished"></translation>
+        <translation>Tasten</translation>
     </message>
 </context>
 <context>
@@ -2905,11 +2897,11 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Lookup</source>
-        <translation type="unfinished"></translation>
+        <translation>Abfrage</translation>
     </message>
     <message>
         <source>Sections</source>
-        <translation type="unfinished"></translation>
+        <translation>Bereiche</translation>
     </message>
 </context>
 <context>
@@ -3110,201 +3102,201 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Tutorial topics</source>
-        <translation type="unfinished"></translation>
+        <translation>Themen der Anleitung</translation>
     </message>
 </context>
 <context>
     <name>korvi::WindowActions</name>
     <message>
         <source>&amp;File</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Datei</translation>
     </message>
     <message>
         <source>New Zone…</source>
-        <translation type="unfinished"></translation>
+        <translation>Neue Zone…</translation>
     </message>
     <message>
         <source>Close Window</source>
-        <translation type="unfinished"></translation>
+        <translation>Fenster schließen</translation>
     </message>
     <message>
         <source>Quit Korvi</source>
-        <translation type="unfinished">Korvi beenden</translation>
+        <translation>Korvi beenden</translation>
     </message>
     <message>
         <source>&amp;Edit</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Bearbeiten</translation>
     </message>
     <message>
         <source>Copy</source>
-        <translation type="unfinished">Kopieren</translation>
+        <translation>Kopieren</translation>
     </message>
     <message>
         <source>Delete Selected Records</source>
-        <translation type="unfinished"></translation>
+        <translation>Ausgewählte Einträge löschen</translation>
     </message>
     <message>
         <source>Find Records</source>
-        <translation type="unfinished"></translation>
+        <translation>Einträge suchen</translation>
     </message>
     <message>
         <source>Preferences…</source>
-        <translation type="unfinished"></translation>
+        <translation>Einstellungen…</translation>
     </message>
     <message>
         <source>&amp;View</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Ansicht</translation>
     </message>
     <message>
         <source>&amp;Help</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Hilfe</translation>
     </message>
     <message>
         <source>Korvi Tutorial</source>
-        <translation type="unfinished"></translation>
+        <translation>Korvi-Anleitung</translation>
     </message>
     <message>
         <source>Keyboard Shortcuts</source>
-        <translation type="unfinished"></translation>
+        <translation>Tastenkürzel</translation>
     </message>
     <message>
         <source>About Korvi</source>
-        <translation type="unfinished">Über Korvi</translation>
+        <translation>Über Korvi</translation>
     </message>
     <message>
         <source>New Record…</source>
-        <translation type="unfinished"></translation>
+        <translation>Neuer Eintrag…</translation>
     </message>
 </context>
 <context>
     <name>korvi::ZoneDnssecDialog</name>
     <message>
         <source>DNSSEC</source>
-        <translation type="unfinished">DNSSEC</translation>
+        <translation>DNSSEC</translation>
     </message>
     <message>
         <source>Signing of %1 by BIND</source>
-        <translation type="unfinished"></translation>
+        <translation>Signierung von %1 durch BIND</translation>
     </message>
     <message>
         <source>Sign this zone</source>
-        <translation type="unfinished"></translation>
+        <translation>Diese Zone signieren</translation>
     </message>
     <message>
         <source>BIND&apos;s default policy</source>
-        <translation type="unfinished"></translation>
+        <translation>Standardrichtlinie von BIND</translation>
     </message>
     <message>
         <source>Korvi&apos;s policy</source>
-        <translation type="unfinished"></translation>
+        <translation>Korvis Richtlinie</translation>
     </message>
     <message>
         <source>Policy</source>
-        <translation type="unfinished"></translation>
+        <translation>Richtlinie</translation>
     </message>
     <message>
         <source>Algorithm</source>
-        <translation type="unfinished">Algorithmus</translation>
+        <translation>Algorithmus</translation>
     </message>
     <message>
         <source>Unlimited</source>
-        <translation type="unfinished"></translation>
+        <translation>Unbegrenzt</translation>
     </message>
     <message>
         <source> days</source>
-        <translation type="unfinished"></translation>
+        <translation> Tage</translation>
     </message>
     <message>
         <source>Key lifetime</source>
-        <translation type="unfinished"></translation>
+        <translation>Lebensdauer der Schlüssel</translation>
     </message>
     <message>
         <source>BIND makes the keys, signs the zone and rolls the keys. Turning signing off lets BIND withdraw the signatures safely, which takes hours.</source>
-        <translation type="unfinished"></translation>
+        <translation>BIND erzeugt die Schlüssel, signiert die Zone und wechselt die Schlüssel. Beim Abschalten der Signierung zieht BIND die Signaturen sicher zurück; das dauert Stunden.</translation>
     </message>
     <message>
         <source>Apply</source>
-        <translation type="unfinished">Anwenden</translation>
+        <translation>Anwenden</translation>
     </message>
     <message>
         <source>Key states</source>
-        <translation type="unfinished"></translation>
+        <translation>Zustand der Schlüssel</translation>
     </message>
     <message>
         <source>DS Is at the Parent</source>
-        <translation type="unfinished"></translation>
+        <translation>DS liegt bei der Elternzone</translation>
     </message>
     <message>
         <source>Tell BIND that the parent zone publishes the DS records below</source>
-        <translation type="unfinished"></translation>
+        <translation>BIND mitteilen, dass die Elternzone die DS-Einträge unten veröffentlicht</translation>
     </message>
     <message>
         <source>Refresh</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktualisieren</translation>
     </message>
     <message>
         <source>DS records for the parent zone</source>
-        <translation type="unfinished"></translation>
+        <translation>DS-Einträge für die Elternzone</translation>
     </message>
     <message>
         <source>Copy</source>
-        <translation type="unfinished">Kopieren</translation>
+        <translation>Kopieren</translation>
     </message>
     <message>
         <source>Verification</source>
-        <translation type="unfinished"></translation>
+        <translation>Prüfung</translation>
     </message>
     <message>
         <source>Not checked yet</source>
-        <translation type="unfinished"></translation>
+        <translation>Noch nicht geprüft</translation>
     </message>
     <message>
         <source>Close</source>
-        <translation type="unfinished">Schließen</translation>
+        <translation>Schließen</translation>
     </message>
     <message>
         <source>Signed and answering with signatures</source>
-        <translation type="unfinished"></translation>
+        <translation>Signiert; die Antworten tragen Signaturen</translation>
     </message>
     <message>
         <source>Not verified: the server did not answer (%1)</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht geprüft: Der Server hat nicht geantwortet (%1)</translation>
     </message>
     <message>
         <source>Not verified: the server answered %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht geprüft: Der Server antwortete %1</translation>
     </message>
     <message>
         <source>Not verified: the server does not answer for this zone with authority</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht geprüft: Der Server antwortet für diese Zone nicht autoritativ</translation>
     </message>
     <message>
         <source>Not signed: the zone&apos;s answer carries no signature (RRSIG)</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht signiert: Die Antwort der Zone trägt keine Signatur (RRSIG)</translation>
     </message>
     <message>
         <source>🔏 Signed by BIND with the policy &quot;%1&quot;</source>
-        <translation type="unfinished"></translation>
+        <translation>🔏 Von BIND signiert mit der Richtlinie „%1“</translation>
     </message>
     <message>
         <source>Going unsigned: BIND is withdrawing the signatures and keys</source>
-        <translation type="unfinished"></translation>
+        <translation>Signierung endet: BIND zieht Signaturen und Schlüssel zurück</translation>
     </message>
     <message>
         <source>Not signed</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht signiert</translation>
     </message>
     <message>
         <source>Applying…</source>
-        <translation type="unfinished"></translation>
+        <translation>Wird angewendet…</translation>
     </message>
     <message>
         <source>Signing was not changed.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Signierung wurde nicht geändert.</translation>
     </message>
     <message>
         <source>The key states could not be read: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Zustand der Schlüssel konnte nicht gelesen werden: %1</translation>
     </message>
 </context>
 <context>
@@ -3375,19 +3367,19 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Import Zone…</source>
-        <translation type="unfinished"></translation>
+        <translation>Zone importieren…</translation>
     </message>
     <message>
         <source>Zones</source>
-        <translation type="unfinished">Zonen</translation>
+        <translation>Zonen</translation>
     </message>
     <message>
         <source>Export Zone File</source>
-        <translation type="unfinished"></translation>
+        <translation>Zonendatei exportieren</translation>
     </message>
     <message>
         <source>Export Zone File…</source>
-        <translation type="unfinished"></translation>
+        <translation>Zonendatei exportieren…</translation>
     </message>
 </context>
 <context>
@@ -3485,7 +3477,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>DNSSEC…</source>
-        <translation type="unfinished"></translation>
+        <translation>DNSSEC…</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,7 @@
 // translation has a German one.
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
@@ -69,6 +70,9 @@ QStringList shownTexts(const QWidget* root) {
     for (const QListWidget* list : root->findChildren<QListWidget*>())
         for (int row = 0; row < list->count(); ++row)
             texts.append(list->item(row)->text());
+    // The menus' entries, without their accelerator marks.
+    for (const QAction* action : root->findChildren<QAction*>())
+        texts.append(action->text().remove(u'&'));
     texts.removeAll(QString());
     return texts;
 }
@@ -177,6 +181,7 @@ private Q_SLOTS:
         QTest::newRow("logs") << Section::logs << u"logsTitle"_s << u"Serverprotokoll"_s;
         QTest::newRow("logs button")
             << Section::logs << u"clearLogsButton"_s << u"Protokoll leeren"_s;
+        QTest::newRow("lookup") << Section::lookup << u"lookupButton"_s << u"Nachschlagen"_s;
     }
     void screens() {
         QFETCH(Section, section);
@@ -201,7 +206,7 @@ private Q_SLOTS:
         QCOMPARE(sidebarTexts(host.window()),
                  QStringList({u"Übersicht"_s, u"Zonenverwaltung"_s, u"DNS-Einträge"_s,
                               u"Serverkonfiguration"_s, u"Sekundärserver"_s, u"Protokoll"_s,
-                              u"Verlauf"_s, u"Anleitung"_s}));
+                              u"Verlauf"_s, u"Abfrage"_s, u"Anleitung"_s}));
 
         // No text on the window is still the English one the translation replaces.
         const QSet<QString> english = translatedSources();
