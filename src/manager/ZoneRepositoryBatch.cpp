@@ -4,11 +4,13 @@
 // so that either every zone holds its collected changes or none does.
 
 #include <QMetaObject>
+#include <QScopeGuard>
 
 #include "manager/AppLog.h"
 #include "manager/ChangeTransaction.h"
 #include "manager/CheckedSaver.h"
 #include "manager/ServedChangeCheck.h"
+#include "manager/WriterLock.h"
 #include "manager/ZoneRepository.h"
 #include "model/Serial.h"
 #include "model/ZoneFileWriter.h"
@@ -167,6 +169,12 @@ ChangeId ZoneRepository::applyStaged() {
     if (!m_saver)
         return refuse(QStringLiteral("Korvi's file saving has stopped; nothing was applied"),
                       LogLevel::error);
+    // The collected changes are never written beside korvictl's. The lock is
+    // only tried: the changes stay collected and are applied again later.
+    if (m_writerLock && !m_writerLock->tryAcquireNow())
+        return refuse(QStringLiteral("🔒 Another Korvi program (korvictl) is changing zones; "
+                                     "nothing was applied, try again in a moment"),
+                      LogLevel::warning);
     m_applyingStaged = true;
     const int count = stagedChangeCount();
     log(QStringLiteral("Applying ") + changesPhrase(count) + QStringLiteral(" to ") +
@@ -225,6 +233,9 @@ bool ZoneRepository::stagedApplyFinished(ChangeId id, bool applied, const QStrin
                                          const QString& reason, const QList<ZonePtr>& candidates,
                                          const QString& failedZone) {
     m_applyingStaged = false;
+    // Released once the store has the outcome too (its writes are queued
+    // before the lock is let go).
+    const auto release = qScopeGuard([this] { releaseWriterLockWhenIdle(); });
     if (!applied) {
         // Every file is back as it was; the changes stay collected so that
         // the user can correct them and apply again, or discard them.

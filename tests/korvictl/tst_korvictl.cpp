@@ -19,6 +19,7 @@
 #include "SandboxServer.h"
 #include "manager/StoreFollower.h"
 #include "manager/WriterLock.h"
+#include "manager/ZoneRepository.h"
 
 using namespace korvi;
 using namespace korvi::test;
@@ -441,6 +442,57 @@ private Q_SLOTS:
                           {u"KORVI_LOCK_WAIT_MS=0"_s})
                      .exitCode,
                  0);
+    }
+
+    // Collected changes are applied together only while korvictl is not
+    // changing zones: under a held lock they are refused and stay collected.
+    void collectedChangesTakeTheLock() {
+        const SystemLayout layout = SystemLayout::sandbox(m_root, m_port);
+        auto manager = std::make_unique<DNSServerManager>(
+            layout, std::make_shared<PreferencesStore>(m_root + u"/preferences.ini"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(manager->isStorageLoaded() && !manager->zones().isEmpty() &&
+                                     manager->zones().first()->recordsLoaded() &&
+                                     manager->serverStatus() == ServerStatus::running,
+                                 10000);
+        ZoneRepository* repository = manager->zoneRepository();
+        QVERIFY(repository->setBatchMode(true));
+        const ZonePtr zone = manager->zones().first();
+        QList<std::pair<ChangeId, bool>> finished;
+        QString refusal;
+        connect(repository, &ZoneRepository::changeFinished, this,
+                [&](ChangeId id, bool applied, const QString& message) {
+                    finished.append({id, applied});
+                    if (!applied)
+                        refusal = message;
+                });
+        manager->addRecord(DNSRecord(u"batched"_s, DNSRecordType::A, u"192.0.2.46"_s, 3600),
+                           zone);
+        QTRY_COMPARE(repository->stagedChangeCount(), 1);
+        const QString before = zoneText();
+
+        // Free again once the collecting change has finished.
+        QLockFile lock(m_root + u"/data/"_s + WriterLock::fileName());
+        // (QTRY evaluates once more at the end: a lock already taken counts.)
+        QTRY_VERIFY(lock.isLocked() || lock.tryLock(0));
+        finished.clear();
+        const ChangeId refused = repository->applyStaged();
+        QTRY_COMPARE(finished.size(), 1);
+        QCOMPARE(finished.first(), std::make_pair(refused, false));
+        QVERIFY2(refusal.contains(u"Another Korvi program"_s), qPrintable(refusal));
+        QCOMPARE(zoneText(), before);
+        QCOMPARE(repository->stagedChangeCount(), 1);
+
+        lock.unlock();
+        const ChangeId applied = repository->applyStaged();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 15000);
+        QCOMPARE(finished.last(), std::make_pair(applied, true));
+        QVERIFY(served(u"batched.example.test"_s, u"A"_s, u"192.0.2.46"_s));
+        // Let go after the apply: korvictl has it at once.
+        QCOMPARE(korvictl({u"delete"_s, u"example.test"_s, u"batched"_s, u"A"_s},
+                          {u"KORVI_LOCK_WAIT_MS=0"_s})
+                     .exitCode,
+                 0);
+        QVERIFY(repository->setBatchMode(false));
     }
 };
 
