@@ -180,6 +180,12 @@ void DNSServerManager::connectParts() {
     connect(m_repository.get(), &ZoneRepository::zonesChanged, this,
             &DNSServerManager::zonesChanged);
     connect(m_repository.get(), &ZoneRepository::changeFinished, this,
+            [this](ChangeId id, bool applied, const QString&) {
+                const QString removed = m_removedZoneNames.take(id);
+                if (applied && !removed.isEmpty())
+                    m_signing->forget(removed);
+            });
+    connect(m_repository.get(), &ZoneRepository::changeFinished, this,
             &DNSServerManager::changeFinished);
     connect(m_saver.get(), &CheckedSaver::finished, this,
             [this](SaveId id, const QString&, bool written, const QString&) {

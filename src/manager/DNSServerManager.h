@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -338,6 +339,7 @@ private:
     std::unique_ptr<CheckedSaver> m_saver;
     std::unique_ptr<ReplicationService> m_replication;
     std::unique_ptr<ZoneSigningService> m_signing;
+    QHash<ChangeId, QString> m_removedZoneNames; // removals under way
     std::unique_ptr<ZoneDatabase> m_database; // none without a data folder
     std::unique_ptr<ZoneRepository> m_repository;
     std::unique_ptr<ChangeHistory> m_history;

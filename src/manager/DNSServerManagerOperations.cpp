@@ -150,7 +150,11 @@ ChangeId DNSServerManager::addZone(const ZonePtr& zone) {
     return m_repository->addZone(zone);
 }
 ChangeId DNSServerManager::removeZone(const ZonePtr& zone) {
-    return m_repository->removeZone(zone);
+    const ChangeId id = m_repository->removeZone(zone);
+    // The outcome comes from the event loop, after this entry is made.
+    if (zone)
+        m_removedZoneNames.insert(id, zone->name());
+    return id;
 }
 ChangeId DNSServerManager::addRecord(const DNSRecord& record, const ZonePtr& zone) {
     return m_repository->addRecord(record, zone);

@@ -66,8 +66,9 @@ ZoneImportPreview sortOut(ZoneReadResult read, const QString& zoneName, const QS
         if (isSignerRecord(type)) {
             preview.notImported.append(
                 {record.name, type, 0,
-                 QStringLiteral("DNSSEC signing data; Korvi does not sign zones, and it would "
-                                "no longer match the zone after Korvi's first change")});
+                 QStringLiteral("DNSSEC signing data, which would no longer match the zone after "
+                                "Korvi's first change; sign the imported zone with BIND "
+                                "(DNSSEC… on its settings)")});
             continue;
         }
         // Owners compare without regard to case, as BIND merges them.

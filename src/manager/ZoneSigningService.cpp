@@ -99,6 +99,16 @@ void ZoneSigningService::stopSigning(const QString& zone) {
               .arg(keyOf(zone)));
 }
 
+void ZoneSigningService::forget(const QString& zone) {
+    if (!m_zones.remove(keyOf(zone)))
+        return;
+    keep();
+    log(QStringLiteral("Zone '%1' was removed; its signing setting is dropped, its keys stay in %2")
+            .arg(keyOf(zone), keyDirectory()),
+        LogLevel::info);
+    Q_EMIT signingChanged(keyOf(zone));
+}
+
 void ZoneSigningService::finishLater(const QString& zone, bool ok, const QString& message) {
     // The end is never announced before the call that asked for it returned.
     QMetaObject::invokeMethod(

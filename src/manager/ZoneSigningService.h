@@ -72,6 +72,9 @@ public:
     // signatures and keys over the next hours; the zone shows as going
     // unsigned until the server publishes no DNSKEY.
     void stopSigning(const QString& zone);
+    // The zone was removed: its setting goes, so that a zone made again
+    // under the same name starts unsigned. The keys stay in the key folder.
+    void forget(const QString& zone);
 
     // Tells BIND that the parent publishes the zone's DS now (rndc dnssec
     // -checkds published): from then on BIND withdraws the keys only after

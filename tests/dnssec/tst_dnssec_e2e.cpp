@@ -200,6 +200,25 @@ private Q_SLOTS:
         QVERIFY2(status.contains(u"dnssec-policy: insecure"_s), qPrintable(status));
         QVERIFY2(status.contains(u"key: "_s), qPrintable(status));
     }
+
+    // A removed zone's setting goes with it: the zone made again under the
+    // same name is unsigned.
+    void removedZoneIsForgotten() {
+        Finish finish =
+            finishOf(m_manager.get(), [&] { return m_manager->removeZone(m_zone); });
+        QVERIFY2(finish.applied, qPrintable(finish.message));
+        QCOMPARE(signing()->signing(u"example.com"_s).state, SigningState::unsigned_);
+        QVERIFY(signing()->zones().isEmpty());
+
+        m_zone =
+            ZoneRepository::newZone(u"example.com"_s, m_layout.zoneDirectory + u"/db.example.com"_s,
+                                    QString(), QString(), 2026020101, u"192.0.2.53"_s);
+        finish = finishOf(m_manager.get(), [&] { return m_manager->addZone(m_zone); });
+        QVERIFY2(finish.applied, qPrintable(finish.message));
+        const QByteArray statement = zoneStatement();
+        QVERIFY2(!statement.isEmpty() && !statement.contains("dnssec-policy"),
+                 statement.constData());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDnssecE2e)
