@@ -101,6 +101,23 @@ class KorvictlTest : public QObject {
         return line.match(zoneText()).captured(1);
     }
 
+    // The window's manager on the sandbox, once its zones are in and the
+    // server runs; null when that does not happen within 10 s.
+    std::unique_ptr<DNSServerManager> windowManager() const {
+        auto manager = std::make_unique<DNSServerManager>(
+            SystemLayout::sandbox(m_root, m_port),
+            std::make_shared<PreferencesStore>(m_root + u"/preferences.ini"_s));
+        if (!QTest::qWaitFor(
+                [&] {
+                    return manager->isStorageLoaded() && !manager->zones().isEmpty() &&
+                           manager->zones().first()->recordsLoaded() &&
+                           manager->serverStatus() == ServerStatus::running;
+                },
+                10000))
+            return nullptr;
+        return manager;
+    }
+
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(m_temporary.isValid());
@@ -398,13 +415,8 @@ private Q_SLOTS:
     // the test) holds it and goes ahead once it is free; one that cannot have
     // it in time is refused and changes nothing.
     void windowWaitsForTheLock() {
-        const SystemLayout layout = SystemLayout::sandbox(m_root, m_port);
-        auto manager = std::make_unique<DNSServerManager>(
-            layout, std::make_shared<PreferencesStore>(m_root + u"/preferences.ini"_s));
-        QTRY_VERIFY_WITH_TIMEOUT(manager->isStorageLoaded() && !manager->zones().isEmpty() &&
-                                     manager->zones().first()->recordsLoaded() &&
-                                     manager->serverStatus() == ServerStatus::running,
-                                 10000);
+        auto manager = windowManager();
+        QVERIFY(manager);
         const ZonePtr zone = manager->zones().first();
         QList<std::pair<ChangeId, bool>> finished;
         QString refusal;
@@ -447,13 +459,8 @@ private Q_SLOTS:
     // Collected changes are applied together only while korvictl is not
     // changing zones: under a held lock they are refused and stay collected.
     void collectedChangesTakeTheLock() {
-        const SystemLayout layout = SystemLayout::sandbox(m_root, m_port);
-        auto manager = std::make_unique<DNSServerManager>(
-            layout, std::make_shared<PreferencesStore>(m_root + u"/preferences.ini"_s));
-        QTRY_VERIFY_WITH_TIMEOUT(manager->isStorageLoaded() && !manager->zones().isEmpty() &&
-                                     manager->zones().first()->recordsLoaded() &&
-                                     manager->serverStatus() == ServerStatus::running,
-                                 10000);
+        auto manager = windowManager();
+        QVERIFY(manager);
         ZoneRepository* repository = manager->zoneRepository();
         QVERIFY(repository->setBatchMode(true));
         const ZonePtr zone = manager->zones().first();
