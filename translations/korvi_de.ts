@@ -1398,6 +1398,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>The zone was not imported.</source>
         <translation>Die Zone wurde nicht importiert.</translation>
     </message>
+    <message>
+        <source>Records to import</source>
+        <translation>Zu importierende Einträge</translation>
+    </message>
 </context>
 <context>
     <name>korvi::IntroductionSection</name>

@@ -24,13 +24,16 @@
 #include "ui/WindowActions.h"
 #include "ui/apply/ApplyChangesDialog.h"
 #include "ui/configuration/AdoptZoneDialog.h"
+#include "ui/dnssec/ZoneDnssecDialog.h"
 #include "ui/records/AddRecordView.h"
 #include "ui/records/DNSRecordView.h"
 #include "ui/records/EditRecordView.h"
+#include "ui/records/PtrQuestionDialog.h"
 #include "ui/replication/AddSecondaryZoneDialog.h"
 #include "ui/replication/ReplicationDialog.h"
 #include "ui/replication/SecondarySetupDialog.h"
 #include "ui/zones/AddZoneView.h"
+#include "ui/zones/ImportZoneView.h"
 #include "ui/zones/ZoneSOAView.h"
 
 using namespace korvi;
@@ -124,7 +127,10 @@ enum class Dialog {
     applyChanges,
     adoptZone,
     shortcuts,
-    about
+    about,
+    importZone,
+    dnssec,
+    ptrQuestion
 };
 
 } // namespace
@@ -196,6 +202,9 @@ private Q_SLOTS:
         QTest::newRow("adopt zone") << Dialog::adoptZone;
         QTest::newRow("keyboard shortcuts") << Dialog::shortcuts;
         QTest::newRow("about") << Dialog::about;
+        QTest::newRow("import zone") << Dialog::importZone;
+        QTest::newRow("DNSSEC") << Dialog::dnssec;
+        QTest::newRow("PTR question") << Dialog::ptrQuestion;
     }
 
     void dialogsNameEveryControl() {
@@ -251,6 +260,18 @@ private Q_SLOTS:
         case Dialog::about:
             AboutWindowController::shared()->showWindow();
             shown = AboutWindowController::shared()->window();
+            break;
+        case Dialog::importZone:
+            owned = std::make_unique<ImportZoneView>(manager, parent);
+            break;
+        case Dialog::dnssec:
+            owned = std::make_unique<ZoneDnssecDialog>(manager, zone->name(), parent);
+            break;
+        case Dialog::ptrQuestion:
+            owned = std::make_unique<PtrQuestionDialog>(
+                PtrProposal{u"192.0.2.10"_s, u"www.example.com."_s, u"2.0.192.in-addr.arpa"_s,
+                            u"10"_s, u"example.com"_s},
+                parent);
             break;
         }
         if (owned) {

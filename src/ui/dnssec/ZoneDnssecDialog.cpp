@@ -125,6 +125,7 @@ ZoneDnssecDialog::ZoneDnssecDialog(DNSServerManager* manager, const QString& zon
     keysHeader->addWidget(m_refreshButton);
     column->addLayout(keysHeader);
     m_keyStatus = monospacedText(QStringLiteral("keyStatusText"), 8);
+    m_keyStatus->setAccessibleName(tr("Key states"));
     column->addWidget(m_keyStatus);
 
     // DS records.
@@ -136,6 +137,7 @@ ZoneDnssecDialog::ZoneDnssecDialog(DNSServerManager* manager, const QString& zon
     dsHeader->addWidget(m_copyButton);
     column->addLayout(dsHeader);
     m_dsRecords = monospacedText(QStringLiteral("dsRecordsText"), 2);
+    m_dsRecords->setAccessibleName(tr("DS records for the parent zone"));
     column->addWidget(m_dsRecords);
     m_dsProblem = ScreenWidgets::secondaryLabel(QString(), TextStyle::caption,
                                                 QStringLiteral("dsProblemLabel"));

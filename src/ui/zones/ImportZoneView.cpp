@@ -84,8 +84,10 @@ ImportZoneView::ImportZoneView(DNSServerManager* manager, QWidget* parent)
     layout->addWidget(m_tabs);
 
     auto* nameRow = new QHBoxLayout;
-    nameRow->addWidget(new QLabel(tr("Zone name")));
+    auto* nameLabel = new QLabel(tr("Zone name"));
+    nameRow->addWidget(nameLabel);
     m_zoneNameField = new QLineEdit;
+    nameLabel->setBuddy(m_zoneNameField);
     m_zoneNameField->setObjectName(QStringLiteral("importZoneNameField"));
     m_zoneNameField->setPlaceholderText(tr("example.com"));
     nameRow->addWidget(m_zoneNameField, 1);
@@ -103,12 +105,14 @@ ImportZoneView::ImportZoneView(DNSServerManager* manager, QWidget* parent)
     layout->addWidget(m_soaLabel);
     m_recordsTable = table({tr("Name"), tr("TTL"), tr("Type"), tr("Data")},
                            QStringLiteral("previewRecordsTable"));
+    m_recordsTable->setAccessibleName(tr("Records to import"));
     layout->addWidget(m_recordsTable, 3);
     m_leftOutTitle = ScreenWidgets::label(tr("Not imported"), TextStyle::headline,
                                           QStringLiteral("notImportedTitle"));
     layout->addWidget(m_leftOutTitle);
     m_leftOutTable = table({tr("Line"), tr("Name"), tr("Type"), tr("Reason")},
                            QStringLiteral("notImportedTable"));
+    m_leftOutTable->setAccessibleName(tr("Not imported"));
     layout->addWidget(m_leftOutTable, 2);
 
     auto* buttons = new QHBoxLayout;
@@ -151,7 +155,9 @@ QWidget* ImportZoneView::buildFileTab() {
     auto* choose = new QPushButton(tr("Choose…"));
     choose->setObjectName(QStringLiteral("chooseFileButton"));
     connect(choose, &QPushButton::clicked, this, &ImportZoneView::chooseFile);
-    row->addWidget(new QLabel(tr("File")));
+    auto* label = new QLabel(tr("File"));
+    label->setBuddy(m_fileField);
+    row->addWidget(label);
     row->addWidget(m_fileField, 1);
     row->addWidget(choose);
     return page;
@@ -163,6 +169,7 @@ QWidget* ImportZoneView::buildTextTab() {
     m_textField->setPlaceholderText(
         tr("Paste the zone's text: $TTL, the SOA and the records, as in a BIND zone file."));
     m_textField->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_textField->setAccessibleName(tr("Zone Text"));
     return m_textField;
 }
 
