@@ -101,6 +101,10 @@
         <source>TSIG key name:</source>
         <translation>Name des TSIG-Schlüssels:</translation>
     </message>
+    <message>
+        <source>optional</source>
+        <translation>optional</translation>
+    </message>
 </context>
 <context>
     <name>korvi::AddZoneView</name>
@@ -203,6 +207,10 @@
     <message>
         <source>Error Creating Zone</source>
         <translation>Fehler beim Anlegen der Zone</translation>
+    </message>
+    <message>
+        <source>[domain]</source>
+        <translation>[Domain]</translation>
     </message>
 </context>
 <context>
@@ -367,7 +375,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>⏳ Applying the changes and waiting for the server to serve them…</source>
-        <translation>⏳ Die Änderungen werden angewendet; warte, bis der Server sie ausliefert…</translation>
+        <translation>⏳ Die Änderungen werden angewendet; Korvi wartet, bis der Server sie ausliefert…</translation>
     </message>
     <message>
         <source>✅ The changes were applied and the server serves them.</source>
@@ -965,28 +973,12 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <translation>Zone %1</translation>
     </message>
     <message>
-        <source>%1 records</source>
-        <translation>%1 Einträge</translation>
-    </message>
-    <message>
         <source>%1 read-only (types Korvi lists and keeps but does not edit)</source>
         <translation>%1 schreibgeschützt (Typen, die Korvi anzeigt und bewahrt, aber nicht bearbeitet)</translation>
     </message>
     <message>
         <source>Read-only records cannot be deleted: Korvi keeps records of these types exactly as they are.</source>
         <translation>Schreibgeschützte Einträge können nicht gelöscht werden: Korvi bewahrt Einträge dieser Typen genau so, wie sie sind.</translation>
-    </message>
-    <message>
-        <source>%1 will be removed from zone %2. This cannot be undone.</source>
-        <translation>%1 wird aus der Zone %2 entfernt. Dies kann nicht rückgängig gemacht werden.</translation>
-    </message>
-    <message>
-        <source>The record</source>
-        <translation>Der Eintrag</translation>
-    </message>
-    <message>
-        <source>The records</source>
-        <translation>Die Einträge</translation>
     </message>
     <message>
         <source>
@@ -1028,6 +1020,17 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>Search records</source>
         <translation>Einträge durchsuchen</translation>
+    </message>
+    <message>
+        <source>The record will be removed from zone %1. This cannot be undone.</source>
+        <translation>Der Eintrag wird aus der Zone %1 entfernt. Dies kann nicht rückgängig gemacht werden.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n records will be removed from zone %1. This cannot be undone.</source>
+        <translation>
+            <numerusform>%n Eintrag wird aus der Zone %1 entfernt. Dies kann nicht rückgängig gemacht werden.</numerusform>
+            <numerusform>%n Einträge werden aus der Zone %1 entfernt. Dies kann nicht rückgängig gemacht werden.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1375,20 +1378,9 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
             <numerusform>%1: %n Einträge zu importieren</numerusform>
         </translation>
     </message>
-    <message numerus="yes">
-        <source>, %n not imported</source>
-        <translation>
-            <numerusform>, %n nicht importiert</numerusform>
-            <numerusform>, %n nicht importiert</numerusform>
-        </translation>
-    </message>
     <message>
         <source>From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, minimum %8</source>
         <translation>Von %1. SOA: %2 %3, Seriennummer %4, Refresh %5, Retry %6, Expire %7, Minimum %8</translation>
-    </message>
-    <message>
-        <source>, TTL %1</source>
-        <translation>, TTL %1</translation>
     </message>
     <message>
         <source>Importing…</source>
@@ -1401,6 +1393,17 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>Records to import</source>
         <translation>Zu importierende Einträge</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1: %n records to import, %2 not imported</source>
+        <translation>
+            <numerusform>%1: %n Eintrag zu importieren, %2 nicht importiert</numerusform>
+            <numerusform>%1: %n Einträge zu importieren, %2 nicht importiert</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, minimum %8, TTL %9</source>
+        <translation>Von %1. SOA: %2 %3, Seriennummer %4, Refresh %5, Retry %6, Expire %7, Minimum %8, TTL %9</translation>
     </message>
 </context>
 <context>
@@ -1694,7 +1697,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Main</source>
-        <translation>Haupt</translation>
+        <translation>Hauptleiste</translation>
     </message>
     <message>
         <source>Refresh system status and load BIND configuration</source>
@@ -1956,6 +1959,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Record as it will be written</source>
         <translation>Der Eintrag, wie er geschrieben wird</translation>
     </message>
+    <message>
+        <source>seconds</source>
+        <translation>Sekunden</translation>
+    </message>
 </context>
 <context>
     <name>korvi::RecordRowDelegate</name>
@@ -1978,6 +1985,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>(Server Stopped)</source>
         <translation>(Server angehalten)</translation>
+    </message>
+    <message>
+        <source>read-only</source>
+        <translation>schreibgeschützt</translation>
     </message>
 </context>
 <context>
@@ -3206,9 +3217,12 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Unlimited</source>
         <translation>Unbegrenzt</translation>
     </message>
-    <message>
+    <message numerus="yes">
         <source> days</source>
-        <translation> Tage</translation>
+        <translation>
+            <numerusform> Tag</numerusform>
+            <numerusform> Tage</numerusform>
+        </translation>
     </message>
     <message>
         <source>Key lifetime</source>
@@ -3268,7 +3282,7 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
     <message>
         <source>Not verified: the server answered %1</source>
-        <translation>Nicht geprüft: Der Server antwortete %1</translation>
+        <translation>Nicht geprüft: Der Server antwortete mit %1</translation>
     </message>
     <message>
         <source>Not verified: the server does not answer for this zone with authority</source>
@@ -3354,10 +3368,6 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <translation>Domain löschen…</translation>
     </message>
     <message>
-        <source>Are you sure you want to delete the zone &apos;%1&apos;? This will remove all %2 DNS records.</source>
-        <translation>Möchten Sie die Zone &apos;%1&apos; wirklich löschen? Damit werden alle %2 DNS-Einträge entfernt.</translation>
-    </message>
-    <message>
         <source>Delete Zone</source>
         <translation>Zone löschen</translation>
     </message>
@@ -3385,12 +3395,26 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
         <source>Export Zone File…</source>
         <translation>Zonendatei exportieren…</translation>
     </message>
+    <message numerus="yes">
+        <source>Are you sure you want to delete the zone &apos;%1&apos;? This will remove all %n DNS records.</source>
+        <translation>
+            <numerusform>Möchten Sie die Zone &apos;%1&apos; wirklich löschen? Damit wird %n DNS-Eintrag entfernt.</numerusform>
+            <numerusform>Möchten Sie die Zone &apos;%1&apos; wirklich löschen? Damit werden alle %n DNS-Einträge entfernt.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>korvi::ZoneRowDelegate</name>
+    <message numerus="yes">
+        <source>%n records</source>
+        <translation>
+            <numerusform>%n Eintrag</numerusform>
+            <numerusform>%n Einträge</numerusform>
+        </translation>
+    </message>
     <message>
-        <source>%1 records</source>
-        <translation>%1 Einträge</translation>
+        <source>(Server Stopped)</source>
+        <translation>(Server angehalten)</translation>
     </message>
 </context>
 <context>
@@ -3482,6 +3506,10 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     <message>
         <source>DNSSEC…</source>
         <translation>DNSSEC…</translation>
+    </message>
+    <message>
+        <source>seconds</source>
+        <translation>Sekunden</translation>
     </message>
 </context>
 <context>
@@ -3633,8 +3661,8 @@ Sandbox-Modus (--sandbox [DIR]): Korvi betreibt als Ihr Benutzer einen privaten
         <translation>das Sandbox-Verzeichnis %1 kann nicht angelegt werden</translation>
     </message>
     <message>
-        <source>no free port for the sandbox&apos;s server</source>
-        <translation>kein freier Port für den Server der Sandbox</translation>
+        <source>no free port for the sandbox&apos;s server in %1</source>
+        <translation>kein freier Port für den Server der Sandbox in %1</translation>
     </message>
 </context>
 </TS>

@@ -39,10 +39,9 @@ QString description() {
                "--screenshots OUT (sandbox mode, no display needed): starts the sandbox's server,\n"
                "  saves a PNG of every section and of the About window into OUT, stops the\n"
                "  server again and quits; the exit code is 0 when all of that worked.")
-        .arg(standard.namedConfigPath, standard.zoneDirectory)
-        .arg(SandboxSession::defaultPort)
-        .arg(SandboxSession::defaultDirectory())
-        .arg(standard.layoutName);
+        .arg(standard.namedConfigPath, standard.zoneDirectory,
+             QString::number(SandboxSession::defaultPort), SandboxSession::defaultDirectory(),
+             standard.layoutName);
 }
 
 // Korvi's options. The texts are read when the options are made, so a parser
@@ -130,23 +129,23 @@ int main(int argc, char* argv[]) {
         sandboxDirectory = QDir::cleanPath(
             QDir(positional.isEmpty() ? SandboxSession::defaultDirectory() : positional.first())
                 .absolutePath());
-        if (!SandboxSession::isPlainPath(sandboxDirectory)) {
-            errorLine(QCoreApplication::translate(
-                          "main", "the sandbox directory must be a plain path, without spaces, "
-                                  "quotes or shell characters: %1")
-                          .arg(sandboxDirectory));
+        // No application object exists yet: one is made for the message, so
+        // that it is shown in the user's language.
+        const auto fail = [&](const char* text) {
+            QCoreApplication core(argc, argv);
+            Translations::install(core);
+            errorLine(QCoreApplication::translate("main", text).arg(sandboxDirectory));
             return 2;
-        }
-        if (!QDir().mkpath(sandboxDirectory)) {
-            errorLine(QCoreApplication::translate("main", "cannot create the sandbox directory %1")
-                          .arg(sandboxDirectory));
-            return 2;
-        }
+        };
+        if (!SandboxSession::isPlainPath(sandboxDirectory))
+            return fail(QT_TRANSLATE_NOOP("main",
+                                          "the sandbox directory must be a plain path, without "
+                                          "spaces, quotes or shell characters: %1"));
+        if (!QDir().mkpath(sandboxDirectory))
+            return fail(QT_TRANSLATE_NOOP("main", "cannot create the sandbox directory %1"));
         sandboxPort = SandboxSession::firstFreePort(SandboxSession::defaultPort);
-        if (sandboxPort == 0) {
-            errorLine(QCoreApplication::translate("main", "no free port for the sandbox's server"));
-            return 2;
-        }
+        if (sandboxPort == 0)
+            return fail(QT_TRANSLATE_NOOP("main", "no free port for the sandbox's server in %1"));
     }
 
     // Pictures need no display: without one chosen, draw off screen.

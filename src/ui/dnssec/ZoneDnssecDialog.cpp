@@ -99,7 +99,12 @@ ZoneDnssecDialog::ZoneDnssecDialog(DNSServerManager* manager, const QString& zon
     m_lifetimeField->setObjectName(QStringLiteral("keyLifetimeField"));
     m_lifetimeField->setRange(0, ZoneSigning::maximumLifetimeDays);
     m_lifetimeField->setSpecialValueText(tr("Unlimited"));
-    m_lifetimeField->setSuffix(tr(" days"));
+    // " day" or " days" as the number says, in the user's language.
+    const auto daysSuffix = [this](int days) {
+        m_lifetimeField->setSuffix(tr(" days", nullptr, days));
+    };
+    daysSuffix(m_lifetimeField->value());
+    connect(m_lifetimeField, &QSpinBox::valueChanged, this, daysSuffix);
     form->addRow(tr("Key lifetime"), m_lifetimeField);
     column->addLayout(form);
     column->addWidget(ScreenWidgets::secondaryLabel(

@@ -61,7 +61,7 @@ LookupView::LookupView(DNSServerManager* manager, QWidget* parent)
     m_serverField->setObjectName(QStringLiteral("lookupServerField"));
     m_serverField->setAccessibleName(tr("Server"));
     m_serverField->setPlaceholderText(
-        tr("Korvi's server (%1:%2)").arg(local.address).arg(local.port));
+        tr("Korvi's server (%1:%2)").arg(local.address, QString::number(local.port)));
     m_serverField->setToolTip(tr("An address, with :port when it is not 53; empty asks the "
                                  "server Korvi manages"));
     m_nameField = new QLineEdit;

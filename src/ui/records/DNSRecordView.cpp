@@ -350,7 +350,7 @@ void DNSRecordView::refresh() {
     m_detailStack->setCurrentIndex(zone ? 1 : 0);
     if (zone) {
         m_zoneTitle->setText(tr("%1 Zone").arg(zone->name()));
-        m_zoneRecordCount->setText(tr("%1 records").arg(zone->recordCount()));
+        m_zoneRecordCount->setText(tr("%n records", nullptr, int(zone->recordCount())));
         const auto kept = std::count_if(zone->records().cbegin(), zone->records().cend(),
                                         [](const DNSRecord& record) { return record.isKept(); });
         m_readOnlyNote->setText(
@@ -431,8 +431,12 @@ void DNSRecordView::deleteSelectedRecords() {
     }
     showError({});
     QString details =
-        tr("%1 will be removed from zone %2. This cannot be undone.")
-            .arg(selection.ids.size() == 1 ? tr("The record") : tr("The records"), zone->name());
+        selection.ids.size() == 1
+            ? tr("The record will be removed from zone %1. This cannot be undone.")
+                  .arg(zone->name())
+            : tr("%n records will be removed from zone %1. This cannot be undone.", nullptr,
+                 int(selection.ids.size()))
+                  .arg(zone->name());
     if (selection.kept > 0)
         details += selection.kept == 1
                        ? tr("\n\n1 record in the selection is read-only and will be kept: "

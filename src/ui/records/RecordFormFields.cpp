@@ -231,7 +231,7 @@ QGroupBox* RecordFormFields::buildTtlGroup() {
     m_ttlField = numberField(tr("TTL"), QStringLiteral("ttlField"));
     m_ttlField->setValue(86400);
     row->addWidget(m_ttlField);
-    row->addWidget(help(QStringLiteral("seconds"), QStringLiteral("ttlUnitLabel")));
+    row->addWidget(help(tr("seconds"), QStringLiteral("ttlUnitLabel")));
     row->addStretch();
     m_quickTtl = new QPushButton(tr("Quick TTL"));
     m_quickTtl->setObjectName(QStringLiteral("quickTtlButton"));

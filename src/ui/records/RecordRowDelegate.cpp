@@ -72,7 +72,7 @@ QString RecordRowDelegate::typeName(const DNSRecord& record) {
 }
 
 QString RecordRowDelegate::readOnlyText() {
-    return QStringLiteral("read-only");
+    return tr("read-only");
 }
 
 QString RecordRowDelegate::shownName(const DNSRecord& record) {

@@ -38,7 +38,7 @@ AddSecondaryZoneDialog::AddSecondaryZoneDialog(DNSServerManager* manager, QWidge
     m_port->setValue(53);
     m_key = new QLineEdit(this);
     m_key->setObjectName(QStringLiteral("primaryKeyField"));
-    m_key->setPlaceholderText(QStringLiteral("optional"));
+    m_key->setPlaceholderText(tr("optional"));
     form->addRow(tr("Zone name:"), m_name);
     form->addRow(tr("Primary address:"), m_address);
     form->addRow(tr("Primary port:"), m_port);

@@ -191,9 +191,9 @@ void ReplicationDialog::refreshSecondaries() {
         return;
     for (const SecondaryServer& secondary : m_replication->secondaries()) {
         auto* item = new QListWidgetItem(tr("%1 — %2 port %3, key %4")
-                                             .arg(secondary.name, secondary.address)
-                                             .arg(secondary.port)
-                                             .arg(secondary.keyName));
+                                             .arg(secondary.name, secondary.address,
+                                                  QString::number(secondary.port),
+                                                  secondary.keyName));
         item->setData(Qt::UserRole, secondary.name);
         m_secondaryList->addItem(item);
     }

@@ -57,8 +57,8 @@ QString SecondaryHealthModel::cellText(const ReplicationStatus& status, int colu
     switch (column) {
     case secondaryColumn:
         return tr("%1 (%2 port %3)")
-            .arg(status.secondary.name, status.secondary.address)
-            .arg(status.secondary.port);
+            .arg(status.secondary.name, status.secondary.address,
+                 QString::number(status.secondary.port));
     case zoneColumn:
         return status.zone;
     case stateColumn:

@@ -171,7 +171,7 @@ AddZoneView::AddZoneView(DNSServerManager* manager, QWidget* parent)
     if (manager)
         connect(manager, &DNSServerManager::changeFinished, this, &AddZoneView::changeFinished);
 
-    m_fileLocation->setText(zoneFilePath(QStringLiteral("[domain]")));
+    m_fileLocation->setText(zoneFilePath(tr("[domain]")));
     updateCreateButton();
     updateAddressField();
 }
@@ -257,7 +257,7 @@ void AddZoneView::showEvent(QShowEvent* event) {
 }
 
 void AddZoneView::zoneNameChanged(const QString& name) {
-    m_fileLocation->setText(zoneFilePath(name.isEmpty() ? QStringLiteral("[domain]") : name));
+    m_fileLocation->setText(zoneFilePath(name.isEmpty() ? tr("[domain]") : name));
     const bool valid = isValidDomainForForm(name);
     if (!name.isEmpty() && valid) {
         // Texts the form filled in follow the name; texts typed otherwise stay.

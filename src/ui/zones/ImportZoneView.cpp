@@ -308,21 +308,28 @@ void ImportZoneView::previewRead(quint64 reading, const ZoneImportPreview& previ
     }
     if (const auto refusal = m_importer->refusal(preview))
         showRefusal(*refusal);
+    const int count = int(preview.records.size());
     m_summaryLabel->setText(
-        tr("%1: %n records to import", nullptr, int(preview.records.size())).arg(preview.zoneName) +
-        (preview.notImported.isEmpty()
-             ? QString()
-             : tr(", %n not imported", nullptr, int(preview.notImported.size()))));
+        preview.notImported.isEmpty()
+            ? tr("%1: %n records to import", nullptr, count).arg(preview.zoneName)
+            : tr("%1: %n records to import, %2 not imported", nullptr, count)
+                  .arg(preview.zoneName, QString::number(preview.notImported.size())));
+    // One arg() call, so that a "%1" in the file's path is never filled in.
     const SOARecord& soa = *preview.soa;
-    m_soaLabel->setText(tr("From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, "
-                           "minimum %8")
-                            .arg(preview.source, soa.primaryNameServer, soa.adminEmail)
-                            .arg(soa.serial)
-                            .arg(soa.refresh)
-                            .arg(soa.retry)
-                            .arg(soa.expire)
-                            .arg(soa.minimum) +
-                        (soa.ttl ? tr(", TTL %1").arg(*soa.ttl) : QString()));
+    const QString soaText =
+        soa.ttl ? tr("From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, "
+                     "minimum %8, TTL %9")
+                      .arg(preview.source, soa.primaryNameServer, soa.adminEmail,
+                           QString::number(soa.serial), QString::number(soa.refresh),
+                           QString::number(soa.retry), QString::number(soa.expire),
+                           QString::number(soa.minimum), QString::number(*soa.ttl))
+                : tr("From %1. SOA: %2 %3, serial %4, refresh %5, retry %6, expire %7, "
+                     "minimum %8")
+                      .arg(preview.source, soa.primaryNameServer, soa.adminEmail,
+                           QString::number(soa.serial), QString::number(soa.refresh),
+                           QString::number(soa.retry), QString::number(soa.expire),
+                           QString::number(soa.minimum));
+    m_soaLabel->setText(soaText);
     const int rows = int(qMin<qsizetype>(preview.records.size(), shownRows));
     m_recordsTable->setRowCount(rows);
     for (int i = 0; i < rows; ++i) {

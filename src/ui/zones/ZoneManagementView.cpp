@@ -226,9 +226,9 @@ void ZoneManagementView::showRowMenu(const QPoint& position) {
 }
 
 QString ZoneManagementView::deleteMessage(const DNSZone& zone) {
-    return tr("Are you sure you want to delete the zone '%1'? This will remove all %2 DNS records.")
-        .arg(zone.name())
-        .arg(zone.recordCount());
+    return tr("Are you sure you want to delete the zone '%1'? This will remove all %n DNS records.",
+              nullptr, int(zone.recordCount()))
+        .arg(zone.name());
 }
 
 void ZoneManagementView::requestDelete(const ZonePtr& zone) {

@@ -49,7 +49,7 @@ void ZoneRowDelegate::setBindRunning(bool running) {
 }
 
 QString ZoneRowDelegate::recordCountText(qlonglong count) {
-    return tr("%1 records").arg(count);
+    return tr("%n records", nullptr, int(count));
 }
 
 QSize ZoneRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
@@ -102,7 +102,7 @@ void ZoneRowDelegate::paintManagementRow(QPainter* painter, const QStyleOptionVi
             (row.height() - headlineMetrics.height() - lineSpacing - captionMetrics.height()) / 2;
 
     // First line: name, and the badge while the server is stopped.
-    const QString stopped = QString::fromLatin1(stoppedBadgeText);
+    const QString stopped = stoppedBadgeText();
     const int badgeWidth =
         m_bindRunning ? 0 : QFontMetrics(caption).horizontalAdvance(stopped) + 12 + 8;
     const QString name =

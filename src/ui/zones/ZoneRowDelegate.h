@@ -33,7 +33,7 @@ public:
 
     // "4 records".
     static QString recordCountText(qlonglong count);
-    static constexpr auto stoppedBadgeText = "(Server Stopped)";
+    static QString stoppedBadgeText() { return tr("(Server Stopped)"); }
 
 Q_SIGNALS:
     // The delete button of a row was pressed while the server runs.

@@ -1,5 +1,6 @@
 #include "ui/zones/ZoneSOAView.h"
 
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -41,7 +42,8 @@ QWidget* secondsRow(IntegerField* field, const QString& helpText) {
     layout->setSpacing(2);
     auto* row = new QHBoxLayout;
     row->addWidget(field);
-    row->addWidget(ScreenWidgets::secondaryLabel(QStringLiteral("seconds"), TextStyle::caption));
+    row->addWidget(ScreenWidgets::secondaryLabel(
+        QCoreApplication::translate("korvi::ZoneSOAView", "seconds"), TextStyle::caption));
     row->addStretch();
     layout->addLayout(row);
     layout->addWidget(ScreenWidgets::secondaryLabel(helpText, TextStyle::caption,
