@@ -884,6 +884,149 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
 </context>
 <context>
+    <name>korvi::DNSRecordType</name>
+    <message>
+        <source>IPv4 Address</source>
+        <translation>IPv4-Adresse</translation>
+    </message>
+    <message>
+        <source>Points domain to IPv4 address</source>
+        <translation>Verweist die Domain auf eine IPv4-Adresse</translation>
+    </message>
+    <message>
+        <source>IPv4 address (e.g., 192.168.1.100)</source>
+        <translation>IPv4-Adresse (z. B. 192.168.1.100)</translation>
+    </message>
+    <message>
+        <source>IPv6 Address</source>
+        <translation>IPv6-Adresse</translation>
+    </message>
+    <message>
+        <source>Points domain to IPv6 address</source>
+        <translation>Verweist die Domain auf eine IPv6-Adresse</translation>
+    </message>
+    <message>
+        <source>IPv6 address (e.g., 2001:db8::1)</source>
+        <translation>IPv6-Adresse (z. B. 2001:db8::1)</translation>
+    </message>
+    <message>
+        <source>Certificate Authority Authorization</source>
+        <translation>Autorisierung von Zertifizierungsstellen</translation>
+    </message>
+    <message>
+        <source>For issue and issuewild the certificate authority&apos;s domain (letsencrypt.org), or ; for none; for iodef a mailto: or https: address for reports</source>
+        <translation>Für issue und issuewild die Domain der Zertifizierungsstelle (letsencrypt.org) oder ; für keine; für iodef eine mailto:- oder https:-Adresse für Berichte</translation>
+    </message>
+    <message>
+        <source>Canonical Name</source>
+        <translation>Kanonischer Name</translation>
+    </message>
+    <message>
+        <source>Creates alias to another domain</source>
+        <translation>Legt einen Alias auf eine andere Domain an</translation>
+    </message>
+    <message>
+        <source>Target host name: a name without a final dot is in this zone (www means www.&lt;zone&gt;.), @ is the zone itself, a name ending in a dot is written as it stands</source>
+        <translation>Zielhostname: Ein Name ohne abschließenden Punkt liegt in dieser Zone (www bedeutet www.&lt;zone&gt;.), @ ist die Zone selbst, ein Name mit abschließendem Punkt wird so geschrieben, wie er ist</translation>
+    </message>
+    <message>
+        <source>Mail Exchange</source>
+        <translation>Mailserver</translation>
+    </message>
+    <message>
+        <source>Directs email to mail server</source>
+        <translation>Leitet E-Mail an einen Mailserver</translation>
+    </message>
+    <message>
+        <source>Mail server host name: a name without a final dot is in this zone (mail means mail.&lt;zone&gt;.), @ is the zone itself, a name ending in a dot is written as it stands</source>
+        <translation>Hostname des Mailservers: Ein Name ohne abschließenden Punkt liegt in dieser Zone (mail bedeutet mail.&lt;zone&gt;.), @ ist die Zone selbst, ein Name mit abschließendem Punkt wird so geschrieben, wie er ist</translation>
+    </message>
+    <message>
+        <source>Name Server</source>
+        <translation>Nameserver</translation>
+    </message>
+    <message>
+        <source>Delegates subdomain to name server</source>
+        <translation>Delegiert eine Subdomain an einen Nameserver</translation>
+    </message>
+    <message>
+        <source>Name server host name: a name without a final dot is in this zone (ns1 means ns1.&lt;zone&gt;.), a name ending in a dot is written as it stands</source>
+        <translation>Hostname des Nameservers: Ein Name ohne abschließenden Punkt liegt in dieser Zone (ns1 bedeutet ns1.&lt;zone&gt;.), ein Name mit abschließendem Punkt wird so geschrieben, wie er ist</translation>
+    </message>
+    <message>
+        <source>Pointer</source>
+        <translation>Zeiger</translation>
+    </message>
+    <message>
+        <source>Reverse DNS lookup (IP to domain)</source>
+        <translation>Rückwärtsauflösung (IP-Adresse zu Domain)</translation>
+    </message>
+    <message>
+        <source>Host name for reverse DNS, usually ending in a dot (host.example.com.); a name without a final dot is in this zone</source>
+        <translation>Hostname für die Rückwärtsauflösung, meist mit abschließendem Punkt (host.example.com.); ein Name ohne abschließenden Punkt liegt in dieser Zone</translation>
+    </message>
+    <message>
+        <source>Start of Authority</source>
+        <translation>Start of Authority</translation>
+    </message>
+    <message>
+        <source>Start of Authority (zone configuration)</source>
+        <translation>Start of Authority (Einstellungen der Zone)</translation>
+    </message>
+    <message>
+        <source>Primary NS and admin email in format: ns1.domain.com. admin.domain.com.</source>
+        <translation>Primärer Nameserver und E-Mail des Administrators im Format: ns1.domain.com. admin.domain.com.</translation>
+    </message>
+    <message>
+        <source>Service</source>
+        <translation>Dienst</translation>
+    </message>
+    <message>
+        <source>Service location (protocol and port)</source>
+        <translation>Ort eines Dienstes (Protokoll und Port)</translation>
+    </message>
+    <message>
+        <source>Target host name: a name without a final dot is in this zone (sip means sip.&lt;zone&gt;.), a name ending in a dot is written as it stands, . for no service</source>
+        <translation>Zielhostname: Ein Name ohne abschließenden Punkt liegt in dieser Zone (sip bedeutet sip.&lt;zone&gt;.), ein Name mit abschließendem Punkt wird so geschrieben, wie er ist, . für keinen Dienst</translation>
+    </message>
+    <message>
+        <source>SSH Fingerprint</source>
+        <translation>SSH-Fingerabdruck</translation>
+    </message>
+    <message>
+        <source>SSH public key fingerprint</source>
+        <translation>Fingerabdruck eines öffentlichen SSH-Schlüssels</translation>
+    </message>
+    <message>
+        <source>Fingerprint in hexadecimal: 40 digits for SHA-1 (type 1), 64 for SHA-256 (type 2); spaces and colons are dropped</source>
+        <translation>Fingerabdruck hexadezimal: 40 Ziffern für SHA-1 (Typ 1), 64 für SHA-256 (Typ 2); Leerzeichen und Doppelpunkte werden entfernt</translation>
+    </message>
+    <message>
+        <source>TLS Association</source>
+        <translation>TLS-Zuordnung</translation>
+    </message>
+    <message>
+        <source>TLS certificate association</source>
+        <translation>Zuordnung eines TLS-Zertifikats</translation>
+    </message>
+    <message>
+        <source>Certificate data in hexadecimal: 64 digits for SHA-256 (matching 1), 128 for SHA-512 (matching 2), the whole data for matching 0</source>
+        <translation>Zertifikatsdaten hexadezimal: 64 Ziffern für SHA-256 (Matching 1), 128 für SHA-512 (Matching 2), die vollständigen Daten für Matching 0</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Text data (SPF, DKIM, verification)</source>
+        <translation>Textdaten (SPF, DKIM, Verifizierung)</translation>
+    </message>
+    <message>
+        <source>Text as it should read (SPF, DKIM, verification); it is one string, however long. Text in double quotes (&quot;a&quot; &quot;b&quot;) is taken as those strings</source>
+        <translation>Der Text, wie er lauten soll (SPF, DKIM, Verifizierung); er ist eine Zeichenkette, gleich wie lang. Text in doppelten Anführungszeichen (&quot;a&quot; &quot;b&quot;) wird als diese Zeichenketten übernommen</translation>
+    </message>
+</context>
+<context>
     <name>korvi::DNSRecordView</name>
     <message>
         <source>1 record</source>

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <QCoreApplication>
+
 namespace korvi {
 
 namespace {
@@ -12,96 +14,116 @@ const std::array<RecordTypeInfo, 12>& typeTable() {
     static const std::array<RecordTypeInfo, 12> table = {{
         {DNSRecordType::A,
          "A",
-         "IPv4 Address",
-         "Points domain to IPv4 address",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "IPv4 Address"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Points domain to IPv4 address"),
          "192.168.1.100",
-         "IPv4 address (e.g., 192.168.1.100)",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "IPv4 address (e.g., 192.168.1.100)"),
          {}},
         {DNSRecordType::AAAA,
          "AAAA",
-         "IPv6 Address",
-         "Points domain to IPv6 address",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "IPv6 Address"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Points domain to IPv6 address"),
          "2001:db8::1",
-         "IPv6 address (e.g., 2001:db8::1)",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "IPv6 address (e.g., 2001:db8::1)"),
          {}},
         {DNSRecordType::CAA,
          "CAA",
-         "Certificate Authority Authorization",
-         "Certificate Authority Authorization",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Certificate Authority Authorization"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Certificate Authority Authorization"),
          "letsencrypt.org",
-         "For issue and issuewild the certificate authority's domain (letsencrypt.org), or ; "
-         "for none; for iodef a mailto: or https: address for reports",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "For issue and issuewild the certificate authority's domain (letsencrypt.org), or ; "
+             "for none; for iodef a mailto: or https: address for reports"),
          {{F::flag, "0"}, {F::tag, "issue"}}},
         {DNSRecordType::CNAME,
          "CNAME",
-         "Canonical Name",
-         "Creates alias to another domain",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Canonical Name"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Creates alias to another domain"),
          "www",
-         "Target host name: a name without a final dot is in this zone (www means "
-         "www.<zone>.), @ is the zone itself, a name ending in a dot is written as it stands",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Target host name: a name without a final dot is in this zone (www means "
+             "www.<zone>.), @ is the zone itself, a name ending in a dot is written as it stands"),
          {}},
         {DNSRecordType::MX,
          "MX",
-         "Mail Exchange",
-         "Directs email to mail server",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Mail Exchange"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Directs email to mail server"),
          "mail",
-         "Mail server host name: a name without a final dot is in this zone (mail means "
-         "mail.<zone>.), @ is the zone itself, a name ending in a dot is written as it stands",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Mail server host name: a name without a final dot is in this zone (mail means "
+             "mail.<zone>.), @ is the zone itself, a name ending in a dot is written as it stands"),
          {{F::priority, "10"}}},
         {DNSRecordType::NS,
          "NS",
-         "Name Server",
-         "Delegates subdomain to name server",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Name Server"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Delegates subdomain to name server"),
          "ns1",
-         "Name server host name: a name without a final dot is in this zone (ns1 means "
-         "ns1.<zone>.), a name ending in a dot is written as it stands",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Name server host name: a name without a final dot is in this zone (ns1 means "
+             "ns1.<zone>.), a name ending in a dot is written as it stands"),
          {}},
         {DNSRecordType::PTR,
          "PTR",
-         "Pointer",
-         "Reverse DNS lookup (IP to domain)",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Pointer"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Reverse DNS lookup (IP to domain)"),
          "host.example.com.",
-         "Host name for reverse DNS, usually ending in a dot (host.example.com.); a name "
-         "without a final dot is in this zone",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Host name for reverse DNS, usually ending in a dot (host.example.com.); a name "
+             "without a final dot is in this zone"),
          {}},
         {DNSRecordType::SOA,
          "SOA",
-         "Start of Authority",
-         "Start of Authority (zone configuration)",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Start of Authority"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Start of Authority (zone configuration)"),
          "ns1.example.com. admin.example.com.",
-         "Primary NS and admin email in format: ns1.domain.com. admin.domain.com.",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Primary NS and admin email in format: ns1.domain.com. admin.domain.com."),
          {}},
         {DNSRecordType::SRV,
          "SRV",
-         "Service",
-         "Service location (protocol and port)",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Service"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Service location (protocol and port)"),
          "sip",
-         "Target host name: a name without a final dot is in this zone (sip means "
-         "sip.<zone>.), a name ending in a dot is written as it stands, . for no service",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Target host name: a name without a final dot is in this zone (sip means "
+             "sip.<zone>.), a name ending in a dot is written as it stands, . for no service"),
          {{F::priority, "10"}, {F::weight, "5"}, {F::port, "80"}}},
         {DNSRecordType::SSHFP,
          "SSHFP",
-         "SSH Fingerprint",
-         "SSH public key fingerprint",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "SSH Fingerprint"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "SSH public key fingerprint"),
          "4f2b3b1a7c9d0e8f6a5b4c3d2e1f0a9b8c7d6e5f4a3b2c1d0e9f8a7b6c5d4e3f",
-         "Fingerprint in hexadecimal: 40 digits for SHA-1 (type 1), 64 for SHA-256 (type 2); "
-         "spaces and colons are dropped",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Fingerprint in hexadecimal: 40 digits for SHA-1 (type 1), 64 for SHA-256 (type 2); "
+             "spaces and colons are dropped"),
          {{F::algorithm, "4"}, {F::digestType, "2"}}},
         {DNSRecordType::TLSA,
          "TLSA",
-         "TLS Association",
-         "TLS certificate association",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "TLS Association"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "TLS certificate association"),
          "302017241a4b7bb57a8c21b78e26db4b1d2625b97bf38ba2bb72d1a3da1c63dd",
-         "Certificate data in hexadecimal: 64 digits for SHA-256 (matching 1), 128 for "
-         "SHA-512 (matching 2), the whole data for matching 0",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Certificate data in hexadecimal: 64 digits for SHA-256 (matching 1), 128 for "
+             "SHA-512 (matching 2), the whole data for matching 0"),
          {{F::usage, "3"}, {F::selector, "1"}, {F::digestType, "1"}}},
         {DNSRecordType::TXT,
          "TXT",
-         "Text",
-         "Text data (SPF, DKIM, verification)",
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Text"),
+         QT_TRANSLATE_NOOP("korvi::DNSRecordType", "Text data (SPF, DKIM, verification)"),
          "v=spf1 include:_spf.example.com ~all",
-         "Text as it should read (SPF, DKIM, verification); it is one string, however long. "
-         "Text in double quotes (\"a\" \"b\") is taken as those strings",
+         QT_TRANSLATE_NOOP(
+             "korvi::DNSRecordType",
+             "Text as it should read (SPF, DKIM, verification); it is one string, however long. "
+             "Text in double quotes (\"a\" \"b\") is taken as those strings"),
          {}},
     }};
     return table;

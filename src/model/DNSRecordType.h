@@ -35,7 +35,9 @@ struct RecordFieldDefault {
 };
 
 // One row of the record-type table: everything screens, writers and the
-// validator need to know about a type.
+// validator need to know about a type. The names and help texts are English
+// (zone files and logs use them as they are); screens show them translated
+// in the "korvi::DNSRecordType" context.
 struct RecordTypeInfo {
     DNSRecordType type;
     const char* rawValue;

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
@@ -13,6 +14,7 @@
 
 #include "ScreenTestSupport.h"
 #include "model/RecordValidator.h"
+#include "ui/records/AddRecordView.h"
 #include "ui/Section.h"
 #include "ui/Translations.h"
 
@@ -243,6 +245,38 @@ private Q_SLOTS:
                 leftOver.append(shown);
         QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver.join(u", "_s)));
         QVERIFY(saveScreenshot(host.window(), u"german"_s, u"tutorial"_s));
+    }
+
+    // The record form: the types' names and help come from the record-type
+    // table, which stays English for zone files and logs.
+    void recordForm() {
+        QVERIFY(
+            !Translations::install(*qApp, QLocale(QLocale::German, QLocale::Germany)).isEmpty());
+        WindowHost host;
+        QVERIFY(host.isReady());
+        auto zone = ZonePtr::create(u"example.com"_s,
+                                    host.manager()->zoneDirectory() + u"/db.example.com"_s);
+        AddRecordView form(host.manager(), zone, host.window());
+        form.show();
+        const auto* picker = form.findChild<QComboBox*>(u"typePicker"_s);
+        QVERIFY(picker);
+        QCOMPARE(picker->itemText(picker->findData(int(DNSRecordType::A))),
+                 u"A - IPv4-Adresse"_s);
+        QCOMPARE(picker->itemText(picker->findData(int(DNSRecordType::MX))), u"MX - Mailserver"_s);
+        const auto* summary = form.findChild<QLabel*>(u"typeSummaryLabel"_s);
+        QVERIFY(summary);
+        QCOMPARE(summary->text(), u"Verweist die Domain auf eine IPv4-Adresse"_s);
+
+        const QSet<QString> english = translatedSources();
+        QStringList leftOver;
+        for (const QString& shown : shownTexts(&form))
+            if (english.contains(shown))
+                leftOver.append(shown);
+        for (int i = 0; i < picker->count(); ++i)
+            if (english.contains(picker->itemText(i).section(u" - "_s, 1)))
+                leftOver.append(picker->itemText(i));
+        QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver.join(u", "_s)));
+        QVERIFY(saveScreenshot(&form, u"german"_s, u"record-form"_s));
     }
 };
 

@@ -493,9 +493,10 @@ void RecordFormFields::typePicked(int index) {
 
 void RecordFormFields::applyType(DNSRecordType type) {
     m_type = type;
-    m_summary->setText(summary(type));
+    const RecordTypeInfo& info = recordTypeInfo(type);
+    m_summary->setText(QCoreApplication::translate("korvi::DNSRecordType", info.summary));
     m_valueField->setPlaceholderText(valuePlaceholder(type));
-    m_valueHelp->setText(valueHelp(type));
+    m_valueHelp->setText(QCoreApplication::translate("korvi::DNSRecordType", info.valueHelp));
     m_priorityGroup->setVisible(usesField(type, RecordField::priority));
     m_srvGroup->setVisible(type == DNSRecordType::SRV);
     m_caaGroup->setVisible(type == DNSRecordType::CAA);
@@ -575,7 +576,8 @@ qint64 RecordFormFields::ttlForType(DNSRecordType type) {
 }
 
 QString RecordFormFields::typeLabel(DNSRecordType type) {
-    return rawValue(type) + QStringLiteral(" - ") + displayName(type);
+    return rawValue(type) + QStringLiteral(" - ") +
+           QCoreApplication::translate("korvi::DNSRecordType", recordTypeInfo(type).displayName);
 }
 
 } // namespace korvi
