@@ -3727,6 +3727,141 @@ Bevor sich etwas ändert, werden Kopien von %2 und der Zonendatei in einem neuen
     </message>
 </context>
 <context>
+    <name>korvictl</name>
+    <message>
+        <source>unknown option %1</source>
+        <translation>unbekannte Option %1</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 braucht einen Wert</translation>
+    </message>
+    <message>
+        <source>%1 takes a whole number of 0 or more, not &apos;%2&apos;</source>
+        <translation>%1 nimmt eine ganze Zahl ab 0, nicht &apos;%2&apos;</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>kein Befehl angegeben</translation>
+    </message>
+    <message>
+        <source>unknown command &apos;%1&apos;</source>
+        <translation>unbekannter Befehl &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>usage: korvictl %1</source>
+        <translation>Aufruf: korvictl %1</translation>
+    </message>
+    <message>
+        <source>--zone is only taken by import</source>
+        <translation>--zone gilt nur für import</translation>
+    </message>
+    <message>
+        <source>Usage: korvictl [--json] [--sandbox DIR] COMMAND [ARGUMENT...]
+
+Manages the BIND 9 server named and Korvi&apos;s zones from the command line,
+on the same zones, files and preferences as the Korvi window.
+
+Commands:
+  status                         BIND, the server&apos;s state, its files
+  zones                          the zones Korvi keeps
+  records ZONE                   the records of ZONE
+  add ZONE NAME TYPE VALUE       adds a record (NAME @ is the zone&apos;s apex)
+  update ZONE NAME TYPE OLDVALUE NEWVALUE
+                                 changes the value (and --ttl) of a record
+  delete ZONE NAME TYPE [VALUE]  deletes a record; without VALUE every
+                                 record of that name and type
+  apply                          writes every zone&apos;s file again from Korvi&apos;s
+                                 store and has the server load it
+  import FILE [--zone NAME]      reads a BIND zone file as a new zone (named
+                                 by --zone, else by the file&apos;s $ORIGIN or name)
+  export ZONE                    prints the zone file Korvi writes for ZONE
+  lookup NAME [TYPE]             asks the managed server (TYPE: A by default)
+  start, stop                    starts or stops the server
+
+Record fields (add, update):
+  --ttl N        time to live in seconds (default 3600)
+  --priority N   MX and SRV priority (default 10)
+  --weight N     SRV weight
+  --port N       SRV port
+  VALUE is what the record points to: an address (A, AAAA), a host name
+  (CNAME, MX, NS, PTR, SRV target), the text (TXT).
+
+Options:
+  --json         the answer, errors included, as one JSON document on
+                 standard output (the log lines go to standard error)
+  --sandbox DIR  the private server of korvi --sandbox DIR
+  --help         this text
+  --             ends the options (for a value that begins with a dash)
+
+Every change is checked by BIND&apos;s checker, written, loaded by a running
+server and asked back from it; one the server does not serve is rolled back.
+Only one Korvi program changes zones at a time: korvictl waits up to 10
+seconds (KORVI_LOCK_WAIT_MS) for another one to finish.
+
+Exit status: 0 done, 1 refused by a check, 2 wrong usage, 3 written but not
+served and rolled back, 4 server, store or lock unreachable.
+</source>
+        <translation>Aufruf: korvictl [--json] [--sandbox VERZ] BEFEHL [ARGUMENT...]
+
+Verwaltet den BIND-9-Server named und Korvis Zonen von der Kommandozeile aus,
+mit denselben Zonen, Dateien und Einstellungen wie das Korvi-Fenster.
+
+Befehle:
+  status                         BIND, der Zustand des Servers, seine Dateien
+  zones                          die Zonen, die Korvi führt
+  records ZONE                   die Einträge von ZONE
+  add ZONE NAME TYP WERT         fügt einen Eintrag hinzu (NAME @ ist die
+                                 Zonenspitze)
+  update ZONE NAME TYP ALTERWERT NEUERWERT
+                                 ändert den Wert (und --ttl) eines Eintrags
+  delete ZONE NAME TYP [WERT]    löscht einen Eintrag; ohne WERT jeden
+                                 Eintrag dieses Namens und Typs
+  apply                          schreibt die Datei jeder Zone neu aus Korvis
+                                 Speicher und lässt den Server sie laden
+  import DATEI [--zone NAME]     liest eine BIND-Zonendatei als neue Zone
+                                 (benannt nach --zone, sonst nach $ORIGIN
+                                 oder dem Dateinamen)
+  export ZONE                    gibt die Zonendatei aus, die Korvi für ZONE
+                                 schreibt
+  lookup NAME [TYP]              fragt den verwalteten Server (TYP: A, wenn
+                                 nicht angegeben)
+  start, stop                    startet oder stoppt den Server
+
+Felder eines Eintrags (add, update):
+  --ttl N        Gültigkeitsdauer in Sekunden (Vorgabe 3600)
+  --priority N   Priorität bei MX und SRV (Vorgabe 10)
+  --weight N     Gewicht bei SRV
+  --port N       Port bei SRV
+  WERT ist, worauf der Eintrag zeigt: eine Adresse (A, AAAA), ein Hostname
+  (CNAME, MX, NS, PTR, SRV-Ziel), der Text (TXT).
+
+Optionen:
+  --json         die Antwort, Fehler eingeschlossen, als ein JSON-Dokument auf
+                 der Standardausgabe (die Protokollzeilen gehen auf die
+                 Standardfehlerausgabe)
+  --sandbox VERZ der private Server von korvi --sandbox VERZ
+  --help         dieser Text
+  --             beendet die Optionen (für einen Wert, der mit einem
+                 Bindestrich beginnt)
+
+Jede Änderung wird von BINDs Prüfprogramm geprüft, geschrieben, von einem
+laufenden Server geladen und bei ihm nachgefragt; eine Änderung, die der Server
+nicht ausliefert, wird zurückgenommen. Immer nur ein Korvi-Programm ändert
+Zonen: korvictl wartet bis zu 10 Sekunden (KORVI_LOCK_WAIT_MS), bis ein anderes
+fertig ist.
+
+Rückgabewert: 0 erledigt, 1 von einer Prüfung abgelehnt, 2 falscher Aufruf,
+3 geschrieben, aber nicht ausgeliefert und zurückgenommen, 4 Server, Speicher
+oder Sperre nicht erreichbar.
+</translation>
+    </message>
+    <message>
+        <source>see korvictl --help</source>
+        <translation>siehe korvictl --help</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Korvi manages a BIND 9 DNS server (named) on this machine.

@@ -14,7 +14,7 @@
 #include "platform/SystemLayout.h"
 #include "ui/KorviApp.h"
 #include "ui/MainWindow.h"
-#include "ui/Translations.h"
+#include "i18n/Translations.h"
 
 using namespace korvi;
 

@@ -1,5 +1,6 @@
 #include "cli/CliArguments.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 
@@ -80,12 +81,12 @@ CliParse parseCliArguments(const QStringList& arguments) {
             continue;
         }
         if (!valueOptions().contains(name)) {
-            parse.error = QStringLiteral("unknown option %1").arg(name);
+            parse.error = QCoreApplication::translate("korvictl", "unknown option %1").arg(name);
             continue;
         }
         if (!value) {
             if (i + 1 >= arguments.size()) {
-                parse.error = QStringLiteral("%1 needs a value").arg(name);
+                parse.error = QCoreApplication::translate("korvictl", "%1 needs a value").arg(name);
                 continue;
             }
             value = arguments.at(++i);
@@ -94,7 +95,8 @@ CliParse parseCliArguments(const QStringList& arguments) {
             bool ok = false;
             const qint64 number = value->toLongLong(&ok);
             if (!ok || number < 0) {
-                parse.error = QStringLiteral("%1 takes a whole number of 0 or more, not '%2'")
+                parse.error = QCoreApplication::translate(
+                                  "korvictl", "%1 takes a whole number of 0 or more, not '%2'")
                                   .arg(name, *value);
                 continue;
             }
@@ -115,21 +117,23 @@ CliParse parseCliArguments(const QStringList& arguments) {
     if (parse.help || !parse.error.isEmpty())
         return parse;
     if (positional.isEmpty()) {
-        parse.error = QStringLiteral("no command given");
+        parse.error = QCoreApplication::translate("korvictl", "no command given");
         return parse;
     }
     request.command = positional.takeFirst();
     const auto found = commands().constFind(request.command);
     if (found == commands().constEnd()) {
-        parse.error = QStringLiteral("unknown command '%1'").arg(request.command);
+        parse.error =
+            QCoreApplication::translate("korvictl", "unknown command '%1'").arg(request.command);
         return parse;
     }
     if (positional.size() < found->minimum || positional.size() > found->maximum) {
-        parse.error = QStringLiteral("usage: korvictl %1").arg(QLatin1String(found->usage));
+        parse.error = QCoreApplication::translate("korvictl", "usage: korvictl %1")
+                          .arg(QLatin1String(found->usage));
         return parse;
     }
     if (!request.zone.isEmpty() && request.command != u"import") {
-        parse.error = QStringLiteral("--zone is only taken by import");
+        parse.error = QCoreApplication::translate("korvictl", "--zone is only taken by import");
         return parse;
     }
     request.arguments = positional;
@@ -138,7 +142,8 @@ CliParse parseCliArguments(const QStringList& arguments) {
 }
 
 QString cliHelpText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "korvictl",
         "Usage: korvictl [--json] [--sandbox DIR] COMMAND [ARGUMENT...]\n"
         "\n"
         "Manages the BIND 9 server named and Korvi's zones from the command line,\n"

@@ -1,5 +1,6 @@
 #include "cli/CliSession.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QJsonDocument>
 
@@ -49,7 +50,8 @@ void CliSession::printUsageError(const QString& message, bool json) {
         writeOut(stdout, QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Indented)));
         return;
     }
-    writeOut(stderr, QStringLiteral("korvictl: %1\nsee korvictl --help\n").arg(message));
+    writeOut(stderr, QStringLiteral("korvictl: ") + message + u'\n' +
+                         QCoreApplication::translate("korvictl", "see korvictl --help") + u'\n');
 }
 
 void CliSession::start() {

@@ -7,6 +7,7 @@
 
 #include "cli/CliArguments.h"
 #include "cli/CliSession.h"
+#include "i18n/Translations.h"
 
 using namespace korvi;
 
@@ -15,6 +16,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("Korvi"));
     QCoreApplication::setApplicationName(QStringLiteral("Korvi"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KORVI_VERSION));
+    // Help and usage errors in the user's language; log lines stay English.
+    Translations::install(application);
 
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

@@ -10,7 +10,7 @@
 #include "platform/PreferencesStore.h"
 #include "platform/WebPageOpener.h"
 #include "ui/MainWindow.h"
-#include "ui/Translations.h"
+#include "i18n/Translations.h"
 #include "ui/icons/SymbolIcons.h"
 
 namespace korvi {

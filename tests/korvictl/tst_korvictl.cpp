@@ -57,6 +57,11 @@ class KorvictlTest : public QObject {
     Run korvictl(const QStringList& arguments, const QStringList& environment = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // English unless a test asks for another language.
+        env.remove(u"LANGUAGE"_s);
+        env.remove(u"LC_ALL"_s);
+        env.remove(u"LC_MESSAGES"_s);
+        env.insert(u"LANG"_s, u"C.UTF-8"_s);
         for (const QString& entry : environment)
             env.insert(entry.section(u'=', 0, 0), entry.section(u'=', 1));
         process.setProcessEnvironment(env);
@@ -271,6 +276,36 @@ private Q_SLOTS:
         QCOMPARE(zoneText(), before);
     }
 
+    // Help and usage errors follow the user's language; the log lines stay
+    // English whatever it is.
+    void language_data() {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("help, German")
+            << u"de_DE.UTF-8"_s << QStringList{u"--help"_s} << 0 << u"Aufruf: korvictl"_s;
+        QTest::newRow("help, English")
+            << u"C.UTF-8"_s << QStringList{u"--help"_s} << 0 << u"Usage: korvictl"_s;
+        QTest::newRow("usage error, German") << u"de_DE.UTF-8"_s << QStringList{u"frobnicate"_s}
+                                             << 2 << u"unbekannter Befehl 'frobnicate'"_s;
+        QTest::newRow("usage error, French falls back to English")
+            << u"fr_FR.UTF-8"_s << QStringList{u"frobnicate"_s} << 2
+            << u"unknown command 'frobnicate'"_s;
+        QTest::newRow("log lines, German")
+            << u"de_DE.UTF-8"_s << QStringList{u"export"_s, u"nosuch.example"_s} << 1
+            << u"Zone 'nosuch.example' is not one of Korvi's zones"_s;
+    }
+    void language() {
+        QFETCH(QString, lang);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, expected);
+        const Run run = korvictl(arguments, {u"LANG="_s + lang});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2((run.out + run.err).contains(expected), qPrintable(run.out + run.err));
+    }
+
     // Every command's answer under --json is one JSON document whose exitCode
     // is the program's.
     void jsonAnswers_data() {
@@ -472,8 +507,7 @@ private Q_SLOTS:
                     if (!applied)
                         refusal = message;
                 });
-        manager->addRecord(DNSRecord(u"batched"_s, DNSRecordType::A, u"192.0.2.46"_s, 3600),
-                           zone);
+        manager->addRecord(DNSRecord(u"batched"_s, DNSRecordType::A, u"192.0.2.46"_s, 3600), zone);
         QTRY_COMPARE(repository->stagedChangeCount(), 1);
         const QString before = zoneText();
 

@@ -16,7 +16,7 @@
 #include "model/RecordValidator.h"
 #include "ui/records/AddRecordView.h"
 #include "ui/Section.h"
-#include "ui/Translations.h"
+#include "i18n/Translations.h"
 
 using namespace korvi;
 using namespace korvi::test;

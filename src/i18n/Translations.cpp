@@ -1,4 +1,4 @@
-#include "ui/Translations.h"
+#include "i18n/Translations.h"
 
 #include <QCoreApplication>
 #include <QDir>
